@@ -1,0 +1,109 @@
+#include "base/ListBox.h"
+
+#include "base/Errors.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+ListBox::ListBox(QWidget* parent) : QListWidget(parent) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    // Uniform sizes keep repaints of long songs cheap (no per-item layout).
+    setUniformItemSizes(true);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+}
+
+QString ListBox::item(int index) const {
+    if (index < 0 || index >= count())
+        throw EListError(index);
+    return QListWidget::item(index)->text();
+}
+
+void ListBox::setItem(int index, const QString& text) {
+    if (index < 0 || index >= count())
+        throw EListError(index);
+    QListWidget::item(index)->setText(text);
+}
+
+void ListBox::add(const QString& text) { addItem(text); }
+
+void ListBox::addAll(const QStringList& texts) { addItems(texts); }
+
+void ListBox::insert(int index, const QString& text) {
+    if (index < 0 || index > count())
+        throw EListError(index);
+    insertItem(index, text);
+}
+
+void ListBox::remove(int index) {
+    if (index < 0 || index >= count())
+        throw EListError(index);
+    const int selected = itemIndex();
+    const QSignalBlocker blocker(this);
+    delete takeItem(index);
+    // Removing the selected item leaves no selection; later items keep theirs, shifted.
+    if (selected == index)
+        setItemIndex(-1);
+    else if (selected > index)
+        setItemIndex(selected - 1);
+    else
+        setItemIndex(selected);
+}
+
+QStringList ListBox::items() const {
+    QStringList texts;
+    texts.reserve(count());
+    for (int i = 0; i < count(); ++i)
+        texts.append(QListWidget::item(i)->text());
+    return texts;
+}
+
+void ListBox::clearItems() { clear(); }
+
+int ListBox::itemIndex() const {
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void ListBox::setItemIndex(int index) {
+    const QSignalBlocker blocker(this);
+    if (index < 0 || index >= count()) {
+        clearSelection();
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        return;
+    }
+    setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+}
+
+int ListBox::topIndex() const {
+    if (count() == 0)
+        return 0;
+    const QModelIndex top = indexAt(QPoint(1, 1));
+    return top.isValid() ? top.row() : verticalScrollBar()->value();
+}
+
+void ListBox::setTopIndex(int index) {
+    if (count() == 0)
+        return;
+    index = std::clamp(index, 0, count() - 1);
+    // Scroll per item: the scroll bar value is the first visible row.
+    verticalScrollBar()->setValue(index);
+}
+
+void ListBox::mousePressEvent(QMouseEvent* event) {
+    QListWidget::mousePressEvent(event);
+    emit MouseDown(event->button());
+}
+
+void ListBox::mouseReleaseEvent(QMouseEvent* event) {
+    QListWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit Click();
+}
+
+void ListBox::keyPressEvent(QKeyEvent* event) {
+    const int before = itemIndex();
+    QListWidget::keyPressEvent(event);
+    if (itemIndex() != before)
+        emit Click();
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class QDialog;
+class QWidget;
+
+/// Every modal question of the program goes through this seam: message boxes, the error
+/// display, file dialogs, the input box and modal windows. The program uses the real dialogs;
+/// tests install a scripted implementation.
+class Prompts {
+public:
+    enum class Icon { None, Information, Warning, Error, Question };
+    enum class Buttons { Ok, YesNo, OkCancel };
+    enum class Answer { Ok, Cancel, Yes, No };
+
+    struct FileDialog {
+        QString title;
+        QString filter;     ///< "Description|*.ext" pairs, as the program's dialogs name them
+        QString defaultExt; ///< appended when the chosen name has no extension, e.g. ".zwk"
+        QString initialDir;
+        QString fileName;
+    };
+
+    virtual ~Prompts() = default;
+
+    /// A plain message with the application title as caption (ShowMessage).
+    virtual void showMessage(const QString& text) = 0;
+    /// A message box with caption, icon and buttons; a warning or error icon sounds the
+    /// system warning sound.
+    virtual Answer messageBox(const QString& text, const QString& caption, Icon icon,
+                              Buttons buttons = Buttons::Ok) = 0;
+    /// The application's general error display for an error no operation handled.
+    virtual void showError(const QString& text) = 0;
+    /// The chosen file name, or nothing when the user cancelled.
+    virtual std::optional<QString> openFile(const FileDialog& dialog) = 0;
+    virtual std::optional<QString> saveFile(const FileDialog& dialog) = 0;
+    /// The input box: the entered text, or nothing when cancelled.
+    virtual std::optional<QString> inputBox(const QString& caption, const QString& prompt,
+                                            const QString& defaultText) = 0;
+    /// Shows a window modally and returns its result code.
+    virtual int execModal(QDialog& dialog) = 0;
+};
+
+/// The prompts in force; the program's real dialogs unless a test installed others.
+Prompts& prompts();
+/// Installs other prompts (nullptr restores the real dialogs). Not owned.
+void setPrompts(Prompts* prompts);
+
+/// Turns a "Description|*.ext|..." filter into the toolkit's "Description (*.ext);;..." form.
+QString toQtFilter(const QString& filter);

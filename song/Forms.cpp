@@ -1,0 +1,23 @@
+#include "song/Forms.h"
+
+#include "song/Unit1.h"
+#include "song/Unit2.h"
+
+namespace {
+Forms g_forms;
+}
+
+Forms& forms() { return g_forms; }
+
+void createForms() {
+    // Start-up order: each window's creation may use the windows created before it.
+    g_forms.Form1 = new TForm1;
+    g_forms.Form2 = new TForm2(*g_forms.Form1, g_forms.Form1);
+}
+
+void destroyForms() {
+    delete g_forms.Form2;
+    g_forms.Form2 = nullptr;
+    delete g_forms.Form1;
+    g_forms.Form1 = nullptr;
+}

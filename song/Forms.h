@@ -1,0 +1,18 @@
+#pragma once
+
+class TForm1;
+class TForm2;
+
+/// The program's windows. All are created at start, in a fixed order, and live until the end;
+/// windows reach each other through here.
+struct Forms {
+    TForm1* Form1 = nullptr;
+    TForm2* Form2 = nullptr;
+};
+
+Forms& forms();
+
+/// Creates every window in the start-up order; only the main window is shown by the caller.
+void createForms();
+/// Frees the windows in reverse order.
+void destroyForms();

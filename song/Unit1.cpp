@@ -1,0 +1,387 @@
+#include "song/Unit1.h"
+
+#include "base/Guard.h"
+#include "base/IntMath.h"
+#include "base/ListBox.h"
+#include "song/Forms.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QShortcut>
+#include <QToolButton>
+
+namespace {
+
+const QColor kWhite(255, 255, 255);
+const QColor kSilver(192, 192, 192);
+
+void setBase(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, colour);
+    widget->setPalette(palette);
+}
+
+QLabel* label(QWidget* parent, const QString& name, const QString& text, int left, int top) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    QFont font = l->font();
+    font.setBold(true);
+    l->setFont(font);
+    l->move(left, top);
+    l->adjustSize();
+    return l;
+}
+
+QPushButton* button(QWidget* parent, const QString& name, const QString& text,
+                    const QRect& geometry) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setGeometry(geometry);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLineEdit* edit(QWidget* parent, const QString& name, const QString& text, const QRect& geometry) {
+    auto* e = new QLineEdit(text, parent);
+    e->setObjectName(name);
+    e->setGeometry(geometry);
+    return e;
+}
+
+ListBox* songList(QWidget* parent, const QString& name, const QRect& geometry) {
+    auto* list = new ListBox(parent);
+    list->setObjectName(name);
+    list->setGeometry(geometry);
+    QFont font = list->font();
+    font.setBold(true);
+    list->setFont(font);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    return list;
+}
+
+QAction* menuItem(QMenu* menu, const QString& name, const QString& text,
+                  const QKeySequence& shortcut = {}) {
+    QAction* action = menu->addAction(text);
+    action->setObjectName(name);
+    action->setShortcut(shortcut);
+    return action;
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Z1rpW3rk 3.3"));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, kWhite);
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("ClientArea"));
+    client->setMinimumHeight(kClientHeight);
+    setCentralWidget(client);
+    createControls(client);
+    createMenu();
+    connectHandlers();
+
+    setMinimumWidth(kClientWidth);
+    setMaximumWidth(kClientWidth);
+    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::createControls(QWidget* client) {
+    Line = songList(client, QStringLiteral("Line"), QRect(0, 16, 57, 330));
+    QPalette grey = Line->palette();
+    grey.setColor(QPalette::Base, QColor(128, 128, 128));
+    grey.setColor(QPalette::Text, kWhite);
+    Line->setPalette(grey);
+    Memo1 = songList(client, QStringLiteral("Memo1"), QRect(56, 16, 65, 330));
+    Memo2 = songList(client, QStringLiteral("Memo2"), QRect(120, 16, 65, 330));
+    Memo3 = songList(client, QStringLiteral("Memo3"), QRect(184, 16, 65, 330));
+    Memo4 = songList(client, QStringLiteral("Memo4"), QRect(248, 16, 65, 330));
+
+    Label3 = label(client, QStringLiteral("Label3"), QStringLiteral("Lines"), 8, 0);
+    Label4 = label(client, QStringLiteral("Label4"), QStringLiteral("Spur 1"), 96, 0);
+    Label5 = label(client, QStringLiteral("Label5"), QStringLiteral("Spur 2"), 224, 0);
+    Label1 = label(client, QStringLiteral("Label1"), QStringLiteral("Frequenz (hz)"), 328, 0);
+    Label2 = label(client, QStringLiteral("Label2"), QStringLiteral("Dauer (ms)"), 448, 0);
+
+    rgASpur = new QGroupBox(QStringLiteral("Aktive Spur"), client);
+    rgASpur->setObjectName(QStringLiteral("rgASpur"));
+    rgASpur->setGeometry(320, 24, 201, 105);
+    const QString blanks(10, QLatin1Char(' '));
+    rgASpurItem0 = new QRadioButton(QStringLiteral("-") + blanks + QStringLiteral("Spur 1"), rgASpur);
+    rgASpurItem0->setObjectName(QStringLiteral("rgASpurItem0"));
+    rgASpurItem0->setGeometry(8, 24, 185, 24);
+    rgASpurItem0->setChecked(true);
+    rgASpurItem1 = new QRadioButton(QStringLiteral("-") + blanks + QStringLiteral("Spur 2"), rgASpur);
+    rgASpurItem1->setObjectName(QStringLiteral("rgASpurItem1"));
+    rgASpurItem1->setGeometry(8, 66, 185, 24);
+
+    edFreq1 = edit(client, QStringLiteral("edFreq1"), QStringLiteral("500"), QRect(344, 50, 41, 21));
+    edFreq1->setMaxLength(5);
+    edFreq2 = edit(client, QStringLiteral("edFreq2"), QStringLiteral("0"), QRect(344, 92, 41, 21));
+    edLengh = edit(client, QStringLiteral("edLengh"), QStringLiteral("100"), QRect(432, 69, 49, 21));
+
+    BitBtn1 = new QToolButton(client);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setGeometry(488, 68, 25, 25);
+    BitBtn1->setText(QStringLiteral("♪"));
+    BitBtn1->setToolTip(QStringLiteral("Ton anspielen"));
+
+    btadd = button(client, QStringLiteral("btadd"), QStringLiteral("Ton &hinzufügen"),
+                   QRect(320, 130, 201, 25));
+    btadd->setDefault(true);
+
+    gbBearbeitung = new QGroupBox(QStringLiteral("Bearbeitung"), client);
+    gbBearbeitung->setObjectName(QStringLiteral("gbBearbeitung"));
+    gbBearbeitung->setGeometry(320, 160, 201, 49);
+    btAendern = button(gbBearbeitung, QStringLiteral("btAendern"), QStringLiteral("Ändern"),
+                       QRect(6, 18, 60, 25));
+    btloeschen = button(gbBearbeitung, QStringLiteral("btloeschen"), QStringLiteral("&Löschen"),
+                        QRect(70, 18, 60, 25));
+    btTauschen = button(gbBearbeitung, QStringLiteral("btTauschen"), QStringLiteral("&Tauschen"),
+                        QRect(134, 18, 60, 25));
+
+    Label9 = new QLabel(QStringLiteral("Z1rpW3rk"), client);
+    Label9->setObjectName(QStringLiteral("Label9"));
+    QFont title = Label9->font();
+    title.setPixelSize(40);
+    title.setBold(true);
+    Label9->setFont(title);
+    Label9->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+    Label9->move(312, 248);
+    Label9->adjustSize();
+
+    laStatus = new QLabel(client);
+    laStatus->setObjectName(QStringLiteral("laStatus"));
+    QFont status = laStatus->font();
+    status.setBold(true);
+    laStatus->setFont(status);
+    laStatus->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+    laStatus->setGeometry(312, 304, 130, 16);
+
+    btstop = button(client, QStringLiteral("btstop"), QStringLiteral("&Stop"), QRect(448, 296, 41, 25));
+    btplay = button(client, QStringLiteral("btplay"), QStringLiteral("&Play"), QRect(488, 296, 41, 25));
+
+    probar = new QProgressBar(client);
+    probar->setObjectName(QStringLiteral("probar"));
+    probar->setGeometry(312, 320, 217, 25);
+    probar->setRange(0, 100);
+    probar->setValue(0);
+    probar->setTextVisible(false);
+
+    setTabOrder(edFreq1, edLengh);
+    setTabOrder(edLengh, edFreq2);
+}
+
+void TForm1::createMenu() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("Hauptmenue"));
+
+    Datei1 = bar->addMenu(QStringLiteral("Datei"));
+    Datei1->setObjectName(QStringLiteral("Datei1"));
+    Neu1 = menuItem(Datei1, QStringLiteral("Neu1"), QStringLiteral("Neu"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    Oeffnen1 = menuItem(Datei1, QStringLiteral("Oeffnen1"), QStringLiteral("Öffnen"), QKeySequence(Qt::CTRL | Qt::Key_O));
+    Speichern1 = menuItem(Datei1, QStringLiteral("Speichern1"), QStringLiteral("Speichern"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    Datei1->addSeparator();
+    Beenden1 = menuItem(Datei1, QStringLiteral("Beenden1"), QStringLiteral("Beenden"));
+    Datei1->addSeparator();
+    Play1 = menuItem(Datei1, QStringLiteral("Play1"), QStringLiteral("Play"), QKeySequence(Qt::Key_F5));
+    Stop1 = menuItem(Datei1, QStringLiteral("Stop1"), QStringLiteral("Stop"), QKeySequence(Qt::Key_F8));
+
+    Bearbeiten1 = bar->addMenu(QStringLiteral("Bearbeiten"));
+    Bearbeiten1->setObjectName(QStringLiteral("Bearbeiten1"));
+    Geschwindigkeitndern1 = menuItem(Bearbeiten1, QStringLiteral("Geschwindigkeitndern1"), QStringLiteral("Geschwindigkeit ändern..."));
+    Oktavendern1 = menuItem(Bearbeiten1, QStringLiteral("Oktavendern1"), QStringLiteral("Tonhöhe ändern..."));
+    Spurentauschen1 = menuItem(Bearbeiten1, QStringLiteral("Spurentauschen1"), QStringLiteral("Spuren tauschen"), QKeySequence(Qt::CTRL | Qt::Key_T));
+    DualSpur1 = Bearbeiten1->addMenu(QStringLiteral("Dual-Spur"));
+    DualSpur1->setObjectName(QStringLiteral("DualSpur1"));
+    Spur11 = menuItem(DualSpur1, QStringLiteral("Spur11"), QStringLiteral("Spur 1"));
+    Spur21 = menuItem(DualSpur1, QStringLiteral("Spur21"), QStringLiteral("Spur 2"));
+    SpurLoeschen1 = Bearbeiten1->addMenu(QStringLiteral("Spur Löschen"));
+    SpurLoeschen1->setObjectName(QStringLiteral("SpurLoeschen1"));
+    Spur12 = menuItem(SpurLoeschen1, QStringLiteral("Spur12"), QStringLiteral("Spur 1"));
+    Spur22 = menuItem(SpurLoeschen1, QStringLiteral("Spur22"), QStringLiteral("Spur 2"));
+
+    // The title carries Alt+E as its mnemonic; Ctrl+E belongs to "Einstellungen".
+    Extras1 = bar->addMenu(QStringLiteral("&Extras"));
+    Extras1->setObjectName(QStringLiteral("Extras1"));
+    Hochladen1 = menuItem(Extras1, QStringLiteral("Hochladen1"), QStringLiteral("Hochladen"), QKeySequence(Qt::CTRL | Qt::Key_H));
+    ListderonlineDateien1 = menuItem(Extras1, QStringLiteral("ListderonlineDateien1"), QStringLiteral("List der online Dateien"), QKeySequence(Qt::CTRL | Qt::Key_L));
+    Import1 = Extras1->addMenu(QStringLiteral("Import"));
+    Import1->setObjectName(QStringLiteral("Import1"));
+    BleeperMusicMakerbmm1 = menuItem(Import1, QStringLiteral("BleeperMusicMakerbmm1"), QStringLiteral("Bleeper Music Maker (.bmm)"));
+    MIDIFilemidmidi1 = menuItem(Import1, QStringLiteral("MIDIFilemidmidi1"), QStringLiteral("MIDI-File (.mid / .midi)"));
+    MIDIFilemidmidi1->setEnabled(false);
+    Extras1->addSeparator();
+    Schredder1 = menuItem(Extras1, QStringLiteral("Schredder1"), QStringLiteral("Schredder"), QKeySequence(Qt::CTRL | Qt::Key_R));
+    Welle1 = menuItem(Extras1, QStringLiteral("Welle1"), QStringLiteral("Welle"), QKeySequence(Qt::CTRL | Qt::Key_W));
+    Extras1->addSeparator();
+    ListeNotenFrequenzen1 = menuItem(Extras1, QStringLiteral("ListeNotenFrequenzen1"), QStringLiteral("Liste Noten - Frequenzen"), QKeySequence(Qt::CTRL | Qt::Key_F));
+    BPMNotenwerte1 = menuItem(Extras1, QStringLiteral("BPMNotenwerte1"), QStringLiteral("BPM / Notenwerte"), QKeySequence(Qt::CTRL | Qt::Key_B));
+    HotKeyPad1 = menuItem(Extras1, QStringLiteral("HotKeyPad1"), QStringLiteral("HotKeyPad"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    Klaviatur1 = menuItem(Extras1, QStringLiteral("Klaviatur1"), QStringLiteral("Klaviatur"), QKeySequence(Qt::CTRL | Qt::Key_K));
+    MidiBeep1 = menuItem(Extras1, QStringLiteral("MidiBeep1"), QStringLiteral("MidiBeep"), QKeySequence(Qt::CTRL | Qt::Key_I));
+    MidiBeep1->setEnabled(false);
+    GraphischeAusgabe1 = menuItem(Extras1, QStringLiteral("GraphischeAusgabe1"), QStringLiteral("Graphische Ausgabe"), QKeySequence(Qt::CTRL | Qt::Key_G));
+    MultiBeep1 = menuItem(Extras1, QStringLiteral("MultiBeep1"), QStringLiteral("Multi-Beep"), QKeySequence(Qt::CTRL | Qt::Key_M));
+
+    Optionen1 = bar->addMenu(QStringLiteral("Optionen"));
+    Optionen1->setObjectName(QStringLiteral("Optionen1"));
+    Scrollfunktion1 = menuItem(Optionen1, QStringLiteral("Scrollfunktion1"), QStringLiteral("Scrollfunktion deaktivieren"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
+    Optionen1->addSeparator();
+    Beeper1 = menuItem(Optionen1, QStringLiteral("Beeper1"), QStringLiteral("Beeper"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_B));
+    Beeper1->setCheckable(true);
+    Beeper1->setChecked(true);
+    FMSynthese1 = menuItem(Optionen1, QStringLiteral("FMSynthese1"), QStringLiteral("FM-Synthese"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_F));
+    FMSynthese1->setCheckable(true);
+    MIDIOut1 = menuItem(Optionen1, QStringLiteral("MIDIOut1"), QStringLiteral("MIDI-Out"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_M));
+    MIDIOut1->setCheckable(true);
+    Optionen1->addSeparator();
+    Einstellungen1 = menuItem(Optionen1, QStringLiteral("Einstellungen1"), QStringLiteral("Einstellungen"), QKeySequence(Qt::CTRL | Qt::Key_E));
+}
+
+void TForm1::connectHandlers() {
+    connectGuarded(Neu1, &QAction::triggered, this, [this] { Neu1Click(); });
+    connectGuarded(Beenden1, &QAction::triggered, this, [this] { Beenden1Click(); });
+    connectGuarded(rgASpurItem0, &QRadioButton::toggled, this, [this] { rgASpurClick(); });
+
+    connectGuarded(Memo1, &ListBox::Click, this, [this] { Memo1Click(); });
+    connectGuarded(Memo2, &ListBox::Click, this, [this] { Memo2Click(); });
+    connectGuarded(Memo3, &ListBox::Click, this, [this] { Memo3Click(); });
+    connectGuarded(Memo4, &ListBox::Click, this, [this] { Memo4Click(); });
+    connectGuarded(Memo1, &ListBox::MouseDown, this, [this] { Memo1Click(); });
+    connectGuarded(Memo2, &ListBox::MouseDown, this, [this] { Memo2Click(); });
+    connectGuarded(Memo3, &ListBox::MouseDown, this, [this] { Memo3Click(); });
+    connectGuarded(Memo4, &ListBox::MouseDown, this, [this] { Memo4Click(); });
+    connectGuarded(Line, &ListBox::MouseDown, this, [this] { LineMouseDown(); });
+
+    connectGuarded(btadd, &QPushButton::clicked, this, [this] { btaddClick(); });
+    connectGuarded(btAendern, &QPushButton::clicked, this, [this] { btAendernClick(); });
+    connectGuarded(btloeschen, &QPushButton::clicked, this, [this] { btloeschenClick(); });
+    connectGuarded(btTauschen, &QPushButton::clicked, this, [this] { btTauschenClick(); });
+    connectGuarded(Memo1, &QListWidget::itemDoubleClicked, this, [this] { Memo1DblClick(); });
+    connectGuarded(Memo2, &QListWidget::itemDoubleClicked, this, [this] { Memo2DblClick(); });
+    connectGuarded(Memo3, &QListWidget::itemDoubleClicked, this, [this] { Memo3DblClick(); });
+    connectGuarded(Memo4, &QListWidget::itemDoubleClicked, this, [this] { Memo4DblClick(); });
+
+    // F1/F2 and Enter reach the window before the focused control, wherever the focus is.
+    for (const int key : {int(Qt::Key_F1), int(Qt::Key_F2)}) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        connectGuarded(shortcut, &QShortcut::activated, this, [this, key] { FormKeyDown(key); });
+    }
+    for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        connect(shortcut, &QShortcut::activated, this, [this] { pressDefaultButton(); });
+    }
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    // The song lists stretch with the window's height.
+    const int height = std::max(0, centralWidget()->height() - 16);
+    for (ListBox* list : {Line, Memo1, Memo2, Memo3, Memo4})
+        list->resize(list->width(), height);
+}
+
+void TForm1::FormCreate() {
+    PlayStopped = true;
+    MirrorConnected = false;
+    setBase(edFreq1, kWhite);
+    setBase(edFreq2, kSilver);
+}
+
+void TForm1::FormKeyDown(int key) {
+    if (key == Qt::Key_F1) {
+        setBase(edFreq1, kWhite);
+        setBase(edFreq2, kSilver);
+        rgASpurItem0->setChecked(true);
+    } else if (key == Qt::Key_F2) {
+        setBase(edFreq1, kSilver);
+        setBase(edFreq2, kWhite);
+        rgASpurItem1->setChecked(true);
+    }
+}
+
+void TForm1::pressDefaultButton() {
+    // As on the original platform, a focused push button takes Enter itself.
+    if (auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
+        focused && focused->window() == this) {
+        focused->click();
+        return;
+    }
+    btadd->click();
+}
+
+void TForm1::rgASpurClick() {
+    const bool first = rgASpurItem0->isChecked();
+    setBase(edFreq1, first ? kWhite : kSilver);
+    setBase(edFreq2, first ? kSilver : kWhite);
+}
+
+bool TForm1::trackOneActive() const {
+    return edFreq1->palette().color(QPalette::Base) == kWhite;
+}
+
+QLineEdit* TForm1::activeFrequencyField() const { return trackOneActive() ? edFreq1 : edFreq2; }
+
+void TForm1::Neu1Click() {
+    for (ListBox* list : {Memo1, Memo2, Memo3, Memo4, Line})
+        list->clearItems();
+}
+
+void TForm1::Beenden1Click() { close(); }
+
+void TForm1::selectLikewise(ListBox* source, std::initializer_list<ListBox*> targets) {
+    const int index = source->itemIndex();
+    for (ListBox* target : targets)
+        target->setItemIndex(index);
+}
+
+void TForm1::Memo1Click() { selectLikewise(Memo1, {Line, Memo2, Memo3, Memo4}); }
+void TForm1::Memo2Click() { selectLikewise(Memo2, {Line, Memo1, Memo3, Memo4}); }
+void TForm1::Memo3Click() { selectLikewise(Memo3, {Line, Memo1, Memo2, Memo4}); }
+void TForm1::Memo4Click() { selectLikewise(Memo4, {Line, Memo1, Memo2, Memo3}); }
+void TForm1::LineMouseDown() { selectLikewise(Line, {Memo1, Memo2, Memo3, Memo4}); }
+
+void TForm1::RenumberLines() {
+    Line->clearItems();
+    const int n = Memo1->count();
+    QStringList numbers;
+    numbers.reserve(n);
+    for (int k = 0; k < n; ++k)
+        numbers.append(QString::number(k));
+    Line->addAll(numbers);
+    // Progress after every line ends at 100 %, which clears bar and status again; only the
+    // last report is visible once the loop is done, so report it once.
+    if (n >= 2)
+        ShowProgress(n - 1, n - 1, QStringLiteral("Aktualisiere Pattern"));
+}
+
+void TForm1::ShowProgress(int current, int total, const QString& text) {
+    if (laStatus->text().isEmpty())
+        laStatus->setText(text);
+    const long long percent = IntDiv<long long>(static_cast<long long>(current) * 100, total);
+    probar->setValue(static_cast<int>(std::clamp<long long>(percent, 0, 100)));
+    if (probar->value() == 100) {
+        probar->setValue(0);
+        laStatus->clear();
+    }
+}

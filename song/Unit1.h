@@ -1,0 +1,145 @@
+#pragma once
+
+#include <QMainWindow>
+
+class ListBox;
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QToolButton;
+
+/// The main window: the song in five parallel lists, the tone entry, the menu, the progress
+/// display. Subsystems attach their collaborators here; the controls keep their given names.
+class TForm1 final : public QMainWindow {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TForm1)
+
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    static constexpr int kClientWidth = 529;
+    static constexpr int kClientHeight = 346;
+
+    // The song: line numbers, track 1 frequency/duration, track 2 frequency/duration.
+    ListBox* Line = nullptr;
+    ListBox* Memo1 = nullptr;
+    ListBox* Memo2 = nullptr;
+    ListBox* Memo3 = nullptr;
+    ListBox* Memo4 = nullptr;
+
+    // Tone entry.
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QGroupBox* rgASpur = nullptr;
+    QRadioButton* rgASpurItem0 = nullptr;
+    QRadioButton* rgASpurItem1 = nullptr;
+    QLineEdit* edFreq1 = nullptr;
+    QLineEdit* edFreq2 = nullptr;
+    QLineEdit* edLengh = nullptr;
+    QToolButton* BitBtn1 = nullptr;
+    QPushButton* btadd = nullptr;
+    QGroupBox* gbBearbeitung = nullptr;
+    QPushButton* btAendern = nullptr;
+    QPushButton* btloeschen = nullptr;
+    QPushButton* btTauschen = nullptr;
+
+    // Title, status and playback controls.
+    QLabel* Label9 = nullptr;
+    QLabel* laStatus = nullptr;
+    QPushButton* btstop = nullptr;
+    QPushButton* btplay = nullptr;
+    QProgressBar* probar = nullptr;
+
+    // Main menu.
+    QMenu* Datei1 = nullptr;
+    QAction* Neu1 = nullptr;
+    QAction* Oeffnen1 = nullptr;
+    QAction* Speichern1 = nullptr;
+    QAction* Beenden1 = nullptr;
+    QAction* Play1 = nullptr;
+    QAction* Stop1 = nullptr;
+    QMenu* Bearbeiten1 = nullptr;
+    QAction* Geschwindigkeitndern1 = nullptr;
+    QAction* Oktavendern1 = nullptr;
+    QAction* Spurentauschen1 = nullptr;
+    QMenu* DualSpur1 = nullptr;
+    QAction* Spur11 = nullptr;
+    QAction* Spur21 = nullptr;
+    QMenu* SpurLoeschen1 = nullptr;
+    QAction* Spur12 = nullptr;
+    QAction* Spur22 = nullptr;
+    QMenu* Extras1 = nullptr;
+    QAction* Hochladen1 = nullptr;
+    QAction* ListderonlineDateien1 = nullptr;
+    QMenu* Import1 = nullptr;
+    QAction* BleeperMusicMakerbmm1 = nullptr;
+    QAction* MIDIFilemidmidi1 = nullptr;
+    QAction* Schredder1 = nullptr;
+    QAction* Welle1 = nullptr;
+    QAction* ListeNotenFrequenzen1 = nullptr;
+    QAction* BPMNotenwerte1 = nullptr;
+    QAction* HotKeyPad1 = nullptr;
+    QAction* Klaviatur1 = nullptr;
+    QAction* MidiBeep1 = nullptr;
+    QAction* GraphischeAusgabe1 = nullptr;
+    QAction* MultiBeep1 = nullptr;
+    QMenu* Optionen1 = nullptr;
+    QAction* Scrollfunktion1 = nullptr;
+    QAction* Beeper1 = nullptr;
+    QAction* FMSynthese1 = nullptr;
+    QAction* MIDIOut1 = nullptr;
+    QAction* Einstellungen1 = nullptr;
+
+    // State shared with playback and the network mirror.
+    bool PlayStopped = true;
+    bool MirrorConnected = false;
+
+    /// Track 1 is active exactly when its frequency field is white.
+    bool trackOneActive() const;
+    /// The frequency field of the active track: where tools deliver a frequency.
+    QLineEdit* activeFrequencyField() const;
+
+    void RenumberLines();
+    void ShowProgress(int current, int total, const QString& text);
+
+    // Handlers.
+    void FormCreate();
+    void FormKeyDown(int key);
+    void rgASpurClick();
+    void Neu1Click();
+    void Beenden1Click();
+    void Memo1Click();
+    void Memo2Click();
+    void Memo3Click();
+    void Memo4Click();
+    void LineMouseDown();
+
+    void btaddClick();
+    void btAendernClick();
+    void Memo1DblClick();
+    void Memo2DblClick();
+    void Memo3DblClick();
+    void Memo4DblClick();
+    void btloeschenClick();
+    void btTauschenClick();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void createControls(QWidget* client);
+    void createMenu();
+    void connectHandlers();
+    void selectLikewise(ListBox* source, std::initializer_list<ListBox*> targets);
+    void openLineEditor();
+    void pressDefaultButton();
+};

@@ -1,0 +1,125 @@
+#include "song/Unit2.h"
+
+#include "base/Errors.h"
+#include "base/Guard.h"
+#include "base/ListBox.h"
+#include "base/Prompts.h"
+#include "song/Unit1.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+QLabel* caption(QWidget* parent, const QString& text, int left, int top, bool bold = false) {
+    auto* label = new QLabel(text, parent);
+    QFont font = label->font();
+    font.setBold(bold);
+    label->setFont(font);
+    label->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+QLineEdit* field(QWidget* parent, const QString& name, const QRect& geometry) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setGeometry(geometry);
+    return edit;
+}
+
+} // namespace
+
+TForm2::TForm2(TForm1& mainWindow, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_main(mainWindow) {
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Z1rpW3rk 3 Editor"));
+    setFixedSize(280, 105);
+    setModal(true);
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(0, 0, 280, 105);
+    Image1->setStyleSheet(QStringLiteral("background: #202838;"));
+
+    caption(this, QStringLiteral("Zeile"), 8, 4);
+    edZeile = field(this, QStringLiteral("edZeile"), QRect(8, 20, 41, 21));
+    caption(this, QStringLiteral("Spur 1"), 64, 4, true);
+    caption(this, QStringLiteral("Frequenz"), 64, 20);
+    edFreq1 = field(this, QStringLiteral("edFreq1"), QRect(64, 36, 49, 21));
+    caption(this, QStringLiteral("Dauer"), 120, 20);
+    edDauer1 = field(this, QStringLiteral("edDauer1"), QRect(120, 36, 49, 21));
+    caption(this, QStringLiteral("Spur 2"), 168 + 8, 4, true);
+    caption(this, QStringLiteral("Frequenz"), 176, 20);
+    edFreq2 = field(this, QStringLiteral("edFreq2"), QRect(176, 36, 49, 21));
+    caption(this, QStringLiteral("Dauer"), 228, 20);
+    edDauer2 = field(this, QStringLiteral("edDauer2"), QRect(228, 36, 45, 21));
+
+    btOk = new QPushButton(QStringLiteral("OK"), this);
+    btOk->setObjectName(QStringLiteral("btOk"));
+    btOk->setGeometry(112, 72, 75, 25);
+    Button2 = new QPushButton(QStringLiteral("Abbrechen"), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button2->setGeometry(196, 72, 75, 25);
+
+    setTabOrder(edZeile, edFreq1);
+    setTabOrder(edFreq1, edDauer1);
+    setTabOrder(edDauer1, edFreq2);
+    setTabOrder(edFreq2, edDauer2);
+    setTabOrder(edDauer2, btOk);
+    setTabOrder(btOk, Button2);
+
+    connectGuarded(edDauer1, &QLineEdit::textChanged, this, [this] { edDauer1Change(); });
+    connectGuarded(edDauer2, &QLineEdit::textChanged, this, [this] { edDauer2Change(); });
+    connectGuarded(btOk, &QPushButton::clicked, this, [this] { btOkClick(); });
+    connectGuarded(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+
+    FormCreate();
+}
+
+void TForm2::FormCreate() {
+    // The background picture is the main window's; it arrives with the window effects.
+}
+
+void TForm2::edDauer1Change() {
+    if (edDauer2->text() != edDauer1->text())
+        edDauer2->setText(edDauer1->text());
+}
+
+void TForm2::edDauer2Change() {
+    if (edDauer1->text() != edDauer2->text())
+        edDauer1->setText(edDauer2->text());
+}
+
+void TForm2::btOkClick() {
+    if (edDauer1->text() != edDauer2->text()) {
+        prompts().showMessage(QStringLiteral("Die Dauer beider Spuren muss gleich sein"));
+        return;
+    }
+    // A running playback may have moved the selection past the last line while the editor
+    // was open: then nothing is written and the editor stays open, so no edit is lost and no
+    // other line is overwritten.
+    for (ListBox* list : {m_main.Memo1, m_main.Memo2, m_main.Memo3, m_main.Memo4})
+        if (list->itemIndex() < 0)
+            throw EListError(-1);
+    m_main.Memo1->setItem(m_main.Memo1->itemIndex(), edFreq1->text());
+    m_main.Memo2->setItem(m_main.Memo2->itemIndex(), edDauer1->text());
+    m_main.Memo3->setItem(m_main.Memo3->itemIndex(), edFreq2->text());
+    m_main.Memo4->setItem(m_main.Memo4->itemIndex(), edDauer1->text());
+    clearEdits();
+    accept();
+}
+
+void TForm2::Button2Click() {
+    clearEdits();
+    reject();
+}
+
+void TForm2::clearEdits() {
+    for (QLineEdit* edit : {edZeile, edFreq1, edDauer1, edFreq2, edDauer2})
+        edit->clear();
+}
