@@ -2,12 +2,14 @@
 
 class TForm1;
 class TForm2;
+class TForm6;
 
 /// The program's windows. All are created at start, in a fixed order, and live until the end;
 /// windows reach each other through here.
 struct Forms {
     TForm1* Form1 = nullptr;
     TForm2* Form2 = nullptr;
+    TForm6* Form6 = nullptr;
 };
 
 Forms& forms();

@@ -4,6 +4,7 @@
 #include "base/IntMath.h"
 #include "base/ListBox.h"
 #include "song/Forms.h"
+#include "settings/Unit6.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QShortcut>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -94,8 +96,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     createMenu();
     connectHandlers();
 
-    setMinimumWidth(kClientWidth);
-    setMaximumWidth(kClientWidth);
+    setMinimumWidth(kNarrowWidth);
+    setMaximumWidth(kNarrowWidth);
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -187,6 +189,11 @@ void TForm1::createControls(QWidget* client) {
     probar->setValue(0);
     probar->setTextVisible(false);
 
+    TimerFade = new QTimer(this);
+    TimerFade->setObjectName(QStringLiteral("TimerFade"));
+    TimerFade->setInterval(3);
+    TimerFade->setTimerType(Qt::PreciseTimer);
+
     setTabOrder(edFreq1, edLengh);
     setTabOrder(edLengh, edFreq2);
 }
@@ -243,9 +250,15 @@ void TForm1::createMenu() {
     GraphischeAusgabe1 = menuItem(Extras1, QStringLiteral("GraphischeAusgabe1"), QStringLiteral("Graphische Ausgabe"), QKeySequence(Qt::CTRL | Qt::Key_G));
     MultiBeep1 = menuItem(Extras1, QStringLiteral("MultiBeep1"), QStringLiteral("Multi-Beep"), QKeySequence(Qt::CTRL | Qt::Key_M));
 
+    // Items whose check mark tells whether their panel or list is shown.
+    for (QAction* item : {Hochladen1, ListderonlineDateien1, Schredder1, Welle1, BPMNotenwerte1,
+                          MidiBeep1})
+        item->setCheckable(true);
+
     Optionen1 = bar->addMenu(QStringLiteral("Optionen"));
     Optionen1->setObjectName(QStringLiteral("Optionen1"));
     Scrollfunktion1 = menuItem(Optionen1, QStringLiteral("Scrollfunktion1"), QStringLiteral("Scrollfunktion deaktivieren"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
+    Scrollfunktion1->setCheckable(true);
     Optionen1->addSeparator();
     Beeper1 = menuItem(Optionen1, QStringLiteral("Beeper1"), QStringLiteral("Beeper"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_B));
     Beeper1->setCheckable(true);
@@ -259,8 +272,11 @@ void TForm1::createMenu() {
 }
 
 void TForm1::connectHandlers() {
+    connectGuarded(TimerFade, &QTimer::timeout, this, [this] { TimerFadeTimer(); });
     connectGuarded(Neu1, &QAction::triggered, this, [this] { Neu1Click(); });
     connectGuarded(Beenden1, &QAction::triggered, this, [this] { Beenden1Click(); });
+    connectGuarded(Einstellungen1, &QAction::triggered, this,
+                   [] { forms().Form6->Einstellungen1Click(); });
     connectGuarded(rgASpurItem0, &QRadioButton::toggled, this, [this] { rgASpurClick(); });
 
     connectGuarded(Memo1, &ListBox::Click, this, [this] { Memo1Click(); });
@@ -383,5 +399,41 @@ void TForm1::ShowProgress(int current, int total, const QString& text) {
     if (probar->value() == 100) {
         probar->setValue(0);
         laStatus->clear();
+    }
+}
+
+void TForm1::toggleSidePanel(QAction* item, QWidget* panel) {
+    const bool visible = !item->isChecked();
+    panel->setVisible(visible);
+    item->setChecked(visible);
+    SidePanelOpen = visible;
+    TimerFade->start();
+}
+
+void TForm1::closeSidePanel(QAction* item, QWidget* panel) {
+    panel->hide();
+    item->setChecked(false);
+    SidePanelOpen = false;
+    TimerFade->start();
+}
+
+void TForm1::TimerFadeTimer() {
+    // The thresholds are client widths; the limits are the frame-inclusive 545/780 less the frame.
+    if (SidePanelOpen) {
+        setMaximumWidth(kWideWidth);
+        if (width() >= 750) {
+            TimerFade->stop();
+            setMinimumWidth(kWideWidth);
+        } else {
+            resize(width() + 11, height());
+        }
+    } else {
+        setMinimumWidth(kNarrowWidth);
+        if (width() <= 530) {
+            TimerFade->stop();
+            setMaximumWidth(kNarrowWidth);
+        } else {
+            resize(std::max(kNarrowWidth, width() - 11), height());
+        }
     }
 }

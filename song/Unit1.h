@@ -11,6 +11,7 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QTimer;
 class QToolButton;
 
 /// The main window: the song in five parallel lists, the tone entry, the menu, the progress
@@ -102,6 +103,19 @@ public:
     // State shared with playback and the network mirror.
     bool PlayStopped = true;
     bool MirrorConnected = false;
+
+    // Side panels beyond the right edge: the width slide uncovers or covers them.
+    static constexpr int kFrameWidth = 16; ///< the original's frame, included in its widths
+    static constexpr int kNarrowWidth = 545 - kFrameWidth;
+    static constexpr int kWideWidth = 780 - kFrameWidth;
+    static constexpr int kSidePanelLeft = 544;
+    bool SidePanelOpen = false;
+    QTimer* TimerFade = nullptr;
+    void TimerFadeTimer();
+    /// A panel's menu item: toggles its check mark and the panel, and starts the slide.
+    void toggleSidePanel(QAction* item, QWidget* panel);
+    /// A panel's "X" label: hides the panel, unchecks its item, and starts the narrowing.
+    void closeSidePanel(QAction* item, QWidget* panel);
 
     /// Track 1 is active exactly when its frequency field is white.
     bool trackOneActive() const;

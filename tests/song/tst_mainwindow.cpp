@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -195,6 +196,29 @@ private slots:
         w.resize(w.width(), w.height() + 100);
         QCOMPARE(w.Memo1->height(), 430);
         QCOMPARE(w.width(), 529);
+    }
+
+    void sidePanelSlide() {
+        AppFixture app;
+        TForm1& w = app.main();
+        QWidget panel(w.centralWidget());
+        panel.hide();
+        int steps = 0;
+        w.toggleSidePanel(w.Schredder1, &panel);
+        QVERIFY(panel.isVisible() && w.Schredder1->isChecked() && w.SidePanelOpen);
+        w.TimerFade->stop(); // step by hand: one tick per call
+        for (int widths = w.width(); steps < 100; ++steps) {
+            w.TimerFadeTimer();
+            if (w.width() == widths)
+                break;
+            widths = w.width();
+        }
+        QCOMPARE(steps, 22); // 21 steps of 11 pixels and the snap to the wide width
+        QCOMPARE(w.width(), 764);
+        w.closeSidePanel(w.Schredder1, &panel);
+        QVERIFY(!panel.isVisible() && !w.Schredder1->isChecked() && !w.SidePanelOpen);
+        QTRY_COMPARE(w.width(), 529);
+        QVERIFY(!w.TimerFade->isActive());
     }
 
     void beendenClosesTheWindow() {

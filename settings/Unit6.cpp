@@ -1,0 +1,192 @@
+#include "settings/Unit6.h"
+
+#include "base/Guard.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTabWidget>
+
+namespace {
+
+template <typename T> T* named(T* widget, const QString& name) {
+    widget->setObjectName(name);
+    return widget;
+}
+
+QGroupBox* group(QWidget* parent, const QString& name, const QString& title, const QRect& geometry) {
+    auto* box = named(new QGroupBox(title, parent), name);
+    box->setGeometry(geometry);
+    return box;
+}
+
+QCheckBox* check(QWidget* parent, const QString& name, const QString& text, const QRect& geometry) {
+    auto* box = named(new QCheckBox(text, parent), name);
+    box->setGeometry(geometry);
+    return box;
+}
+
+QLabel* label(QWidget* parent, const QString& name, const QString& text, int left, int top) {
+    auto* l = named(new QLabel(text, parent), name);
+    l->move(left, top);
+    l->adjustSize();
+    return l;
+}
+
+QLineEdit* keyEdit(QWidget* parent, const QString& name, int left, int top) {
+    auto* edit = named(new QLineEdit(parent), name);
+    edit->setGeometry(left, top, 17, 21);
+    edit->setMaxLength(1);
+    edit->setAlignment(Qt::AlignCenter);
+    return edit;
+}
+
+} // namespace
+
+TForm6::TForm6(QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint) {
+    setObjectName(QStringLiteral("Form6"));
+    setWindowTitle(QStringLiteral("Einstellungen"));
+    setFixedSize(426, 395);
+    setModal(false);
+
+    TabbedNotebook1 = named(new QTabWidget(this), QStringLiteral("TabbedNotebook1"));
+    TabbedNotebook1->setGeometry(0, 0, 425, 393);
+    const auto addPage = [this](const QString& name, const QString& title) {
+        auto* page = named(new QWidget, name);
+        TabbedNotebook1->addTab(page, title);
+        return page;
+    };
+    pageAnzeige = addPage(QStringLiteral("pageAnzeige"), QStringLiteral("Anzeige"));
+    pageMulTiZ1rp = addPage(QStringLiteral("pageMulTiZ1rp"), QStringLiteral("MulTiZ1rp"));
+    pageOnlineDB = addPage(QStringLiteral("pageOnlineDB"), QStringLiteral("OnlineDB"));
+    pageKlaviatur = addPage(QStringLiteral("pageKlaviatur"), QStringLiteral("Klaviatur"));
+    pageSynthese = addPage(QStringLiteral("pageSynthese"), QStringLiteral("Synthese"));
+    pageMIDI = addPage(QStringLiteral("pageMIDI"), QStringLiteral("MIDI"));
+    pageCredits = addPage(QStringLiteral("pageCredits"), QStringLiteral("Credits"));
+    pageInfo = addPage(QStringLiteral("pageInfo"), QStringLiteral("Info"));
+
+    btUe = named(new QPushButton(QStringLiteral("Übernehmen"), this), QStringLiteral("btUe"));
+    btUe->setGeometry(264, 362, 75, 25);
+    btOk = named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("btOk"));
+    btOk->setGeometry(344, 362, 75, 25);
+
+    buildAnzeige();
+    buildKlaviatur();
+    buildSynthese();
+    buildMidi();
+}
+
+void TForm6::buildAnzeige() {
+    GroupBox2 = group(pageAnzeige, QStringLiteral("GroupBox2"), QStringLiteral("Anzeigeoptionen"),
+                      QRect(8, 8, 401, 137));
+    cbblink = check(GroupBox2, QStringLiteral("cbblink"), QStringLiteral("Logo Blinkeffekt deaktivieren"), QRect(16, 20, 370, 20));
+    cbbg = check(GroupBox2, QStringLiteral("cbbg"), QStringLiteral("Hintergrundbild entfernen"), QRect(16, 42, 370, 20));
+    cbscroll = check(GroupBox2, QStringLiteral("cbscroll"), QStringLiteral("Scrolleffekt deaktiveren"), QRect(16, 64, 370, 20));
+    cbtrans = check(GroupBox2, QStringLiteral("cbtrans"), QStringLiteral("Z1rpW3rk durchsichtig machen"), QRect(16, 86, 370, 20));
+    cbBMMINFO = check(GroupBox2, QStringLiteral("cbBMMINFO"), QStringLiteral("Informationen zu BMM ausblenden"), QRect(16, 108, 370, 20));
+    connectGuarded(cbtrans, &QCheckBox::clicked, this, [this] { cbtransClick(); });
+
+    Sprache = group(pageAnzeige, QStringLiteral("Sprache"), QStringLiteral("Sprache"), QRect(8, 152, 401, 57));
+    cbSprache = named(new QComboBox(Sprache), QStringLiteral("cbSprache"));
+    cbSprache->addItems({QStringLiteral("Deutsch"), QStringLiteral("English")});
+    cbSprache->setGeometry(16, 22, 145, 24);
+    Label16 = label(Sprache, QStringLiteral("Label16"), QStringLiteral("Neustarten zum übernehmen"), 176, 26);
+}
+
+void TForm6::buildKlaviatur() {
+    GroupBox5 = group(pageKlaviatur, QStringLiteral("GroupBox5"), QStringLiteral("Klaviatur"), QRect(8, 8, 337, 193));
+    imgKlaviatur = named(new QLabel(GroupBox5), QStringLiteral("imgKlaviatur"));
+    imgKlaviatur->setGeometry(8, 16, 320, 170);
+    // White keys along the bottom, black keys higher up, on a 320-pixel octave.
+    const int whiteTop = 16 + 170 - 28;
+    const int blackTop = 16 + 80;
+    const auto whiteLeft = [](int key) { return 8 + key * 320 / 7 + 320 / 14 - 8; };
+    edC = keyEdit(GroupBox5, QStringLiteral("edC"), whiteLeft(0), whiteTop);
+    edD = keyEdit(GroupBox5, QStringLiteral("edD"), whiteLeft(1), whiteTop);
+    edE = keyEdit(GroupBox5, QStringLiteral("edE"), whiteLeft(2), whiteTop);
+    edF = keyEdit(GroupBox5, QStringLiteral("edF"), whiteLeft(3), whiteTop);
+    edG = keyEdit(GroupBox5, QStringLiteral("edG"), whiteLeft(4), whiteTop);
+    edA = keyEdit(GroupBox5, QStringLiteral("edA"), whiteLeft(5), whiteTop);
+    edB = keyEdit(GroupBox5, QStringLiteral("edB"), whiteLeft(6), whiteTop);
+    const auto blackLeft = [](int afterWhite) { return 8 + (afterWhite + 1) * 320 / 7 - 8; };
+    edCr = keyEdit(GroupBox5, QStringLiteral("edCr"), blackLeft(0), blackTop);
+    edDr = keyEdit(GroupBox5, QStringLiteral("edDr"), blackLeft(1), blackTop);
+    edFr = keyEdit(GroupBox5, QStringLiteral("edFr"), blackLeft(3), blackTop);
+    edGr = keyEdit(GroupBox5, QStringLiteral("edGr"), blackLeft(4), blackTop);
+    edAr = keyEdit(GroupBox5, QStringLiteral("edAr"), blackLeft(5), blackTop);
+
+    GroupBox6 = group(pageKlaviatur, QStringLiteral("GroupBox6"), QStringLiteral("Eigenschaften"), QRect(8, 208, 401, 81));
+    cbNotenhinzu = check(GroupBox6, QStringLiteral("cbNotenhinzu"), QStringLiteral("gespielte Noten zum Lied hinzufügen"), QRect(16, 20, 370, 20));
+    cbNotenhinzu->hide();
+    Label9 = label(GroupBox6, QStringLiteral("Label9"), QStringLiteral("Skin"), 16, 48);
+    ComboBox2 = named(new QComboBox(GroupBox6), QStringLiteral("ComboBox2"));
+    ComboBox2->addItems({QStringLiteral("Z1rpW3rk Smooth"), QStringLiteral("Z1rpW3rk Hard"),
+                         QStringLiteral("Klavier normal")});
+    ComboBox2->setCurrentIndex(0);
+    ComboBox2->setGeometry(56, 44, 169, 24);
+}
+
+void TForm6::buildSynthese() {
+    GroupBox1 = group(pageSynthese, QStringLiteral("GroupBox1"), QStringLiteral("Volume"), QRect(8, 8, 401, 73));
+    Label14 = label(GroupBox1, QStringLiteral("Label14"), QStringLiteral("Volume:"), 16, 22);
+    laMuted = label(GroupBox1, QStringLiteral("laMuted"), QStringLiteral("Muted"), 80, 22);
+    QFont bold = laMuted->font();
+    bold.setBold(true);
+    laMuted->setFont(bold);
+    laMuted->setStyleSheet(QStringLiteral("color: red;"));
+    laMuted->hide();
+    tbfm = named(new QSlider(Qt::Horizontal, GroupBox1), QStringLiteral("tbfm"));
+    tbfm->setRange(0, 100);
+    tbfm->setValue(80);
+    tbfm->setGeometry(16, 40, 369, 24);
+
+    rgTon = group(pageSynthese, QStringLiteral("rgTon"), QStringLiteral("Tonart"), QRect(8, 88, 401, 121));
+    rgTonItems = new QButtonGroup(rgTon);
+    const QStringList items = {QStringLiteral("Sinus"), QStringLiteral("Square [Standard]"),
+                               QStringLiteral("Square-Root"), QStringLiteral("White noise")};
+    for (int i = 0; i < items.size(); ++i) {
+        auto* radio = named(new QRadioButton(items[i], rgTon), QStringLiteral("rgTonItem%1").arg(i));
+        radio->setGeometry(16, 20 + i * 24, 370, 20);
+        rgTonItems->addButton(radio, i);
+    }
+    setRgTonItemIndex(1);
+}
+
+void TForm6::buildMidi() {
+    GroupBox9 = group(pageMIDI, QStringLiteral("GroupBox9"), QStringLiteral("MIDI Ausgang"), QRect(8, 8, 401, 233));
+    GroupBox7 = group(GroupBox9, QStringLiteral("GroupBox7"), QStringLiteral("Optionen"), QRect(8, 16, 385, 57));
+    cbMIDI = check(GroupBox7, QStringLiteral("cbMIDI"), QStringLiteral("MIDI Output aktivieren"), QRect(8, 16, 180, 20));
+}
+
+int TForm6::rgTonItemIndex() const { return rgTonItems->checkedId(); }
+
+void TForm6::setRgTonItemIndex(int index) {
+    if (QAbstractButton* button = rgTonItems->button(index)) {
+        button->setChecked(true);
+        return;
+    }
+    rgTonItems->setExclusive(false);
+    if (QAbstractButton* checked = rgTonItems->checkedButton())
+        checked->setChecked(false);
+    rgTonItems->setExclusive(true);
+}
+
+void TForm6::Einstellungen1Click() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm6::cbtransClick() {
+    if (cbtrans->isChecked())
+        cbbg->setChecked(true);
+}

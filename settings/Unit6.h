@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QDialog>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QTabWidget;
+
+/// The settings dialog: eight pages whose controls hold the program's settings while it runs.
+/// Other windows read these controls directly.
+class TForm6 final : public QDialog {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TForm6)
+
+public:
+    explicit TForm6(QWidget* parent = nullptr);
+
+    QTabWidget* TabbedNotebook1 = nullptr;
+    QWidget* pageAnzeige = nullptr;
+    QWidget* pageMulTiZ1rp = nullptr;
+    QWidget* pageOnlineDB = nullptr;
+    QWidget* pageKlaviatur = nullptr;
+    QWidget* pageSynthese = nullptr;
+    QWidget* pageMIDI = nullptr;
+    QWidget* pageCredits = nullptr;
+    QWidget* pageInfo = nullptr;
+    QPushButton* btUe = nullptr;
+    QPushButton* btOk = nullptr;
+
+    // "Anzeige"
+    QGroupBox* GroupBox2 = nullptr;
+    QCheckBox* cbblink = nullptr;
+    QCheckBox* cbbg = nullptr;
+    QCheckBox* cbscroll = nullptr;
+    QCheckBox* cbtrans = nullptr;
+    QCheckBox* cbBMMINFO = nullptr;
+    QGroupBox* Sprache = nullptr;
+    QComboBox* cbSprache = nullptr;
+    QLabel* Label16 = nullptr;
+
+    // "Klaviatur"
+    QGroupBox* GroupBox5 = nullptr;
+    QLabel* imgKlaviatur = nullptr;
+    QLineEdit* edC = nullptr;
+    QLineEdit* edD = nullptr;
+    QLineEdit* edE = nullptr;
+    QLineEdit* edF = nullptr;
+    QLineEdit* edG = nullptr;
+    QLineEdit* edA = nullptr;
+    QLineEdit* edB = nullptr;
+    QLineEdit* edCr = nullptr;
+    QLineEdit* edDr = nullptr;
+    QLineEdit* edFr = nullptr;
+    QLineEdit* edGr = nullptr;
+    QLineEdit* edAr = nullptr;
+    QGroupBox* GroupBox6 = nullptr;
+    QCheckBox* cbNotenhinzu = nullptr;
+    QLabel* Label9 = nullptr;
+    QComboBox* ComboBox2 = nullptr;
+
+    // "Synthese"
+    QGroupBox* GroupBox1 = nullptr;
+    QLabel* Label14 = nullptr;
+    QLabel* laMuted = nullptr;
+    QSlider* tbfm = nullptr;
+    QGroupBox* rgTon = nullptr;
+    QButtonGroup* rgTonItems = nullptr;
+
+    // "MIDI"
+    QGroupBox* GroupBox9 = nullptr;
+    QGroupBox* GroupBox7 = nullptr;
+    QCheckBox* cbMIDI = nullptr;
+
+    /// Index of the selected waveform of rgTon: 0 sine, 1 square, 2 square root, 3 noise.
+    int rgTonItemIndex() const;
+    void setRgTonItemIndex(int index);
+
+    void Einstellungen1Click();
+    void cbtransClick();
+
+private:
+    void buildAnzeige();
+    void buildKlaviatur();
+    void buildSynthese();
+    void buildMidi();
+};
