@@ -86,8 +86,7 @@ void ListBox::setTopIndex(int index) {
     if (count() == 0)
         return;
     index = std::clamp(index, 0, count() - 1);
-    // Scroll per item: the scroll bar value is the first visible row.
-    verticalScrollBar()->setValue(index);
+    scrollToItem(QListWidget::item(index), QAbstractItemView::PositionAtTop);
 }
 
 void ListBox::mousePressEvent(QMouseEvent* event) {

@@ -33,6 +33,9 @@ void clickItem(ListBox* list, int index) {
 
 void doubleClickItem(ListBox* list, int index) {
     const QRect rect = list->visualItemRect(list->QListWidget::item(index));
+    // A double click is a press and release followed by a second press that the view sees as
+    // the double click on the item it already pressed.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
 }
 

@@ -1,0 +1,316 @@
+#include "base/Guard.h"
+#include "base/ListBox.h"
+#include "song/Forms.h"
+#include "song/Unit1.h"
+#include "song/Unit2.h"
+#include "support/AppFixture.h"
+#include "support/SongHelpers.h"
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+const QStringList fiveLines = {"100 10 0 10", "200 20 0 20", "300 30 0 30", "400 40 0 40",
+                               "500 50 0 50"};
+
+struct EditorView {
+    QString zeile, freq1, dauer1, freq2, dauer2;
+};
+
+EditorView read(const TForm2& editor) {
+    return {editor.edZeile->text(), editor.edFreq1->text(), editor.edDauer1->text(),
+            editor.edFreq2->text(), editor.edDauer2->text()};
+}
+
+} // namespace
+
+class TestLineEditing : public QObject {
+    Q_OBJECT
+
+private slots:
+    void addUsesBothFieldsWhateverTheActiveTrack() {
+        AppFixture app;
+        TForm1& w = app.main();
+        QTest::mouseClick(w.btadd, Qt::LeftButton);
+        QCOMPARE(songRows(w), QStringList({"500 100 0 100"}));
+        QCOMPARE(w.Line->items(), QStringList({"0"}));
+        w.FormKeyDown(Qt::Key_F2);
+        w.edFreq1->clear();
+        w.edFreq2->setText("440");
+        w.edLengh->setText("abc");
+        QTest::mouseClick(w.btadd, Qt::LeftButton);
+        // Any text is stored as it stands, an empty one included.
+        QCOMPARE(songRows(w).last(), QStringLiteral(" abc 440 abc"));
+        QCOMPARE(w.Memo1->item(1), QString());
+    }
+
+    void addKeepsTheSelectionAndAppends() {
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, fiveLines);
+        clickItem(w.Memo2, 2);
+        w.btadd->click();
+        QCOMPARE(w.Line->items().last(), QStringLiteral("5"));
+        QCOMPARE(w.Memo1->count(), 6);
+        QCOMPARE(w.Memo1->itemIndex(), 2);
+        QCOMPARE(w.Memo4->itemIndex(), 2);
+    }
+
+    void addScrollsTheLastLineIntoView() {
+        AppFixture app;
+        TForm1& w = app.main();
+        for (int i = 0; i < 60; ++i)
+            w.btadd->click();
+        QApplication::processEvents();
+        for (ListBox* list : {w.Line, w.Memo1, w.Memo2, w.Memo3, w.Memo4}) {
+            const QRect last = list->visualItemRect(list->QListWidget::item(59));
+            QVERIFY2(list->viewport()->rect().intersects(last), qPrintable(list->objectName()));
+        }
+    }
+
+    void changeOpensTheSelectedLine() {
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, {"1 10 2 10", "3 10 4 10", "5 10 6 10", "440 100 0 200", "7 10 8 10"});
+        clickItem(w.Memo1, 3);
+        EditorView seen;
+        app.prompts.onModal = [&](QDialog& dialog) {
+            seen = read(static_cast<TForm2&>(dialog));
+            return QDialog::Rejected;
+        };
+        w.btAendern->click();
+        QCOMPARE(app.prompts.modalCount, 1);
+        QCOMPARE(seen.zeile, QStringLiteral("4"));
+        QCOMPARE(seen.freq1, QStringLiteral("440"));
+        QCOMPARE(seen.freq2, QStringLiteral("0"));
+        // The durations mirror each other, so both show track 2's duration.
+        QCOMPARE(seen.dauer1, QStringLiteral("200"));
+        QCOMPARE(seen.dauer2, QStringLiteral("200"));
+    }
+
+    void changeWithoutSelectionDoesNothing() {
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, fiveLines);
+        w.btAendern->click();
+        QCOMPARE(app.prompts.modalCount, 0);
+        QVERIFY(app.prompts.errors.isEmpty());
+    }
+
+    void lineNumberIsZeroAfterRenumbering() {
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, fiveLines);
+        clickItem(w.Memo1, 2);
+        w.btadd->click(); // renumbering leaves Line without selection
+        QString zeile;
+        app.prompts.onModal = [&](QDialog& dialog) {
+            zeile = static_cast<TForm2&>(dialog).edZeile->text();
+            return QDialog::Rejected;
+        };
+        w.btAendern->click();
+        QCOMPARE(zeile, QStringLiteral("0"));
+    }
+
+    void okWritesBothDurations() {
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, {"1 10 2 10", "440 100 0 200"});
+        clickItem(w.Memo3, 1);
+        app.prompts.onModal = [&](QDialog& dialog) {
+            auto& editor = static_cast<TForm2&>(dialog);
+            editor.edFreq1->setText("880");
+            editor.edFreq2->setText("110");
+            QTest::mouseClick(editor.btOk, Qt::LeftButton);
+            return dialog.result();
+        };
+        w.btAendern->click();
+        QCOMPARE(songRows(w), QStringList({"1 10 2 10", "880 200 110 200"}));
+        QCOMPARE(selections(w), QList<int>({1, 1, 1, 1, 1}));
+        TForm2& editor = *forms().Form2;
+        QCOMPARE(editor.result(), int(QDialog::Accepted));
+        for (QLineEdit* edit : {editor.edZeile, editor.edFreq1, editor.edDauer1, editor.edFreq2,
+                                editor.edDauer2})
+            QVERIFY(edit->text().isEmpty());
+    }
+
+    void durationsMirror_data() {
+        QTest::addColumn<bool>("typeIntoFirst");
+        QTest::newRow("Dauer 1") << true;
+        QTest::newRow("Dauer 2") << false;
+    }
+
+    void durationsMirror() {
+        QFETCH(bool, typeIntoFirst);
+        AppFixture app;
+        TForm2& editor = *forms().Form2;
+        QLineEdit* typed = typeIntoFirst ? editor.edDauer1 : editor.edDauer2;
+        QLineEdit* other = typeIntoFirst ? editor.edDauer2 : editor.edDauer1;
+        editor.show();
+        typed->setFocus();
+        QTest::keyClicks(typed, "250");
+        QCOMPARE(other->text(), QStringLiteral("250"));
+        QCOMPARE(typed->text(), QStringLiteral("250"));
+        editor.hide();
+    }
+
+    void okRefusesUnequalDurations() {
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, {"440 100 0 100"});
+        clickItem(w.Memo1, 0);
+        bool stillOpen = false;
+        app.prompts.onModal = [&](QDialog& dialog) {
+            auto& editor = static_cast<TForm2&>(dialog);
+            editor.edFreq1->setText("999");
+            // Only code can make the two fields differ: the mirror follows every change.
+            const QSignalBlocker blocker(editor.edDauer2);
+            editor.edDauer2->setText("300");
+            editor.btOk->click();
+            stillOpen = editor.isVisible();
+            editor.Button2->click();
+            return dialog.result();
+        };
+        w.btAendern->click();
+        QCOMPARE(app.prompts.texts(),
+                 QStringList({"Die Dauer beider Spuren muss gleich sein"}));
+        QVERIFY(stillOpen);
+        QCOMPARE(songRows(w), QStringList({"440 100 0 100"}));
+    }
+
+    void cancelDiscards() {
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, {"440 100 0 100"});
+        clickItem(w.Memo1, 0);
+        bool cleared = false;
+        app.prompts.onModal = [&](QDialog& dialog) {
+            auto& editor = static_cast<TForm2&>(dialog);
+            editor.edFreq1->setText("1");
+            QTest::mouseClick(editor.Button2, Qt::LeftButton);
+            cleared = editor.edFreq1->text().isEmpty();
+            return dialog.result();
+        };
+        w.btAendern->click();
+        QVERIFY(cleared);
+        QCOMPARE(songRows(w), QStringList({"440 100 0 100"}));
+    }
+
+    void okAfterPlaybackLeftTheSong() {
+        // A playback can move the selection past the last line while the editor is open.
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, {"440 100 0 100", "220 100 0 100"});
+        clickItem(w.Memo1, 1);
+        bool stillOpen = false;
+        app.prompts.onModal = [&](QDialog& dialog) {
+            auto& editor = static_cast<TForm2&>(dialog);
+            editor.edFreq1->setText("999");
+            for (ListBox* list : {w.Line, w.Memo1, w.Memo2, w.Memo3, w.Memo4})
+                list->setItemIndex(2);
+            editor.btOk->click();
+            stillOpen = editor.isVisible();
+            const QString kept = editor.edFreq1->text();
+            editor.Button2->click();
+            return kept == QStringLiteral("999") ? 1 : 0;
+        };
+        w.btAendern->click();
+        QVERIFY(stillOpen);
+        QCOMPARE(app.prompts.errors,
+                 QStringList({"Listenindex überschreitet das Maximum (-1)"}));
+        QCOMPARE(songRows(w), QStringList({"440 100 0 100", "220 100 0 100"}));
+    }
+
+    void doubleClickOpensTheEditor_data() {
+        QTest::addColumn<int>("list");
+        for (int i = 1; i <= 4; ++i)
+            QTest::newRow(qPrintable(QStringLiteral("Memo%1").arg(i))) << i;
+    }
+
+    void doubleClickOpensTheEditor() {
+        QFETCH(int, list);
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, {"1 10 2 10", "3 30 4 30"});
+        ListBox* target = QList<ListBox*>{w.Memo1, w.Memo2, w.Memo3, w.Memo4}[list - 1];
+        QString freq2;
+        app.prompts.onModal = [&](QDialog& dialog) {
+            freq2 = static_cast<TForm2&>(dialog).edFreq2->text();
+            return QDialog::Rejected;
+        };
+        doubleClickItem(target, 1);
+        QCOMPARE(app.prompts.modalCount, 1);
+        QCOMPARE(freq2, QStringLiteral("4"));
+    }
+
+    void doubleClickHandlerOnEmptySong() {
+        AppFixture app;
+        TForm1& w = app.main();
+        guarded([&] { w.Memo2DblClick(); });
+        QCOMPARE(app.prompts.errors, QStringList({"Listenindex überschreitet das Maximum (-1)"}));
+        QCOMPARE(app.prompts.modalCount, 0);
+    }
+
+    void deleteLines() {
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, fiveLines);
+        w.btloeschen->click();
+        w.btloeschen->click();
+        QCOMPARE(songRows(w), fiveLines.mid(0, 3));
+        clickItem(w.Memo1, 0);
+        w.btloeschen->click();
+        QCOMPARE(songRows(w), fiveLines.mid(1, 2));
+        QCOMPARE(w.Line->items(), QStringList({"0", "1"}));
+        QCOMPARE(w.Memo1->itemIndex(), -1);
+    }
+
+    void deleteOnEmptySong() {
+        AppFixture app;
+        TForm1& w = app.main();
+        w.btloeschen->click();
+        QCOMPARE(w.Memo1->count(), 0);
+        QVERIFY(app.prompts.errors.isEmpty());
+    }
+
+    void swapFrequencies() {
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, {"1 10 2 10", "440 100 0 100"});
+        clickItem(w.Memo4, 1);
+        w.btTauschen->click();
+        QCOMPARE(songRows(w), QStringList({"1 10 2 10", "0 100 440 100"}));
+        QCOMPARE(w.Memo1->itemIndex(), 1);
+    }
+
+    void swapWithoutSelection() {
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, {"440 100 0 100"});
+        w.btTauschen->click();
+        QCOMPARE(app.prompts.errors, QStringList({"Listenindex überschreitet das Maximum (-1)"}));
+        QCOMPARE(songRows(w), QStringList({"440 100 0 100"}));
+    }
+
+    void editorLayout() {
+        AppFixture app;
+        TForm2& editor = *forms().Form2;
+        QCOMPARE(editor.windowTitle(), QStringLiteral("Z1rpW3rk 3 Editor"));
+        QCOMPARE(editor.size(), QSize(280, 105));
+        QCOMPARE(editor.btOk->text(), QStringLiteral("OK"));
+        QCOMPARE(editor.Button2->text(), QStringLiteral("Abbrechen"));
+        QList<QWidget*> tabOrder;
+        for (QWidget* w = editor.edZeile; tabOrder.size() < 7; w = w->nextInFocusChain())
+            if (w->focusPolicy() & Qt::TabFocus)
+                tabOrder.append(w);
+        QCOMPARE(tabOrder, (QList<QWidget*>{editor.edZeile, editor.edFreq1, editor.edDauer1,
+                                            editor.edFreq2, editor.edDauer2, editor.btOk,
+                                            editor.Button2}));
+    }
+};
+
+QTEST_MAIN(TestLineEditing)
+#include "tst_lineediting.moc"
