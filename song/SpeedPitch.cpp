@@ -25,7 +25,8 @@ SpeedPitchChange::SpeedPitchChange(TForm1& mainWindow) : m_main(mainWindow) {
 void SpeedPitchChange::Geschwindigkeitndern1Click() {
     const QString preset = QStringLiteral("100");
     const QString answer =
-        prompts().inputBox(QStringLiteral("Geschwindigkeit"), QStringLiteral("Prozent"), preset)
+        prompts()
+            .inputBox(QStringLiteral("Geschwindigkeit"), QStringLiteral("Prozent"), preset)
             .value_or(preset);
     const int percent = StrToInt(answer);
     for (int i = 0; i < m_main.Memo2->count(); ++i) {
@@ -75,12 +76,10 @@ void SpeedPitchChange::changeByOctaves(int octaves, bool trackOne, bool trackTwo
             if (MoveByOctaves(table, text, octaves).kind == OctaveMove::Kind::OutsideTable)
                 ++outside;
     if (outside > 0) {
-        const QString range =
-            table.cell(NoteTable::kNameColumn, 1) + QStringLiteral(" bis ") +
-            table.cell(NoteTable::kNameColumn, table.rowCount() - 1);
-        const QString notes = outside == 1
-                                  ? QStringLiteral("1 Ton läge")
-                                  : QStringLiteral("%1 Töne lägen").arg(outside);
+        const QString range = table.cell(NoteTable::kNameColumn, 1) + QStringLiteral(" bis ") +
+                              table.cell(NoteTable::kNameColumn, table.rowCount() - 1);
+        const QString notes = outside == 1 ? QStringLiteral("1 Ton läge")
+                                           : QStringLiteral("%1 Töne lägen").arg(outside);
         prompts().messageBox(
             QStringLiteral("Die Tonhöhe kann nicht um %1 Oktave(n) geändert werden: %2 "
                            "außerhalb der Notentabelle (%3). Das Lied bleibt unverändert.")

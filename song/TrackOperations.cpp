@@ -46,10 +46,18 @@ void TrackOperations::Spurentauschen1Click() {
     exchange(m_main.Memo2, m_main.Memo4);
 }
 
-void TrackOperations::Spur11Click() { copyInto(m_main.Memo1, m_main.Memo3); }
+void TrackOperations::Spur11Click() {
+    copyInto(m_main.Memo1, m_main.Memo3);
+}
 
-void TrackOperations::Spur21Click() { copyInto(m_main.Memo3, m_main.Memo1); }
+void TrackOperations::Spur21Click() {
+    copyInto(m_main.Memo3, m_main.Memo1);
+}
 
-void TrackOperations::Spur12Click() { silence(m_main.Memo1); }
+void TrackOperations::Spur12Click() {
+    silence(m_main.Memo1);
+}
 
-void TrackOperations::Spur22Click() { silence(m_main.Memo3); }
+void TrackOperations::Spur22Click() {
+    silence(m_main.Memo3);
+}

@@ -82,9 +82,13 @@ void TForm11::stepOctaves(int step) {
     Edit1->setEnabled(next == 0);
 }
 
-void TForm11::Button3Click() { stepOctaves(+1); }
+void TForm11::Button3Click() {
+    stepOctaves(+1);
+}
 
-void TForm11::Button4Click() { stepOctaves(-1); }
+void TForm11::Button4Click() {
+    stepOctaves(-1);
+}
 
 void TForm11::Edit1Change() {
     const QString text = Edit1->text();
@@ -95,7 +99,9 @@ void TForm11::Edit1Change() {
 
 // Closing with the close box is a rejection to the toolkit but acts like OK here: the pitch
 // change that follows reads the controls either way.
-void TForm11::Button1Click() { accept(); }
+void TForm11::Button1Click() {
+    accept();
+}
 
 void TForm11::Button2Click() {
     resetToNeutral();

@@ -92,9 +92,7 @@ private slots:
         QCOMPARE(ScaleDuration(value, percent), result);
     }
 
-    void durationByZeroPercent() {
-        QVERIFY_THROWS_EXCEPTION(EZeroDivide, ScaleDuration(100, 0));
-    }
+    void durationByZeroPercent() { QVERIFY_THROWS_EXCEPTION(EZeroDivide, ScaleDuration(100, 0)); }
 
     void frequencyArithmetic_data() {
         QTest::addColumn<int>("percent");
@@ -162,27 +160,25 @@ private slots:
         QTest::addColumn<QStringList>("after");
         QTest::addColumn<QString>("error");
         using Answer = std::optional<QString>;
-        QTest::newRow("faster")
-            << Answer("200") << QStringList{"440 100 0 100", "494 250 330 250"}
-            << QStringList{"440 50 0 50", "494 125 330 125"} << "";
+        QTest::newRow("faster") << Answer("200") << QStringList{"440 100 0 100", "494 250 330 250"}
+                                << QStringList{"440 50 0 50", "494 125 330 125"} << "";
         QTest::newRow("slower") << Answer("50") << QStringList{"440 100 0 100"}
                                 << QStringList{"440 200 0 200"} << "";
-        QTest::newRow("extended precision")
-            << Answer("3") << QStringList{"1 15 2 30", "3 99 4 3"}
-            << QStringList{"1 499 2 999", "3 3299 4 100"} << "";
-        QTest::newRow("blanks around the answer") << Answer(" 150") << QStringList{"0 250 0 250"}
-                                                   << QStringList{"0 166 0 166"} << "";
+        QTest::newRow("extended precision") << Answer("3") << QStringList{"1 15 2 30", "3 99 4 3"}
+                                            << QStringList{"1 499 2 999", "3 3299 4 100"} << "";
+        QTest::newRow("blanks around the answer")
+            << Answer(" 150") << QStringList{"0 250 0 250"} << QStringList{"0 166 0 166"} << "";
         QTest::newRow("cancel keeps the values")
             << Answer() << QStringList{"440 0250 0 $64", "0440 -7 x 5"}
             << QStringList{"440 250 0 100", "0440 -7 x 5"} << "";
         QTest::newRow("zero percent changes nothing")
             << Answer("0") << QStringList{"440 100 0 100"} << QStringList{"440 100 0 100"}
             << "Gleitkommadivision durch Null";
-        QTest::newRow("zero percent on an empty song") << Answer("0") << QStringList{}
-                                                        << QStringList{} << "";
-        QTest::newRow("not a number") << Answer("schnell") << QStringList{"440 100 0 100"}
-                                      << QStringList{"440 100 0 100"}
-                                      << "'schnell' ist kein gültiger Integerwert";
+        QTest::newRow("zero percent on an empty song")
+            << Answer("0") << QStringList{} << QStringList{} << "";
+        QTest::newRow("not a number")
+            << Answer("schnell") << QStringList{"440 100 0 100"} << QStringList{"440 100 0 100"}
+            << "'schnell' ist kein gültiger Integerwert";
         QTest::newRow("empty answer")
             << Answer("") << QStringList{} << QStringList{} << "'' ist kein gültiger Integerwert";
         QTest::newRow("bad track 2 duration stops in its line")
@@ -233,46 +229,45 @@ private slots:
             << QStringList{"116 100 39 100"} << "";
         QTest::newRow("21%") << "21" << 0 << true << false << QStringList{"300 5 300 5"}
                              << QStringList{"62 5 300 5"} << "";
-        QTest::newRow("110% track 1") << "110" << 0 << true << false
-                                      << QStringList{"440 1 440 1", "523 1 0 1"}
-                                      << QStringList{"484 1 440 1", "575 1 0 1"} << "";
-        QTest::newRow("101% track 2 only") << "101" << 0 << false << true
-                                           << QStringList{"523 1 523 1", "441 1 50 1"}
-                                           << QStringList{"523 1 528 1", "441 1 50 1"} << "";
+        QTest::newRow("110% track 1")
+            << "110" << 0 << true << false << QStringList{"440 1 440 1", "523 1 0 1"}
+            << QStringList{"484 1 440 1", "575 1 0 1"} << "";
+        QTest::newRow("101% track 2 only")
+            << "101" << 0 << false << true << QStringList{"523 1 523 1", "441 1 50 1"}
+            << QStringList{"523 1 528 1", "441 1 50 1"} << "";
         QTest::newRow("50%") << "50" << 0 << true << true << QStringList{"441 1 0 1"}
                              << QStringList{"220 1 0 1"} << "";
-        QTest::newRow("0% makes rests") << "0" << 0 << true << true << QStringList{"441 1 7 1"}
-                                        << QStringList{"0 1 0 1"} << "";
+        QTest::newRow("0% makes rests")
+            << "0" << 0 << true << true << QStringList{"441 1 7 1"} << QStringList{"0 1 0 1"} << "";
         QTest::newRow("negative") << "-50" << 0 << true << true << QStringList{"440 1 0 1"}
                                   << QStringList{"-220 1 0 1"} << "";
-        QTest::newRow("no track checked") << "200" << 0 << false << false
-                                          << QStringList{"440 1 0 1"} << QStringList{"440 1 0 1"}
-                                          << "";
+        QTest::newRow("no track checked")
+            << "200" << 0 << false << false << QStringList{"440 1 0 1"} << QStringList{"440 1 0 1"}
+            << "";
         QTest::newRow("empty percentage")
             << "" << 0 << true << true << QStringList{"440 1 0 1"} << QStringList{"440 1 0 1"}
             << "'' ist kein gültiger Integerwert";
         QTest::newRow("bad frequency stops there")
             << "200" << 0 << true << true << QStringList{"440 1 100 1", "abc 1 200 1"}
             << QStringList{"880 1 200 1", "abc 1 200 1"} << "'abc' ist kein gültiger Integerwert";
-        QTest::newRow("octave up") << "100" << 1 << true << true
-                                   << QStringList{"440 100 262 50", "0 100 0 50", "441 100 29 50"}
-                                   << QStringList{"880 100 523 50", "0 100 0 50", "441 100 58 50"}
-                                   << "";
-        QTest::newRow("two octaves down, track 1") << "100" << -2 << true << false
-                                                   << QStringList{"440 100 440 100"}
-                                                   << QStringList{"110 100 440 100"} << "";
-        QTest::newRow("octave up, track 2") << "100" << 1 << false << true
-                                            << QStringList{"440 100 440 100"}
-                                            << QStringList{"440 100 880 100"} << "";
+        QTest::newRow("octave up")
+            << "100" << 1 << true << true
+            << QStringList{"440 100 262 50", "0 100 0 50", "441 100 29 50"}
+            << QStringList{"880 100 523 50", "0 100 0 50", "441 100 58 50"} << "";
+        QTest::newRow("two octaves down, track 1")
+            << "100" << -2 << true << false << QStringList{"440 100 440 100"}
+            << QStringList{"110 100 440 100"} << "";
+        QTest::newRow("octave up, track 2")
+            << "100" << 1 << false << true << QStringList{"440 100 440 100"}
+            << QStringList{"440 100 880 100"} << "";
         QTest::newRow("non-note texts stay")
             << "100" << 1 << true << true << QStringList{"0440 1 abc 1", "Frequenz 1 -440 1"}
             << QStringList{"0440 1 abc 1", "Frequenz 1 -440 1"} << "";
-        QTest::newRow("five up to A-9") << "100" << 5 << true << true
-                                        << QStringList{"440 1 262 1"}
+        QTest::newRow("five up to A-9") << "100" << 5 << true << true << QStringList{"440 1 262 1"}
                                         << QStringList{"14080 1 8372 1"} << "";
-        QTest::newRow("five down to C-0") << "100" << -5 << true << true
-                                          << QStringList{"523 1 554 1"}
-                                          << QStringList{"16 1 17 1"} << "";
+        QTest::newRow("five down to C-0")
+            << "100" << -5 << true << true << QStringList{"523 1 554 1"} << QStringList{"16 1 17 1"}
+            << "";
     }
 
     void pitchChange() {
@@ -347,12 +342,18 @@ private slots:
         QTest::addColumn<QString>("clicks");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<bool>("percentUsable");
-        QTest::newRow("one up") << "+" << "1" << false;
-        QTest::newRow("six up stops at 5") << "++++++" << "5" << false;
-        QTest::newRow("eleven down stops at -5") << "-----------" << "-5" << false;
-        QTest::newRow("up and down again") << "+-" << "0" << true;
-        QTest::newRow("stop then back") << "++++++-" << "4" << false;
-        QTest::newRow("down and up") << "--+" << "-1" << false;
+        QTest::newRow("one up") << "+"
+                                << "1" << false;
+        QTest::newRow("six up stops at 5") << "++++++"
+                                           << "5" << false;
+        QTest::newRow("eleven down stops at -5") << "-----------"
+                                                 << "-5" << false;
+        QTest::newRow("up and down again") << "+-"
+                                           << "0" << true;
+        QTest::newRow("stop then back") << "++++++-"
+                                        << "4" << false;
+        QTest::newRow("down and up") << "--+"
+                                     << "-1" << false;
     }
 
     void octaveButtons() {

@@ -21,9 +21,8 @@ private slots:
             << QStringList{"0 100 440 250", "07 008 5 16"};
         QTest::newRow("exchange keeps track 2 texts as they are")
             << "Spurentauschen1" << QStringList{"1 2 abc xyz"} << QStringList{"abc xyz 1 2"};
-        QTest::newRow("dual track 1")
-            << "Spur11" << QStringList{"440 100 0 200", "494 150 0 250"}
-            << QStringList{"440 100 440 200", "494 150 494 250"};
+        QTest::newRow("dual track 1") << "Spur11" << QStringList{"440 100 0 200", "494 150 0 250"}
+                                      << QStringList{"440 100 440 200", "494 150 494 250"};
         QTest::newRow("dual track 2 copies texts unchanged")
             << "Spur21" << QStringList{"440 100 0 200", "494 150 0330 250"}
             << QStringList{"0 100 0 200", "0330 150 0330 250"};
@@ -57,8 +56,8 @@ private slots:
         const QStringList song{"440 250 0 100", "-3 1 2147483647 -2147483648", "0 0 0 0"};
         setSong(w, song);
         w.Spurentauschen1->trigger();
-        QCOMPARE(songRows(w), (QStringList{"0 100 440 250", "2147483647 -2147483648 -3 1",
-                                           "0 0 0 0"}));
+        QCOMPARE(songRows(w),
+                 (QStringList{"0 100 440 250", "2147483647 -2147483648 -3 1", "0 0 0 0"}));
         w.Spurentauschen1->trigger();
         QCOMPARE(songRows(w), song);
     }
@@ -129,10 +128,8 @@ private slots:
         QTest::addColumn<QList<int>>("selected");
         QTest::newRow("exchange keeps it") << "Spurentauschen1" << QList<int>{1, 1, 1, 1, 1};
         QTest::newRow("silence keeps it") << "Spur22" << QList<int>{1, 1, 1, 1, 1};
-        QTest::newRow("dual track 1 clears track 2")
-            << "Spur11" << QList<int>{1, 1, 1, -1, 1};
-        QTest::newRow("dual track 2 clears track 1")
-            << "Spur21" << QList<int>{1, -1, 1, 1, 1};
+        QTest::newRow("dual track 1 clears track 2") << "Spur11" << QList<int>{1, 1, 1, -1, 1};
+        QTest::newRow("dual track 2 clears track 1") << "Spur21" << QList<int>{1, -1, 1, 1, 1};
     }
 
     void selectionAfterCommand() {
