@@ -2,14 +2,18 @@
 
 class TForm1;
 class TForm2;
+class TForm3;
 class TForm6;
+class TForm11;
 
 /// The program's windows. All are created at start, in a fixed order, and live until the end;
 /// windows reach each other through here.
 struct Forms {
     TForm1* Form1 = nullptr;
     TForm2* Form2 = nullptr;
+    TForm3* Form3 = nullptr;
     TForm6* Form6 = nullptr;
+    TForm11* Form11 = nullptr;
 };
 
 Forms& forms();

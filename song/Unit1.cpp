@@ -4,6 +4,8 @@
 #include "base/IntMath.h"
 #include "base/ListBox.h"
 #include "song/Forms.h"
+#include "song/SpeedPitch.h"
+#include "song/TrackOperations.h"
 #include "settings/Unit6.h"
 
 #include <QAbstractButton>
@@ -103,6 +105,10 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
         move(screen->availableGeometry().center() - rect().center());
 
     FormCreate();
+
+    // Track operations, speed and pitch change.
+    trackOperations = std::make_unique<TrackOperations>(*this);
+    speedPitch = std::make_unique<SpeedPitchChange>(*this);
 }
 
 TForm1::~TForm1() = default;

@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class ListBox;
 class QAction;
 class QGroupBox;
@@ -13,6 +15,8 @@ class QPushButton;
 class QRadioButton;
 class QTimer;
 class QToolButton;
+class SpeedPitchChange;
+class TrackOperations;
 
 /// The main window: the song in five parallel lists, the tone entry, the menu, the progress
 /// display. Subsystems attach their collaborators here; the controls keep their given names.
@@ -99,6 +103,10 @@ public:
     QAction* FMSynthese1 = nullptr;
     QAction* MIDIOut1 = nullptr;
     QAction* Einstellungen1 = nullptr;
+
+    // Track operations, speed and pitch change.
+    std::unique_ptr<TrackOperations> trackOperations;
+    std::unique_ptr<SpeedPitchChange> speedPitch;
 
     // State shared with playback and the network mirror.
     bool PlayStopped = true;
