@@ -5,6 +5,7 @@
 #include "base/ListBox.h"
 #include "song/Forms.h"
 #include "settings/Unit6.h"
+#include "settings/WindowEffects.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -103,6 +104,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
         move(screen->availableGeometry().center() - rect().center());
 
     FormCreate();
+
+    // Window effects.
+    effects = std::make_unique<WindowEffects>(*this);
 }
 
 TForm1::~TForm1() = default;
