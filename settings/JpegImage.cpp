@@ -4,6 +4,7 @@
 #include <cstdio>
 // jpeglib.h needs FILE and size_t declared first.
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace {
 
@@ -13,12 +14,31 @@ struct ErrorManager {
     jpeg_error_mgr base;
     std::jmp_buf jump;
     char text[JMSG_LENGTH_MAX];
+    int code;
 };
 
 [[noreturn]] void onError(j_common_ptr info) {
     auto* manager = reinterpret_cast<ErrorManager*>(info->err);
     (*info->err->format_message)(info, manager->text);
+    manager->code = info->err->msg_code;
     std::longjmp(manager->jump, 1);
+}
+
+// The reasons a user can act on, in the program's language; the library's own text for the rest.
+QString reason(int code, const char* libraryText) {
+    switch (code) {
+    case JERR_NO_SOI:
+        return QStringLiteral("keine JPEG-Datei");
+    case JWRN_JPEG_EOF:
+    case JERR_INPUT_EOF:
+    case JERR_INPUT_EMPTY:
+        return QStringLiteral("die Datei endet vorzeitig");
+    case JERR_CONVERSION_NOTIMPL:
+    case JERR_BAD_J_COLORSPACE:
+        return QStringLiteral("nicht unterstützte Farbdarstellung");
+    default:
+        return QStringLiteral("beschädigte Bilddaten (%1)").arg(QString::fromLocal8Bit(libraryText));
+    }
 }
 
 void onMessage(j_common_ptr info, int level) {
@@ -48,7 +68,7 @@ JpegImage decodeJpeg(const QByteArray& bytes) {
     JpegImage image;
     if (setjmp(errors.jump)) {
         jpeg_destroy_decompress(&info);
-        throw EJpegError(QString::fromLocal8Bit(errors.text));
+        throw EJpegError(reason(errors.code, errors.text));
     }
 
     jpeg_create_decompress(&info);
