@@ -163,8 +163,10 @@ void WindowEffects::updateSeeThroughShape() {
     // Colour keying by shape: what the window draws pure black is cut out of it. The window
     // is drawn whole, without its current shape, so cut-out parts can come back.
     const QImage drawn = m_window.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const QImage keep = drawn.createMaskFromColor(qRgb(0, 0, 0), Qt::MaskOutColor);
-    m_window.setMask(QBitmap::fromImage(keep));
+    // The mask image sets the bits of the black pixels; as a bitmap those are the cleared
+    // ones (color0), so the shape keeps everything but black.
+    const QImage black = drawn.createMaskFromColor(qRgb(0, 0, 0), Qt::MaskInColor);
+    m_window.setMask(QBitmap::fromImage(black));
 }
 
 void WindowEffects::updateTextColour() {
