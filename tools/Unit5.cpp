@@ -57,9 +57,12 @@ QList<QLine> TForm5::strokesFor(const QStringList& frequencies, const QStringLis
     }
     if (total == 0 || hi == lo)
         throw EZeroDivide();
+    // The frequency span fills the height less a margin at either edge: the highest tone
+    // lies kEdge pixels below the top, the lowest kEdge pixels above the bottom, so that the
+    // thick strokes of both stay inside the window.
     const long double xs = static_cast<long double>(client.width()) / total;
-    const long double ys =
-        static_cast<long double>(client.height()) / (static_cast<long long>(hi) - lo);
+    const long double ys = static_cast<long double>(client.height() - 2 * kEdge) /
+                           (static_cast<long long>(hi) - lo);
 
     QList<QLine> strokes;
     strokes.reserve(lines);
@@ -67,7 +70,7 @@ QList<QLine> TForm5::strokesFor(const QStringList& frequencies, const QStringLis
     for (qsizetype j = 0; j < lines; ++j) {
         const int f = StrToInt(frequencies[j]);
         const int d = duration(j);
-        const int y = toPixel((f * ys) * -1 + hi * ys) - 5;
+        const int y = toPixel((f * ys) * -1 + hi * ys) + kEdge;
         strokes.append(QLine(toPixel(t * xs), y, toPixel((t + d) * xs), y));
         t += d;
     }

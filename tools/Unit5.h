@@ -11,7 +11,8 @@ class TForm1;
 /// The graph window: track 1 drawn as a piano roll, one thick horizontal stroke per tone,
 /// its height the frequency, its extent the time span, scaled to fill the window.
 /// The window keeps its last drawing and shows it whenever it repaints; resizing does not
-/// draw anew, the next "Graphische Ausgabe" draws at the new size.
+/// draw anew, the next "Graphische Ausgabe" draws at the new size. Every tone, the highest
+/// included, lies within the window.
 class TForm5 final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TForm5)
@@ -22,6 +23,8 @@ public:
     /// Client size giving the window's outer size of 1036 × 450 with its frame and title.
     static constexpr QSize kClientSize{1036 - 16, 450 - 34};
     static constexpr int kPenWidth = 3;
+    /// Distance of the highest and the lowest tone from the top and the bottom edge.
+    static constexpr int kEdge = 5;
 
     /// The strokes of a song's track 1 (frequencies, durations) in a client area of the given
     /// size. Raises "Gleitkommadivision durch Null" when all durations add up to 0 or all

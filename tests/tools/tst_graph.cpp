@@ -45,22 +45,26 @@ private slots:
         QTest::addColumn<QStringList>("durations");
         QTest::addColumn<QSize>("client");
         QTest::addColumn<Strokes>("strokes");
-        QTest::newRow("one pixel per hertz and millisecond")
+        QTest::newRow("highest 5 below the top, lowest 5 above the bottom")
             << QStringList{"100", "300", "200"} << QStringList{"100", "100", "100"} << QSize(300, 200)
-            << Strokes{QLine(0, 195, 100, 195), QLine(100, -5, 200, -5), QLine(200, 95, 300, 95)};
+            // xs = 1, ys = 190 / 200
+            << Strokes{QLine(0, 195, 100, 195), QLine(100, 5, 200, 5), QLine(200, 100, 300, 100)};
+        QTest::newRow("one pixel per hertz and millisecond")
+            << QStringList{"100", "300", "200"} << QStringList{"100", "100", "100"} << QSize(300, 210)
+            << Strokes{QLine(0, 205, 100, 205), QLine(100, 5, 200, 5), QLine(200, 105, 300, 105)};
         QTest::newRow("a rest is the lowest, at the bottom")
-            << QStringList{"440", "0", "880"} << QStringList{"250", "250", "500"} << QSize(1000, 400)
-            << Strokes{QLine(0, 195, 250, 195), QLine(250, 395, 500, 395), QLine(500, -5, 1000, -5)};
+            << QStringList{"440", "0", "880"} << QStringList{"250", "250", "500"} << QSize(1000, 890)
+            << Strokes{QLine(0, 445, 250, 445), QLine(250, 885, 500, 885), QLine(500, 5, 1000, 5)};
         QTest::newRow("uneven scale truncates toward zero")
             << QStringList{"500", "1000", "750"} << QStringList{"100", "200", "33"} << QSize(1020, 416)
-            // xs = 1020 / 333, ys = 416 / 500
-            << Strokes{QLine(0, 411, 306, 411), QLine(306, -5, 918, -5), QLine(918, 203, 1020, 203)};
+            // xs = 1020 / 333, ys = 406 / 500
+            << Strokes{QLine(0, 411, 306, 411), QLine(306, 5, 918, 5), QLine(918, 208, 1020, 208)};
         QTest::newRow("extended precision: 21 × (100 / 35) stays below 60")
-            << QStringList{"200", "100"} << QStringList{"21", "14"} << QSize(100, 100)
-            << Strokes{QLine(0, -5, 59, -5), QLine(59, 95, 100, 95)};
+            << QStringList{"200", "100"} << QStringList{"21", "14"} << QSize(100, 110)
+            << Strokes{QLine(0, 5, 59, 5), QLine(59, 105, 100, 105)};
         QTest::newRow("hexadecimal and blanks as the song stores them")
-            << QStringList{" $64", "0x12C"} << QStringList{"x32", " 50"} << QSize(200, 100)
-            << Strokes{QLine(0, 95, 100, 95), QLine(100, -5, 200, -5)};
+            << QStringList{" $64", "0x12C"} << QStringList{"x32", " 50"} << QSize(200, 210)
+            << Strokes{QLine(0, 205, 100, 205), QLine(100, 5, 200, 5)};
         QTest::newRow("empty song draws nothing")
             << QStringList{} << QStringList{} << QSize(300, 200) << Strokes{};
     }
@@ -105,7 +109,7 @@ private slots:
         // Full 32-bit ranges: neither the sum of durations nor the frequency span overflows.
         const Strokes strokes = TForm5::strokesFor({"-2147483648", "2147483647"},
                                                    {"2147483647", "2147483647"}, QSize(1000, 400));
-        QCOMPARE(strokes, (Strokes{QLine(0, 395, 500, 395), QLine(500, -5, 1000, -5)}));
+        QCOMPARE(strokes, (Strokes{QLine(0, 395, 500, 395), QLine(500, 5, 1000, 5)}));
     }
 
     void windowAtStart() {
@@ -124,11 +128,11 @@ private slots:
         TForm1& w = app.main();
         setSong(w, {"100 100 5000 100", "300 100 20 100", "200 100 7 100"});
         TForm5& graph = *forms().Form5;
-        graph.resize(300, 200);
+        graph.resize(300, 210);
         w.GraphischeAusgabe1->trigger();
         QVERIFY(graph.isVisible());
         QCOMPARE(graph.strokes(),
-                 (Strokes{QLine(0, 195, 100, 195), QLine(100, -5, 200, -5), QLine(200, 95, 300, 95)}));
+                 (Strokes{QLine(0, 205, 100, 205), QLine(100, 5, 200, 5), QLine(200, 105, 300, 105)}));
         QVERIFY(app.prompts.errors.isEmpty());
     }
 
@@ -159,11 +163,11 @@ private slots:
         graph.resize(300, 200);
         w.GraphischeAusgabe1->trigger();
         const Strokes small = graph.strokes();
-        graph.resize(600, 400);
+        graph.resize(600, 410);
         QCOMPARE(graph.strokes(), small);
         w.GraphischeAusgabe1->trigger();
         QCOMPARE(graph.strokes(),
-                 (Strokes{QLine(0, 395, 200, 395), QLine(200, -5, 400, -5), QLine(400, 195, 600, 195)}));
+                 (Strokes{QLine(0, 405, 200, 405), QLine(200, 5, 400, 5), QLine(400, 205, 600, 205)}));
     }
 
     void failedDrawingKeepsThePicture_data() {
@@ -216,8 +220,9 @@ private slots:
         graph.repaint();
         const QImage shown = graph.grab().toImage();
         QVERIFY(isDark(shown, QPoint(50, 195)));
-        QVERIFY(isDark(shown, QPoint(250, 95)));
-        QVERIFY(!isDark(shown, QPoint(50, 95)));
+        QVERIFY(isDark(shown, QPoint(150, 5))); // the highest tone, inside the window
+        QVERIFY(isDark(shown, QPoint(250, 100)));
+        QVERIFY(!isDark(shown, QPoint(50, 100)));
         QVERIFY(!isDark(shown, QPoint(150, 150)));
     }
 };
