@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
+#include <QRegion>
 #include <QTimer>
 
 namespace {
@@ -143,9 +144,12 @@ bool WindowEffects::seeThroughSupported() {
 void WindowEffects::setSeeThrough(bool on) {
     m_seeThrough = on;
     if (on) {
-        QPalette palette = m_window.palette();
+        // The client area turns black; the menu bar keeps its colours and stays whole.
+        QWidget* client = m_window.centralWidget();
+        QPalette palette = client->palette();
         palette.setColor(QPalette::Window, kBlack);
-        m_window.setPalette(palette);
+        client->setPalette(palette);
+        client->setAutoFillBackground(true);
         updateSeeThroughShape();
         m_shapeRefresh->start();
     } else {
@@ -166,15 +170,18 @@ void WindowEffects::updateSeeThroughShape() {
     // The mask image sets the bits of the black pixels; as a bitmap those are the cleared
     // ones (color0), so the shape keeps everything but black.
     const QImage black = drawn.createMaskFromColor(qRgb(0, 0, 0), Qt::MaskInColor);
-    m_window.setMask(QBitmap::fromImage(black));
+    const QRegion shape(QBitmap::fromImage(black));
+    if (shape != m_window.mask())
+        m_window.setMask(shape);
 }
 
 void WindowEffects::updateTextColour() {
     // Captions, group titles and radio items are written white on the picture and on the
     // black see-through background, black on the plain white window.
-    const bool darkBehind =
-        !BildHALT->isHidden() || m_window.palette().color(QPalette::Window) == kBlack;
     QWidget* client = m_window.centralWidget();
+    const bool darkBehind = !BildHALT->isHidden() ||
+                            (client->autoFillBackground() &&
+                             client->palette().color(QPalette::Window) == kBlack);
     QPalette palette = client->palette();
     palette.setColor(QPalette::WindowText,
                      darkBehind ? QColor(Qt::white) : QGuiApplication::palette().color(QPalette::WindowText));

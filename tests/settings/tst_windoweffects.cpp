@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
@@ -186,8 +187,10 @@ private slots:
         w.effects->setBackgroundVisible(pictureShown);
         w.effects->setSeeThrough(true);
         QVERIFY(w.effects->seeThrough());
-        QCOMPARE(w.palette().color(QPalette::Window), QColor(Qt::black));
+        QCOMPARE(w.centralWidget()->palette().color(QPalette::Window), QColor(Qt::black));
         QVERIFY(!w.mask().isEmpty());
+        // The menu bar is not black and stays.
+        QVERIFY(w.mask().contains(w.menuBar()->geometry().center()));
         const QPoint background = w.centralWidget()->mapTo(&w, QPoint(420, 225));
         const QPoint song = w.centralWidget()->mapTo(&w, QPoint(80, 100));
         QCOMPARE(w.mask().contains(background), backgroundKept);
@@ -196,7 +199,8 @@ private slots:
         w.effects->setSeeThrough(false);
         QVERIFY(w.mask().isEmpty());
         // Switching it off leaves the background black.
-        QCOMPARE(w.palette().color(QPalette::Window), QColor(Qt::black));
+        QCOMPARE(w.centralWidget()->palette().color(QPalette::Window), QColor(Qt::black));
+        QVERIFY(w.centralWidget()->autoFillBackground());
     }
 
     void seeThroughFollowsTheContents() {
