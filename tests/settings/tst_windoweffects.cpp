@@ -238,15 +238,6 @@ private slots:
         QCOMPARE(list->y(), listShown ? 200 : w.centralWidget()->height());
     }
 
-    void resizeWithoutOnlineListIsHarmless() {
-        AppFixture app;
-        TForm1& w = app.main();
-        const int height = w.height();
-        w.resize(w.width(), height + 80);
-        QCOMPARE(w.height(), height + 80);
-        QVERIFY(app.prompts.errors.isEmpty());
-    }
-
     void slideStepCounts_data() {
         QTest::addColumn<bool>("open");
         QTest::addColumn<int>("changes");
