@@ -4,28 +4,18 @@
 #include "settings/JpegImage.h"
 
 #include <QFile>
-#include <QHash>
 
 namespace Pictures {
 
 QImage load(const QString& name) {
-    // Decoding the background takes a few tens of milliseconds; every window that shows it
-    // shares the one decoded image.
-    static QHash<QString, QImage> cache;
-    if (const auto found = cache.constFind(name); found != cache.constEnd())
-        return *found;
-
     QFile file(QStringLiteral(":/pictures/%1.jpg").arg(name));
     if (!file.open(QIODevice::ReadOnly))
         throw EJpegError(QStringLiteral("Bild \"%1\" nicht gefunden").arg(name));
     const JpegImage decoded = decodeJpeg(file.readAll());
     // The decoded rows are tightly packed RGB; copy() detaches from the decoder's buffer.
-    const QImage image = QImage(reinterpret_cast<const uchar*>(decoded.rgb.constData()),
-                                decoded.width, decoded.height, decoded.stride(),
-                                QImage::Format_RGB888)
-                             .copy();
-    cache.insert(name, image);
-    return image;
+    return QImage(reinterpret_cast<const uchar*>(decoded.rgb.constData()), decoded.width,
+                  decoded.height, decoded.stride(), QImage::Format_RGB888)
+        .copy();
 }
 
 QImage loadOrReport(const QString& name) {

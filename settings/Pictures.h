@@ -10,7 +10,8 @@ inline const QString kBackground = QStringLiteral("BildHALT");
 inline const QString kPiano = QStringLiteral("Klaviatur");
 inline const QString kCredits = QStringLiteral("Credits");
 
-/// The picture of that name (":/pictures/<name>.jpg"), decoded once and kept.
+/// The picture of that name (":/pictures/<name>.jpg"), decoded anew: windows keep what they
+/// show, nothing else holds on to the decoded pixels.
 /// Raises EJpegError when the resource is missing or damaged.
 QImage load(const QString& name);
 
