@@ -1,6 +1,7 @@
 #include "settings/Unit6.h"
 
 #include "base/Guard.h"
+#include "settings/Pictures.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -83,6 +84,7 @@ TForm6::TForm6(QWidget* parent)
     buildKlaviatur();
     buildSynthese();
     buildMidi();
+    buildCredits();
 }
 
 void TForm6::buildAnzeige() {
@@ -106,6 +108,7 @@ void TForm6::buildKlaviatur() {
     GroupBox5 = group(pageKlaviatur, QStringLiteral("GroupBox5"), QStringLiteral("Klaviatur"), QRect(8, 8, 337, 193));
     imgKlaviatur = named(new QLabel(GroupBox5), QStringLiteral("imgKlaviatur"));
     imgKlaviatur->setGeometry(8, 16, 320, 170);
+    imgKlaviatur->setPixmap(QPixmap::fromImage(Pictures::loadOrReport(Pictures::kPiano)));
     // White keys along the bottom, black keys higher up, on a 320-pixel octave.
     const int whiteTop = 16 + 170 - 28;
     const int blackTop = 16 + 80;
@@ -165,6 +168,27 @@ void TForm6::buildMidi() {
     GroupBox9 = group(pageMIDI, QStringLiteral("GroupBox9"), QStringLiteral("MIDI Ausgang"), QRect(8, 8, 401, 233));
     GroupBox7 = group(GroupBox9, QStringLiteral("GroupBox7"), QStringLiteral("Optionen"), QRect(8, 16, 385, 57));
     cbMIDI = check(GroupBox7, QStringLiteral("cbMIDI"), QStringLiteral("MIDI Output aktivieren"), QRect(8, 16, 180, 20));
+}
+
+void TForm6::buildCredits() {
+    Image1 = named(new QLabel(pageCredits), QStringLiteral("Image1"));
+    Image1->setGeometry(32, 8, 350, 88);
+    Image1->setPixmap(QPixmap::fromImage(Pictures::loadOrReport(Pictures::kCredits)));
+
+    Label2 = label(pageCredits, QStringLiteral("Label2"), QStringLiteral("Coder:"), 32, 112);
+    QFont bold = Label2->font();
+    bold.setBold(true);
+    Label2->setFont(bold);
+    Label2->adjustSize();
+    const QStringList lines = {
+        QStringLiteral("Z1rpW3rk-Team  –  Programmierung, Oberfläche"),
+        QStringLiteral("Z1rpW3rk-Team  –  Klang, Synthese und MIDI"),
+        QStringLiteral("Z1rpW3rk-Team  –  Netzwerk und Online-Datenbank"),
+    };
+    for (int i = 0; i < lines.size(); ++i)
+        label(pageCredits, QStringLiteral("laCredit%1").arg(i + 1), lines[i], 48, 136 + i * 22);
+
+    Label15 = label(pageCredits, QStringLiteral("Label15"), QStringLiteral("Z1rpW3rk 3.3"), 32, 300);
 }
 
 int TForm6::rgTonItemIndex() const { return rgTonItems->checkedId(); }

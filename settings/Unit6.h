@@ -78,6 +78,11 @@ public:
     QGroupBox* GroupBox7 = nullptr;
     QCheckBox* cbMIDI = nullptr;
 
+    // "Credits"
+    QLabel* Image1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label15 = nullptr;
+
     /// Index of the selected waveform of rgTon: 0 sine, 1 square, 2 square root, 3 noise.
     int rgTonItemIndex() const;
     void setRgTonItemIndex(int index);
@@ -90,4 +95,5 @@ private:
     void buildKlaviatur();
     void buildSynthese();
     void buildMidi();
+    void buildCredits();
 };

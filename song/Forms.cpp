@@ -5,6 +5,7 @@
 #include "song/Unit11.h"
 #include "settings/Unit6.h"
 #include "tools/Unit3.h"
+#include "tools/Unit5.h"
 
 namespace {
 Forms g_forms;
@@ -17,6 +18,7 @@ void createForms() {
     g_forms.Form1 = new TForm1;
     g_forms.Form2 = new TForm2(*g_forms.Form1, g_forms.Form1);
     g_forms.Form3 = new TForm3(*g_forms.Form1, g_forms.Form1);
+    g_forms.Form5 = new TForm5(*g_forms.Form1, g_forms.Form1);
     g_forms.Form6 = new TForm6(g_forms.Form1);
     g_forms.Form11 = new TForm11(g_forms.Form1);
 }
@@ -26,6 +28,8 @@ void destroyForms() {
     g_forms.Form11 = nullptr;
     delete g_forms.Form6;
     g_forms.Form6 = nullptr;
+    delete g_forms.Form5;
+    g_forms.Form5 = nullptr;
     delete g_forms.Form3;
     g_forms.Form3 = nullptr;
     delete g_forms.Form2;

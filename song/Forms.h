@@ -3,6 +3,7 @@
 class TForm1;
 class TForm2;
 class TForm3;
+class TForm5;
 class TForm6;
 class TForm11;
 
@@ -12,6 +13,7 @@ struct Forms {
     TForm1* Form1 = nullptr;
     TForm2* Form2 = nullptr;
     TForm3* Form3 = nullptr;
+    TForm5* Form5 = nullptr;
     TForm6* Form6 = nullptr;
     TForm11* Form11 = nullptr;
 };

@@ -7,6 +7,7 @@
 #include "song/SpeedPitch.h"
 #include "song/TrackOperations.h"
 #include "settings/Unit6.h"
+#include "settings/WindowEffects.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -109,6 +110,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     // Track operations, speed and pitch change.
     trackOperations = std::make_unique<TrackOperations>(*this);
     speedPitch = std::make_unique<SpeedPitchChange>(*this);
+    // Window effects.
+    effects = std::make_unique<WindowEffects>(*this);
 }
 
 TForm1::~TForm1() = default;

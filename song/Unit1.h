@@ -17,6 +17,7 @@ class QTimer;
 class QToolButton;
 class SpeedPitchChange;
 class TrackOperations;
+class WindowEffects;
 
 /// The main window: the song in five parallel lists, the tone entry, the menu, the progress
 /// display. Subsystems attach their collaborators here; the controls keep their given names.
@@ -124,6 +125,9 @@ public:
     void toggleSidePanel(QAction* item, QWidget* panel);
     /// A panel's "X" label: hides the panel, unchecks its item, and starts the narrowing.
     void closeSidePanel(QAction* item, QWidget* panel);
+
+    // Window effects: background picture, logo colour cycle, see-through mode, scroll switch.
+    std::unique_ptr<WindowEffects> effects;
 
     /// Track 1 is active exactly when its frequency field is white.
     bool trackOneActive() const;

@@ -4,6 +4,7 @@
 #include "base/Guard.h"
 #include "base/ListBox.h"
 #include "base/Prompts.h"
+#include "settings/WindowEffects.h"
 #include "song/Unit1.h"
 
 #include <QLabel>
@@ -82,7 +83,11 @@ TForm2::TForm2(TForm1& mainWindow, QWidget* parent)
 }
 
 void TForm2::FormCreate() {
-    // The background picture is the main window's; it arrives with the window effects.
+    // The editor shows the main window's background picture from its top left corner.
+    if (m_main.effects && !m_main.effects->BildHALT->pixmap().isNull()) {
+        Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        Image1->setPixmap(m_main.effects->BildHALT->pixmap());
+    }
 }
 
 void TForm2::edDauer1Change() {

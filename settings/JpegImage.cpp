@@ -1,0 +1,104 @@
+#include "settings/JpegImage.h"
+
+#include <csetjmp>
+#include <cstdio>
+// jpeglib.h needs FILE and size_t declared first.
+#include <jpeglib.h>
+#include <jerror.h>
+
+namespace {
+
+constexpr quint64 kMaxPixels = 64ull * 1024 * 1024;
+
+struct ErrorManager {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+    char text[JMSG_LENGTH_MAX];
+    int code;
+};
+
+[[noreturn]] void onError(j_common_ptr info) {
+    auto* manager = reinterpret_cast<ErrorManager*>(info->err);
+    (*info->err->format_message)(info, manager->text);
+    manager->code = info->err->msg_code;
+    std::longjmp(manager->jump, 1);
+}
+
+// The reasons a user can act on, in the program's language; the library's own text for the rest.
+QString reason(int code, const char* libraryText) {
+    switch (code) {
+    case JERR_NO_SOI:
+        return QStringLiteral("keine JPEG-Datei");
+    case JWRN_JPEG_EOF:
+    case JERR_INPUT_EOF:
+    case JERR_INPUT_EMPTY:
+        return QStringLiteral("die Datei endet vorzeitig");
+    case JERR_CONVERSION_NOTIMPL:
+    case JERR_BAD_J_COLORSPACE:
+        return QStringLiteral("nicht unterstützte Farbdarstellung");
+    default:
+        return QStringLiteral("beschädigte Bilddaten (%1)").arg(QString::fromLocal8Bit(libraryText));
+    }
+}
+
+void onMessage(j_common_ptr info, int level) {
+    // Level -1 is a warning about damaged data (bad Huffman code, data cut short, ...).
+    // The library would carry on and paint the rest grey; treat it as the error it is.
+    if (level < 0)
+        onError(info);
+}
+
+} // namespace
+
+EJpegError::EJpegError(const QString& reason)
+    : AppError(QStringLiteral("JPEG-Bild fehlerhaft: %1").arg(reason)) {}
+
+JpegImage decodeJpeg(const QByteArray& bytes) {
+    if (bytes.isEmpty())
+        throw EJpegError(QStringLiteral("keine Daten"));
+
+    jpeg_decompress_struct info{};
+    ErrorManager errors{};
+    info.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = onError;
+    errors.base.emit_message = onMessage;
+
+    // Everything that must survive the jump back lives outside the jump's frame: the result
+    // is filled only after setjmp, and no C++ object with a destructor is created between.
+    JpegImage image;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&info);
+        throw EJpegError(reason(errors.code, errors.text));
+    }
+
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.constData()),
+                 static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    if (info.output_components != 3) {
+        jpeg_destroy_decompress(&info);
+        throw EJpegError(QStringLiteral("nicht unterstützte Farbdarstellung"));
+    }
+    // A header may claim any size up to 65,535 × 65,535; refuse what no screen needs before
+    // allocating for it.
+    if (quint64(info.output_width) * info.output_height > kMaxPixels) {
+        jpeg_destroy_decompress(&info);
+        throw EJpegError(QStringLiteral("Bild zu groß (%1 × %2)")
+                             .arg(info.output_width)
+                             .arg(info.output_height));
+    }
+
+    image.width = static_cast<int>(info.output_width);
+    image.height = static_cast<int>(info.output_height);
+    image.rgb.resize(qsizetype(image.stride()) * image.height);
+    auto* data = reinterpret_cast<unsigned char*>(image.rgb.data());
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = data + qsizetype(info.output_scanline) * image.stride();
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return image;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+/// The program's pictures, decoded from the JPEG resources with the program's own loader.
+namespace Pictures {
+
+inline const QString kBackground = QStringLiteral("BildHALT");
+inline const QString kPiano = QStringLiteral("Klaviatur");
+inline const QString kCredits = QStringLiteral("Credits");
+
+/// The picture of that name (":/pictures/<name>.jpg"), decoded anew: windows keep what they
+/// show, nothing else holds on to the decoded pixels.
+/// Raises EJpegError when the resource is missing or damaged.
+QImage load(const QString& name);
+
+/// Like load(), but a damaged or missing picture gives an empty image and its error text
+/// goes to the error display: a window without its picture still works.
+QImage loadOrReport(const QString& name);
+
+} // namespace Pictures
