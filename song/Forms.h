@@ -2,6 +2,7 @@
 
 class TForm1;
 class TForm2;
+class TForm3;
 class TForm6;
 
 /// The program's windows. All are created at start, in a fixed order, and live until the end;
@@ -9,6 +10,7 @@ class TForm6;
 struct Forms {
     TForm1* Form1 = nullptr;
     TForm2* Form2 = nullptr;
+    TForm3* Form3 = nullptr;
     TForm6* Form6 = nullptr;
 };
 
