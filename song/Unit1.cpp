@@ -3,6 +3,8 @@
 #include "base/Guard.h"
 #include "base/IntMath.h"
 #include "base/ListBox.h"
+#include "files/BmmImporter.h"
+#include "files/SongFileActions.h"
 #include "song/Forms.h"
 #include "settings/Unit6.h"
 
@@ -103,6 +105,10 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
         move(screen->availableGeometry().center() - rect().center());
 
     FormCreate();
+
+    // Song files: open, save and import.
+    songFiles = std::make_unique<SongFileActions>(*this);
+    bmmImport = std::make_unique<BmmImporter>(*this);
 }
 
 TForm1::~TForm1() = default;
@@ -364,6 +370,8 @@ void TForm1::Neu1Click() {
 }
 
 void TForm1::Beenden1Click() { close(); }
+
+void TForm1::LoadSongFile(const QString& fileName) { songFiles->LoadSongFile(fileName); }
 
 void TForm1::selectLikewise(ListBox* source, std::initializer_list<ListBox*> targets) {
     const int index = source->itemIndex();

@@ -2,6 +2,9 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
+class BmmImporter;
 class ListBox;
 class QAction;
 class QGroupBox;
@@ -13,6 +16,7 @@ class QPushButton;
 class QRadioButton;
 class QTimer;
 class QToolButton;
+class SongFileActions;
 
 /// The main window: the song in five parallel lists, the tone entry, the menu, the progress
 /// display. Subsystems attach their collaborators here; the controls keep their given names.
@@ -145,6 +149,12 @@ public:
     void Memo4DblClick();
     void btloeschenClick();
     void btTauschenClick();
+
+    // Song files: "Öffnen", "Speichern" and the .bmm import.
+    std::unique_ptr<SongFileActions> songFiles;
+    std::unique_ptr<BmmImporter> bmmImport;
+    /// Replaces the song by a song file's contents (also used by the online library).
+    void LoadSongFile(const QString& fileName);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
