@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHash>
 
 namespace {
 
@@ -78,9 +79,15 @@ void BmmImporter::import(const QString& fileName) {
     bmm->addAll(lines);
     const int tempo = StrToInt(BmmFormat::tempoText(lines.at(*tempoLine)));
 
+    // The table does not change during the import, and a song repeats the same few note
+    // names; each distinct three-character window is looked up once.
     const TForm3* notes = forms().Form3;
-    BmmFormat::NoteReader reader(tempo, [notes](const QString& name) {
-        return notes->NoteNameToFrequency(name);
+    QHash<QString, QString> known;
+    BmmFormat::NoteReader reader(tempo, [notes, &known](const QString& name) {
+        auto found = known.constFind(name);
+        if (found == known.constEnd())
+            found = known.insert(name, notes->NoteNameToFrequency(name));
+        return *found;
     });
     SongTracks song;
     const auto flush = [&] {
