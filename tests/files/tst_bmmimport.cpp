@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -271,6 +272,33 @@ private slots:
         QVERIFY(app.prompts.errors.isEmpty());
         QCOMPARE(w.Memo1->count(), 0);
         QCOMPARE(informationTexts(app).size(), 1);
+    }
+
+    void secondImportWhileRunningIsIgnored() {
+        // The import lets the window process events; a second import started meanwhile must
+        // not run inside the first.
+        QTemporaryDir dir;
+        AppFixture app;
+        TForm1& w = app.main();
+        const QString path =
+            writeTemp(dir, bmmFile("BPM 120", QByteArray("1/8 C4 D4\n").repeated(50000)));
+        int triggered = 0;
+        QTimer retrigger;
+        retrigger.setInterval(1);
+        QObject::connect(&retrigger, &QTimer::timeout, &w, [&] {
+            if (triggered++ < 3)
+                w.BleeperMusicMakerbmm1->trigger();
+        });
+        retrigger.start();
+        app.prompts.fileAnswers = {path, path, path, path};
+        w.BleeperMusicMakerbmm1->trigger();
+        retrigger.stop();
+        if (triggered == 0)
+            QSKIP("the import finished before the window processed any events");
+        QCOMPARE(app.prompts.fileDialogs.size(), 1);
+        QCOMPARE(w.Memo1->count(), 50000);
+        QCOMPARE(w.Line->count(), 50000);
+        QVERIFY(app.prompts.errors.isEmpty());
     }
 
     void badInput_data() {
