@@ -81,32 +81,6 @@ private slots:
         QCOMPARE(SongFormat::splitLine(line), fields);
     }
 
-    void readAgreesWithSplitting_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("lines");
-        QTest::addColumn<int>("shortFields");
-        QTest::newRow("CR LF") << QByteArray("1|2|3|4\r\n5|6|7|8\r\n") << 2 << -1;
-        QTest::newRow("LF") << QByteArray("1|2|3|4\n5|6|7|8\n") << 2 << -1;
-        QTest::newRow("no final line end") << QByteArray("1|2|3|4\r\n5|6|7|8") << 2 << -1;
-        QTest::newRow("lone CR joins lines") << QByteArray("1|2\r3|4\r\n") << 1 << -1;
-        QTest::newRow("extra empty line") << QByteArray("1|2|3|4\r\n\r\n") << 1 << 0;
-        QTest::newRow("short line") << QByteArray("1|2|3|4\n1|2\n1|2|3|4\n") << 1 << 2;
-        QTest::newRow("Ctrl+Z ends the file") << QByteArray("1|2|3|4\r\n\x1a\r\n") << 1 << -1;
-        QTest::newRow("Ctrl+Z inside a line") << QByteArray("1|2|3\x1a|4\r\n") << 0 << 3;
-        QTest::newRow("only Ctrl+Z") << QByteArray("\x1a") << 0 << -1;
-        QTest::newRow("lone CR at the end") << QByteArray("1|2|3|4\r") << 1 << -1;
-    }
-
-    void readAgreesWithSplitting() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, lines);
-        QFETCH(int, shortFields);
-        const SongFormat::ReadResult result = SongFormat::read(bytes);
-        QCOMPARE(result.song.freq1.size(), lines);
-        QCOMPARE(result.song.dur2.size(), lines);
-        QCOMPARE(result.shortLineFields.value_or(-1), shortFields);
-    }
-
     void bmmLines_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("lines");
