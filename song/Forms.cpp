@@ -2,6 +2,7 @@
 
 #include "song/Unit1.h"
 #include "song/Unit2.h"
+#include "song/Unit11.h"
 #include "settings/Unit6.h"
 #include "tools/Unit3.h"
 
@@ -17,9 +18,12 @@ void createForms() {
     g_forms.Form2 = new TForm2(*g_forms.Form1, g_forms.Form1);
     g_forms.Form3 = new TForm3(*g_forms.Form1, g_forms.Form1);
     g_forms.Form6 = new TForm6(g_forms.Form1);
+    g_forms.Form11 = new TForm11(g_forms.Form1);
 }
 
 void destroyForms() {
+    delete g_forms.Form11;
+    g_forms.Form11 = nullptr;
     delete g_forms.Form6;
     g_forms.Form6 = nullptr;
     delete g_forms.Form3;

@@ -4,6 +4,7 @@ class TForm1;
 class TForm2;
 class TForm3;
 class TForm6;
+class TForm11;
 
 /// The program's windows. All are created at start, in a fixed order, and live until the end;
 /// windows reach each other through here.
@@ -12,6 +13,7 @@ struct Forms {
     TForm2* Form2 = nullptr;
     TForm3* Form3 = nullptr;
     TForm6* Form6 = nullptr;
+    TForm11* Form11 = nullptr;
 };
 
 Forms& forms();

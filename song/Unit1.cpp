@@ -6,6 +6,8 @@
 #include "files/BmmImporter.h"
 #include "files/SongFileActions.h"
 #include "song/Forms.h"
+#include "song/SpeedPitch.h"
+#include "song/TrackOperations.h"
 #include "settings/Unit6.h"
 
 #include <QAbstractButton>
@@ -109,6 +111,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     // Song files: open, save and import.
     songFiles = std::make_unique<SongFileActions>(*this);
     bmmImport = std::make_unique<BmmImporter>(*this);
+    // Track operations, speed and pitch change.
+    trackOperations = std::make_unique<TrackOperations>(*this);
+    speedPitch = std::make_unique<SpeedPitchChange>(*this);
 }
 
 TForm1::~TForm1() = default;

@@ -17,6 +17,8 @@ class QRadioButton;
 class QTimer;
 class QToolButton;
 class SongFileActions;
+class SpeedPitchChange;
+class TrackOperations;
 
 /// The main window: the song in five parallel lists, the tone entry, the menu, the progress
 /// display. Subsystems attach their collaborators here; the controls keep their given names.
@@ -103,6 +105,10 @@ public:
     QAction* FMSynthese1 = nullptr;
     QAction* MIDIOut1 = nullptr;
     QAction* Einstellungen1 = nullptr;
+
+    // Track operations, speed and pitch change.
+    std::unique_ptr<TrackOperations> trackOperations;
+    std::unique_ptr<SpeedPitchChange> speedPitch;
 
     // State shared with playback and the network mirror.
     bool PlayStopped = true;

@@ -22,8 +22,8 @@ template <typename Match> int lastMatchingRow(const NoteTable& table, Match matc
 
 int lookUp(const NoteTable& table, const QString& text, int compared, int result) {
     const QString key = TrimBlanks(text);
-    const int row = lastMatchingRow(
-        table, [&](int r) { return TrimBlanks(table.cell(compared, r)) == key; });
+    const int row =
+        lastMatchingRow(table, [&](int r) { return TrimBlanks(table.cell(compared, r)) == key; });
     return row < 0 ? -2 : StrToInt(table.cell(result, row));
 }
 

@@ -79,7 +79,9 @@ void TForm3::StringGrid1Click() {
     m_main.activeFrequencyField()->setText(m_table.cell(NoteTable::kFrequencyColumn, top));
 }
 
-void TForm3::ListeNotenFrequenzen1Click() { show(); }
+void TForm3::ListeNotenFrequenzen1Click() {
+    show();
+}
 
 QString TForm3::NoteNameToFrequency(const QString& name) const {
     return ::NoteNameToFrequency(m_table, name);

@@ -74,8 +74,8 @@ private slots:
     void storedEntriesFollowEqualTemperament() {
         const QHash<int, QString> strings = storedStrings();
         QCOMPARE(strings.size(), 121);
-        const QHash<QString, int> deviations = {{"G-0", 25},  {"D#-2", 79},   {"H-2", 124},
-                                                {"F-4", 350}, {"F-5", 699},   {"C#-7", 2218},
+        const QHash<QString, int> deviations = {{"G-0", 25},  {"D#-2", 79}, {"H-2", 124},
+                                                {"F-4", 350}, {"F-5", 699}, {"C#-7", 2218},
                                                 {"D-8", 4698}};
         int deviating = 0;
         for (int octave = 0; octave <= 9; ++octave) {
@@ -105,8 +105,8 @@ private slots:
         QCOMPARE(table.cell(2, 0), QStringLiteral("MIDI-Note"));
         const QHash<int, QString> strings = storedStrings();
         for (int row = 1; row < table.rowCount(); ++row) {
-            const QString joined = table.cell(0, row) + u'=' + table.cell(1, row) + u'=' +
-                                   table.cell(2, row);
+            const QString joined =
+                table.cell(0, row) + u'=' + table.cell(1, row) + u'=' + table.cell(2, row);
             QCOMPARE(joined, strings.value(1000 + row));
         }
         QCOMPARE(table.cell(0, 1), QStringLiteral("C-0"));
@@ -152,23 +152,40 @@ private slots:
     void noteNameToFrequency_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("frequency");
-        QTest::newRow("C#4") << "C#4" << "277";
-        QTest::newRow("H4") << "H4" << "494";
-        QTest::newRow("B4 is H4") << "B4" << "494";
-        QTest::newRow("A#0") << "A#0" << "29";
-        QTest::newRow("A4 with blanks") << "  A4 " << "440";
-        QTest::newRow("A9 last row") << "A9" << "14080";
-        QTest::newRow("C0 first row") << "C0" << "16";
-        QTest::newRow("F4 stored off by one") << "F4" << "350";
-        QTest::newRow("lower case") << "c4" << "0";
-        QTest::newRow("with dash") << "C-4" << "0";
-        QTest::newRow("flat") << "Cb4" << "0";
-        QTest::newRow("A#9 not loaded") << "A#9" << "0";
-        QTest::newRow("H9 not loaded") << "H9" << "0";
-        QTest::newRow("B anywhere") << "AB4" << "0";
-        QTest::newRow("empty") << "" << "0";
-        QTest::newRow("blanks only") << "   " << "0";
-        QTest::newRow("header") << "Note" << "0";
+        QTest::newRow("C#4") << "C#4"
+                             << "277";
+        QTest::newRow("H4") << "H4"
+                            << "494";
+        QTest::newRow("B4 is H4") << "B4"
+                                  << "494";
+        QTest::newRow("A#0") << "A#0"
+                             << "29";
+        QTest::newRow("A4 with blanks") << "  A4 "
+                                        << "440";
+        QTest::newRow("A9 last row") << "A9"
+                                     << "14080";
+        QTest::newRow("C0 first row") << "C0"
+                                      << "16";
+        QTest::newRow("F4 stored off by one") << "F4"
+                                              << "350";
+        QTest::newRow("lower case") << "c4"
+                                    << "0";
+        QTest::newRow("with dash") << "C-4"
+                                   << "0";
+        QTest::newRow("flat") << "Cb4"
+                              << "0";
+        QTest::newRow("A#9 not loaded") << "A#9"
+                                        << "0";
+        QTest::newRow("H9 not loaded") << "H9"
+                                       << "0";
+        QTest::newRow("B anywhere") << "AB4"
+                                    << "0";
+        QTest::newRow("empty") << ""
+                               << "0";
+        QTest::newRow("blanks only") << "   "
+                                     << "0";
+        QTest::newRow("header") << "Note"
+                                << "0";
     }
 
     void noteNameToFrequency() {
@@ -243,12 +260,18 @@ private slots:
     void trimBlanks_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("trimmed");
-        QTest::newRow("plain") << "69" << "69";
-        QTest::newRow("blanks") << "  69 " << "69";
-        QTest::newRow("controls") << "\t\r\n69\x01" << "69";
-        QTest::newRow("inner kept") << " 6 9 " << "6 9";
-        QTest::newRow("only blanks") << " \t " << "";
-        QTest::newRow("non-breaking space kept") << "\u00a069" << "\u00a069";
+        QTest::newRow("plain") << "69"
+                               << "69";
+        QTest::newRow("blanks") << "  69 "
+                                << "69";
+        QTest::newRow("controls") << "\t\r\n69\x01"
+                                  << "69";
+        QTest::newRow("inner kept") << " 6 9 "
+                                    << "6 9";
+        QTest::newRow("only blanks") << " \t "
+                                     << "";
+        QTest::newRow("non-breaking space kept") << "\u00a069"
+                                                 << "\u00a069";
     }
 
     void trimBlanks() {
@@ -297,10 +320,14 @@ private slots:
         QTest::addColumn<int>("column");
         QTest::addColumn<QString>("freq1");
         QTest::addColumn<QString>("freq2");
-        QTest::newRow("A-4 on track 1") << false << 58 << 1 << "440" << "0";
-        QTest::newRow("A-4 by its MIDI cell") << false << 58 << 2 << "440" << "0";
-        QTest::newRow("C-5 on track 2") << true << 61 << 1 << "500" << "523";
-        QTest::newRow("C-0 on track 2") << true << 1 << 2 << "500" << "16";
+        QTest::newRow("A-4 on track 1") << false << 58 << 1 << "440"
+                                        << "0";
+        QTest::newRow("A-4 by its MIDI cell") << false << 58 << 2 << "440"
+                                              << "0";
+        QTest::newRow("C-5 on track 2") << true << 61 << 1 << "500"
+                                        << "523";
+        QTest::newRow("C-0 on track 2") << true << 1 << 2 << "500"
+                                        << "16";
     }
 
     void pickNote() {
