@@ -5,8 +5,8 @@
 #include "base/Prompts.h"
 #include "files/FileAccess.h"
 #include "files/SongFormat.h"
-#include "song/Forms.h"
 #include "settings/Unit6.h"
+#include "song/Forms.h"
 #include "song/Unit1.h"
 
 #include <QAction>
@@ -141,7 +141,8 @@ int main(int argc, char* argv[]) {
                 large.size() / 1e6 / (median(readRuns) / 1e3),
                 large.size() / 1e6 / (*std::min_element(readRuns.begin(), readRuns.end()) / 1e3));
 
-    const auto fileRuns = timeRuns(kRuns, [&] { (void)SongFormat::read(FileAccess::readAll(songPath)); });
+    const auto fileRuns =
+        timeRuns(kRuns, [&] { (void)SongFormat::read(FileAccess::readAll(songPath)); });
     print("read file + reader, 100,000 lines", fileRuns);
 
     SongTracks song{window.Memo1->items(), window.Memo2->items(), window.Memo3->items(),
@@ -153,8 +154,9 @@ int main(int argc, char* argv[]) {
     const QString bmmPath = dir.filePath(QStringLiteral("bench.bmm"));
     {
         QFile file(bmmPath);
-        const QByteArray bmm = "Bleeper Music Maker\r\nRev 1\r\nBPM 120\r\n//Length Note1 Note2\r\n" +
-                               QByteArray("quarter C#4 D4\r\n1/8 F#5 A4 dot\r\n").repeated(kLines / 2);
+        const QByteArray bmm =
+            "Bleeper Music Maker\r\nRev 1\r\nBPM 120\r\n//Length Note1 Note2\r\n" +
+            QByteArray("quarter C#4 D4\r\n1/8 F#5 A4 dot\r\n").repeated(kLines / 2);
         if (!file.open(QIODevice::WriteOnly) || file.write(bmm) != bmm.size())
             return 1;
     }

@@ -13,11 +13,11 @@ struct NoteValue {
 };
 
 constexpr NoteValue kValues[] = {
-    {'o', 7, {9, 10, 11}, 16},  // whole
-    {'l', 6, {8, 9, 10}, 8},    // half
-    {'a', 9, {11, 12, 13}, 4},  // quarter
-    {'8', 5, {7, 8, 9}, 2},     // eighth
-    {'1', 6, {8, 9, 10}, 1},    // sixteenth
+    {'o', 7, {9, 10, 11}, 16}, // whole
+    {'l', 6, {8, 9, 10}, 8},   // half
+    {'a', 9, {11, 12, 13}, 4}, // quarter
+    {'8', 5, {7, 8, 9}, 2},    // eighth
+    {'1', 6, {8, 9, 10}, 1},   // sixteenth
 };
 
 const NoteValue* valueFor(QChar key) {
@@ -28,7 +28,9 @@ const NoteValue* valueFor(QChar key) {
 }
 
 /// Three characters from a 1-based column; positions beyond the line count as blanks.
-QString window(const QString& line, int column) { return line.mid(column - 1, 3); }
+QString window(const QString& line, int column) {
+    return line.mid(column - 1, 3);
+}
 
 /// The duration of a note value at beat b (ms), plain or dotted.
 int duration(const NoteValue& value, int beat, bool dotted) {
@@ -79,9 +81,12 @@ std::optional<int> tempoLine(const QStringList& lines) {
     return found;
 }
 
-QString tempoText(const QString& line) { return line.mid(4, 3); }
+QString tempoText(const QString& line) {
+    return line.mid(4, 3);
+}
 
-NoteReader::NoteReader(int tempo, NoteLookup lookup) : m_tempo(tempo), m_lookup(std::move(lookup)) {}
+NoteReader::NoteReader(int tempo, NoteLookup lookup)
+    : m_tempo(tempo), m_lookup(std::move(lookup)) {}
 
 std::optional<Row> NoteReader::read(const QString& line) {
     const QString s = line + QLatin1Char(' ');

@@ -69,8 +69,7 @@ void BmmImporter::import(const QString& fileName) {
     const QStringList lines = BmmFormat::splitLines(FileAccess::readAll(fileName));
     const std::optional<int> tempoLine = BmmFormat::tempoLine(lines);
     if (!tempoLine) {
-        prompts().messageBox(noTempoMessage(), QStringLiteral("Z1rpW3rk"),
-                             Prompts::Icon::Warning);
+        prompts().messageBox(noTempoMessage(), QStringLiteral("Z1rpW3rk"), Prompts::Icon::Warning);
         return;
     }
 

@@ -21,7 +21,9 @@ constexpr int kDiskFull = 39;
 constexpr int kReadFault = 100;
 constexpr int kWriteFault = 101;
 
-[[noreturn]] void fail(int code) { throw EInOutError(code); }
+[[noreturn]] void fail(int code) {
+    throw EInOutError(code);
+}
 
 int codeOr(int error, int fallback) {
     return error != 0 ? FileAccess::codeForErrno(error) : fallback;

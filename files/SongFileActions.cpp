@@ -57,8 +57,7 @@ void SongFileActions::Speichern1Click() {
     const auto fileName = prompts().saveFile(SaveDialog1());
     if (!fileName)
         return;
-    const SongTracks song{f.Memo1->items(), f.Memo2->items(), f.Memo3->items(),
-                          f.Memo4->items()};
+    const SongTracks song{f.Memo1->items(), f.Memo2->items(), f.Memo3->items(), f.Memo4->items()};
     FileAccess::saveAll(*fileName, SongFormat::write(song));
 }
 

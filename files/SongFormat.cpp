@@ -43,8 +43,7 @@ private:
 
 /// Splits [p, end) into fields, calling `add` for each, until `maxFields` were added.
 /// Returns the number of fields added.
-template <typename Add>
-int splitFields(const char* p, const char* end, int maxFields, Add&& add) {
+template <typename Add> int splitFields(const char* p, const char* end, int maxFields, Add&& add) {
     int count = 0;
     while (p < end && isSpace(*p))
         ++p;
@@ -112,10 +111,9 @@ QByteArray write(const SongTracks& song) {
 
 QStringList splitLine(QByteArrayView line, int maxFields) {
     QStringList fields;
-    splitFields(line.data(), line.data() + line.size(), maxFields,
-                [&](const char* data, qsizetype size) {
-                    fields.append(QString::fromLatin1(data, size));
-                });
+    splitFields(
+        line.data(), line.data() + line.size(), maxFields,
+        [&](const char* data, qsizetype size) { fields.append(QString::fromLatin1(data, size)); });
     return fields;
 }
 

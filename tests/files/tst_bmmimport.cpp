@@ -76,28 +76,50 @@ private slots:
         QTest::addColumn<QByteArray>("tempo");
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<QString>("row");
-        QTest::newRow("quarter") << QByteArray("BPM 120") << QByteArray("quarter C#4 D4") << "277 500 294 500";
-        QTest::newRow("quarter dotted") << QByteArray("BPM 120") << QByteArray("quarter C#4 D4 dot") << "277 750 294 750";
-        QTest::newRow("dot in any case") << QByteArray("BPM 120") << QByteArray("quarter C#4 D4 Dot") << "277 750 294 750";
-        QTest::newRow("dot anywhere") << QByteArray("BPM 120") << QByteArray("quarter C#4 D4 (DOTted)") << "277 750 294 750";
-        QTest::newRow("whole") << QByteArray("BPM 120") << QByteArray("whole C4 E4") << "262 2000 330 2000";
-        QTest::newRow("whole dotted") << QByteArray("BPM 120") << QByteArray("whole C4 E4 dot") << "262 3000 330 3000";
-        QTest::newRow("half, sharp note 1") << QByteArray("BPM 120") << QByteArray("half F#5 A4") << "740 1000 440 1000";
-        QTest::newRow("half dotted") << QByteArray("BPM 120") << QByteArray("half F#5 A4 dot") << "740 1500 440 1500";
-        QTest::newRow("eighth") << QByteArray("BPM 100") << QByteArray("1/8 G4 C5") << "392 300 523 300";
-        QTest::newRow("eighth dotted") << QByteArray("BPM 70") << QByteArray("1/8 G4 C5 dot") << "392 642 523 642";
-        QTest::newRow("sixteenth at 180") << QByteArray("BPM 180") << QByteArray("1/16 A4 A#4") << "440 83 466 83";
-        QTest::newRow("sixteenth dotted at 180") << QByteArray("BPM 180") << QByteArray("1/16 A4 A#4 dot") << "440 124 466 124";
-        QTest::newRow("English B is H") << QByteArray("BPM 120") << QByteArray("quarter B3 B4") << "247 500 494 500";
-        QTest::newRow("only one note") << QByteArray("BPM 120") << QByteArray("quarter C4") << "262 500 0 500";
-        QTest::newRow("note 2 after a sharp note 1") << QByteArray("BPM 120") << QByteArray("quarter C#4 F#4") << "277 500 370 500";
-        QTest::newRow("no notes at all") << QByteArray("BPM 120") << QByteArray("quarter") << "0 500 0 500";
-        QTest::newRow("unknown note names") << QByteArray("BPM 120") << QByteArray("quarter X9 c4") << "0 500 0 500";
-        QTest::newRow("comment read as a note line") << QByteArray("BPM 120") << QByteArray("//a note") << "0 500 0 500";
-        QTest::newRow("two-digit tempo at the end") << QByteArray("BPM 60") << QByteArray("quarter C4 D4") << "262 1000 294 1000";
-        QTest::newRow("tempo with a leading blank") << QByteArray("BPM  60") << QByteArray("quarter C4 D4") << "262 1000 294 1000";
-        QTest::newRow("hexadecimal tempo") << QByteArray("BPM $3C") << QByteArray("quarter C4 D4") << "262 1000 294 1000";
-        QTest::newRow("negative tempo") << QByteArray("BPM -60") << QByteArray("quarter C4 D4") << "262 -1000 294 -1000";
+        QTest::newRow("quarter") << QByteArray("BPM 120") << QByteArray("quarter C#4 D4")
+                                 << "277 500 294 500";
+        QTest::newRow("quarter dotted")
+            << QByteArray("BPM 120") << QByteArray("quarter C#4 D4 dot") << "277 750 294 750";
+        QTest::newRow("dot in any case")
+            << QByteArray("BPM 120") << QByteArray("quarter C#4 D4 Dot") << "277 750 294 750";
+        QTest::newRow("dot anywhere")
+            << QByteArray("BPM 120") << QByteArray("quarter C#4 D4 (DOTted)") << "277 750 294 750";
+        QTest::newRow("whole") << QByteArray("BPM 120") << QByteArray("whole C4 E4")
+                               << "262 2000 330 2000";
+        QTest::newRow("whole dotted")
+            << QByteArray("BPM 120") << QByteArray("whole C4 E4 dot") << "262 3000 330 3000";
+        QTest::newRow("half, sharp note 1")
+            << QByteArray("BPM 120") << QByteArray("half F#5 A4") << "740 1000 440 1000";
+        QTest::newRow("half dotted")
+            << QByteArray("BPM 120") << QByteArray("half F#5 A4 dot") << "740 1500 440 1500";
+        QTest::newRow("eighth") << QByteArray("BPM 100") << QByteArray("1/8 G4 C5")
+                                << "392 300 523 300";
+        QTest::newRow("eighth dotted")
+            << QByteArray("BPM 70") << QByteArray("1/8 G4 C5 dot") << "392 642 523 642";
+        QTest::newRow("sixteenth at 180")
+            << QByteArray("BPM 180") << QByteArray("1/16 A4 A#4") << "440 83 466 83";
+        QTest::newRow("sixteenth dotted at 180")
+            << QByteArray("BPM 180") << QByteArray("1/16 A4 A#4 dot") << "440 124 466 124";
+        QTest::newRow("English B is H")
+            << QByteArray("BPM 120") << QByteArray("quarter B3 B4") << "247 500 494 500";
+        QTest::newRow("only one note")
+            << QByteArray("BPM 120") << QByteArray("quarter C4") << "262 500 0 500";
+        QTest::newRow("note 2 after a sharp note 1")
+            << QByteArray("BPM 120") << QByteArray("quarter C#4 F#4") << "277 500 370 500";
+        QTest::newRow("no notes at all")
+            << QByteArray("BPM 120") << QByteArray("quarter") << "0 500 0 500";
+        QTest::newRow("unknown note names")
+            << QByteArray("BPM 120") << QByteArray("quarter X9 c4") << "0 500 0 500";
+        QTest::newRow("comment read as a note line")
+            << QByteArray("BPM 120") << QByteArray("//a note") << "0 500 0 500";
+        QTest::newRow("two-digit tempo at the end")
+            << QByteArray("BPM 60") << QByteArray("quarter C4 D4") << "262 1000 294 1000";
+        QTest::newRow("tempo with a leading blank")
+            << QByteArray("BPM  60") << QByteArray("quarter C4 D4") << "262 1000 294 1000";
+        QTest::newRow("hexadecimal tempo")
+            << QByteArray("BPM $3C") << QByteArray("quarter C4 D4") << "262 1000 294 1000";
+        QTest::newRow("negative tempo")
+            << QByteArray("BPM -60") << QByteArray("quarter C4 D4") << "262 -1000 294 -1000";
     }
 
     void noteLine() {
@@ -122,9 +144,8 @@ private slots:
         QVERIFY(app.prompts.errors.isEmpty());
         // Tempo 150 from the later tempo line (b = 400); the line before the marker, the
         // marker, the "//t…" comment and the tempo line give nothing.
-        QCOMPARE(songRows(w), (QStringList{"262 1600 330 1600", "740 800 440 800",
-                                           "247 400 0 400", "392 300 523 300",
-                                           "440 100 466 100", "0 400 0 400"}));
+        QCOMPARE(songRows(w), (QStringList{"262 1600 330 1600", "740 800 440 800", "247 400 0 400",
+                                           "392 300 523 300", "440 100 466 100", "0 400 0 400"}));
         QCOMPARE(w.Line->items(), (QStringList{"0", "1", "2", "3", "4", "5"}));
         // The scratch list holds the file's lines.
         const auto* bmm = w.findChild<ListBox*>(QStringLiteral("bmm"));
@@ -142,9 +163,12 @@ private slots:
         QTest::addColumn<bool>("hidden");
         QTest::addColumn<QString>("tempo");
         QTest::addColumn<QString>("revision");
-        QTest::newRow("shown") << "song.bmm" << false << "150" << "Rev 2.1";
-        QTest::newRow("hidden by the setting") << "song.bmm" << true << "" << "";
-        QTest::newRow("CR line ends") << "cr-only.bmm" << false << "60" << "Rev 3";
+        QTest::newRow("shown") << "song.bmm" << false << "150"
+                               << "Rev 2.1";
+        QTest::newRow("hidden by the setting") << "song.bmm" << true << ""
+                                               << "";
+        QTest::newRow("CR line ends") << "cr-only.bmm" << false << "60"
+                                      << "Rev 3";
     }
 
     void informationMessage() {
@@ -163,9 +187,9 @@ private slots:
         }
         QCOMPARE(app.prompts.messages.size(), 1);
         QCOMPARE(app.prompts.messages[0].caption, QStringLiteral("Z1rpW3rk"));
-        QCOMPARE(app.prompts.messages[0].text,
-                 "Songpath: " + QFileInfo(path).absoluteFilePath() + "\rBPM Value: " + tempo +
-                     "\rBMM Revision: " + revision);
+        QCOMPARE(app.prompts.messages[0].text, "Songpath: " + QFileInfo(path).absoluteFilePath() +
+                                                   "\rBPM Value: " + tempo +
+                                                   "\rBMM Revision: " + revision);
     }
 
     void informationForSmallFiles_data() {
@@ -173,13 +197,14 @@ private slots:
         QTest::addColumn<QString>("info");
         QTest::addColumn<int>("lines");
         // One line: no second line to show as revision; no marker, so no song.
-        QTest::newRow("single line") << QByteArray("BPM 90") << "BPM Value: 90\rBMM Revision: " << 0;
+        QTest::newRow("single line")
+            << QByteArray("BPM 90") << "BPM Value: 90\rBMM Revision: " << 0;
         QTest::newRow("marker but no note lines")
             << bmmFile("BPM 90", "") << "BPM Value: 90\rBMM Revision: Rev 1" << 0;
         QTest::newRow("no marker") << QByteArray("x\r\nRev 9\r\nBPM 90\r\nquarter C4 D4\r\n")
                                    << "BPM Value: 90\rBMM Revision: Rev 9" << 0;
-        QTest::newRow("one note line") << bmmFile("BPM 90", "quarter C4 D4")
-                                       << "BPM Value: 90\rBMM Revision: Rev 1" << 1;
+        QTest::newRow("one note line")
+            << bmmFile("BPM 90", "quarter C4 D4") << "BPM Value: 90\rBMM Revision: Rev 1" << 1;
     }
 
     void informationForSmallFiles() {
@@ -194,7 +219,8 @@ private slots:
         QVERIFY(app.prompts.errors.isEmpty());
         QCOMPARE(w.Memo1->count(), lines);
         QCOMPARE(informationTexts(app).size(), 1);
-        QVERIFY2(informationTexts(app).first().endsWith(info), qPrintable(informationTexts(app).first()));
+        QVERIFY2(informationTexts(app).first().endsWith(info),
+                 qPrintable(informationTexts(app).first()));
         // Fewer than two lines report no renumbering; the import's progress is gone anyway.
         QCOMPARE(w.probar->value(), 0);
         QCOMPARE(w.laStatus->text(), QString());
@@ -202,8 +228,10 @@ private slots:
 
     void refused_data() {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("no tempo line") << QByteArray("x\r\nRev\r\n//Length Note1 Note2\r\nquarter C4 D4\r\n");
-        QTest::newRow("lower-case tempo line") << QByteArray("bpm 120\r\n//Length Note1 Note2\r\nquarter C4 D4\r\n");
+        QTest::newRow("no tempo line")
+            << QByteArray("x\r\nRev\r\n//Length Note1 Note2\r\nquarter C4 D4\r\n");
+        QTest::newRow("lower-case tempo line")
+            << QByteArray("bpm 120\r\n//Length Note1 Note2\r\nquarter C4 D4\r\n");
         QTest::newRow("empty file") << QByteArray();
         QTest::newRow("binary without BP") << QByteArray("\x00\x01\xff\xfe\r\n\x1a", 7);
     }
@@ -307,9 +335,12 @@ private slots:
         const QByteArray big(10 * 1024 * 1024, 'x');
         QTest::newRow("10 MB line") << bmmFile("BPM 120", "quarter C4 D4 " + big + "\r\n") << 1;
         QTest::newRow("10 MB without line ends") << QByteArray("BPM 120 " + big) << 0;
-        QTest::newRow("NUL bytes") << bmmFile("BPM 120", QByteArray("qu\0rter C4\r\nha\0f\r\n", 18)) << 0;
-        QTest::newRow("invalid UTF-8") << bmmFile("BPM 120", "\xc3\x28\xffquarter\r\nha\xfflf C4 D4\r\n") << 0;
-        QTest::newRow("many lines") << bmmFile("BPM 120", QByteArray("1/8 C4 D4\n").repeated(100000)) << 100000;
+        QTest::newRow("NUL bytes")
+            << bmmFile("BPM 120", QByteArray("qu\0rter C4\r\nha\0f\r\n", 18)) << 0;
+        QTest::newRow("invalid UTF-8")
+            << bmmFile("BPM 120", "\xc3\x28\xffquarter\r\nha\xfflf C4 D4\r\n") << 0;
+        QTest::newRow("many lines")
+            << bmmFile("BPM 120", QByteArray("1/8 C4 D4\n").repeated(100000)) << 100000;
     }
 
     void badInput() {

@@ -9,8 +9,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRandomGenerator>
 #include <QRadioButton>
+#include <QRandomGenerator>
 #include <QStyleOptionViewItem>
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,7 +38,9 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
-QStringList lineNumbers(const TForm1& w) { return w.Line->items(); }
+QStringList lineNumbers(const TForm1& w) {
+    return w.Line->items();
+}
 
 QStringList numbersUpTo(int n) {
     QStringList numbers;
@@ -88,8 +90,10 @@ private slots:
     void dialogs_data() {
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("title");
-        QTest::newRow("Öffnen") << "Oeffnen1" << "Z1rpW3rk - Soundtrack laden";
-        QTest::newRow("Speichern") << "Speichern1" << "Z1rpW3rk - Soundtrack speichern";
+        QTest::newRow("Öffnen") << "Oeffnen1"
+                                << "Z1rpW3rk - Soundtrack laden";
+        QTest::newRow("Speichern") << "Speichern1"
+                                   << "Z1rpW3rk - Soundtrack speichern";
     }
 
     void dialogs() {
@@ -129,7 +133,8 @@ private slots:
         QTest::newRow("Ctrl+Z inside a line")
             << "ctrl-z-mid-line.zwk" << QStringList{"440 250 0 250", "0 100 523 1"} << none;
         QTest::newRow("blanks around fields") << "blanks-around.zwk" << two << none;
-        QTest::newRow("fifth field ignored") << "fifth-field.zwk" << QStringList{"440 250 0 250"} << none;
+        QTest::newRow("fifth field ignored")
+            << "fifth-field.zwk" << QStringList{"440 250 0 250"} << none;
         QTest::newRow("empty field") << "empty-field.zwk" << QStringList{"440  0 250"} << none;
         QTest::newRow("blank splits a field")
             << "blank-splits.zwk" << QStringList{"440 450 250 0"} << none;
@@ -139,19 +144,25 @@ private slots:
             << "trailing-separator-blank.zwk" << QStringList{}
             << "Listenindex überschreitet das Maximum (3)";
         QTest::newRow("quoted fields") << "quoted.zwk" << QStringList{"4 4\"0 250|1 0 250"} << none;
-        QTest::newRow("extra empty line") << "extra-empty-line.zwk" << two
-                                          << "Listenindex überschreitet das Maximum (0)";
+        QTest::newRow("extra empty line")
+            << "extra-empty-line.zwk" << two << "Listenindex überschreitet das Maximum (0)";
         QTest::newRow("short line stops the load")
             << "short-line.zwk" << QStringList{"440 250 0 250"}
             << "Listenindex überschreitet das Maximum (3)";
         QTest::newRow("blank line stops the load")
             << "blank-line.zwk" << QStringList{"440 250 0 250"}
             << "Listenindex überschreitet das Maximum (0)";
-        QTest::newRow("Latin-1") << "latin1.zwk" << QStringList{QString::fromUtf8("ä 250 0 250")} << none;
+        QTest::newRow("Latin-1") << "latin1.zwk" << QStringList{QString::fromUtf8("ä 250 0 250")}
+                                 << none;
         QTest::newRow("invalid UTF-8 read as Latin-1")
-            << "invalid-utf8.zwk" << QStringList{QString::fromLatin1("\xc3( \xff\xfe 0 250")} << none;
+            << "invalid-utf8.zwk" << QStringList{QString::fromLatin1("\xc3( \xff\xfe 0 250")}
+            << none;
         QTest::newRow("NUL byte kept in its field")
-            << "nul-bytes.zwk" << QStringList{QString::fromLatin1("4\0" "40 250 0 250", 14)} << none;
+            << "nul-bytes.zwk"
+            << QStringList{QString::fromLatin1("4\0"
+                                               "40 250 0 250",
+                                               14)}
+            << none;
     }
 
     void load() {
@@ -188,12 +199,18 @@ private slots:
     void loadFailure_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("error");
-        QTest::newRow("missing file") << "missing" << "Datei nicht gefunden";
-        QTest::newRow("folder") << "folder" << "Dateizugriff verweigert";
-        QTest::newRow("parent is a file") << "under-file" << "Ungültiger Dateiname";
-        QTest::newRow("named pipe") << "fifo" << "Dateizugriff verweigert";
-        QTest::newRow("device") << "device" << "Dateizugriff verweigert";
-        QTest::newRow("empty name") << "empty" << "Ungültiger Dateiname";
+        QTest::newRow("missing file") << "missing"
+                                      << "Datei nicht gefunden";
+        QTest::newRow("folder") << "folder"
+                                << "Dateizugriff verweigert";
+        QTest::newRow("parent is a file") << "under-file"
+                                          << "Ungültiger Dateiname";
+        QTest::newRow("named pipe") << "fifo"
+                                    << "Dateizugriff verweigert";
+        QTest::newRow("device") << "device"
+                                << "Dateizugriff verweigert";
+        QTest::newRow("empty name") << "empty"
+                                    << "Ungültiger Dateiname";
     }
 
     void loadFailure() {
@@ -309,17 +326,23 @@ private slots:
         QCOMPARE(app.prompts.messages[0].caption, QStringLiteral("Z1rpW3rk"));
         QCOMPARE(app.prompts.messages[0].icon, Prompts::Icon::Warning);
         QVERIFY(app.prompts.errors.isEmpty());
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{});
     }
 
     void failedSaveKeepsOldFile_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("error");
-        QTest::newRow("parent is a file") << "under-file" << "Ungültiger Dateiname";
-        QTest::newRow("missing folder") << "missing-folder" << "Ungültiger Dateiname";
-        QTest::newRow("folder in place of the file") << "folder" << "Dateizugriff verweigert";
-        QTest::newRow("file size limit reached") << "limit" << "Zu wenig Speicherplatz";
-        QTest::newRow("empty name") << "empty" << "Ungültiger Dateiname";
+        QTest::newRow("parent is a file") << "under-file"
+                                          << "Ungültiger Dateiname";
+        QTest::newRow("missing folder") << "missing-folder"
+                                        << "Ungültiger Dateiname";
+        QTest::newRow("folder in place of the file") << "folder"
+                                                     << "Dateizugriff verweigert";
+        QTest::newRow("file size limit reached") << "limit"
+                                                 << "Zu wenig Speicherplatz";
+        QTest::newRow("empty name") << "empty"
+                                    << "Ungültiger Dateiname";
     }
 
     void failedSaveKeepsOldFile() {
@@ -372,17 +395,17 @@ private slots:
         QTest::newRow("10 MB field at the end of a line")
             << QByteArray("1|2|3|4|" + big + "\r\n5|6|7|8\r\n") << QStringList{"1 2 3 4", "5 6 7 8"}
             << QString();
-        QTest::newRow("10 MB line of one field")
-            << QByteArray(big + "\r\n") << QStringList{} << "Listenindex überschreitet das Maximum (1)";
-        QTest::newRow("no line ends") << QByteArray("1|2|3|4 ").repeated(1 << 20)
-                                      << QStringList{"1 2 3 4"} << QString();
+        QTest::newRow("10 MB line of one field") << QByteArray(big + "\r\n") << QStringList{}
+                                                 << "Listenindex überschreitet das Maximum (1)";
+        QTest::newRow("no line ends")
+            << QByteArray("1|2|3|4 ").repeated(1 << 20) << QStringList{"1 2 3 4"} << QString();
         QTest::newRow("only NUL bytes") << QByteArray(4096, '\0') << QStringList{}
                                         << "Listenindex überschreitet das Maximum (1)";
         QByteArray allBytes;
         for (int b = 0; b < 256; ++b)
             allBytes.append(char(b));
-        QTest::newRow("every byte value") << allBytes << QStringList{}
-                                          << "Listenindex überschreitet das Maximum (1)";
+        QTest::newRow("every byte value")
+            << allBytes << QStringList{} << "Listenindex überschreitet das Maximum (1)";
     }
 
     void badInput() {
@@ -417,7 +440,8 @@ private slots:
         option.initFrom(w.Memo1);
         const QModelIndex index = w.Memo1->model()->index(0, 0);
         const int width = w.Memo1->itemDelegate()->sizeHint(option, index).width();
-        QVERIFY2(width <= 300 * w.Memo1->fontMetrics().maxWidth(), qPrintable(QString::number(width)));
+        QVERIFY2(width <= 300 * w.Memo1->fontMetrics().maxWidth(),
+                 qPrintable(QString::number(width)));
         QVERIFY(!w.grab().isNull());
     }
 
@@ -447,7 +471,8 @@ private slots:
         QCOMPARE(lineNumbers(w), numbersUpTo(n));
         QVERIFY(app.prompts.errors.size() <= 1);
         for (const QString& e : app.prompts.errors)
-            QVERIFY2(e.startsWith(QStringLiteral("Listenindex überschreitet das Maximum (")), qPrintable(e));
+            QVERIFY2(e.startsWith(QStringLiteral("Listenindex überschreitet das Maximum (")),
+                     qPrintable(e));
     }
 };
 
