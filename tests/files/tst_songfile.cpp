@@ -1,4 +1,5 @@
 #include "base/ListBox.h"
+#include "files/FileAccess.h"
 #include "files/SongFileActions.h"
 #include "song/Unit1.h"
 #include "support/AppFixture.h"
@@ -211,6 +212,8 @@ private slots:
                                 << "Dateizugriff verweigert";
         QTest::newRow("empty name") << "empty"
                                     << "Ungültiger Dateiname";
+        QTest::newRow("larger than any song") << "too-large"
+                                              << "Zu wenig Speicherplatz";
     }
 
     void loadFailure() {
@@ -229,6 +232,10 @@ private slots:
             path = QStringLiteral("/dev/zero");
         } else if (kind == QLatin1String("empty")) {
             path.clear();
+        } else if (kind == QLatin1String("too-large")) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.resize(FileAccess::kMaxReadSize + 1)); // sparse: no time, no space
         }
         AppFixture app;
         TForm1& w = app.main();
