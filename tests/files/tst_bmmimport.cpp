@@ -14,7 +14,9 @@
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 
@@ -302,18 +304,22 @@ private slots:
         QCOMPARE(informationTexts(app).size(), 1);
     }
 
-    void secondImportWhileRunningIsIgnored() {
-        // The import lets the window process events; a second import started meanwhile must
-        // not run inside the first.
+    void runningImportShowsProgressAndIgnoresASecondOne() {
+        // The import lets the window process events and shows its progress; a second import
+        // started meanwhile must not run inside the first.
         QTemporaryDir dir;
         AppFixture app;
         TForm1& w = app.main();
         const QString path =
             writeTemp(dir, bmmFile("BPM 120", QByteArray("1/8 C4 D4\n").repeated(50000)));
         int triggered = 0;
+        QStringList statuses;
+        QList<int> positions;
         QTimer retrigger;
         retrigger.setInterval(1);
         QObject::connect(&retrigger, &QTimer::timeout, &w, [&] {
+            statuses << w.laStatus->text();
+            positions << w.probar->value();
             if (triggered++ < 3)
                 w.BleeperMusicMakerbmm1->trigger();
         });
@@ -323,6 +329,10 @@ private slots:
         retrigger.stop();
         if (triggered == 0)
             QSKIP("the import finished before the window processed any events");
+        QCOMPARE(statuses.first(), QStringLiteral("Analysiere BMM"));
+        QCOMPARE(statuses.last(), QStringLiteral("Analysiere BMM"));
+        QVERIFY(positions.first() < 100);
+        QVERIFY(std::is_sorted(positions.begin(), positions.end()));
         QCOMPARE(app.prompts.fileDialogs.size(), 1);
         QCOMPARE(w.Memo1->count(), 50000);
         QCOMPARE(w.Line->count(), 50000);
