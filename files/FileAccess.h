@@ -8,9 +8,9 @@
 /// "E/A-Fehler %d"), raised as EInOutError.
 namespace FileAccess {
 
-/// Files larger than this are refused as "Zu wenig Speicherplatz": no song or import comes
-/// near it, and loading such a file into the lists would exhaust the memory.
-constexpr qint64 kMaxReadSize = 64LL * 1024 * 1024;
+/// Files larger than this are refused as "Zu wenig Speicherplatz": 16 MB are about a million
+/// song lines (days of music), and the song lists need about 1 KB of memory per line.
+constexpr qint64 kMaxReadSize = 16LL * 1024 * 1024;
 
 /// The error code for a system error number: 2 not found, 3 bad name or path, 5 access
 /// denied, 8 out of memory, 39 disk full; any other number is kept.
