@@ -160,6 +160,27 @@ private slots:
         QCOMPARE(w.laStatus->text(), QString());
     }
 
+    void sampleFiles_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("quarter note at tempo 120")
+            << "quarter.bmm" << QStringList{"277 500 294 500"};
+        QTest::newRow("CR line ends, tempo 60")
+            << "cr-only.bmm" << QStringList{"330 2000 392 2000"};
+        QTest::newRow("no tempo line: song kept") << "no-tempo.bmm" << kOldSong;
+    }
+
+    void sampleFiles() {
+        QFETCH(QString, file);
+        QFETCH(QStringList, rows);
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, kOldSong);
+        import(app, dataFile(file));
+        QVERIFY(app.prompts.errors.isEmpty());
+        QCOMPARE(songRows(w), rows);
+    }
+
     void informationMessage_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("hidden");
