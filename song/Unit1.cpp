@@ -3,6 +3,8 @@
 #include "base/Guard.h"
 #include "base/IntMath.h"
 #include "base/ListBox.h"
+#include "files/BmmImporter.h"
+#include "files/SongFileActions.h"
 #include "song/Forms.h"
 #include "song/SpeedPitch.h"
 #include "song/TrackOperations.h"
@@ -107,6 +109,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
 
     FormCreate();
 
+    // Song files: open, save and import.
+    songFiles = std::make_unique<SongFileActions>(*this);
+    bmmImport = std::make_unique<BmmImporter>(*this);
     // Track operations, speed and pitch change.
     trackOperations = std::make_unique<TrackOperations>(*this);
     speedPitch = std::make_unique<SpeedPitchChange>(*this);
@@ -373,6 +378,8 @@ void TForm1::Neu1Click() {
 }
 
 void TForm1::Beenden1Click() { close(); }
+
+void TForm1::LoadSongFile(const QString& fileName) { songFiles->LoadSongFile(fileName); }
 
 void TForm1::selectLikewise(ListBox* source, std::initializer_list<ListBox*> targets) {
     const int index = source->itemIndex();

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class BmmImporter;
 class ListBox;
 class QAction;
 class QGroupBox;
@@ -15,6 +16,7 @@ class QPushButton;
 class QRadioButton;
 class QTimer;
 class QToolButton;
+class SongFileActions;
 class SpeedPitchChange;
 class TrackOperations;
 class WindowEffects;
@@ -157,6 +159,12 @@ public:
     void Memo4DblClick();
     void btloeschenClick();
     void btTauschenClick();
+
+    // Song files: "Öffnen", "Speichern" and the .bmm import.
+    std::unique_ptr<SongFileActions> songFiles;
+    std::unique_ptr<BmmImporter> bmmImport;
+    /// Replaces the song by a song file's contents (also used by the online library).
+    void LoadSongFile(const QString& fileName);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -1,0 +1,176 @@
+// Opens and saves a 100,000-line song through the real main window and measures the pure
+// song file reader. Prints figures; it checks nothing.
+
+#include "base/ListBox.h"
+#include "base/Prompts.h"
+#include "files/FileAccess.h"
+#include "files/SongFormat.h"
+#include "settings/Unit6.h"
+#include "song/Forms.h"
+#include "song/Unit1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+/// Answers every file dialog with one name and prints whatever would be shown.
+class BenchPrompts final : public Prompts {
+public:
+    QString fileName;
+    void showMessage(const QString& text) override { report(text); }
+    Answer messageBox(const QString& text, const QString&, Icon, Buttons) override {
+        report(text);
+        return Answer::Ok;
+    }
+    void showError(const QString& text) override { report(text); }
+    std::optional<QString> openFile(const FileDialog&) override { return fileName; }
+    std::optional<QString> saveFile(const FileDialog&) override { return fileName; }
+    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    int execModal(QDialog&) override { return 0; }
+
+private:
+    static void report(const QString& text) {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
+};
+
+QByteArray songBytes(int lines) {
+    static const char* const freqs[] = {"262", "294", "330", "349", "392", "440", "494", "0"};
+    static const char* const durs[] = {"125", "250", "500", "1000"};
+    QByteArray bytes;
+    for (int i = 0; i < lines; ++i) {
+        bytes += freqs[i % 8];
+        bytes += '|';
+        bytes += durs[(i / 3) % 4];
+        bytes += '|';
+        bytes += freqs[(i * 5 + 3) % 8];
+        bytes += '|';
+        bytes += durs[(i / 3) % 4];
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+template <typename Fn> std::vector<double> timeRuns(int runs, Fn&& fn) {
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        fn();
+        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    return ms;
+}
+
+void print(const char* what, const std::vector<double>& ms) {
+    std::printf("%-44s median %8.1f ms   min %8.1f ms   (%zu runs)\n", what, median(ms),
+                *std::min_element(ms.begin(), ms.end()), ms.size());
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    constexpr int kLines = 100000;
+    constexpr int kRuns = 7;
+
+    QTemporaryDir dir;
+    const QString songPath = dir.filePath(QStringLiteral("bench.zwk"));
+    const QByteArray bytes = songBytes(kLines);
+    {
+        QFile file(songPath);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            return 1;
+    }
+    std::printf("song: %d lines, %.2f MB\n", kLines, bytes.size() / 1e6);
+
+    BenchPrompts prompts;
+    setPrompts(&prompts);
+    createForms();
+    TForm1& window = *forms().Form1;
+    window.show();
+    QApplication::processEvents();
+
+    // Open: the menu command with its dialog answered, then the first repaint of the lists.
+    prompts.fileName = songPath;
+    const auto openRuns = timeRuns(kRuns, [&] {
+        window.Oeffnen1->trigger();
+        QApplication::processEvents();
+    });
+    if (window.Memo1->count() != kLines || window.Line->count() != kLines)
+        std::fprintf(stderr, "open loaded %d lines\n", window.Memo1->count());
+    print("open 100,000 lines (Oeffnen1, with repaint)", openRuns);
+
+    const QString savePath = dir.filePath(QStringLiteral("saved.zwk"));
+    prompts.fileName = savePath;
+    const auto saveRuns = timeRuns(kRuns, [&] { window.Speichern1->trigger(); });
+    {
+        QFile saved(savePath);
+        if (!saved.open(QIODevice::ReadOnly) || saved.readAll() != bytes)
+            std::fprintf(stderr, "saved file differs from the opened one\n");
+    }
+    print("save 100,000 lines (Speichern1)", saveRuns);
+
+    // The pure reader on a larger buffer: bytes to the four track lists.
+    const QByteArray large = bytes.repeated(10);
+    const auto readRuns = timeRuns(kRuns, [&] {
+        const SongFormat::ReadResult result = SongFormat::read(large);
+        if (result.song.freq1.size() != 10 * kLines)
+            std::fprintf(stderr, "reader gave %lld lines\n", qlonglong(result.song.freq1.size()));
+    });
+    print("reader, 1,000,000 lines in memory", readRuns);
+    std::printf("reader throughput: %.0f MB/s (median), %.0f MB/s (best)\n",
+                large.size() / 1e6 / (median(readRuns) / 1e3),
+                large.size() / 1e6 / (*std::min_element(readRuns.begin(), readRuns.end()) / 1e3));
+
+    const auto fileRuns =
+        timeRuns(kRuns, [&] { (void)SongFormat::read(FileAccess::readAll(songPath)); });
+    print("read file + reader, 100,000 lines", fileRuns);
+
+    SongTracks song{window.Memo1->items(), window.Memo2->items(), window.Memo3->items(),
+                    window.Memo4->items()};
+    const auto writeRuns = timeRuns(kRuns, [&] { (void)SongFormat::write(song); });
+    print("writer alone (lists to bytes), 100,000 lines", writeRuns);
+
+    // The .bmm import of 100,000 note lines, progress and event processing included.
+    const QString bmmPath = dir.filePath(QStringLiteral("bench.bmm"));
+    {
+        QFile file(bmmPath);
+        const QByteArray bmm =
+            "Bleeper Music Maker\r\nRev 1\r\nBPM 120\r\n//Length Note1 Note2\r\n" +
+            QByteArray("quarter C#4 D4\r\n1/8 F#5 A4 dot\r\n").repeated(kLines / 2);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bmm) != bmm.size())
+            return 1;
+    }
+    forms().Form6->cbBMMINFO->setChecked(true);
+    prompts.fileName = bmmPath;
+    const auto importRuns = timeRuns(3, [&] {
+        window.BleeperMusicMakerbmm1->trigger();
+        QApplication::processEvents();
+    });
+    if (window.Memo1->count() != kLines)
+        std::fprintf(stderr, "import gave %d lines\n", window.Memo1->count());
+    print("import 100,000 .bmm note lines", importRuns);
+
+    destroyForms();
+    setPrompts(nullptr);
+    return 0;
+}

@@ -1,0 +1,133 @@
+#include "files/BmmImporter.h"
+
+#include "base/Guard.h"
+#include "base/ListBox.h"
+#include "base/StrToInt.h"
+#include "files/FileAccess.h"
+#include "files/SongFormat.h"
+#include "settings/Unit6.h"
+#include "song/Forms.h"
+#include "song/Unit1.h"
+#include "tools/Unit3.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QHash>
+
+namespace {
+
+const QString kProgressText = QStringLiteral("Analysiere BMM");
+/// How often the window gets to process its events during a long import.
+constexpr qint64 kEventIntervalMs = 10;
+
+} // namespace
+
+BmmImporter::BmmImporter(TForm1& form) : m_form(form) {
+    bmm = new ListBox(form.centralWidget());
+    bmm->setObjectName(QStringLiteral("bmm"));
+    bmm->hide();
+    connectGuarded(form.BleeperMusicMakerbmm1, &QAction::triggered, this,
+                   [this] { BleeperMusicMakerbmm1Click(); });
+}
+
+Prompts::FileDialog BmmImporter::OpenDialog2() {
+    Prompts::FileDialog dialog;
+    dialog.title = QStringLiteral("Bleeper Music Maker - Soundtrack laden");
+    dialog.filter = QStringLiteral("Bleeper Music Maker-Tracks (.bmm)|*.bmm");
+    dialog.defaultExt = QStringLiteral(".bmm");
+    return dialog;
+}
+
+QString BmmImporter::noTempoMessage() {
+    return QStringLiteral("Die Datei enthält keine Tempoangabe (keine Zeile beginnt mit \"BP\") "
+                          "und wurde nicht importiert.");
+}
+
+void BmmImporter::BleeperMusicMakerbmm1Click() {
+    // The import lets the window process events; a second import meanwhile would interleave.
+    if (m_running)
+        return;
+    const auto fileName = prompts().openFile(OpenDialog2());
+    if (!fileName)
+        return;
+    m_running = true;
+    try {
+        import(*fileName);
+    } catch (...) {
+        m_running = false;
+        throw;
+    }
+    m_running = false;
+}
+
+void BmmImporter::import(const QString& fileName) {
+    // Read and check the file before the song is replaced: an unreadable file or one without
+    // a tempo leaves the song as it was.
+    const QStringList lines = BmmFormat::splitLines(FileAccess::readAll(fileName));
+    const std::optional<int> tempoLine = BmmFormat::tempoLine(lines);
+    if (!tempoLine) {
+        prompts().messageBox(noTempoMessage(), QStringLiteral("Z1rpW3rk"), Prompts::Icon::Warning);
+        return;
+    }
+
+    m_form.Neu1Click();
+    bmm->clearItems();
+    bmm->addAll(lines);
+    const int tempo = StrToInt(BmmFormat::tempoText(lines.at(*tempoLine)));
+
+    // The table does not change during the import, and a song repeats the same few note
+    // names; each distinct three-character window is looked up once.
+    const TForm3* notes = forms().Form3;
+    QHash<QString, QString> known;
+    BmmFormat::NoteReader reader(tempo, [notes, &known](const QString& name) {
+        auto found = known.constFind(name);
+        if (found == known.constEnd())
+            found = known.insert(name, notes->NoteNameToFrequency(name));
+        return *found;
+    });
+    SongTracks song;
+    const auto flush = [&] {
+        m_form.Memo1->addAll(song.freq1);
+        m_form.Memo2->addAll(song.dur1);
+        m_form.Memo3->addAll(song.freq2);
+        m_form.Memo4->addAll(song.dur2);
+    };
+    const int n = int(lines.size());
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
+    try {
+        for (int i = 0; i < n; ++i) {
+            m_form.ShowProgress(i, n, kProgressText);
+            if (sinceEvents.elapsed() >= kEventIntervalMs) {
+                QCoreApplication::processEvents();
+                sinceEvents.restart();
+            }
+            if (const auto row = reader.read(lines.at(i))) {
+                song.freq1.append(row->freq1);
+                song.dur1.append(row->duration);
+                song.freq2.append(row->freq2);
+                song.dur2.append(row->duration);
+            }
+        }
+    } catch (...) {
+        // What was read before the failure stays, as line-by-line appending would leave it.
+        flush();
+        throw;
+    }
+    flush();
+    m_form.RenumberLines();
+    // A song of fewer than two lines reports no renumbering progress; the import's own
+    // progress must not stay behind.
+    m_form.ShowProgress(n, n, kProgressText);
+
+    if (!forms().Form6->cbBMMINFO->isChecked()) {
+        const QString text = QStringLiteral("Songpath: ") + QFileInfo(fileName).absoluteFilePath() +
+                             QLatin1Char('\r') + QStringLiteral("BPM Value: ") +
+                             QString::number(tempo) + QLatin1Char('\r') +
+                             QStringLiteral("BMM Revision: ") + lines.value(1);
+        prompts().messageBox(text, QStringLiteral("Z1rpW3rk"), Prompts::Icon::Information);
+    }
+}

@@ -1,0 +1,149 @@
+#include "files/FileAccess.h"
+
+#include "base/Errors.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kNotFound = 2;
+constexpr int kBadName = 3;
+constexpr int kAccessDenied = 5;
+constexpr int kOutOfMemory = 8;
+constexpr int kDiskFull = 39;
+constexpr int kReadFault = 100;
+constexpr int kWriteFault = 101;
+
+[[noreturn]] void fail(int code) {
+    throw EInOutError(code);
+}
+
+int codeOr(int error, int fallback) {
+    return error != 0 ? FileAccess::codeForErrno(error) : fallback;
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+/// A name the file system cannot take at all.
+bool unusableName(const QString& fileName) {
+    return fileName.isEmpty() || fileName.contains(QChar(0));
+}
+
+} // namespace
+
+namespace FileAccess {
+
+int codeForErrno(int error) {
+    switch (error) {
+    case ENOENT:
+        return kNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP:
+    case EINVAL:
+        return kBadName;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+    case ETXTBSY:
+    case EBUSY:
+        return kAccessDenied;
+    case ENOMEM:
+        return kOutOfMemory;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return kDiskFull;
+    default:
+        return error;
+    }
+}
+
+QByteArray readAll(const QString& fileName) {
+    if (unusableName(fileName))
+        fail(kBadName);
+    const QByteArray path = QFile::encodeName(fileName);
+    // Non-blocking open: a named pipe must not stall the program waiting for a writer.
+    const Descriptor fd(::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0)
+        fail(codeOr(errno, kReadFault));
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0)
+        fail(codeOr(errno, kReadFault));
+    // Directories, devices and pipes are no song files (a device may never end).
+    if (!S_ISREG(info.st_mode))
+        fail(kAccessDenied);
+    if (info.st_size > kMaxReadSize)
+        fail(kOutOfMemory);
+
+    QByteArray bytes;
+    bytes.resize(qsizetype(info.st_size));
+    qsizetype done = 0;
+    for (;;) {
+        if (done == bytes.size()) {
+            // The file may have grown since fstat; read on in steps up to the limit.
+            if (bytes.size() >= kMaxReadSize)
+                fail(kOutOfMemory);
+            bytes.resize(std::min<qsizetype>(bytes.size() + 65536, kMaxReadSize));
+        }
+        const ssize_t got = ::read(fd.get(), bytes.data() + done, size_t(bytes.size() - done));
+        if (got < 0) {
+            if (errno == EINTR || errno == EAGAIN)
+                continue;
+            fail(codeOr(errno, kReadFault));
+        }
+        if (got == 0)
+            break;
+        done += got;
+    }
+    bytes.truncate(done);
+    return bytes;
+}
+
+void saveAll(const QString& fileName, const QByteArray& bytes) {
+    if (unusableName(fileName))
+        fail(kBadName);
+    const QFileInfo target(fileName);
+    if (target.isDir())
+        fail(kAccessDenied);
+    const QFileInfo folder(target.absolutePath());
+    if (!folder.exists() || !folder.isDir())
+        fail(kBadName);
+
+    QSaveFile file(fileName);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        fail(codeOr(errno, kAccessDenied));
+    errno = 0;
+    if (file.write(bytes) != bytes.size()) {
+        const int error = errno;
+        file.cancelWriting();
+        fail(codeOr(error, kWriteFault));
+    }
+    errno = 0;
+    if (!file.commit())
+        fail(codeOr(errno, kWriteFault));
+}
+
+} // namespace FileAccess

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+/// Whole-file reads and writes with the program's file errors ("Datei nicht gefunden",
+/// "Ungültiger Dateiname", "Dateizugriff verweigert", "Zu wenig Speicherplatz",
+/// "E/A-Fehler %d"), raised as EInOutError.
+namespace FileAccess {
+
+/// Files larger than this are refused as "Zu wenig Speicherplatz": 16 MB are about a million
+/// song lines (days of music), and the song lists need about 1 KB of memory per line.
+constexpr qint64 kMaxReadSize = 16LL * 1024 * 1024;
+
+/// The error code for a system error number: 2 not found, 3 bad name or path, 5 access
+/// denied, 8 out of memory, 39 disk full; any other number is kept.
+int codeForErrno(int error);
+
+/// The whole contents of a regular file.
+QByteArray readAll(const QString& fileName);
+
+/// Writes the bytes to a temporary file beside the target and renames it into place, so a
+/// failed save leaves an earlier file of that name untouched.
+void saveAll(const QString& fileName, const QByteArray& bytes);
+
+} // namespace FileAccess

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QStringList>
+
+#include <optional>
+
+/// The four track lists of a song, line by line: track 1 frequency and duration, track 2
+/// frequency and duration.
+struct SongTracks {
+    QStringList freq1;
+    QStringList dur1;
+    QStringList freq2;
+    QStringList dur2;
+};
+
+/// The `.zwk` song file: one text line per song line, "f1|d1|f2|d2" and CR LF, in Latin-1.
+namespace SongFormat {
+
+/// The file's bytes for a song whose four lists have equal length. Items are written as they
+/// stand, neither quoted nor escaped; characters outside Latin-1 become "?".
+QByteArray write(const SongTracks& song);
+
+/// The fields of one line (without its line end): blanks and control characters around
+/// fields vanish, "|" separates, a blank inside a field splits it, a field in double quotes
+/// runs to its closing quote ("" inside stands for one quote). At most `maxFields` are
+/// returned; the splitting stops there.
+QStringList splitLine(QByteArrayView line, int maxFields = 1 << 30);
+
+/// What a file's bytes give.
+struct ReadResult {
+    /// The complete lines, up to the first line with fewer than four fields.
+    SongTracks song;
+    /// The number of fields of the first line that yielded fewer than four, if any.
+    std::optional<int> shortLineFields;
+};
+
+/// Reads a song file's bytes: lines end at LF or CR LF (a lone CR belongs to the line), the
+/// last line needs no line end, a Ctrl+Z byte ends the file, fields beyond four are ignored.
+/// Reading stops at the first line with fewer than four fields.
+ReadResult read(QByteArrayView data);
+
+} // namespace SongFormat

@@ -1,0 +1,487 @@
+#include "base/ListBox.h"
+#include "files/FileAccess.h"
+#include "files/SongFileActions.h"
+#include "song/Unit1.h"
+#include "support/AppFixture.h"
+#include "support/SongHelpers.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QStyleOptionViewItem>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+QString dataFile(const QString& name) {
+    return QStringLiteral(Z1RPW3RK_TEST_DATA "/zwk/") + name;
+}
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<missing>");
+    return file.readAll();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QStringList lineNumbers(const TForm1& w) {
+    return w.Line->items();
+}
+
+QStringList numbersUpTo(int n) {
+    QStringList numbers;
+    for (int i = 0; i < n; ++i)
+        numbers << QString::number(i);
+    return numbers;
+}
+
+void open(AppFixture& app, const QString& path) {
+    app.prompts.fileAnswers = {path};
+    app.main().Oeffnen1->trigger();
+}
+
+void save(AppFixture& app, const QString& path) {
+    app.prompts.fileAnswers = {path};
+    app.main().Speichern1->trigger();
+}
+
+/// Lowers the largest file this process may write; not even root can exceed it.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+} // namespace
+
+class TestSongFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void dialogs_data() {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("Öffnen") << "Oeffnen1"
+                                << "Z1rpW3rk - Soundtrack laden";
+        QTest::newRow("Speichern") << "Speichern1"
+                                   << "Z1rpW3rk - Soundtrack speichern";
+    }
+
+    void dialogs() {
+        QFETCH(QString, item);
+        QFETCH(QString, title);
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, {"440 250 0 250"});
+        clickItem(w.Memo1, 0);
+        app.prompts.fileAnswers = {std::nullopt};
+        w.findChild<QAction*>(item)->trigger();
+
+        QCOMPARE(app.prompts.fileDialogs.size(), 1);
+        const Prompts::FileDialog& dialog = app.prompts.fileDialogs.first();
+        QCOMPARE(dialog.title, title);
+        QCOMPARE(dialog.filter, QStringLiteral("Z1rpW3rk-Tracks (.zwk)|*.ZWK"));
+        QCOMPARE(dialog.defaultExt, QStringLiteral(".zwk"));
+        // Cancelling changes nothing.
+        QCOMPARE(songRows(w), QStringList{"440 250 0 250"});
+        QCOMPARE(selections(w), (QList<int>{0, 0, 0, 0, 0}));
+        QVERIFY(app.prompts.messages.isEmpty());
+    }
+
+    void load_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QString>("error");
+        const QStringList two{"440 250 0 250", "0 100 523 100"};
+        const QString none;
+        QTest::newRow("CR LF") << "two-lines.zwk" << two << none;
+        QTest::newRow("empty file") << "empty.zwk" << QStringList{} << none;
+        QTest::newRow("LF only") << "lf-only.zwk" << two << none;
+        QTest::newRow("last line without end") << "no-final-line-end.zwk" << two << none;
+        QTest::newRow("lone CR belongs to the line")
+            << "lone-cr.zwk" << QStringList{"440 250 0 250", "0 100 523 100"} << none;
+        QTest::newRow("Ctrl+Z ends the file") << "ctrl-z.zwk" << two << none;
+        QTest::newRow("Ctrl+Z inside a line")
+            << "ctrl-z-mid-line.zwk" << QStringList{"440 250 0 250", "0 100 523 1"} << none;
+        QTest::newRow("blanks around fields") << "blanks-around.zwk" << two << none;
+        QTest::newRow("fifth field ignored")
+            << "fifth-field.zwk" << QStringList{"440 250 0 250"} << none;
+        QTest::newRow("empty field") << "empty-field.zwk" << QStringList{"440  0 250"} << none;
+        QTest::newRow("blank splits a field")
+            << "blank-splits.zwk" << QStringList{"440 450 250 0"} << none;
+        QTest::newRow("separator at the end adds an empty field")
+            << "trailing-separator.zwk" << QStringList{"440 250 0 "} << none;
+        QTest::newRow("separator and blank at the end")
+            << "trailing-separator-blank.zwk" << QStringList{}
+            << "Listenindex überschreitet das Maximum (3)";
+        QTest::newRow("quoted fields") << "quoted.zwk" << QStringList{"4 4\"0 250|1 0 250"} << none;
+        QTest::newRow("extra empty line")
+            << "extra-empty-line.zwk" << two << "Listenindex überschreitet das Maximum (0)";
+        QTest::newRow("short line stops the load")
+            << "short-line.zwk" << QStringList{"440 250 0 250"}
+            << "Listenindex überschreitet das Maximum (3)";
+        QTest::newRow("blank line stops the load")
+            << "blank-line.zwk" << QStringList{"440 250 0 250"}
+            << "Listenindex überschreitet das Maximum (0)";
+        QTest::newRow("Latin-1") << "latin1.zwk" << QStringList{QString::fromUtf8("ä 250 0 250")}
+                                 << none;
+        QTest::newRow("invalid UTF-8 read as Latin-1")
+            << "invalid-utf8.zwk" << QStringList{QString::fromLatin1("\xc3( \xff\xfe 0 250")}
+            << none;
+        QTest::newRow("NUL byte kept in its field")
+            << "nul-bytes.zwk"
+            << QStringList{QString::fromLatin1("4\0"
+                                               "40 250 0 250",
+                                               14)}
+            << none;
+    }
+
+    void load() {
+        QFETCH(QString, file);
+        QFETCH(QStringList, rows);
+        QFETCH(QString, error);
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, {"1 2 3 4", "5 6 7 8", "9 10 11 12", "13 14 15 16"});
+        open(app, dataFile(file));
+
+        QCOMPARE(songRows(w), rows);
+        QCOMPARE(lineNumbers(w), numbersUpTo(int(rows.size())));
+        QCOMPARE(app.prompts.errors, error.isEmpty() ? QStringList{} : QStringList{error});
+    }
+
+    void loadLeavesTheRestAlone() {
+        AppFixture app;
+        TForm1& w = app.main();
+        w.edFreq1->setText(QStringLiteral("123"));
+        w.edLengh->setText(QStringLiteral("77"));
+        QTest::keyClick(&w, Qt::Key_F2);
+        const QString caption = w.windowTitle();
+        w.LoadSongFile(dataFile(QStringLiteral("two-lines.zwk")));
+        QCOMPARE(songRows(w).size(), 2);
+        QCOMPARE(w.edFreq1->text(), QStringLiteral("123"));
+        QCOMPARE(w.edLengh->text(), QStringLiteral("77"));
+        QVERIFY(w.rgASpurItem1->isChecked());
+        QVERIFY(!w.trackOneActive());
+        QCOMPARE(w.windowTitle(), caption);
+        QCOMPARE(selections(w), (QList<int>{-1, -1, -1, -1, -1}));
+    }
+
+    void loadFailure_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("missing file") << "missing"
+                                      << "Datei nicht gefunden";
+        QTest::newRow("folder") << "folder"
+                                << "Dateizugriff verweigert";
+        QTest::newRow("parent is a file") << "under-file"
+                                          << "Ungültiger Dateiname";
+        QTest::newRow("named pipe") << "fifo"
+                                    << "Dateizugriff verweigert";
+        QTest::newRow("device") << "device"
+                                << "Dateizugriff verweigert";
+        QTest::newRow("empty name") << "empty"
+                                    << "Ungültiger Dateiname";
+        QTest::newRow("larger than any song") << "too-large"
+                                              << "Zu wenig Speicherplatz";
+    }
+
+    void loadFailure() {
+        QFETCH(QString, kind);
+        QFETCH(QString, error);
+        QTemporaryDir dir;
+        QString path = dir.filePath(QStringLiteral("song.zwk"));
+        if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("song.zwk")));
+        } else if (kind == QLatin1String("under-file")) {
+            writeFile(dir.filePath(QStringLiteral("plain")), "x");
+            path = dir.filePath(QStringLiteral("plain/song.zwk"));
+        } else if (kind == QLatin1String("fifo")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (kind == QLatin1String("device")) {
+            path = QStringLiteral("/dev/zero");
+        } else if (kind == QLatin1String("empty")) {
+            path.clear();
+        } else if (kind == QLatin1String("too-large")) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.resize(FileAccess::kMaxReadSize + 1)); // sparse: no time, no space
+        }
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, {"1 2 3 4", "5 6 7 8"});
+        open(app, path);
+
+        QCOMPARE(app.prompts.errors, QStringList{error});
+        // The track lists were emptied before the file was opened; the numbers follow them.
+        QCOMPARE(songRows(w), QStringList{});
+        QCOMPARE(w.Line->count(), 0);
+    }
+
+    void saveBytes_data() {
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("two lines") << QStringList{"440 250 0 250", "0 100 523 100"}
+                                   << QByteArray("440|250|0|250\r\n0|100|523|100\r\n");
+        QTest::newRow("empty song") << QStringList{} << QByteArray();
+        QTest::newRow("items stored as they stand")
+            << QStringList{" 7 x 0x1F -3"} << QByteArray("|7|x|0x1F\r\n");
+    }
+
+    void saveBytes() {
+        QFETCH(QStringList, rows);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("out.zwk"));
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, rows);
+        save(app, path);
+        QVERIFY(app.prompts.errors.isEmpty());
+        QCOMPARE(contents(path), bytes);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"out.zwk"});
+    }
+
+    void saveAndOpenAgain() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("again.zwk"));
+        AppFixture app;
+        TForm1& w = app.main();
+        open(app, dataFile(QStringLiteral("blanks-around.zwk")));
+        const QStringList loaded = songRows(w);
+        save(app, path);
+        QCOMPARE(contents(path), contents(dataFile(QStringLiteral("two-lines.zwk"))));
+        w.Neu1Click();
+        open(app, path);
+        QCOMPARE(songRows(w), loaded);
+        // Saving over an existing file replaces it.
+        setSong(w, {"1 2 3 4"});
+        save(app, path);
+        QCOMPARE(contents(path), QByteArray("1|2|3|4\r\n"));
+    }
+
+    void itemWithSeparatorDoesNotReadBack() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("odd.zwk"));
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, {"440 250 0 250"});
+        w.Memo1->setItem(0, QStringLiteral("4|4"));
+        w.Memo2->setItem(0, QStringLiteral("2 5"));
+        save(app, path);
+        QCOMPARE(contents(path), QByteArray("4|4|2 5|0|250\r\n"));
+        open(app, path);
+        QCOMPARE(songRows(w), QStringList{"4 4 2 5"});
+    }
+
+    void unequalTracks_data() {
+        QTest::addColumn<int>("list");
+        QTest::addColumn<int>("delta");
+        QTest::newRow("Memo3 one shorter") << 3 << -1;
+        QTest::newRow("Memo2 one shorter") << 2 << -1;
+        QTest::newRow("Memo4 one longer") << 4 << 1;
+        QTest::newRow("Memo1 one longer") << 1 << 1;
+    }
+
+    void unequalTracks() {
+        QFETCH(int, list);
+        QFETCH(int, delta);
+        QTemporaryDir dir;
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, {"440 250 0 250", "0 100 523 100"});
+        ListBox* lists[] = {w.Memo1, w.Memo2, w.Memo3, w.Memo4};
+        if (delta < 0)
+            lists[list - 1]->remove(1);
+        else
+            lists[list - 1]->add(QStringLiteral("9"));
+        w.Speichern1->trigger();
+
+        QVERIFY(app.prompts.fileDialogs.isEmpty());
+        QCOMPARE(app.prompts.messages.size(), 1);
+        QCOMPARE(app.prompts.messages[0].text, QStringLiteral("Fehler im Track"));
+        QCOMPARE(app.prompts.messages[0].caption, QStringLiteral("Z1rpW3rk"));
+        QCOMPARE(app.prompts.messages[0].icon, Prompts::Icon::Warning);
+        QVERIFY(app.prompts.errors.isEmpty());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{});
+    }
+
+    void failedSaveKeepsOldFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("parent is a file") << "under-file"
+                                          << "Ungültiger Dateiname";
+        QTest::newRow("missing folder") << "missing-folder"
+                                        << "Ungültiger Dateiname";
+        QTest::newRow("folder in place of the file") << "folder"
+                                                     << "Dateizugriff verweigert";
+        QTest::newRow("file size limit reached") << "limit"
+                                                 << "Zu wenig Speicherplatz";
+        QTest::newRow("empty name") << "empty"
+                                    << "Ungültiger Dateiname";
+    }
+
+    void failedSaveKeepsOldFile() {
+        QFETCH(QString, kind);
+        QFETCH(QString, error);
+        QTemporaryDir dir;
+        const QByteArray old("1|2|3|4\r\n");
+        const QString oldPath = dir.filePath(QStringLiteral("old.zwk"));
+        writeFile(oldPath, old);
+        QString path = oldPath;
+        if (kind == QLatin1String("under-file"))
+            path = dir.filePath(QStringLiteral("old.zwk/new.zwk"));
+        else if (kind == QLatin1String("missing-folder"))
+            path = dir.filePath(QStringLiteral("nowhere/new.zwk"));
+        else if (kind == QLatin1String("folder"))
+            QVERIFY(QDir(dir.path()).mkdir(path = dir.filePath(QStringLiteral("songs"))));
+        else if (kind == QLatin1String("empty"))
+            path.clear();
+
+        AppFixture app;
+        TForm1& w = app.main();
+        // Large enough that the limit strikes in the middle of writing.
+        QStringList rows;
+        for (int i = 0; i < 2000; ++i)
+            rows << QStringLiteral("440 250 0 %1").arg(i);
+        setSong(w, rows);
+        if (kind == QLatin1String("limit")) {
+            const FileSizeLimit limit(4096);
+            save(app, path);
+        } else {
+            save(app, path);
+        }
+
+        QCOMPARE(app.prompts.errors, QStringList{error});
+        QCOMPARE(contents(oldPath), old);
+        // No temporary file is left behind.
+        const QStringList expected = kind == QLatin1String("folder")
+                                         ? QStringList{"old.zwk", "songs"}
+                                         : QStringList{"old.zwk"};
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 expected);
+        QCOMPARE(songRows(w).size(), 2000);
+    }
+
+    void badInput_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QString>("error");
+        const QByteArray big(10 * 1024 * 1024, 'x');
+        QTest::newRow("10 MB field at the end of a line")
+            << QByteArray("1|2|3|4|" + big + "\r\n5|6|7|8\r\n") << QStringList{"1 2 3 4", "5 6 7 8"}
+            << QString();
+        QTest::newRow("10 MB line of one field") << QByteArray(big + "\r\n") << QStringList{}
+                                                 << "Listenindex überschreitet das Maximum (1)";
+        QTest::newRow("no line ends")
+            << QByteArray("1|2|3|4 ").repeated(1 << 20) << QStringList{"1 2 3 4"} << QString();
+        QTest::newRow("only NUL bytes") << QByteArray(4096, '\0') << QStringList{}
+                                        << "Listenindex überschreitet das Maximum (1)";
+        QByteArray allBytes;
+        for (int b = 0; b < 256; ++b)
+            allBytes.append(char(b));
+        QTest::newRow("every byte value")
+            << allBytes << QStringList{} << "Listenindex überschreitet das Maximum (1)";
+    }
+
+    void badInput() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, rows);
+        QFETCH(QString, error);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("bad.zwk"));
+        writeFile(path, bytes);
+        AppFixture app;
+        TForm1& w = app.main();
+        open(app, path);
+        QCOMPARE(songRows(w), rows);
+        QCOMPARE(lineNumbers(w), numbersUpTo(int(rows.size())));
+        QCOMPARE(app.prompts.errors, error.isEmpty() ? QStringList{} : QStringList{error});
+    }
+
+    void hugeItemDrawsItsBeginning() {
+        // A 10 MB item is kept whole but drawn by its beginning only, so repainting the
+        // lists stays quick however long the item is.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("huge.zwk"));
+        writeFile(path, QByteArray(10 * 1024 * 1024, '7') + "|250|0|250\r\n");
+        AppFixture app;
+        TForm1& w = app.main();
+        open(app, path);
+        QVERIFY(app.prompts.errors.isEmpty());
+        QCOMPARE(w.Memo1->count(), 1);
+        QCOMPARE(w.Memo1->item(0).size(), 10 * 1024 * 1024);
+
+        QStyleOptionViewItem option;
+        option.initFrom(w.Memo1);
+        const QModelIndex index = w.Memo1->model()->index(0, 0);
+        const int width = w.Memo1->itemDelegate()->sizeHint(option, index).width();
+        QVERIFY2(width <= 300 * w.Memo1->fontMetrics().maxWidth(),
+                 qPrintable(QString::number(width)));
+        QVERIFY(!w.grab().isNull());
+    }
+
+    void randomBytes_data() {
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed : {1u, 2u, 3u, 4u, 5u})
+            QTest::addRow("seed %u", seed) << seed;
+    }
+
+    void randomBytes() {
+        QFETCH(quint32, seed);
+        QRandomGenerator random(seed);
+        QByteArray bytes(256 * 1024, Qt::Uninitialized);
+        for (char& b : bytes)
+            b = char(random.bounded(256));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("random.zwk"));
+        writeFile(path, bytes);
+        AppFixture app;
+        TForm1& w = app.main();
+        open(app, path);
+        // Whatever the bytes, the song stays consistent and at most one message is shown.
+        const int n = w.Memo1->count();
+        QCOMPARE(w.Memo2->count(), n);
+        QCOMPARE(w.Memo3->count(), n);
+        QCOMPARE(w.Memo4->count(), n);
+        QCOMPARE(lineNumbers(w), numbersUpTo(n));
+        QVERIFY(app.prompts.errors.size() <= 1);
+        for (const QString& e : app.prompts.errors)
+            QVERIFY2(e.startsWith(QStringLiteral("Listenindex überschreitet das Maximum (")),
+                     qPrintable(e));
+    }
+};
+
+QTEST_MAIN(TestSongFile)
+#include "tst_songfile.moc"
