@@ -67,22 +67,12 @@ public:
     }
 
     std::optional<QString> openFile(const FileDialog& dialog) override {
-        const QString name =
-            QFileDialog::getOpenFileName(QApplication::activeWindow(), dialog.title,
-                                         dialog.initialDir, toQtFilter(dialog.filter));
-        if (name.isEmpty())
-            return std::nullopt;
-        return name;
+        return runFileDialog(dialog, QFileDialog::AcceptOpen,
+                             dialog.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     }
 
     std::optional<QString> saveFile(const FileDialog& dialog) override {
-        const QString name = QFileDialog::getSaveFileName(
-            QApplication::activeWindow(), dialog.title,
-            dialog.fileName.isEmpty() ? dialog.initialDir : dialog.fileName,
-            toQtFilter(dialog.filter));
-        if (name.isEmpty())
-            return std::nullopt;
-        return withDefaultExt(name, dialog.defaultExt);
+        return runFileDialog(dialog, QFileDialog::AcceptSave, QFileDialog::AnyFile);
     }
 
     std::optional<QString> inputBox(const QString& caption, const QString& prompt,
@@ -96,6 +86,26 @@ public:
     }
 
     int execModal(QDialog& dialog) override { return dialog.exec(); }
+
+private:
+    static std::optional<QString> runFileDialog(const FileDialog& dialog,
+                                                QFileDialog::AcceptMode mode,
+                                                QFileDialog::FileMode fileMode) {
+        QFileDialog box(QApplication::activeWindow(), dialog.title, dialog.initialDir,
+                        toQtFilter(dialog.filter));
+        box.setAcceptMode(mode);
+        box.setFileMode(fileMode);
+        box.setOption(QFileDialog::DontConfirmOverwrite, !dialog.confirmOverwrite);
+        if (!dialog.fileName.isEmpty())
+            box.selectFile(dialog.fileName);
+        if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
+            return std::nullopt;
+        const QString name = box.selectedFiles().constFirst();
+        // A name typed without extension gets the default one, unless that file exists as typed.
+        if (fileMode == QFileDialog::AnyFile && !QFileInfo::exists(name))
+            return withDefaultExt(name, dialog.defaultExt);
+        return name;
+    }
 };
 
 RealPrompts g_realPrompts;
@@ -110,7 +120,15 @@ void setPrompts(Prompts* prompts) { g_prompts = prompts ? prompts : &g_realPromp
 QString toQtFilter(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList entries;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-        entries.append(QStringLiteral("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '))));
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        // Patterns match case-sensitively here, unlike on the platform the filters come from.
+        QStringList patterns;
+        for (const QString& pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            for (const QString& variant : {pattern, pattern.toLower(), pattern.toUpper()})
+                if (!patterns.contains(variant))
+                    patterns.append(variant);
+        }
+        entries.append(QStringLiteral("%1 (%2)").arg(parts[i], patterns.join(QLatin1Char(' '))));
+    }
     return entries.join(QStringLiteral(";;"));
 }

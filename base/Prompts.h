@@ -22,6 +22,8 @@ public:
         QString defaultExt; ///< appended when the chosen name has no extension, e.g. ".zwk"
         QString initialDir;
         QString fileName;
+        bool mustExist = true;        ///< open: only an existing file may be chosen
+        bool confirmOverwrite = true; ///< save: ask before replacing an existing file
     };
 
     virtual ~Prompts() = default;

@@ -30,6 +30,7 @@ Prompts::FileDialog SongFileActions::OpenDialog1() {
     dialog.title = QStringLiteral("Z1rpW3rk - Soundtrack laden");
     dialog.filter = kFilter;
     dialog.defaultExt = kDefaultExt;
+    dialog.mustExist = false;
     return dialog;
 }
 
@@ -38,6 +39,7 @@ Prompts::FileDialog SongFileActions::SaveDialog1() {
     dialog.title = QStringLiteral("Z1rpW3rk - Soundtrack speichern");
     dialog.filter = kFilter;
     dialog.defaultExt = kDefaultExt;
+    dialog.confirmOverwrite = false;
     return dialog;
 }
 
