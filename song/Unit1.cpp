@@ -5,6 +5,8 @@
 #include "base/ListBox.h"
 #include "song/Forms.h"
 #include "settings/Unit6.h"
+#include "tools/BpmPanel.h"
+#include "tools/GeneratorPanels.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -103,6 +105,10 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
         move(screen->availableGeometry().center() - rect().center());
 
     FormCreate();
+
+    // Composition tools: generator panels and BPM note values.
+    generators = std::make_unique<GeneratorPanels>(*this);
+    bpmPanel = std::make_unique<BpmPanel>(*this);
 }
 
 TForm1::~TForm1() = default;

@@ -2,6 +2,10 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
+class BpmPanel;
+class GeneratorPanels;
 class ListBox;
 class QAction;
 class QGroupBox;
@@ -103,6 +107,10 @@ public:
     // State shared with playback and the network mirror.
     bool PlayStopped = true;
     bool MirrorConnected = false;
+
+    // Composition tools: generator panels and BPM note values in the side area.
+    std::unique_ptr<GeneratorPanels> generators;
+    std::unique_ptr<BpmPanel> bpmPanel;
 
     // Side panels beyond the right edge: the width slide uncovers or covers them.
     static constexpr int kFrameWidth = 16; ///< the original's frame, included in its widths
