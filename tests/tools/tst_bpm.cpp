@@ -182,7 +182,7 @@ private slots:
         AppFixture app;
         TForm1& w = app.main();
         BpmPanel& p = *w.bpmPanel;
-        QTest::keyClick(&w, Qt::Key_B, Qt::ControlModifier);
+        w.BPMNotenwerte1->trigger();
         QVERIFY(p.gbInfoBPM->isVisible() && w.BPMNotenwerte1->isChecked() && w.SidePanelOpen);
         QTRY_COMPARE(w.width(), TForm1::kWideWidth);
         QTest::mouseClick(p.Label22, Qt::LeftButton, {}, QPoint(2, 2));

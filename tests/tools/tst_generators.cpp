@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 
@@ -137,7 +138,7 @@ private slots:
         GeneratorPanels& g = *w.generators;
         setSong(w, {"1 2 3 4"});
         if (trackTwo)
-            QTest::keyClick(&w, Qt::Key_F2);
+            w.rgASpurItem1->setChecked(true);
         g.EditShredderVon->setText(fields[0]);
         g.EditSchredderBis->setText(fields[1]);
         g.EditSchredderInterval->setText(fields[2]);
@@ -263,7 +264,7 @@ private slots:
         TForm1& w = app.main();
         GeneratorPanels& g = *w.generators;
         if (trackTwo)
-            QTest::keyClick(&w, Qt::Key_F2);
+            w.rgASpurItem1->setChecked(true);
         g.edKurve->setText(fields[0]);
         g.edDauer->setText(fields[1]);
         g.edAnzahl->setText(fields[2]);
@@ -363,7 +364,9 @@ private slots:
         QVERIFY(g.gbWelle->isVisible() && w.Welle1->isChecked() && w.SidePanelOpen);
         QTRY_COMPARE(w.width(), TForm1::kWideWidth);
         // A second panel opens over the first at the same place.
-        QTest::keyClick(&w, Qt::Key_R, Qt::ControlModifier);
+        QCOMPARE(w.Schredder1->shortcut(), QKeySequence("Ctrl+R"));
+        QCOMPARE(w.Welle1->shortcut(), QKeySequence("Ctrl+W"));
+        w.Schredder1->trigger();
         QVERIFY(g.gbSchredder->isVisible() && w.Schredder1->isChecked());
         QVERIFY(g.gbWelle->isVisible() && w.Welle1->isChecked());
         QCOMPARE(g.gbSchredder->pos(), g.gbWelle->pos());
@@ -374,7 +377,7 @@ private slots:
         QTRY_COMPARE(w.width(), TForm1::kNarrowWidth);
         QVERIFY(!w.TimerFade->isActive());
         // Its check mark was still set: the menu item now hides the wave panel.
-        QTest::keyClick(&w, Qt::Key_W, Qt::ControlModifier);
+        w.Welle1->trigger();
         QVERIFY(!g.gbWelle->isVisible() && !w.Welle1->isChecked() && !w.SidePanelOpen);
         QTRY_VERIFY(!w.TimerFade->isActive());
         QCOMPARE(w.width(), TForm1::kNarrowWidth);
