@@ -3,6 +3,7 @@
 #include "song/Unit1.h"
 #include "song/Unit2.h"
 #include "settings/Unit6.h"
+#include "tools/Unit4.h"
 
 namespace {
 Forms g_forms;
@@ -14,12 +15,15 @@ void createForms() {
     // Start-up order: each window's creation may use the windows created before it.
     g_forms.Form1 = new TForm1;
     g_forms.Form2 = new TForm2(*g_forms.Form1, g_forms.Form1);
+    g_forms.Form4 = new TForm4(*g_forms.Form1, g_forms.Form1);
     g_forms.Form6 = new TForm6(g_forms.Form1);
 }
 
 void destroyForms() {
     delete g_forms.Form6;
     g_forms.Form6 = nullptr;
+    delete g_forms.Form4;
+    g_forms.Form4 = nullptr;
     delete g_forms.Form2;
     g_forms.Form2 = nullptr;
     delete g_forms.Form1;

@@ -2,14 +2,18 @@
 
 class TForm1;
 class TForm2;
+class TForm4;
 class TForm6;
+class TForm8;
 
 /// The program's windows. All are created at start, in a fixed order, and live until the end;
 /// windows reach each other through here.
 struct Forms {
     TForm1* Form1 = nullptr;
     TForm2* Form2 = nullptr;
+    TForm4* Form4 = nullptr;
     TForm6* Form6 = nullptr;
+    TForm8* Form8 = nullptr;
 };
 
 Forms& forms();
