@@ -218,7 +218,7 @@ private slots:
         w.closeSidePanel(w.Schredder1, &panel);
         QVERIFY(!panel.isVisible() && !w.Schredder1->isChecked() && !w.SidePanelOpen);
         QTRY_COMPARE(w.width(), 529);
-        QVERIFY(!w.TimerFade->isActive());
+        QTRY_VERIFY(!w.TimerFade->isActive()); // the tick after the last step stops it
     }
 
     void beendenClosesTheWindow() {
