@@ -104,15 +104,42 @@ void SoundDevice::keepTime(std::size_t count)
     // Sounds join like on a real device: a sound starts when the previous one ends, unless
     // that lies in the past, and the call returns about one buffer before the end.
     using namespace std::chrono;
+    advanceSilentEnd(count);
+    std::this_thread::sleep_until(m_silentEnd - microseconds(1'000'000LL * kBufferSamples / kSampleRate));
+}
+
+void SoundDevice::advanceSilentEnd(std::size_t count)
+{
+    using namespace std::chrono;
     const auto now = steady_clock::now();
     if (m_silentEnd < now)
         m_silentEnd = now;
     m_silentEnd += microseconds(static_cast<long long>(count) * 1'000'000 / kSampleRate);
-    std::this_thread::sleep_until(m_silentEnd - microseconds(1'000'000LL * kBufferSamples / kSampleRate));
+}
+
+void SoundDevice::queueSilence(std::size_t count)
+{
+    m_samplesQueued += count;
+    if (m_silent) {
+        advanceSilentEnd(count);
+        return;
+    }
+    const std::vector<std::int16_t> zeros(count, 0);
+    SDL_QueueAudio(m_device, zeros.data(), static_cast<std::uint32_t>(count * kBytesPerSample));
+}
+
+double SoundDevice::queuedMs() const
+{
+    if (m_silent) {
+        const auto left = m_silentEnd - std::chrono::steady_clock::now();
+        return std::max(0.0, std::chrono::duration<double, std::milli>(left).count());
+    }
+    return SDL_GetQueuedAudioSize(m_device) / double(kBytesPerSample) * 1000.0 / kSampleRate;
 }
 
 void SoundDevice::play(const std::int16_t* samples, std::size_t count)
 {
+    m_samplesQueued += count;
     if (m_silent) {
         keepTime(count);
         return;

@@ -26,6 +26,13 @@ public:
     /// Queues @p count samples of silence.
     void playSilence(std::size_t count);
 
+    /// Queues @p count samples of silence without waiting.
+    void queueSilence(std::size_t count);
+    /// Sound queued and not yet handed to the output, in milliseconds.
+    double queuedMs() const;
+    /// Samples handed to the device since it was opened.
+    std::uint64_t samplesQueued() const { return m_samplesQueued; }
+
     /// Waits until everything queued has been played.
     void drain();
     /// True when sound reaches a real SDL device (possibly SDL's own dummy driver).
@@ -49,8 +56,10 @@ private:
     bool openDevice();
     void waitQueuedAtMost(std::uint32_t bytes);
     void keepTime(std::size_t count);
+    void advanceSilentEnd(std::size_t count);
 
     std::uint32_t m_device = 0;
+    std::uint64_t m_samplesQueued = 0;
     bool m_ownsAudioSubsystem = false;
     bool m_silent = true;
     /// For a silent output: when the sound queued so far would have ended.

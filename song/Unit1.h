@@ -2,7 +2,10 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class ListBox;
+class PlaybackEngine;
 class QAction;
 class QGroupBox;
 class QLabel;
@@ -99,6 +102,9 @@ public:
     QAction* FMSynthese1 = nullptr;
     QAction* MIDIOut1 = nullptr;
     QAction* Einstellungen1 = nullptr;
+
+    // Playback: Play/Pause/Stop, the tone engine and the output choice.
+    std::unique_ptr<PlaybackEngine> playback;
 
     // State shared with playback and the network mirror.
     bool PlayStopped = true;
