@@ -20,12 +20,18 @@ public:
     DiskCapture()
     {
         SoundDevice::shutdown();
+        m_oldDriver = qgetenv("SDL_AUDIODRIVER");
         m_path = m_dir.path() + QStringLiteral("/out.raw");
         qputenv("SDL_AUDIODRIVER", "disk");
         qputenv("SDL_DISKAUDIOFILE", m_path.toLocal8Bit());
         SoundDevice::instance();
     }
-    ~DiskCapture() { SoundDevice::shutdown(); }
+    ~DiskCapture()
+    {
+        SoundDevice::shutdown();
+        qputenv("SDL_AUDIODRIVER", m_oldDriver);
+        qunsetenv("SDL_DISKAUDIOFILE");
+    }
     DiskCapture(const DiskCapture&) = delete;
     DiskCapture& operator=(const DiskCapture&) = delete;
 
@@ -46,6 +52,7 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_path;
+    QByteArray m_oldDriver;
 };
 
 /// A stretch of sound between silences, in samples of the captured stream.
