@@ -1,5 +1,6 @@
 #include "song/Unit1.h"
 
+#include "audio/PlaybackEngine.h"
 #include "base/Guard.h"
 #include "base/IntMath.h"
 #include "base/ListBox.h"
@@ -105,6 +106,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
         move(screen->availableGeometry().center() - rect().center());
 
     FormCreate();
+
+    // Playback.
+    playback = std::make_unique<PlaybackEngine>(*this);
 
     // Composition tools: generator panels and BPM note values.
     generators = std::make_unique<GeneratorPanels>(*this);
@@ -398,6 +402,12 @@ void TForm1::RenumberLines() {
 }
 
 void TForm1::ShowProgress(int current, int total, const QString& text) {
+    // A total of 0 (a song emptied while playing) counts as done rather than dividing by zero.
+    if (total == 0) {
+        probar->setValue(0);
+        laStatus->clear();
+        return;
+    }
     if (laStatus->text().isEmpty())
         laStatus->setText(text);
     const long long percent = IntDiv<long long>(static_cast<long long>(current) * 100, total);

@@ -7,6 +7,7 @@
 class BpmPanel;
 class GeneratorPanels;
 class ListBox;
+class PlaybackEngine;
 class QAction;
 class QGroupBox;
 class QLabel;
@@ -103,6 +104,9 @@ public:
     QAction* FMSynthese1 = nullptr;
     QAction* MIDIOut1 = nullptr;
     QAction* Einstellungen1 = nullptr;
+
+    // Playback: Play/Pause/Stop, the tone engine and the output choice.
+    std::unique_ptr<PlaybackEngine> playback;
 
     // State shared with playback and the network mirror.
     bool PlayStopped = true;
