@@ -4,6 +4,7 @@
 #include "song/Unit2.h"
 #include "settings/Unit6.h"
 #include "tools/Unit4.h"
+#include "tools/Unit8.h"
 
 namespace {
 Forms g_forms;
@@ -17,9 +18,12 @@ void createForms() {
     g_forms.Form2 = new TForm2(*g_forms.Form1, g_forms.Form1);
     g_forms.Form4 = new TForm4(*g_forms.Form1, g_forms.Form1);
     g_forms.Form6 = new TForm6(g_forms.Form1);
+    g_forms.Form8 = new TForm8(*g_forms.Form1, g_forms.Form1);
 }
 
 void destroyForms() {
+    delete g_forms.Form8;
+    g_forms.Form8 = nullptr;
     delete g_forms.Form6;
     g_forms.Form6 = nullptr;
     delete g_forms.Form4;
