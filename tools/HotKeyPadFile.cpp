@@ -19,6 +19,9 @@ constexpr int kFileNotFound = 2;
 constexpr int kPathNotFound = 3;
 constexpr int kAccessDenied = 5;
 constexpr int kDiskFull = 39;
+/// Eight values take a few bytes; a larger file is not a pad file, and only its start is read
+/// so that choosing a wrong file cannot flood the pad.
+constexpr qint64 kMaxBytes = 64 * 1024;
 
 /// The file system's error code for a failed open or write of `fileName`.
 int errorCode(const QString& fileName, bool writing, int systemError) {
@@ -72,7 +75,7 @@ QStringList read(const QString& fileName) {
     if (fileName.isEmpty() || QFileInfo(fileName).isDir() || !file.open(QIODevice::ReadOnly))
         throw EInOutError(errorCode(fileName, false, errno));
     errno = 0;
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = file.read(kMaxBytes);
     if (file.error() != QFileDevice::NoError)
         throw EInOutError(errorCode(fileName, false, errno));
     QString text = decode(bytes);

@@ -2,6 +2,7 @@
 #include "song/Forms.h"
 #include "song/Unit1.h"
 #include "support/AppFixture.h"
+#include "tools/HotKeyPadFile.h"
 #include "tools/Unit4.h"
 
 #include <QAction>
@@ -207,6 +208,17 @@ private slots:
         QCOMPARE(editTexts(), values);
         QCOMPARE(captions(), values);
         QCOMPARE(pad().storedLines(), values);
+    }
+
+    void onlyTheStartOfALargeFileIsRead() {
+        QTemporaryDir dir;
+        const QString name = dir.filePath("big.hkp");
+        writeBytes(name, QByteArray("12\n") + QByteArray(100000, 'x') + "\n13\n");
+        const QStringList lines = HotKeyPadFile::read(name);
+        QCOMPARE(lines.size(), 8);
+        QCOMPARE(lines[0], QStringLiteral("12"));
+        QCOMPARE(lines[1], QString(64 * 1024 - 3, 'x'));
+        QCOMPARE(lines[2], QString());
     }
 
     void cancelledDialogs() {
