@@ -32,7 +32,7 @@ BpmPanel::BpmPanel(TForm1& main) : m_main(main) {
     Label24->setObjectName(QStringLiteral("Label24"));
     QFont large = plain;
     large.setBold(true);
-    large.setPointSizeF(plain.pointSizeF() * 1.4);
+    large.setPointSizeF(plain.pointSizeF() * 1.2);
     Label24->setFont(large);
     Label24->move(8, 20);
     Label24->adjustSize();

@@ -50,6 +50,13 @@ QLineEdit* field(QGroupBox* panel, const QString& name, const QString& text, int
     label->setObjectName(name + QStringLiteral("Caption"));
     label->setFont(plain);
     label->adjustSize();
+    // The captions were laid out for a narrower type; a smaller size keeps a long one inside.
+    for (QFont smaller = plain; captionLeft + label->width() > kWidth - 4 &&
+                                smaller.pointSizeF() > 6.0;) {
+        smaller.setPointSizeF(smaller.pointSizeF() - 0.5);
+        label->setFont(smaller);
+        label->adjustSize();
+    }
     label->move(captionLeft, top + (21 - label->height()) / 2);
     return edit;
 }
