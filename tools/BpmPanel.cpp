@@ -18,14 +18,14 @@
 namespace {
 
 constexpr int kRows = 5;
-const std::array<const char*, kRows> kRowLabels = {"1/1 = ", "1/2 = ", "1/4 = ", "1/8 = ",
-                                                   "1/16 = "};
+const std::array<const char*, kRows> kRowLabels = {
+    "1/1 = ", "1/2 = ", "1/4 = ", "1/8 = ", "1/16 = "};
 
 } // namespace
 
 BpmPanel::BpmPanel(TForm1& main) : m_main(main) {
-    gbInfoBPM = SidePanels::create(m_main, QStringLiteral("gbInfoBPM"),
-                                   QStringLiteral("Notenwerte"), 121);
+    gbInfoBPM =
+        SidePanels::create(m_main, QStringLiteral("gbInfoBPM"), QStringLiteral("Notenwerte"), 121);
     const QFont plain = gbInfoBPM->property("plainFont").value<QFont>();
 
     Label24 = new QLabel(QStringLiteral("BPM"), gbInfoBPM);
@@ -76,9 +76,13 @@ int BpmPanel::noteValue(int tempo, int row) {
     }
 }
 
-void BpmPanel::BPMNotenwerte1Click() { m_main.toggleSidePanel(m_main.BPMNotenwerte1, gbInfoBPM); }
+void BpmPanel::BPMNotenwerte1Click() {
+    m_main.toggleSidePanel(m_main.BPMNotenwerte1, gbInfoBPM);
+}
 
-void BpmPanel::Label22Click() { m_main.BPMNotenwerte1->trigger(); }
+void BpmPanel::Label22Click() {
+    m_main.BPMNotenwerte1->trigger();
+}
 
 void BpmPanel::edBPMChange() {
     // Setting the text is itself a change: the handler runs once completely for "1" before

@@ -21,7 +21,8 @@ namespace {
 
 void checkLineCount(long long count) {
     if (count > GeneratorPanels::kMaxLines)
-        throw AppError(QStringLiteral("Zu viele Töne: höchstens %1 auf einmal").arg(GeneratorPanels::kMaxLines));
+        throw AppError(QStringLiteral("Zu viele Töne: höchstens %1 auf einmal")
+                           .arg(GeneratorPanels::kMaxLines));
 }
 
 } // namespace
@@ -42,21 +43,21 @@ GeneratorPanels::GeneratorPanels(TForm1& main) : m_main(main) {
 GeneratorPanels::~GeneratorPanels() = default;
 
 void GeneratorPanels::buildSchredder() {
-    gbSchredder = SidePanels::create(m_main, QStringLiteral("gbSchredder"),
-                                     QStringLiteral("Schredder"), 129);
+    gbSchredder =
+        SidePanels::create(m_main, QStringLiteral("gbSchredder"), QStringLiteral("Schredder"), 129);
     const QFont plain = gbSchredder->property("plainFont").value<QFont>();
-    EditShredderVon = SidePanels::field(gbSchredder, QStringLiteral("EditShredderVon"),
-                                        QStringLiteral("440"), 8, 20, 33,
-                                        QStringLiteral("von (hz)"), 44);
-    EditSchredderBis = SidePanels::field(gbSchredder, QStringLiteral("EditSchredderBis"),
-                                         QStringLiteral("1000"), 8, 44, 33,
-                                         QStringLiteral("bis (hz)"), 44);
-    EditSchredderInterval = SidePanels::field(gbSchredder, QStringLiteral("EditSchredderInterval"),
-                                              QStringLiteral("5"), 8, 68, 33,
-                                              QStringLiteral("Intervall (hz)"), 44);
-    EditSchredderDauer = SidePanels::field(gbSchredder, QStringLiteral("EditSchredderDauer"),
-                                           QStringLiteral("20"), 8, 92, 33,
-                                           QStringLiteral("Dauer (ms)"), 44);
+    EditShredderVon =
+        SidePanels::field(gbSchredder, QStringLiteral("EditShredderVon"), QStringLiteral("440"), 8,
+                          20, 33, QStringLiteral("von (hz)"), 44);
+    EditSchredderBis =
+        SidePanels::field(gbSchredder, QStringLiteral("EditSchredderBis"), QStringLiteral("1000"),
+                          8, 44, 33, QStringLiteral("bis (hz)"), 44);
+    EditSchredderInterval =
+        SidePanels::field(gbSchredder, QStringLiteral("EditSchredderInterval"), QStringLiteral("5"),
+                          8, 68, 33, QStringLiteral("Intervall (hz)"), 44);
+    EditSchredderDauer =
+        SidePanels::field(gbSchredder, QStringLiteral("EditSchredderDauer"), QStringLiteral("20"),
+                          8, 92, 33, QStringLiteral("Dauer (ms)"), 44);
     ButtonSchredder = new QPushButton(QStringLiteral("OK"), gbSchredder);
     ButtonSchredder->setObjectName(QStringLiteral("ButtonSchredder"));
     ButtonSchredder->setFont(plain);
@@ -75,10 +76,10 @@ void GeneratorPanels::buildWelle() {
     const QFont plain = gbWelle->property("plainFont").value<QFont>();
     edKurve = SidePanels::field(gbWelle, QStringLiteral("edKurve"), QStringLiteral("100"), 8, 16,
                                 49, QStringLiteral("Kurvenstreckung"), 64);
-    edDauer = SidePanels::field(gbWelle, QStringLiteral("edDauer"), QStringLiteral("10"), 8, 40,
-                                49, QStringLiteral("Dauer eines Tons (ms)"), 64);
-    edAnzahl = SidePanels::field(gbWelle, QStringLiteral("edAnzahl"), QStringLiteral("2000"), 8,
-                                 64, 49, QStringLiteral("Anzahl der Töne"), 64);
+    edDauer = SidePanels::field(gbWelle, QStringLiteral("edDauer"), QStringLiteral("10"), 8, 40, 49,
+                                QStringLiteral("Dauer eines Tons (ms)"), 64);
+    edAnzahl = SidePanels::field(gbWelle, QStringLiteral("edAnzahl"), QStringLiteral("2000"), 8, 64,
+                                 49, QStringLiteral("Anzahl der Töne"), 64);
     edStarke = SidePanels::field(gbWelle, QStringLiteral("edStarke"), QStringLiteral("250"), 8, 88,
                                  49, QStringLiteral("Stärke (hz)"), 64);
     btokwelle = new QPushButton(QStringLiteral("OK"), gbWelle);
@@ -97,10 +98,18 @@ void GeneratorPanels::buildWelle() {
     QWidget::setTabOrder(btokwelle, edtonhoehe);
 }
 
-void GeneratorPanels::Schredder1Click() { m_main.toggleSidePanel(m_main.Schredder1, gbSchredder); }
-void GeneratorPanels::Welle1Click() { m_main.toggleSidePanel(m_main.Welle1, gbWelle); }
-void GeneratorPanels::Label15Click() { m_main.closeSidePanel(m_main.Schredder1, gbSchredder); }
-void GeneratorPanels::Label20Click() { m_main.closeSidePanel(m_main.Welle1, gbWelle); }
+void GeneratorPanels::Schredder1Click() {
+    m_main.toggleSidePanel(m_main.Schredder1, gbSchredder);
+}
+void GeneratorPanels::Welle1Click() {
+    m_main.toggleSidePanel(m_main.Welle1, gbWelle);
+}
+void GeneratorPanels::Label15Click() {
+    m_main.closeSidePanel(m_main.Schredder1, gbSchredder);
+}
+void GeneratorPanels::Label20Click() {
+    m_main.closeSidePanel(m_main.Welle1, gbWelle);
+}
 
 void GeneratorPanels::appendTone(const QString& frequency, const QString& duration) {
     static const QString rest = QStringLiteral("0");

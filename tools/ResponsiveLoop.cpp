@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 
-ResponsiveLoop::ResponsiveLoop() { m_sinceEvents.start(); }
+ResponsiveLoop::ResponsiveLoop() {
+    m_sinceEvents.start();
+}
 
 void ResponsiveLoop::step() {
     if (m_sinceEvents.elapsed() < kIntervalMs)

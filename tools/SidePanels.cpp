@@ -51,8 +51,8 @@ QLineEdit* field(QGroupBox* panel, const QString& name, const QString& text, int
     label->setFont(plain);
     label->adjustSize();
     // The captions were laid out for a narrower type; a smaller size keeps a long one inside.
-    for (QFont smaller = plain; captionLeft + label->width() > kWidth - 4 &&
-                                smaller.pointSizeF() > 6.0;) {
+    for (QFont smaller = plain;
+         captionLeft + label->width() > kWidth - 4 && smaller.pointSizeF() > 6.0;) {
         smaller.setPointSizeF(smaller.pointSizeF() - 0.5);
         label->setFont(smaller);
         label->adjustSize();

@@ -29,8 +29,12 @@ Prompts::FileDialog configDialog() {
     return dialog;
 }
 
-int columnLeft(int slot) { return slot < kSlotsPerColumn ? 0 : kColumnShift; }
-int row(int slot) { return slot % kSlotsPerColumn; }
+int columnLeft(int slot) {
+    return slot < kSlotsPerColumn ? 0 : kColumnShift;
+}
+int row(int slot) {
+    return slot % kSlotsPerColumn;
+}
 
 } // namespace
 
@@ -144,7 +148,9 @@ void TForm4::HotKeyPad1Click() {
     activateWindow();
 }
 
-void TForm4::okClick(int slot) { bigButtons[slot]->setText(edits[slot]->text()); }
+void TForm4::okClick(int slot) {
+    bigButtons[slot]->setText(edits[slot]->text());
+}
 
 void TForm4::bigClick(int slot) {
     QLineEdit* target = slot < kSlotsPerColumn ? m_main.activeFrequencyField() : m_main.edLengh;

@@ -128,7 +128,8 @@ bool TForm8::eventFilter(QObject* watched, QEvent* event) {
     // Tab moves the focus; Space still presses a focused button after passing the character on.
     if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || key->text().isEmpty())
         return QWidget::eventFilter(watched, event);
-    const bool buttonPress = key->key() == Qt::Key_Space && (watched == Button1 || watched == Button2);
+    const bool buttonPress =
+        key->key() == Qt::Key_Space && (watched == Button1 || watched == Button2);
     for (const QChar c : key->text())
         guarded([this, c] { FormKeyPress(c); });
     return !buttonPress;
@@ -161,5 +162,9 @@ void TForm8::stepOctave(int by) {
     Label2->setText(QString::number(n));
 }
 
-void TForm8::Button1Click() { stepOctave(+1); }
-void TForm8::Button2Click() { stepOctave(-1); }
+void TForm8::Button1Click() {
+    stepOctave(+1);
+}
+void TForm8::Button2Click() {
+    stepOctave(-1);
+}

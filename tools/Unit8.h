@@ -27,7 +27,7 @@ public:
     /// Memo1 … Memo7: the white keys; Memo8 … Memo12: the black keys, over the white ones.
     std::array<QPlainTextEdit*, 12> keys{};
     QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr; ///< the octave
+    QLabel* Label2 = nullptr;       ///< the octave
     QPushButton* Button1 = nullptr; ///< "+"
     QPushButton* Button2 = nullptr; ///< "-"
     QLineEdit* Edit1 = nullptr;     ///< the duration in milliseconds

@@ -58,20 +58,23 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QStringList>("values");
-        QTest::newRow("180 again") << "180" << "180"
-                                   << QStringList{"1332", "666", "333", "166", "83"};
-        QTest::newRow("7 BPM") << "7" << "7"
-                               << QStringList{"34284", "17142", "8571", "4285", "2142"};
-        QTest::newRow("cleared gives 1") << "" << "1"
-                                         << QStringList{"240000", "120000", "60000", "30000", "15000"};
-        QTest::newRow("above 60000") << "60001" << "60001"
-                                     << QStringList{"0", "0", "0", "0", "0"};
-        QTest::newRow("negative") << "-120" << "-120"
+        QTest::newRow("180 again") << "180"
+                                   << "180" << QStringList{"1332", "666", "333", "166", "83"};
+        QTest::newRow("7 BPM") << "7"
+                               << "7" << QStringList{"34284", "17142", "8571", "4285", "2142"};
+        QTest::newRow("cleared gives 1")
+            << ""
+            << "1" << QStringList{"240000", "120000", "60000", "30000", "15000"};
+        QTest::newRow("above 60000") << "60001"
+                                     << "60001" << QStringList{"0", "0", "0", "0", "0"};
+        QTest::newRow("negative") << "-120"
+                                  << "-120"
                                   << QStringList{"-2000", "-1000", "-500", "-250", "-125"};
         QTest::newRow("odd negative truncates toward zero")
-            << "-7" << "-7" << QStringList{"-34284", "-17142", "-8571", "-4285", "-2142"};
-        QTest::newRow("hexadecimal") << "$3C" << "$3C"
-                                     << QStringList{"4000", "2000", "1000", "500", "250"};
+            << "-7"
+            << "-7" << QStringList{"-34284", "-17142", "-8571", "-4285", "-2142"};
+        QTest::newRow("hexadecimal") << "$3C"
+                                     << "$3C" << QStringList{"4000", "2000", "1000", "500", "250"};
     }
 
     void rows() {
@@ -109,9 +112,12 @@ private slots:
         QTest::addColumn<int>("row");
         QTest::addColumn<QString>("at180");
         QTest::addColumn<QString>("at7");
-        QTest::newRow("whole") << 0 << "1332" << "34284";
-        QTest::newRow("quarter") << 2 << "333" << "8571";
-        QTest::newRow("sixteenth") << 4 << "83" << "2142";
+        QTest::newRow("whole") << 0 << "1332"
+                               << "34284";
+        QTest::newRow("quarter") << 2 << "333"
+                                 << "8571";
+        QTest::newRow("sixteenth") << 4 << "83"
+                                   << "2142";
     }
 
     void chosenRowGoesToDuration() {
@@ -146,8 +152,10 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("error");
         QTest::addColumn<int>("tempo");
-        QTest::newRow("not a number") << "12a" << "'12a' ist kein gültiger Integerwert" << 180;
-        QTest::newRow("zero") << "0" << "Division durch Null" << 0;
+        QTest::newRow("not a number") << "12a"
+                                      << "'12a' ist kein gültiger Integerwert" << 180;
+        QTest::newRow("zero") << "0"
+                              << "Division durch Null" << 0;
     }
 
     void failures() {

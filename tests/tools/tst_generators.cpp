@@ -17,7 +17,9 @@
 
 namespace {
 
-QStringList column(const ListBox* list) { return list->items(); }
+QStringList column(const ListBox* list) {
+    return list->items();
+}
 
 QStringList sweep(long long from, long long step, int count) {
     QStringList values;
@@ -33,13 +35,16 @@ QWidget* nextTabStop(QWidget* widget) {
     return next;
 }
 
-void clickLabel(QLabel* label) { QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(2, 2)); }
+void clickLabel(QLabel* label) {
+    QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(2, 2));
+}
 
 /// Records the status text each time the progress bar moves.
 struct ProgressLog {
     explicit ProgressLog(TForm1& w) {
-        QObject::connect(w.probar, &QProgressBar::valueChanged, w.probar,
-                         [this, &w](int value) { entries.append({value, w.laStatus->text()}); });
+        QObject::connect(w.probar, &QProgressBar::valueChanged, w.probar, [this, &w](int value) {
+            entries.append({value, w.laStatus->text()});
+        });
     }
     QList<QPair<int, QString>> entries;
 };
@@ -57,13 +62,15 @@ private slots:
         QTest::addColumn<QStringList>("tabOrder"); // edits and button, in tab order
         QTest::addColumn<QStringList>("defaults");
         QTest::newRow("Schredder")
-            << "gbSchredder" << "Schredder" << QRect(544, 8, 193, 129)
+            << "gbSchredder"
+            << "Schredder" << QRect(544, 8, 193, 129)
             << QStringList{"EditShredderVon", "EditSchredderBis", "EditSchredderInterval",
                            "EditSchredderDauer", "ButtonSchredder"}
             << QStringList{"440", "1000", "5", "20", "OK"};
-        QTest::newRow("Welle") << "gbWelle" << "Welle" << QRect(544, 8, 193, 145)
-                               << QStringList{"edKurve", "edDauer", "edAnzahl", "edStarke",
-                                              "btokwelle", "edtonhoehe"}
+        QTest::newRow("Welle") << "gbWelle"
+                               << "Welle" << QRect(544, 8, 193, 145)
+                               << QStringList{"edKurve",  "edDauer",   "edAnzahl",
+                                              "edStarke", "btokwelle", "edtonhoehe"}
                                << QStringList{"100", "10", "2000", "250", "OK", "500"};
     }
 
@@ -118,8 +125,8 @@ private slots:
             << QStringList{"100", "110", "5", "kurz"} << false << sweep(100, 5, 3) << "kurz";
         QTest::newRow("hexadecimal fields")
             << QStringList{"$10", "0x20", "x8", "20"} << false << sweep(16, 8, 3) << "20";
-        QTest::newRow("track 2")
-            << QStringList{"440", "450", "5", "20"} << true << sweep(440, 5, 3) << "20";
+        QTest::newRow("track 2") << QStringList{"440", "450", "5", "20"} << true << sweep(440, 5, 3)
+                                 << "20";
         QTest::newRow("whole 32-bit range without wrapping")
             << QStringList{"-2147483648", "2147483647", "2147483647", "1"} << false
             << QStringList{"-2147483648", "-1", "2147483646"} << "1";
@@ -170,15 +177,14 @@ private slots:
         QTest::newRow("empty Dauer") << QStringList{"440", "1000", "5", ""} << "";
         QTest::newRow("von not a number")
             << QStringList{"4a0", "1000", "5", "20"} << "'4a0' ist kein gültiger Integerwert";
-        QTest::newRow("bis blank") << QStringList{"440", " ", "5", "20"}
-                                   << "' ' ist kein gültiger Integerwert";
+        QTest::newRow("bis blank")
+            << QStringList{"440", " ", "5", "20"} << "' ' ist kein gültiger Integerwert";
         QTest::newRow("von checked before bis")
             << QStringList{"x", "y", "5", "20"} << "'x' ist kein gültiger Integerwert";
-        QTest::newRow("interval too large")
-            << QStringList{"440", "1000", "2147483648", "20"}
-            << "'2147483648' ist kein gültiger Integerwert";
-        QTest::newRow("interval 0") << QStringList{"440", "1000", "0", "20"}
-                                    << "Division durch Null";
+        QTest::newRow("interval too large") << QStringList{"440", "1000", "2147483648", "20"}
+                                            << "'2147483648' ist kein gültiger Integerwert";
+        QTest::newRow("interval 0")
+            << QStringList{"440", "1000", "0", "20"} << "Division durch Null";
         QTest::newRow("more lines than a song can hold")
             << QStringList{"0", "2000000000", "1", "20"}
             << "Zu viele Töne: höchstens 1000000 auf einmal";
@@ -226,9 +232,8 @@ private slots:
         QTest::addColumn<int>("count");
         QTest::addColumn<QList<int>>("checks"); // pairs: line, frequency
         QTest::addColumn<QString>("duration");
-        QTest::newRow("defaults")
-            << QStringList{"100", "10", "2000", "250", "500"} << false << 2000
-            << QList<int>{0, 502, 1, 504, 156, 749, 1999, 728} << "10";
+        QTest::newRow("defaults") << QStringList{"100", "10", "2000", "250", "500"} << false << 2000
+                                  << QList<int>{0, 502, 1, 504, 156, 749, 1999, 728} << "10";
         QTest::newRow("defaults on track 2")
             << QStringList{"100", "10", "2000", "250", "500"} << true << 2000
             << QList<int>{0, 502, 1, 504, 156, 749, 1999, 728} << "10";
@@ -295,8 +300,8 @@ private slots:
     void waveFailures_data() {
         QTest::addColumn<QStringList>("fields");
         QTest::addColumn<QString>("error");
-        QTest::newRow("stretch 0") << QStringList{"0", "10", "5", "250", "500"}
-                                   << "Gleitkommadivision durch Null";
+        QTest::newRow("stretch 0")
+            << QStringList{"0", "10", "5", "250", "500"} << "Gleitkommadivision durch Null";
         QTest::newRow("Kurve read first")
             << QStringList{"a", "b", "c", "d", "e"} << "'a' ist kein gültiger Integerwert";
         QTest::newRow("Stärke before Anzahl")

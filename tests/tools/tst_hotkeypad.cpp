@@ -17,7 +17,9 @@
 
 namespace {
 
-TForm4& pad() { return *forms().Form4; }
+TForm4& pad() {
+    return *forms().Form4;
+}
 
 QStringList captions() {
     QStringList texts;
@@ -63,10 +65,18 @@ private slots:
         QTest::addColumn<QString>("ok");
         QTest::addColumn<QString>("big");
         QTest::addColumn<QPoint>("at"); // the edit's place; OK and big button follow from it
-        QTest::newRow("slot 1") << 0 << "Edit1" << "Button2" << "Button1" << QPoint(0, 32);
-        QTest::newRow("slot 4") << 3 << "Edit4" << "Button8" << "Button7" << QPoint(0, 392);
-        QTest::newRow("slot 5") << 4 << "Edit5" << "Button10" << "Button9" << QPoint(96, 32);
-        QTest::newRow("slot 8") << 7 << "Edit8" << "Button16" << "Button15" << QPoint(96, 392);
+        QTest::newRow("slot 1") << 0 << "Edit1"
+                                << "Button2"
+                                << "Button1" << QPoint(0, 32);
+        QTest::newRow("slot 4") << 3 << "Edit4"
+                                << "Button8"
+                                << "Button7" << QPoint(0, 392);
+        QTest::newRow("slot 5") << 4 << "Edit5"
+                                << "Button10"
+                                << "Button9" << QPoint(96, 32);
+        QTest::newRow("slot 8") << 7 << "Edit8"
+                                << "Button16"
+                                << "Button15" << QPoint(96, 392);
     }
 
     void layout() {
@@ -111,14 +121,38 @@ private slots:
         QTest::addColumn<QString>("freq1");
         QTest::addColumn<QString>("freq2");
         QTest::addColumn<QString>("length");
-        QTest::newRow("frequency, track 1") << 0 << false << "440" << "440" << "0" << "100";
-        QTest::newRow("frequency, track 2") << 0 << true << "440" << "500" << "440" << "100";
-        QTest::newRow("slot 4, track 2") << 3 << true << "99" << "500" << "99" << "100";
-        QTest::newRow("duration") << 4 << false << "250" << "500" << "0" << "250";
-        QTest::newRow("duration, track 2") << 7 << true << "33" << "500" << "0" << "33";
-        QTest::newRow("unset frequency") << 1 << false << "" << "-" << "0" << "100";
-        QTest::newRow("unset duration") << 5 << false << "" << "500" << "0" << "-";
-        QTest::newRow("not checked") << 2 << false << "x1" << "x1" << "0" << "100";
+        QTest::newRow("frequency, track 1") << 0 << false << "440"
+                                            << "440"
+                                            << "0"
+                                            << "100";
+        QTest::newRow("frequency, track 2") << 0 << true << "440"
+                                            << "500"
+                                            << "440"
+                                            << "100";
+        QTest::newRow("slot 4, track 2") << 3 << true << "99"
+                                         << "500"
+                                         << "99"
+                                         << "100";
+        QTest::newRow("duration") << 4 << false << "250"
+                                  << "500"
+                                  << "0"
+                                  << "250";
+        QTest::newRow("duration, track 2") << 7 << true << "33"
+                                           << "500"
+                                           << "0"
+                                           << "33";
+        QTest::newRow("unset frequency") << 1 << false << ""
+                                         << "-"
+                                         << "0"
+                                         << "100";
+        QTest::newRow("unset duration") << 5 << false << ""
+                                        << "500"
+                                        << "0"
+                                        << "-";
+        QTest::newRow("not checked") << 2 << false << "x1"
+                                     << "x1"
+                                     << "0"
+                                     << "100";
     }
 
     void buttonsWriteIntoToneEntry() {
@@ -187,8 +221,8 @@ private slots:
         QTest::newRow("LF, no end") << QByteArray("1\n2\n3\n4\n5\n6\n7\n8") << eight;
         QTest::newRow("CR") << QByteArray("1\r2\r3\r4\r5\r6\r7\r8\r") << eight;
         QTest::newRow("mixed") << QByteArray("1\r\n2\n3\r4\r\n5\n6\r7\r\n8\n") << eight;
-        QTest::newRow("fewer lines")
-            << QByteArray("440\r\n\r\n330\r\n") << QStringList{"440", "", "330", "", "", "", "", ""};
+        QTest::newRow("fewer lines") << QByteArray("440\r\n\r\n330\r\n")
+                                     << QStringList{"440", "", "330", "", "", "", "", ""};
         QTest::newRow("empty file") << QByteArray() << QStringList(8, QString());
         QTest::newRow("more lines") << QByteArray("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n") << eight;
         QTest::newRow("Latin-1 text")
@@ -246,11 +280,14 @@ private slots:
         QTest::addColumn<bool>("saving");
         QTest::addColumn<QString>("path"); // relative to a fresh folder
         QTest::addColumn<QString>("error");
-        QTest::newRow("load missing file") << false << "missing.hkp" << "Datei nicht gefunden";
-        QTest::newRow("load a folder") << false << "." << "Dateizugriff verweigert";
-        QTest::newRow("save into missing folder")
-            << true << "no/such/pad.hkp" << "Ungültiger Dateiname";
-        QTest::newRow("save over a folder") << true << "sub" << "Dateizugriff verweigert";
+        QTest::newRow("load missing file") << false << "missing.hkp"
+                                           << "Datei nicht gefunden";
+        QTest::newRow("load a folder") << false << "."
+                                       << "Dateizugriff verweigert";
+        QTest::newRow("save into missing folder") << true << "no/such/pad.hkp"
+                                                  << "Ungültiger Dateiname";
+        QTest::newRow("save over a folder") << true << "sub"
+                                            << "Dateizugriff verweigert";
     }
 
     void fileErrors() {

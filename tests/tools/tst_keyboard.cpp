@@ -26,7 +26,9 @@ struct BeepRecorder {
     QList<Beep> beeps;
 };
 
-TForm8& keyboard() { return *forms().Form8; }
+TForm8& keyboard() {
+    return *forms().Form8;
+}
 
 /// The key at a point of the window, whichever of its parts lies there.
 QWidget* keyAt(TForm8& k, QPoint at) {
@@ -36,7 +38,9 @@ QWidget* keyAt(TForm8& k, QPoint at) {
     return w;
 }
 
-QColor baseOf(const QWidget* w) { return w->palette().color(QPalette::Base); }
+QColor baseOf(const QWidget* w) {
+    return w->palette().color(QPalette::Base);
+}
 
 } // namespace
 
@@ -72,9 +76,9 @@ private slots:
                 w = w->nextInFocusChain();
             order.append(w->objectName());
         }
-        QCOMPARE(order, QStringList({"Memo1", "Memo2", "Memo3", "Memo4", "Memo5", "Memo6",
-                                     "Memo7", "Memo8", "Memo9", "Memo10", "Memo11", "Memo12",
-                                     "Button1", "Button2", "Edit1"}));
+        QCOMPARE(order, QStringList({"Memo1", "Memo2", "Memo3", "Memo4", "Memo5", "Memo6", "Memo7",
+                                     "Memo8", "Memo9", "Memo10", "Memo11", "Memo12", "Button1",
+                                     "Button2", "Edit1"}));
     }
 
     void lettersPlayNotes_data() {
@@ -125,14 +129,12 @@ private slots:
         QTest::addColumn<QList<Beep>>("beeps");
         QTest::addColumn<QStringList>("errors");
         QTest::newRow("empty: every character reports")
-            << "" << QList<Beep>{}
-            << QStringList(3, "'' ist kein gültiger Integerwert");
-        QTest::newRow("not a number") << "2o0" << QList<Beep>{}
-                                      << QStringList(3, "'2o0' ist kein gültiger Integerwert");
-        QTest::newRow("zero is silent, no error") << "0" << QList<Beep>{{55, 0}, {62, 0}}
-                                                  << QStringList{};
-        QTest::newRow("hexadecimal") << "$64" << QList<Beep>{{55, 100}, {62, 100}}
-                                     << QStringList{};
+            << "" << QList<Beep>{} << QStringList(3, "'' ist kein gültiger Integerwert");
+        QTest::newRow("not a number")
+            << "2o0" << QList<Beep>{} << QStringList(3, "'2o0' ist kein gültiger Integerwert");
+        QTest::newRow("zero is silent, no error")
+            << "0" << QList<Beep>{{55, 0}, {62, 0}} << QStringList{};
+        QTest::newRow("hexadecimal") << "$64" << QList<Beep>{{55, 100}, {62, 100}} << QStringList{};
     }
 
     void duration() {
@@ -175,8 +177,7 @@ private slots:
         QTest::addColumn<QStringList>("messages");
         QTest::newRow("six up reach 7") << 6 << 0 << 7 << QStringList{};
         QTest::newRow("seventh up") << 7 << 0 << 7 << QStringList{"höher ist nicht möglich"};
-        QTest::newRow("far up")
-            << 9 << 0 << 7 << QStringList(3, "höher ist nicht möglich");
+        QTest::newRow("far up") << 9 << 0 << 7 << QStringList(3, "höher ist nicht möglich");
         QTest::newRow("down at 1") << 0 << 1 << 1 << QStringList{"tiefer ist nicht möglich"};
         QTest::newRow("up and down") << 3 << 2 << 2 << QStringList{};
         QTest::newRow("top then to the bottom")
