@@ -1,5 +1,7 @@
 #include "files/SongFileActions.h"
 
+#include "audio/PlaybackEngine.h"
+
 #include "base/Errors.h"
 #include "base/Guard.h"
 #include "base/ListBox.h"
@@ -65,6 +67,8 @@ void SongFileActions::Speichern1Click() {
 
 void SongFileActions::LoadSongFile(const QString& fileName) {
     TForm1& f = m_form;
+    // A running tone playback stops stepping; the rest of its state stays as it is.
+    f.playback->stopToneTimer();
     for (ListBox* list : {f.Memo1, f.Memo2, f.Memo3, f.Memo4})
         list->clearItems();
 

@@ -1,7 +1,10 @@
 #include "settings/Unit6.h"
 
+#include "audio/PlaybackEngine.h"
 #include "base/Guard.h"
 #include "settings/Pictures.h"
+#include "song/Forms.h"
+#include "song/Unit1.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -162,6 +165,8 @@ void TForm6::buildSynthese() {
         rgTonItems->addButton(radio, i);
     }
     setRgTonItemIndex(1);
+    connectGuarded(tbfm, &QSlider::valueChanged, this, [this] { tbfmChange(); });
+    tbfmChange();
 }
 
 void TForm6::buildMidi() {
@@ -208,6 +213,12 @@ void TForm6::Einstellungen1Click() {
     show();
     raise();
     activateWindow();
+}
+
+void TForm6::tbfmChange() {
+    if (TForm1* main = forms().Form1; main && main->playback)
+        main->playback->SynthVolume = tbfm->value();
+    laMuted->setVisible(tbfm->value() == 0);
 }
 
 void TForm6::cbtransClick() {

@@ -88,6 +88,8 @@ public:
     void setRgTonItemIndex(int index);
 
     void Einstellungen1Click();
+    /// The waveform output's volume follows the track bar; "Muted" shows at 0.
+    void tbfmChange();
     void cbtransClick();
 
 private:

@@ -3,8 +3,10 @@
 class TForm1;
 class TForm2;
 class TForm3;
+class TForm4;
 class TForm5;
 class TForm6;
+class TForm8;
 class TForm11;
 
 /// The program's windows. All are created at start, in a fixed order, and live until the end;
@@ -13,8 +15,10 @@ struct Forms {
     TForm1* Form1 = nullptr;
     TForm2* Form2 = nullptr;
     TForm3* Form3 = nullptr;
+    TForm4* Form4 = nullptr;
     TForm5* Form5 = nullptr;
     TForm6* Form6 = nullptr;
+    TForm8* Form8 = nullptr;
     TForm11* Form11 = nullptr;
 };
 

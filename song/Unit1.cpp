@@ -1,5 +1,6 @@
 #include "song/Unit1.h"
 
+#include "audio/PlaybackEngine.h"
 #include "base/Guard.h"
 #include "base/IntMath.h"
 #include "base/ListBox.h"
@@ -10,6 +11,8 @@
 #include "song/TrackOperations.h"
 #include "settings/Unit6.h"
 #include "settings/WindowEffects.h"
+#include "tools/BpmPanel.h"
+#include "tools/GeneratorPanels.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -117,6 +120,12 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     speedPitch = std::make_unique<SpeedPitchChange>(*this);
     // Window effects.
     effects = std::make_unique<WindowEffects>(*this);
+    // Playback.
+    playback = std::make_unique<PlaybackEngine>(*this);
+
+    // Composition tools: generator panels and BPM note values.
+    generators = std::make_unique<GeneratorPanels>(*this);
+    bpmPanel = std::make_unique<BpmPanel>(*this);
 }
 
 TForm1::~TForm1() = default;
@@ -408,6 +417,12 @@ void TForm1::RenumberLines() {
 }
 
 void TForm1::ShowProgress(int current, int total, const QString& text) {
+    // A total of 0 (a song emptied while playing) counts as done rather than dividing by zero.
+    if (total == 0) {
+        probar->setValue(0);
+        laStatus->clear();
+        return;
+    }
     if (laStatus->text().isEmpty())
         laStatus->setText(text);
     const long long percent = IntDiv<long long>(static_cast<long long>(current) * 100, total);

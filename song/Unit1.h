@@ -5,7 +5,10 @@
 #include <memory>
 
 class BmmImporter;
+class BpmPanel;
+class GeneratorPanels;
 class ListBox;
+class PlaybackEngine;
 class QAction;
 class QGroupBox;
 class QLabel;
@@ -110,10 +113,16 @@ public:
     // Track operations, speed and pitch change.
     std::unique_ptr<TrackOperations> trackOperations;
     std::unique_ptr<SpeedPitchChange> speedPitch;
+    // Playback: Play/Pause/Stop, the tone engine and the output choice.
+    std::unique_ptr<PlaybackEngine> playback;
 
     // State shared with playback and the network mirror.
     bool PlayStopped = true;
     bool MirrorConnected = false;
+
+    // Composition tools: generator panels and BPM note values in the side area.
+    std::unique_ptr<GeneratorPanels> generators;
+    std::unique_ptr<BpmPanel> bpmPanel;
 
     // Side panels beyond the right edge: the width slide uncovers or covers them.
     static constexpr int kFrameWidth = 16; ///< the original's frame, included in its widths

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+
+/// The program's one sound output: 44,100 Hz mono, signed 16-bit samples, opened on first use
+/// and kept open. Playing blocks until the sound has nearly drained, so consecutive calls join
+/// without gaps and each call lasts as long as the sound it plays.
+///
+/// When no real device can be opened the device falls back to a silent output that still keeps
+/// time (one note on stderr), so the program behaves the same without a sound card.
+class SoundDevice final {
+public:
+    static constexpr int kSampleRate = 44100;
+    /// Samples per device buffer (10 ms).
+    static constexpr int kBufferSamples = 441;
+
+    /// The device; opens it on first use.
+    static SoundDevice& instance();
+
+    /// Queues @p count samples and returns once at most about one buffer is still queued.
+    void play(const std::int16_t* samples, std::size_t count);
+    /// Queues unsigned 8-bit samples (silence 128), converted to 16 bits.
+    void playU8(const std::uint8_t* samples, std::size_t count);
+    /// Queues @p count samples of silence.
+    void playSilence(std::size_t count);
+
+    /// Queues @p count samples of silence without waiting.
+    void queueSilence(std::size_t count);
+    /// Sound queued and not yet handed to the output, in milliseconds.
+    double queuedMs() const;
+    /// Samples handed to the device since it was opened.
+    std::uint64_t samplesQueued() const { return m_samplesQueued; }
+
+    /// Waits until everything queued has been played.
+    void drain();
+    /// True when sound reaches a real SDL device (possibly SDL's own dummy driver).
+    bool isOpen() const { return m_device != 0; }
+    /// True when nothing is heard: SDL's dummy driver or no device at all. Time is then kept by
+    /// the clock (the dummy driver's own pace runs several per cent slow).
+    bool isSilent() const { return m_silent; }
+
+    /// Closes the device (the next call opens it again). Used at exit and by tests that change
+    /// the output driver.
+    static void shutdown();
+
+    SoundDevice(const SoundDevice&) = delete;
+    SoundDevice& operator=(const SoundDevice&) = delete;
+
+    ~SoundDevice();
+
+private:
+    SoundDevice();
+
+    bool openDevice();
+    void waitQueuedAtMost(std::uint32_t bytes);
+    void keepTime(std::size_t count);
+    void advanceSilentEnd(std::size_t count);
+
+    std::uint32_t m_device = 0;
+    std::uint64_t m_samplesQueued = 0;
+    bool m_ownsAudioSubsystem = false;
+    bool m_silent = true;
+    /// For a silent output: when the sound queued so far would have ended.
+    std::chrono::steady_clock::time_point m_silentEnd{};
+};

@@ -1,0 +1,146 @@
+#include "audio/SynthWave.h"
+
+#include "audio/SoundDevice.h"
+#include "base/Errors.h"
+
+#include <QtEndian>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace SynthWave {
+
+namespace {
+
+void putU32(char* at, quint32 value)
+{
+    qToLittleEndian(value, at);
+}
+
+void putU16(char* at, quint16 value)
+{
+    qToLittleEndian(value, at);
+}
+
+quint32 u32(const QByteArray& b, qsizetype at)
+{
+    return qFromLittleEndian<quint32>(b.constData() + at);
+}
+
+quint16 u16(const QByteArray& b, qsizetype at)
+{
+    return qFromLittleEndian<quint16>(b.constData() + at);
+}
+
+} // namespace
+
+double waveValue(int waveform, double x)
+{
+    switch (waveform) {
+    case 0:
+        return std::sin(x);
+    case 1: {
+        const double s = std::sin(x);
+        return s > 0 ? 1.0 : (s < 0 ? -1.0 : 0.0);
+    }
+    case 2:
+        return std::sqrt(x);
+    case 3:
+        return x * x;
+    default:
+        return 0.0;
+    }
+}
+
+qint64 sampleCount(int lengthMs)
+{
+    if (lengthMs <= 0)
+        return 0;
+    return qint64(lengthMs) * kSampleRate / 1000;
+}
+
+QByteArray buildImage(int frequencyHz, int lengthMs, int volume, const std::function<int()>& waveform)
+{
+    const qint64 n = sampleCount(lengthMs);
+    if (n > kMaxSamples)
+        throw AppError(QStringLiteral("Zu wenig Arbeitsspeicher"));
+
+    QByteArray image(kHeaderSize + n, Qt::Uninitialized);
+    char* h = image.data();
+    std::memcpy(h, "RIFF", 4);
+    putU32(h + 4, quint32(38 + n));
+    std::memcpy(h + 8, "WAVE", 4);
+    std::memcpy(h + 12, "fmt ", 4);
+    putU32(h + 16, 18);
+    putU16(h + 20, 1);
+    putU16(h + 22, 1);
+    putU32(h + 24, kSampleRate);
+    putU32(h + 28, kSampleRate);
+    putU16(h + 32, 1);
+    putU16(h + 34, 8);
+    putU16(h + 36, 0);
+    std::memcpy(h + 38, "data", 4);
+    putU32(h + 42, quint32(n));
+
+    const double omega = frequencyHz * 6.283185307179586;
+    unsigned char* samples = reinterpret_cast<unsigned char*>(h + kHeaderSize);
+    for (qint64 i = 0; i < n; ++i) {
+        const double x = double(i) * omega / kSampleRate;
+        const double v = waveValue(waveform(), x) * volume;
+        // Only the low eight bits of trunc(v) + 127 count. fmod keeps them exact for every
+        // value a 64-bit integer could hold and stays defined beyond.
+        // A value without meaning (square root of a negative x) is silence.
+        const int low = std::isfinite(v) ? static_cast<int>(std::fmod(std::trunc(v), 256.0)) : 0;
+        samples[i] = static_cast<unsigned char>((low + 127) & 0xFF);
+    }
+    return image;
+}
+
+bool playImage(const QByteArray& image)
+{
+    if (image.size() < 12 || !image.startsWith("RIFF") || image.mid(8, 4) != "WAVE")
+        return false;
+    int channels = 0;
+    quint32 rate = 0;
+    int bits = 0;
+    qsizetype dataAt = -1;
+    qsizetype dataSize = 0;
+    qsizetype at = 12;
+    while (at + 8 <= image.size()) {
+        const QByteArray id = image.mid(at, 4);
+        const qsizetype size = u32(image, at + 4);
+        const qsizetype body = at + 8;
+        if (id == "fmt " && size >= 16 && body + 16 <= image.size()) {
+            if (u16(image, body) != 1)
+                return false;
+            channels = u16(image, body + 2);
+            rate = u32(image, body + 4);
+            bits = u16(image, body + 14);
+        } else if (id == "data") {
+            dataAt = body;
+            dataSize = std::min<qsizetype>(size, image.size() - body);
+            break;
+        }
+        at = body + size + (size & 1);
+    }
+    if (dataAt < 0 || channels != 1 || rate != quint32(SoundDevice::kSampleRate))
+        return false;
+
+    SoundDevice& device = SoundDevice::instance();
+    if (bits == 8) {
+        device.playU8(reinterpret_cast<const std::uint8_t*>(image.constData() + dataAt),
+                      std::size_t(dataSize));
+        return true;
+    }
+    if (bits == 16) {
+        std::vector<std::int16_t> samples(std::size_t(dataSize / 2));
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            samples[i] = qFromLittleEndian<qint16>(image.constData() + dataAt + 2 * qsizetype(i));
+        device.play(samples.data(), samples.size());
+        return true;
+    }
+    return false;
+}
+
+} // namespace SynthWave

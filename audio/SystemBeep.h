@@ -1,0 +1,21 @@
+#pragma once
+
+#include <functional>
+#include <vector>
+
+/// The system beep: a square wave of @p frequencyHz for @p durationMs on the sound device;
+/// returns when the tone has been played. Frequency 0 (a rest) and frequencies outside
+/// 37 … 32767 Hz, the range the beep service accepts, give silence for the duration.
+void SystemBeep(int frequencyHz, int durationMs);
+
+/// When set, SystemBeep calls go to @p hook instead of the sound device; an empty function
+/// restores the device.
+void setSystemBeepHook(std::function<void(int frequencyHz, int durationMs)> hook);
+
+/// The samples of the beep's square wave (amplitude kBeepAmplitude, starting high); empty for
+/// a non-positive duration, all zero for a frequency outside the beep's range.
+std::vector<short> renderBeep(int frequencyHz, int durationMs);
+
+constexpr short kBeepAmplitude = 8192;
+constexpr int kBeepMinFrequency = 37;
+constexpr int kBeepMaxFrequency = 32767;
