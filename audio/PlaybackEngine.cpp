@@ -150,9 +150,9 @@ void PlaybackEngine::armNextTick(int durationMs, std::uint64_t samplesBefore)
     int interval = 0;
     SoundDevice& device = SoundDevice::instance();
     if (device.samplesQueued() != samplesBefore) {
-        // The line went to the sound device: tick again when about one buffer is left.
-        const double bufferMs = 1000.0 * SoundDevice::kBufferSamples / SoundDevice::kSampleRate;
-        interval = int(std::floor(std::max(0.0, device.queuedMs() - bufferMs)));
+        // The line went to the sound device: tick again when the device is down to the lead a
+        // blocking tone keeps.
+        interval = int(std::floor(std::max(0.0, device.queuedMs() - SoundDevice::kLeadMs)));
     } else {
         // The ports or another receiver took the tone: keep the line's length by the clock.
         const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -102,10 +102,10 @@ void SoundDevice::waitQueuedAtMost(std::uint32_t bytes)
 void SoundDevice::keepTime(std::size_t count)
 {
     // Sounds join like on a real device: a sound starts when the previous one ends, unless
-    // that lies in the past, and the call returns about one buffer before the end.
+    // that lies in the past, and the call returns the lead before the end.
     using namespace std::chrono;
     advanceSilentEnd(count);
-    std::this_thread::sleep_until(m_silentEnd - microseconds(1'000'000LL * kBufferSamples / kSampleRate));
+    std::this_thread::sleep_until(m_silentEnd - microseconds(1'000'000LL * kLeadSamples / kSampleRate));
 }
 
 void SoundDevice::advanceSilentEnd(std::size_t count)
@@ -144,8 +144,8 @@ void SoundDevice::play(const std::int16_t* samples, std::size_t count)
         keepTime(count);
         return;
     }
-    // Feed long sounds in chunks so the queue stays short, then return while about one buffer
-    // is still queued: the next sound joins without a gap.
+    // Feed long sounds in chunks so the queue stays short, then return while the lead is still
+    // queued: the next sound joins without a gap.
     const std::uint32_t ahead = kChunkSamples * kBytesPerSample;
     std::size_t done = 0;
     while (done < count) {
@@ -154,7 +154,7 @@ void SoundDevice::play(const std::int16_t* samples, std::size_t count)
         SDL_QueueAudio(m_device, samples + done, static_cast<std::uint32_t>(n * kBytesPerSample));
         done += n;
     }
-    waitQueuedAtMost(kBufferSamples * kBytesPerSample);
+    waitQueuedAtMost(kLeadSamples * kBytesPerSample);
 }
 
 void SoundDevice::playU8(const std::uint8_t* samples, std::size_t count)
