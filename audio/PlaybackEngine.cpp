@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QToolButton>
 
@@ -104,6 +105,12 @@ void PlaybackEngine::prepareToneTable()
 
 void PlaybackEngine::Timer1Timer()
 {
+    // A message box during a tick runs the event loop: a tick falling due then is dropped, the
+    // running tick arms the next one when it ends.
+    if (m_inTick)
+        return;
+    m_inTick = true;
+    const auto leave = qScopeGuard([this] { m_inTick = false; });
     m_tickStart = std::chrono::steady_clock::now();
     // The table can be shorter than the position when lines were deleted during a pause.
     if (PlayPosition < 0 || std::size_t(PlayPosition) >= PlayTable.first.size()) {

@@ -62,5 +62,6 @@ private:
     int waveformIndex() const;
 
     TForm1& m_form;
+    bool m_inTick = false;
     std::chrono::steady_clock::time_point m_tickStart{};
 };
