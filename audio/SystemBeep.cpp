@@ -21,7 +21,8 @@ std::vector<short> renderBeep(int frequencyHz, int durationMs)
     const auto count = static_cast<std::size_t>(
         static_cast<std::int64_t>(durationMs) * SoundDevice::kSampleRate / 1000);
     std::vector<short> samples(count, 0);
-    if (frequencyHz < kBeepMinFrequency || frequencyHz > kBeepMaxFrequency)
+    if (frequencyHz < kBeepMinFrequency || frequencyHz > kBeepMaxFrequency ||
+        frequencyHz > kBeepHighestAudible)
         return samples;
     // Position within the period in exact integer steps: i·f mod rate; the first half of each
     // period is high. No drift over long tones.

@@ -27,6 +27,7 @@ void TestSystemBeep::squareWave_data()
     QTest::newRow("440 Hz 30 ms") << 440 << 30;
     QTest::newRow("lowest 37 Hz 200 ms") << 37 << 200;
     QTest::newRow("2000 Hz 20 ms") << 2000 << 20;
+    QTest::newRow("12000 Hz 20 ms") << 12000 << 20;
 }
 
 // The device plays the beep's square wave at its frequency for its length.
@@ -49,6 +50,8 @@ void TestSystemBeep::silentOutsideRange_data()
     QTest::newRow("rest 0") << 0;
     QTest::newRow("36 Hz below range") << 36;
     QTest::newRow("negative") << -440;
+    QTest::newRow("22051 Hz above what the device carries") << 22051;
+    QTest::newRow("32767 Hz top of range, not carried") << 32767;
     QTest::newRow("32768 Hz above range") << 32768;
 }
 
