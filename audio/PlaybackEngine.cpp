@@ -93,6 +93,8 @@ void PlaybackEngine::prepareToneTable()
     PlayTable.first.resize(std::size_t(n) + 1);
     PlayTable.second.resize(std::size_t(n) + 1);
     PlayTable.third.resize(std::size_t(n) + 1);
+    // While a MulTiZ1rp client is connected, track 2 goes to it line by line instead of into
+    // the second array; that transfer joins this loop.
     for (int i = 0; i < n; ++i) {
         PlayTable.first[i] = StrToInt(f.Memo1->item(i));
         PlayTable.third[i] = StrToInt(f.Memo2->item(i));
@@ -196,6 +198,7 @@ void PlaybackEngine::BitBtn1Click()
         PlaySpeakerTone(frequency, duration);
     if (m_form.FMSynthese1->isChecked())
         PlaySynthTone(frequency, duration / 2);
+    // "MIDI-Out" adds its tone test here.
 }
 
 void PlaybackEngine::Beeper1Click()

@@ -127,6 +127,9 @@ void report(const Run& run, int lines, int durationMs, int frequency, const std:
             std::printf("%s tone %d", g ? "," : " before", gapsAt[g]);
         std::printf("\n");
     }
+    const auto late = std::find_if(onsetErrors.begin(), onsetErrors.end(), [](double e) { return e > 1.0; });
+    if (late != onsetErrors.end())
+        std::printf("  first late tone   %d\n", int(late - onsetErrors.begin()));
     std::printf("  onset error       p50 %.3f ms, p99 %.3f ms, max %.3f ms\n", percentile(onsetErrors, 0.5),
                 percentile(onsetErrors, 0.99), percentile(onsetErrors, 1.0));
     std::printf("  wall clock        %.3f s from Play to Stop\n", wallMs / 1000.0);
