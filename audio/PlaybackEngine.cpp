@@ -142,6 +142,9 @@ void PlaybackEngine::Timer1Timer()
     } else {
         PlaySpeakerTone(frequency, duration);
     }
+    // Stopped or paused while the waveform output's message was open: the view is already set.
+    if (!Timer1->isActive())
+        return;
 
     if (!m_form.Scrollfunktion1->isChecked()) {
         for (ListBox* list : {m_form.Memo1, m_form.Memo2, m_form.Memo3, m_form.Memo4, m_form.Line})
@@ -153,9 +156,6 @@ void PlaybackEngine::Timer1Timer()
 
 void PlaybackEngine::armNextTick(int durationMs, std::uint64_t samplesBefore)
 {
-    // Stopped or paused meanwhile (a message box lets events through).
-    if (!Timer1->isActive())
-        return;
     int interval = 0;
     SoundDevice& device = SoundDevice::instance();
     if (device.samplesQueued() != samplesBefore) {

@@ -87,6 +87,7 @@ private slots:
     void songEmptiedWhilePlaying();
     void synthRefusesHighFrequency();
     void messageBoxDoesNotOverlapTicks();
+    void stopWhileMessageOpen();
     void toneTest_data();
     void toneTest();
     void outputChoice_data();
@@ -432,10 +433,13 @@ class WaitingPrompts final : public Prompts {
 public:
     QStringList shown;
     std::uint64_t soundedWhileOpen = 0;
+    std::function<void()> whileOpen;
     void showMessage(const QString& text) override
     {
         shown << text;
         const std::uint64_t before = SoundDevice::instance().samplesQueued();
+        if (whileOpen)
+            whileOpen();
         QTest::qWait(120);
         soundedWhileOpen += SoundDevice::instance().samplesQueued() - before;
     }
@@ -467,6 +471,28 @@ void TestPlayback::messageBoxDoesNotOverlapTicks()
     const auto segments = toneSegments(capture.samples());
     QVERIFY2(segments.size() == 2 && near(segments[0], 600) && near(segments[1], 900),
              qPrintable(describe(segments)));
+}
+
+// Stop pressed while the message is open: the song stops there and the view stays stopped.
+void TestPlayback::stopWhileMessageOpen()
+{
+    AppFixture app;
+    TForm1& w = app.main();
+    BeepRecorder beeps;
+    engine(w).FMSynthese1Click();
+    setSong(w, {"500 20 0 20", "30000 20 0 20", "600 20 0 20"});
+    WaitingPrompts waiting;
+    waiting.whileOpen = [&] { w.btstop->click(); };
+    setPrompts(&waiting);
+    playToEnd(w);
+    QTest::qWait(100);
+    setPrompts(&app.prompts);
+    QCOMPARE(waiting.shown.size(), 1);
+    QCOMPARE(engine(w).PlayPosition, 0);
+    QVERIFY(!engine(w).Timer1->isActive());
+    QCOMPARE(selections(w), (QList<int>{0, 0, 0, 0, 0}));
+    QCOMPARE(w.laStatus->text(), QString());
+    QCOMPARE(w.btplay->text(), QStringLiteral("Play"));
 }
 
 void TestPlayback::toneTest_data()
