@@ -22,8 +22,7 @@
 #include <algorithm>
 #include <cmath>
 
-PlaybackEngine::PlaybackEngine(TForm1& form) : QObject(&form), m_form(form)
-{
+PlaybackEngine::PlaybackEngine(TForm1& form) : QObject(&form), m_form(form) {
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setTimerType(Qt::PreciseTimer);
@@ -50,13 +49,11 @@ PlaybackEngine::PlaybackEngine(TForm1& form) : QObject(&form), m_form(form)
 
 PlaybackEngine::~PlaybackEngine() = default;
 
-void PlaybackEngine::stopToneTimer()
-{
+void PlaybackEngine::stopToneTimer() {
     Timer1->stop();
 }
 
-void PlaybackEngine::btplayClick()
-{
+void PlaybackEngine::btplayClick() {
     TForm1& f = m_form;
     if (f.PlayStopped) {
         f.PlayStopped = false;
@@ -86,8 +83,7 @@ void PlaybackEngine::btplayClick()
         Timer1->start();
 }
 
-void PlaybackEngine::prepareToneTable()
-{
+void PlaybackEngine::prepareToneTable() {
     const TForm1& f = m_form;
     const int n = f.Memo1->count();
     PlayTable.first.resize(std::size_t(n) + 1);
@@ -105,8 +101,7 @@ void PlaybackEngine::prepareToneTable()
     PlayTable.third[n] = -1;
 }
 
-void PlaybackEngine::Timer1Timer()
-{
+void PlaybackEngine::Timer1Timer() {
     // A message box during a tick runs the event loop: a tick falling due then is dropped, the
     // running tick arms the next one when it ends.
     if (m_inTick)
@@ -154,8 +149,7 @@ void PlaybackEngine::Timer1Timer()
     armNextTick(duration, before);
 }
 
-void PlaybackEngine::armNextTick(int durationMs, std::uint64_t samplesBefore)
-{
+void PlaybackEngine::armNextTick(int durationMs, std::uint64_t samplesBefore) {
     int interval = 0;
     SoundDevice& device = SoundDevice::instance();
     if (device.samplesQueued() != samplesBefore) {
@@ -172,8 +166,7 @@ void PlaybackEngine::armNextTick(int durationMs, std::uint64_t samplesBefore)
     Timer1->start(interval);
 }
 
-void PlaybackEngine::btstopClick()
-{
+void PlaybackEngine::btstopClick() {
     TForm1& f = m_form;
     f.btplay->setText(QStringLiteral("Play"));
     f.PlayStopped = true;
@@ -190,8 +183,7 @@ void PlaybackEngine::btstopClick()
     }
 }
 
-void PlaybackEngine::BitBtn1Click()
-{
+void PlaybackEngine::BitBtn1Click() {
     const int frequency = StrToInt(m_form.activeFrequencyField()->text());
     const int duration = StrToInt(m_form.edLengh->text());
     if (m_form.Beeper1->isChecked())
@@ -201,8 +193,7 @@ void PlaybackEngine::BitBtn1Click()
     // "MIDI-Out" adds its tone test here.
 }
 
-void PlaybackEngine::Beeper1Click()
-{
+void PlaybackEngine::Beeper1Click() {
     m_form.FMSynthese1->setChecked(false);
     m_form.MIDIOut1->setChecked(false);
     if (TForm6* settings = forms().Form6)
@@ -210,8 +201,7 @@ void PlaybackEngine::Beeper1Click()
     m_form.Beeper1->setChecked(true);
 }
 
-void PlaybackEngine::FMSynthese1Click()
-{
+void PlaybackEngine::FMSynthese1Click() {
     if (m_form.FMSynthese1->isChecked()) {
         m_form.FMSynthese1->setChecked(false);
         m_form.Beeper1->setChecked(true);
@@ -224,19 +214,16 @@ void PlaybackEngine::FMSynthese1Click()
     m_form.Beeper1->setChecked(false);
 }
 
-void PlaybackEngine::PlaySpeakerTone(int frequencyHz, int durationMs)
-{
+void PlaybackEngine::PlaySpeakerTone(int frequencyHz, int durationMs) {
     ::PlaySpeakerTone(UsePortSpeaker, frequencyHz, durationMs);
 }
 
-int PlaybackEngine::waveformIndex() const
-{
+int PlaybackEngine::waveformIndex() const {
     const TForm6* settings = forms().Form6;
     return settings ? settings->rgTonItemIndex() : 1;
 }
 
-void PlaybackEngine::PlaySynthTone(int frequencyHz, int lengthMs)
-{
+void PlaybackEngine::PlaySynthTone(int frequencyHz, int lengthMs) {
     if (frequencyHz == 0)
         return;
     if (frequencyHz > SynthWave::kHighestFrequency) {

@@ -21,8 +21,8 @@ struct TPlayTable {
 ///
 /// Timing: each line hands its whole length to the sound device (the tone, and silence where
 /// the tone is shorter or a rest), and the next tick comes when the device is down to a few buffers
-/// (SoundDevice::kLeadMs); so lines join without gaps and the song keeps the sum of its durations, whatever the
-/// timer's accuracy.
+/// (SoundDevice::kLeadMs); so lines join without gaps and the song keeps the sum of its durations,
+/// whatever the timer's accuracy.
 class PlaybackEngine final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(PlaybackEngine)

@@ -18,16 +18,15 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace {
 
 constexpr double kRate = SoundDevice::kSampleRate;
 
-std::vector<std::int16_t> readSamples(const QString& path)
-{
+std::vector<std::int16_t> readSamples(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
@@ -37,24 +36,24 @@ std::vector<std::int16_t> readSamples(const QString& path)
     return out;
 }
 
-double percentile(std::vector<double> v, double p)
-{
+double percentile(std::vector<double> v, double p) {
     if (v.empty())
         return 0;
     std::sort(v.begin(), v.end());
     return v[std::min(v.size() - 1, std::size_t(std::ceil(p * v.size())) - (p > 0 ? 1 : 0))];
 }
 
-bool loud(std::int16_t s) { return std::abs(int(s)) > 1024; }
+bool loud(std::int16_t s) {
+    return std::abs(int(s)) > 1024;
+}
 
 struct Run {
     const char* name;
     bool waveform;
 };
 
-void report(const Run& run, int lines, int durationMs, int frequency, const std::vector<std::int16_t>& s,
-            qint64 wallMs)
-{
+void report(const Run& run, int lines, int durationMs, int frequency,
+            const std::vector<std::int16_t>& s, qint64 wallMs) {
     const auto perLine = std::size_t(std::int64_t(durationMs) * SoundDevice::kSampleRate / 1000);
     std::size_t first = 0;
     while (first < s.size() && !loud(s[first]))
@@ -119,26 +118,26 @@ void report(const Run& run, int lines, int durationMs, int frequency, const std:
     std::printf("  total length      %.3f s (sum of durations %.3f s, %+.3f %%)\n", totalMs / 1000,
                 expectedMs / 1000, (totalMs - expectedMs) / expectedMs * 100);
     std::printf("  tones found       %zu\n", onsetErrors.size());
-    if (!run.waveform)
-    {
+    if (!run.waveform) {
         std::printf("  largest gap       %.3f ms\n", largestGapMs);
         std::printf("  gaps over 1 ms    %zu", gapsAt.size());
         for (std::size_t g = 0; g < std::min<std::size_t>(gapsAt.size(), 10); ++g)
             std::printf("%s tone %d", g ? "," : " before", gapsAt[g]);
         std::printf("\n");
     }
-    const auto late = std::find_if(onsetErrors.begin(), onsetErrors.end(), [](double e) { return e > 1.0; });
+    const auto late =
+        std::find_if(onsetErrors.begin(), onsetErrors.end(), [](double e) { return e > 1.0; });
     if (late != onsetErrors.end())
         std::printf("  first late tone   %d\n", int(late - onsetErrors.begin()));
-    std::printf("  onset error       p50 %.3f ms, p99 %.3f ms, max %.3f ms\n", percentile(onsetErrors, 0.5),
-                percentile(onsetErrors, 0.99), percentile(onsetErrors, 1.0));
+    std::printf("  onset error       p50 %.3f ms, p99 %.3f ms, max %.3f ms\n",
+                percentile(onsetErrors, 0.5), percentile(onsetErrors, 0.99),
+                percentile(onsetErrors, 1.0));
     std::printf("  wall clock        %.3f s from Play to Stop\n", wallMs / 1000.0);
 }
 
 } // namespace
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/bench.raw");
@@ -155,7 +154,8 @@ int main(int argc, char* argv[])
     TForm1& w = *forms().Form1;
     w.show();
 
-    for (const Run run : {Run{"speaker (system beep)", false}, Run{"waveform (FM-Synthese)", true}}) {
+    for (const Run run :
+         {Run{"speaker (system beep)", false}, Run{"waveform (FM-Synthese)", true}}) {
         SoundDevice::shutdown();
         SoundDevice::instance();
         if (run.waveform != w.FMSynthese1->isChecked())

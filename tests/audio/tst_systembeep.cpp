@@ -19,8 +19,7 @@ private slots:
     void withoutDeviceTonesKeepTheirLength();
 };
 
-void TestSystemBeep::squareWave_data()
-{
+void TestSystemBeep::squareWave_data() {
     QTest::addColumn<int>("frequency");
     QTest::addColumn<int>("duration");
     QTest::newRow("500 Hz 100 ms") << 500 << 100;
@@ -31,8 +30,7 @@ void TestSystemBeep::squareWave_data()
 }
 
 // The device plays the beep's square wave at its frequency for its length.
-void TestSystemBeep::squareWave()
-{
+void TestSystemBeep::squareWave() {
     QFETCH(int, frequency);
     QFETCH(int, duration);
     DiskCapture capture;
@@ -44,8 +42,7 @@ void TestSystemBeep::squareWave()
              qPrintable(QString::number(segments[0].frequency())));
 }
 
-void TestSystemBeep::silentOutsideRange_data()
-{
+void TestSystemBeep::silentOutsideRange_data() {
     QTest::addColumn<int>("frequency");
     QTest::newRow("rest 0") << 0;
     QTest::newRow("36 Hz below range") << 36;
@@ -56,8 +53,7 @@ void TestSystemBeep::silentOutsideRange_data()
 }
 
 // Rests and frequencies the beep service refuses are silence that still lasts the duration.
-void TestSystemBeep::silentOutsideRange()
-{
+void TestSystemBeep::silentOutsideRange() {
     QFETCH(int, frequency);
     DiskCapture capture;
     SystemBeep(frequency, 40);
@@ -74,8 +70,7 @@ void TestSystemBeep::silentOutsideRange()
 // Tones played one after another come out in order, and a rest between them lasts its length.
 // (That joined tones leave no gap is measured by the playback benchmark, not asserted here: a
 // busy machine may open one.)
-void TestSystemBeep::consecutiveTonesJoin()
-{
+void TestSystemBeep::consecutiveTonesJoin() {
     DiskCapture capture;
     SystemBeep(500, 30);
     SystemBeep(0, 30);
@@ -88,8 +83,7 @@ void TestSystemBeep::consecutiveTonesJoin()
     QVERIFY(segments[0].frequency() < 600 && segments[1].frequency() > 900);
 }
 
-void TestSystemBeep::hookReceivesCalls()
-{
+void TestSystemBeep::hookReceivesCalls() {
     QList<QPair<int, int>> calls;
     setSystemBeepHook([&](int f, int d) { calls.append({f, d}); });
     SystemBeep(440, 123);
@@ -100,8 +94,7 @@ void TestSystemBeep::hookReceivesCalls()
 
 // A driver that cannot open its device: the program goes on silently, and tones still last
 // their length, joined as on a real device.
-void TestSystemBeep::withoutDeviceTonesKeepTheirLength()
-{
+void TestSystemBeep::withoutDeviceTonesKeepTheirLength() {
     SoundDevice::shutdown();
     const QByteArray oldDriver = qgetenv("SDL_AUDIODRIVER");
     qputenv("SDL_AUDIODRIVER", "disk");
