@@ -16,16 +16,14 @@ constexpr std::uint16_t kSpeakerControl = 0x61;
 constexpr std::uint16_t kTimerControl = 0x43;
 constexpr std::uint16_t kTimerChannel2 = 0x42;
 
-void waitMs(int ms)
-{
+void waitMs(int ms) {
     if (ms > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 } // namespace
 
-int DetectWindowsVersion(const OsVersionInfo& info)
-{
+int DetectWindowsVersion(const OsVersionInfo& info) {
     if (!info.queried)
         return 7;
     if (info.platformId == 1) {
@@ -54,8 +52,7 @@ int DetectWindowsVersion(const OsVersionInfo& info)
     return 7;
 }
 
-OsVersionInfo QueryOsVersion()
-{
+OsVersionInfo QueryOsVersion() {
     OsVersionInfo info;
 #ifdef _WIN32
     OSVERSIONINFOA record{};
@@ -75,13 +72,11 @@ OsVersionInfo QueryOsVersion()
     return info;
 }
 
-int DetectWindowsVersion()
-{
+int DetectWindowsVersion() {
     return DetectWindowsVersion(QueryOsVersion());
 }
 
-void PlayPortTone(PortIO& io, int frequencyHz, int durationMs)
-{
+void PlayPortTone(PortIO& io, int frequencyHz, int durationMs) {
     if (frequencyHz <= 0) {
         // A rest has no divisor: the speaker gate stays off for the duration.
         waitMs(durationMs);
@@ -98,8 +93,7 @@ void PlayPortTone(PortIO& io, int frequencyHz, int durationMs)
     ClrPortBit(io, kSpeakerControl, 1);
 }
 
-void PlaySpeakerTone(bool usePortSpeaker, int frequencyHz, int durationMs)
-{
+void PlaySpeakerTone(bool usePortSpeaker, int frequencyHz, int durationMs) {
     if (usePortSpeaker) {
         static HardwarePortIO hardware;
         PlayPortTone(hardware, frequencyHz, durationMs);

@@ -6,11 +6,11 @@ class PortIO;
 
 /// What the system's version query reports.
 struct OsVersionInfo {
-    bool queried = false;     ///< false when the query failed
-    unsigned platformId = 0;  ///< 1 the Windows 9x family, 2 the NT family, else other
+    bool queried = false;    ///< false when the query failed
+    unsigned platformId = 0; ///< 1 the Windows 9x family, 2 the NT family, else other
     unsigned major = 0;
     unsigned minor = 0;
-    std::string csdVersion;   ///< service-pack text
+    std::string csdVersion; ///< service-pack text
 };
 
 /// The version code of a version record: 0 Windows 95, 1 Windows 98, 2 Windows 98 SE,

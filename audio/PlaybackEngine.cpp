@@ -15,14 +15,14 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
 #include <cmath>
 
-PlaybackEngine::PlaybackEngine(TForm1& form) : QObject(&form), m_form(form)
-{
+PlaybackEngine::PlaybackEngine(TForm1& form) : QObject(&form), m_form(form) {
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setTimerType(Qt::PreciseTimer);
@@ -49,13 +49,11 @@ PlaybackEngine::PlaybackEngine(TForm1& form) : QObject(&form), m_form(form)
 
 PlaybackEngine::~PlaybackEngine() = default;
 
-void PlaybackEngine::stopToneTimer()
-{
+void PlaybackEngine::stopToneTimer() {
     Timer1->stop();
 }
 
-void PlaybackEngine::btplayClick()
-{
+void PlaybackEngine::btplayClick() {
     TForm1& f = m_form;
     if (f.PlayStopped) {
         f.PlayStopped = false;
@@ -85,13 +83,14 @@ void PlaybackEngine::btplayClick()
         Timer1->start();
 }
 
-void PlaybackEngine::prepareToneTable()
-{
+void PlaybackEngine::prepareToneTable() {
     const TForm1& f = m_form;
     const int n = f.Memo1->count();
     PlayTable.first.resize(std::size_t(n) + 1);
     PlayTable.second.resize(std::size_t(n) + 1);
     PlayTable.third.resize(std::size_t(n) + 1);
+    // While a MulTiZ1rp client is connected, track 2 goes to it line by line instead of into
+    // the second array; that transfer joins this loop.
     for (int i = 0; i < n; ++i) {
         PlayTable.first[i] = StrToInt(f.Memo1->item(i));
         PlayTable.third[i] = StrToInt(f.Memo2->item(i));
@@ -102,8 +101,13 @@ void PlaybackEngine::prepareToneTable()
     PlayTable.third[n] = -1;
 }
 
-void PlaybackEngine::Timer1Timer()
-{
+void PlaybackEngine::Timer1Timer() {
+    // A message box during a tick runs the event loop: a tick falling due then is dropped, the
+    // running tick arms the next one when it ends.
+    if (m_inTick)
+        return;
+    m_inTick = true;
+    const auto leave = qScopeGuard([this] { m_inTick = false; });
     m_tickStart = std::chrono::steady_clock::now();
     // The table can be shorter than the position when lines were deleted during a pause.
     if (PlayPosition < 0 || std::size_t(PlayPosition) >= PlayTable.first.size()) {
@@ -133,6 +137,9 @@ void PlaybackEngine::Timer1Timer()
     } else {
         PlaySpeakerTone(frequency, duration);
     }
+    // Stopped or paused while the waveform output's message was open: the view is already set.
+    if (!Timer1->isActive())
+        return;
 
     if (!m_form.Scrollfunktion1->isChecked()) {
         for (ListBox* list : {m_form.Memo1, m_form.Memo2, m_form.Memo3, m_form.Memo4, m_form.Line})
@@ -142,17 +149,13 @@ void PlaybackEngine::Timer1Timer()
     armNextTick(duration, before);
 }
 
-void PlaybackEngine::armNextTick(int durationMs, std::uint64_t samplesBefore)
-{
-    // Stopped or paused meanwhile (a message box lets events through).
-    if (!Timer1->isActive())
-        return;
+void PlaybackEngine::armNextTick(int durationMs, std::uint64_t samplesBefore) {
     int interval = 0;
     SoundDevice& device = SoundDevice::instance();
     if (device.samplesQueued() != samplesBefore) {
-        // The line went to the sound device: tick again when about one buffer is left.
-        const double bufferMs = 1000.0 * SoundDevice::kBufferSamples / SoundDevice::kSampleRate;
-        interval = int(std::floor(std::max(0.0, device.queuedMs() - bufferMs)));
+        // The line went to the sound device: tick again when the device is down to the lead a
+        // blocking tone keeps.
+        interval = int(std::floor(std::max(0.0, device.queuedMs() - SoundDevice::kLeadMs)));
     } else {
         // The ports or another receiver took the tone: keep the line's length by the clock.
         const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -163,8 +166,7 @@ void PlaybackEngine::armNextTick(int durationMs, std::uint64_t samplesBefore)
     Timer1->start(interval);
 }
 
-void PlaybackEngine::btstopClick()
-{
+void PlaybackEngine::btstopClick() {
     TForm1& f = m_form;
     f.btplay->setText(QStringLiteral("Play"));
     f.PlayStopped = true;
@@ -181,18 +183,17 @@ void PlaybackEngine::btstopClick()
     }
 }
 
-void PlaybackEngine::BitBtn1Click()
-{
+void PlaybackEngine::BitBtn1Click() {
     const int frequency = StrToInt(m_form.activeFrequencyField()->text());
     const int duration = StrToInt(m_form.edLengh->text());
     if (m_form.Beeper1->isChecked())
         PlaySpeakerTone(frequency, duration);
     if (m_form.FMSynthese1->isChecked())
         PlaySynthTone(frequency, duration / 2);
+    // "MIDI-Out" adds its tone test here.
 }
 
-void PlaybackEngine::Beeper1Click()
-{
+void PlaybackEngine::Beeper1Click() {
     m_form.FMSynthese1->setChecked(false);
     m_form.MIDIOut1->setChecked(false);
     if (TForm6* settings = forms().Form6)
@@ -200,8 +201,7 @@ void PlaybackEngine::Beeper1Click()
     m_form.Beeper1->setChecked(true);
 }
 
-void PlaybackEngine::FMSynthese1Click()
-{
+void PlaybackEngine::FMSynthese1Click() {
     if (m_form.FMSynthese1->isChecked()) {
         m_form.FMSynthese1->setChecked(false);
         m_form.Beeper1->setChecked(true);
@@ -214,19 +214,16 @@ void PlaybackEngine::FMSynthese1Click()
     m_form.Beeper1->setChecked(false);
 }
 
-void PlaybackEngine::PlaySpeakerTone(int frequencyHz, int durationMs)
-{
+void PlaybackEngine::PlaySpeakerTone(int frequencyHz, int durationMs) {
     ::PlaySpeakerTone(UsePortSpeaker, frequencyHz, durationMs);
 }
 
-int PlaybackEngine::waveformIndex() const
-{
+int PlaybackEngine::waveformIndex() const {
     const TForm6* settings = forms().Form6;
     return settings ? settings->rgTonItemIndex() : 1;
 }
 
-void PlaybackEngine::PlaySynthTone(int frequencyHz, int lengthMs)
-{
+void PlaybackEngine::PlaySynthTone(int frequencyHz, int lengthMs) {
     if (frequencyHz == 0)
         return;
     if (frequencyHz > SynthWave::kHighestFrequency) {

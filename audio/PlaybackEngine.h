@@ -20,9 +20,9 @@ struct TPlayTable {
 /// owns the output choice of the "Optionen" menu and the tone test of the entry fields.
 ///
 /// Timing: each line hands its whole length to the sound device (the tone, and silence where
-/// the tone is shorter or a rest), and the next tick comes when the device has about one buffer
-/// left; so lines join without gaps and the song keeps the sum of its durations, whatever the
-/// timer's accuracy.
+/// the tone is shorter or a rest), and the next tick comes when the device is down to a few buffers
+/// (SoundDevice::kLeadMs); so lines join without gaps and the song keeps the sum of its durations,
+/// whatever the timer's accuracy.
 class PlaybackEngine final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(PlaybackEngine)
@@ -62,5 +62,6 @@ private:
     int waveformIndex() const;
 
     TForm1& m_form;
+    bool m_inTick = false;
     std::chrono::steady_clock::time_point m_tickStart{};
 };

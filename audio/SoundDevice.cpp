@@ -11,15 +11,13 @@
 
 namespace {
 
-std::unique_ptr<SoundDevice>& deviceSlot()
-{
+std::unique_ptr<SoundDevice>& deviceSlot() {
     static std::unique_ptr<SoundDevice> slot;
     return slot;
 }
 
 // Said once per run, however often the device is reopened.
-void sayOnceSoundIsOff(const char* reason)
-{
+void sayOnceSoundIsOff(const char* reason) {
     static bool said = false;
     if (said)
         return;
@@ -33,27 +31,23 @@ constexpr std::size_t kChunkSamples = SoundDevice::kBufferSamples * 10;
 
 } // namespace
 
-SoundDevice& SoundDevice::instance()
-{
+SoundDevice& SoundDevice::instance() {
     auto& slot = deviceSlot();
     if (!slot)
         slot.reset(new SoundDevice());
     return *slot;
 }
 
-void SoundDevice::shutdown()
-{
+void SoundDevice::shutdown() {
     deviceSlot().reset();
 }
 
-SoundDevice::SoundDevice()
-{
+SoundDevice::SoundDevice() {
     if (!openDevice())
         sayOnceSoundIsOff(SDL_GetError());
 }
 
-SoundDevice::~SoundDevice()
-{
+SoundDevice::~SoundDevice() {
     if (m_device != 0) {
         SDL_PauseAudioDevice(m_device, 1);
         SDL_CloseAudioDevice(m_device);
@@ -62,8 +56,7 @@ SoundDevice::~SoundDevice()
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-bool SoundDevice::openDevice()
-{
+bool SoundDevice::openDevice() {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
     m_ownsAudioSubsystem = true;
@@ -93,23 +86,21 @@ bool SoundDevice::openDevice()
     return true;
 }
 
-void SoundDevice::waitQueuedAtMost(std::uint32_t bytes)
-{
+void SoundDevice::waitQueuedAtMost(std::uint32_t bytes) {
     while (SDL_GetQueuedAudioSize(m_device) > bytes)
         SDL_Delay(1);
 }
 
-void SoundDevice::keepTime(std::size_t count)
-{
+void SoundDevice::keepTime(std::size_t count) {
     // Sounds join like on a real device: a sound starts when the previous one ends, unless
-    // that lies in the past, and the call returns about one buffer before the end.
+    // that lies in the past, and the call returns the lead before the end.
     using namespace std::chrono;
     advanceSilentEnd(count);
-    std::this_thread::sleep_until(m_silentEnd - microseconds(1'000'000LL * kBufferSamples / kSampleRate));
+    std::this_thread::sleep_until(m_silentEnd -
+                                  microseconds(1'000'000LL * kLeadSamples / kSampleRate));
 }
 
-void SoundDevice::advanceSilentEnd(std::size_t count)
-{
+void SoundDevice::advanceSilentEnd(std::size_t count) {
     using namespace std::chrono;
     const auto now = steady_clock::now();
     if (m_silentEnd < now)
@@ -117,8 +108,7 @@ void SoundDevice::advanceSilentEnd(std::size_t count)
     m_silentEnd += microseconds(static_cast<long long>(count) * 1'000'000 / kSampleRate);
 }
 
-void SoundDevice::queueSilence(std::size_t count)
-{
+void SoundDevice::queueSilence(std::size_t count) {
     m_samplesQueued += count;
     if (m_silent) {
         advanceSilentEnd(count);
@@ -128,8 +118,7 @@ void SoundDevice::queueSilence(std::size_t count)
     SDL_QueueAudio(m_device, zeros.data(), static_cast<std::uint32_t>(count * kBytesPerSample));
 }
 
-double SoundDevice::queuedMs() const
-{
+double SoundDevice::queuedMs() const {
     if (m_silent) {
         const auto left = m_silentEnd - std::chrono::steady_clock::now();
         return std::max(0.0, std::chrono::duration<double, std::milli>(left).count());
@@ -137,15 +126,14 @@ double SoundDevice::queuedMs() const
     return SDL_GetQueuedAudioSize(m_device) / double(kBytesPerSample) * 1000.0 / kSampleRate;
 }
 
-void SoundDevice::play(const std::int16_t* samples, std::size_t count)
-{
+void SoundDevice::play(const std::int16_t* samples, std::size_t count) {
     m_samplesQueued += count;
     if (m_silent) {
         keepTime(count);
         return;
     }
-    // Feed long sounds in chunks so the queue stays short, then return while about one buffer
-    // is still queued: the next sound joins without a gap.
+    // Feed long sounds in chunks so the queue stays short, then return while the lead is still
+    // queued: the next sound joins without a gap.
     const std::uint32_t ahead = kChunkSamples * kBytesPerSample;
     std::size_t done = 0;
     while (done < count) {
@@ -154,25 +142,22 @@ void SoundDevice::play(const std::int16_t* samples, std::size_t count)
         SDL_QueueAudio(m_device, samples + done, static_cast<std::uint32_t>(n * kBytesPerSample));
         done += n;
     }
-    waitQueuedAtMost(kBufferSamples * kBytesPerSample);
+    waitQueuedAtMost(kLeadSamples * kBytesPerSample);
 }
 
-void SoundDevice::playU8(const std::uint8_t* samples, std::size_t count)
-{
+void SoundDevice::playU8(const std::uint8_t* samples, std::size_t count) {
     std::vector<std::int16_t> converted(count);
     for (std::size_t i = 0; i < count; ++i)
         converted[i] = static_cast<std::int16_t>((static_cast<int>(samples[i]) - 128) << 8);
     play(converted.data(), converted.size());
 }
 
-void SoundDevice::playSilence(std::size_t count)
-{
+void SoundDevice::playSilence(std::size_t count) {
     const std::vector<std::int16_t> zeros(count, 0);
     play(zeros.data(), zeros.size());
 }
 
-void SoundDevice::drain()
-{
+void SoundDevice::drain() {
     if (m_silent) {
         std::this_thread::sleep_until(m_silentEnd);
         return;

@@ -15,11 +15,15 @@ public:
     static constexpr int kSampleRate = 44100;
     /// Samples per device buffer (10 ms).
     static constexpr int kBufferSamples = 441;
+    /// Sound still queued when a blocking call returns: the caller has this long to queue the
+    /// next sound before a gap opens (a few event-loop hiccups of 10–20 ms must not cause one).
+    static constexpr int kLeadSamples = 3 * kBufferSamples;
+    static constexpr double kLeadMs = 1000.0 * kLeadSamples / kSampleRate;
 
     /// The device; opens it on first use.
     static SoundDevice& instance();
 
-    /// Queues @p count samples and returns once at most about one buffer is still queued.
+    /// Queues @p count samples and returns once at most kLeadSamples are still queued.
     void play(const std::int16_t* samples, std::size_t count);
     /// Queues unsigned 8-bit samples (silence 128), converted to 16 bits.
     void playU8(const std::uint8_t* samples, std::size_t count);

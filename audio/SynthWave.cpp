@@ -13,30 +13,25 @@ namespace SynthWave {
 
 namespace {
 
-void putU32(char* at, quint32 value)
-{
+void putU32(char* at, quint32 value) {
     qToLittleEndian(value, at);
 }
 
-void putU16(char* at, quint16 value)
-{
+void putU16(char* at, quint16 value) {
     qToLittleEndian(value, at);
 }
 
-quint32 u32(const QByteArray& b, qsizetype at)
-{
+quint32 u32(const QByteArray& b, qsizetype at) {
     return qFromLittleEndian<quint32>(b.constData() + at);
 }
 
-quint16 u16(const QByteArray& b, qsizetype at)
-{
+quint16 u16(const QByteArray& b, qsizetype at) {
     return qFromLittleEndian<quint16>(b.constData() + at);
 }
 
 } // namespace
 
-double waveValue(int waveform, double x)
-{
+double waveValue(int waveform, double x) {
     switch (waveform) {
     case 0:
         return std::sin(x);
@@ -53,15 +48,14 @@ double waveValue(int waveform, double x)
     }
 }
 
-qint64 sampleCount(int lengthMs)
-{
+qint64 sampleCount(int lengthMs) {
     if (lengthMs <= 0)
         return 0;
     return qint64(lengthMs) * kSampleRate / 1000;
 }
 
-QByteArray buildImage(int frequencyHz, int lengthMs, int volume, const std::function<int()>& waveform)
-{
+QByteArray buildImage(int frequencyHz, int lengthMs, int volume,
+                      const std::function<int()>& waveform) {
     const qint64 n = sampleCount(lengthMs);
     if (n > kMaxSamples)
         throw AppError(QStringLiteral("Zu wenig Arbeitsspeicher"));
@@ -97,8 +91,7 @@ QByteArray buildImage(int frequencyHz, int lengthMs, int volume, const std::func
     return image;
 }
 
-bool playImage(const QByteArray& image)
-{
+bool playImage(const QByteArray& image) {
     if (image.size() < 12 || !image.startsWith("RIFF") || image.mid(8, 4) != "WAVE")
         return false;
     int channels = 0;

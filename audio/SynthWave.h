@@ -24,7 +24,8 @@ qint64 sampleCount(int lengthMs);
 /// The WAV image of a tone: header and samples, each sample
 /// (trunc(value × volume) + 127) mod 256. @p waveform is read once per sample.
 /// Throws AppError "Zu wenig Arbeitsspeicher" for a tone longer than kMaxSamples.
-QByteArray buildImage(int frequencyHz, int lengthMs, int volume, const std::function<int()>& waveform);
+QByteArray buildImage(int frequencyHz, int lengthMs, int volume,
+                      const std::function<int()>& waveform);
 
 /// Plays a PCM WAV image (mono, 44,100 Hz, 8 or 16 bits) from memory and returns when it has
 /// been played. Returns false, playing nothing, for an image it cannot read.

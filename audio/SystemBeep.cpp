@@ -6,22 +6,21 @@
 
 namespace {
 
-std::function<void(int, int)>& beepHook()
-{
+std::function<void(int, int)>& beepHook() {
     static std::function<void(int, int)> hook;
     return hook;
 }
 
 } // namespace
 
-std::vector<short> renderBeep(int frequencyHz, int durationMs)
-{
+std::vector<short> renderBeep(int frequencyHz, int durationMs) {
     if (durationMs <= 0)
         return {};
-    const auto count = static_cast<std::size_t>(
-        static_cast<std::int64_t>(durationMs) * SoundDevice::kSampleRate / 1000);
+    const auto count = static_cast<std::size_t>(static_cast<std::int64_t>(durationMs) *
+                                                SoundDevice::kSampleRate / 1000);
     std::vector<short> samples(count, 0);
-    if (frequencyHz < kBeepMinFrequency || frequencyHz > kBeepMaxFrequency)
+    if (frequencyHz < kBeepMinFrequency || frequencyHz > kBeepMaxFrequency ||
+        frequencyHz > kBeepHighestAudible)
         return samples;
     // Position within the period in exact integer steps: i·f mod rate; the first half of each
     // period is high. No drift over long tones.
@@ -36,8 +35,7 @@ std::vector<short> renderBeep(int frequencyHz, int durationMs)
     return samples;
 }
 
-void SystemBeep(int frequencyHz, int durationMs)
-{
+void SystemBeep(int frequencyHz, int durationMs) {
     if (auto& hook = beepHook()) {
         hook(frequencyHz, durationMs);
         return;
@@ -47,7 +45,6 @@ void SystemBeep(int frequencyHz, int durationMs)
         SoundDevice::instance().play(samples.data(), samples.size());
 }
 
-void setSystemBeepHook(std::function<void(int, int)> hook)
-{
+void setSystemBeepHook(std::function<void(int, int)> hook) {
     beepHook() = std::move(hook);
 }

@@ -5,7 +5,9 @@
 
 /// The system beep: a square wave of @p frequencyHz for @p durationMs on the sound device;
 /// returns when the tone has been played. Frequency 0 (a rest) and frequencies outside
-/// 37 … 32767 Hz, the range the beep service accepts, give silence for the duration.
+/// 37 … 32767 Hz, the range the beep service accepts, give silence for the duration; so do
+/// frequencies above 22050 Hz, which the device cannot carry (they would fold back into
+/// audible false tones) and which no speaker makes heard anyway.
 void SystemBeep(int frequencyHz, int durationMs);
 
 /// When set, SystemBeep calls go to @p hook instead of the sound device; an empty function
@@ -13,9 +15,11 @@ void SystemBeep(int frequencyHz, int durationMs);
 void setSystemBeepHook(std::function<void(int frequencyHz, int durationMs)> hook);
 
 /// The samples of the beep's square wave (amplitude kBeepAmplitude, starting high); empty for
-/// a non-positive duration, all zero for a frequency outside the beep's range.
+/// a non-positive duration, all zero for a frequency that is not sounded.
 std::vector<short> renderBeep(int frequencyHz, int durationMs);
 
 constexpr short kBeepAmplitude = 8192;
 constexpr int kBeepMinFrequency = 37;
 constexpr int kBeepMaxFrequency = 32767;
+/// The highest frequency the 44,100 Hz device can carry.
+constexpr int kBeepHighestAudible = 22050;

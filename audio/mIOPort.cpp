@@ -5,8 +5,7 @@
 #define Z1RPW3RK_HAVE_PORTS 1
 #endif
 
-bool HardwarePortIO::available()
-{
+bool HardwarePortIO::available() {
     if (m_state < 0) {
 #ifdef Z1RPW3RK_HAVE_PORTS
         // Ports 0x42, 0x43 (timer channel 2 and control) and 0x61 (speaker control).
@@ -18,8 +17,7 @@ bool HardwarePortIO::available()
     return m_state == 1;
 }
 
-std::uint8_t HardwarePortIO::readPort(std::uint16_t port)
-{
+std::uint8_t HardwarePortIO::readPort(std::uint16_t port) {
     if (!available())
         return 0;
 #ifdef Z1RPW3RK_HAVE_PORTS
@@ -30,8 +28,7 @@ std::uint8_t HardwarePortIO::readPort(std::uint16_t port)
 #endif
 }
 
-void HardwarePortIO::writePort(std::uint16_t port, std::uint8_t value)
-{
+void HardwarePortIO::writePort(std::uint16_t port, std::uint8_t value) {
     if (!available())
         return;
 #ifdef Z1RPW3RK_HAVE_PORTS
@@ -42,22 +39,18 @@ void HardwarePortIO::writePort(std::uint16_t port, std::uint8_t value)
 #endif
 }
 
-void PortOut(PortIO& io, std::uint16_t port, std::uint8_t value)
-{
+void PortOut(PortIO& io, std::uint16_t port, std::uint8_t value) {
     io.writePort(port, value);
 }
 
-std::uint8_t PortIn(PortIO& io, std::uint16_t port)
-{
+std::uint8_t PortIn(PortIO& io, std::uint16_t port) {
     return io.readPort(port);
 }
 
-void SetPortBit(PortIO& io, std::uint16_t port, int bit)
-{
+void SetPortBit(PortIO& io, std::uint16_t port, int bit) {
     io.writePort(port, static_cast<std::uint8_t>(io.readPort(port) | (1u << bit)));
 }
 
-void ClrPortBit(PortIO& io, std::uint16_t port, int bit)
-{
+void ClrPortBit(PortIO& io, std::uint16_t port, int bit) {
     io.writePort(port, static_cast<std::uint8_t>(io.readPort(port) & ~(1u << bit)));
 }

@@ -10,15 +10,14 @@
 #include <QTemporaryDir>
 
 #include <cstdint>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 /// While alive, the sound device writes to a file; samples() closes the device and reads it.
 class DiskCapture {
 public:
-    DiskCapture()
-    {
+    DiskCapture() {
         SoundDevice::shutdown();
         m_oldDriver = qgetenv("SDL_AUDIODRIVER");
         m_path = m_dir.path() + QStringLiteral("/out.raw");
@@ -26,8 +25,7 @@ public:
         qputenv("SDL_DISKAUDIOFILE", m_path.toLocal8Bit());
         SoundDevice::instance();
     }
-    ~DiskCapture()
-    {
+    ~DiskCapture() {
         SoundDevice::shutdown();
         qputenv("SDL_AUDIODRIVER", m_oldDriver);
         qunsetenv("SDL_DISKAUDIOFILE");
@@ -36,8 +34,7 @@ public:
     DiskCapture& operator=(const DiskCapture&) = delete;
 
     /// Everything played so far, after it has drained; the device is closed.
-    std::vector<std::int16_t> samples()
-    {
+    std::vector<std::int16_t> samples() {
         SoundDevice::instance().drain();
         SoundDevice::shutdown();
         QFile file(m_path);
@@ -63,15 +60,16 @@ struct ToneSegment {
 
     double milliseconds() const { return length * 1000.0 / SoundDevice::kSampleRate; }
     double startMs() const { return start * 1000.0 / SoundDevice::kSampleRate; }
-    double frequency() const { return length ? crossings / 2.0 * SoundDevice::kSampleRate / length : 0; }
+    double frequency() const {
+        return length ? crossings / 2.0 * SoundDevice::kSampleRate / length : 0;
+    }
 };
 
 /// Splits the stream into sounding stretches. A sample sounds when its magnitude exceeds
 /// @p threshold; quiet runs shorter than @p bridge samples (a sine passing zero) stay inside a
 /// stretch.
-inline std::vector<ToneSegment> toneSegments(const std::vector<std::int16_t>& s, int threshold = 1024,
-                                             std::size_t bridge = 44)
-{
+inline std::vector<ToneSegment> toneSegments(const std::vector<std::int16_t>& s,
+                                             int threshold = 1024, std::size_t bridge = 44) {
     std::vector<ToneSegment> out;
     std::size_t i = 0;
     const std::size_t n = s.size();

@@ -20,13 +20,11 @@ public:
     QList<Write> writes;
     QList<std::uint16_t> reads;
 
-    std::uint8_t readPort(std::uint16_t port) override
-    {
+    std::uint8_t readPort(std::uint16_t port) override {
         reads.append(port);
         return values[port];
     }
-    void writePort(std::uint16_t port, std::uint8_t value) override
-    {
+    void writePort(std::uint16_t port, std::uint8_t value) override {
         writes.append({port, value});
         values[port] = value;
     }
@@ -49,8 +47,7 @@ private slots:
     void bitPrimitives();
 };
 
-void TestPcSpeaker::versionCodes_data()
-{
+void TestPcSpeaker::versionCodes_data() {
     QTest::addColumn<OsVersionInfo>("info");
     QTest::addColumn<int>("code");
     const auto v = [](unsigned platform, unsigned major, unsigned minor, const char* csd = "") {
@@ -76,20 +73,17 @@ void TestPcSpeaker::versionCodes_data()
     QTest::newRow("query failed") << OsVersionInfo{false, 1, 4, 0, ""} << 7;
 }
 
-void TestPcSpeaker::versionCodes()
-{
+void TestPcSpeaker::versionCodes() {
     QFETCH(OsVersionInfo, info);
     QFETCH(int, code);
     QCOMPARE(DetectWindowsVersion(info), code);
 }
 
-void TestPcSpeaker::thisSystemTakesTheSystemBeep()
-{
+void TestPcSpeaker::thisSystemTakesTheSystemBeep() {
     QVERIFY(DetectWindowsVersion() >= 4);
 }
 
-void TestPcSpeaker::portToneSequence_data()
-{
+void TestPcSpeaker::portToneSequence_data() {
     QTest::addColumn<int>("frequency");
     QTest::addColumn<int>("low");
     QTest::addColumn<int>("high");
@@ -101,8 +95,7 @@ void TestPcSpeaker::portToneSequence_data()
 }
 
 // Speaker on (bit 0, then bit 1 of 0x61), control byte, divisor low then high, speaker off.
-void TestPcSpeaker::portToneSequence()
-{
+void TestPcSpeaker::portToneSequence() {
     QFETCH(int, frequency);
     QFETCH(int, low);
     QFETCH(int, high);
@@ -111,15 +104,19 @@ void TestPcSpeaker::portToneSequence()
     PlayPortTone(port, frequency, 5);
     using W = RecordingPort::Write;
     const QList<W> expected{
-        {0x61, 0x31}, {0x61, 0x33}, {0x43, 0x86}, {0x42, std::uint8_t(low)},
-        {0x42, std::uint8_t(high)}, {0x61, 0x32}, {0x61, 0x30},
+        {0x61, 0x31},
+        {0x61, 0x33},
+        {0x43, 0x86},
+        {0x42, std::uint8_t(low)},
+        {0x42, std::uint8_t(high)},
+        {0x61, 0x32},
+        {0x61, 0x30},
     };
     QCOMPARE(port.writes, expected);
     QCOMPARE(port.reads, (QList<std::uint16_t>{0x61, 0x61, 0x61, 0x61}));
 }
 
-void TestPcSpeaker::portRestLeavesSpeakerOff()
-{
+void TestPcSpeaker::portRestLeavesSpeakerOff() {
     for (const int frequency : {0, -440}) {
         RecordingPort port;
         QElapsedTimer clock;
@@ -130,8 +127,7 @@ void TestPcSpeaker::portRestLeavesSpeakerOff()
     }
 }
 
-void TestPcSpeaker::bitPrimitives()
-{
+void TestPcSpeaker::bitPrimitives() {
     RecordingPort port;
     port.values[0x61] = 0xF0;
     SetPortBit(port, 0x61, 2);

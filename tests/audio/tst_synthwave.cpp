@@ -9,18 +9,15 @@
 
 namespace {
 
-QByteArray image(int frequency, int length, int volume, int waveform)
-{
+QByteArray image(int frequency, int length, int volume, int waveform) {
     return SynthWave::buildImage(frequency, length, volume, [waveform] { return waveform; });
 }
 
-quint32 u32At(const QByteArray& b, int at)
-{
+quint32 u32At(const QByteArray& b, int at) {
     return qFromLittleEndian<quint32>(b.constData() + at);
 }
 
-unsigned char sampleAt(const QByteArray& b, int i)
-{
+unsigned char sampleAt(const QByteArray& b, int i) {
     return static_cast<unsigned char>(b.at(SynthWave::kHeaderSize + i));
 }
 
@@ -46,8 +43,7 @@ private slots:
     void unreadableImagesPlayNothing();
 };
 
-void TestSynthWave::header_data()
-{
+void TestSynthWave::header_data() {
     QTest::addColumn<int>("length");
     QTest::addColumn<int>("samples");
     QTest::newRow("100 ms") << 100 << 4410;
@@ -58,18 +54,17 @@ void TestSynthWave::header_data()
     QTest::newRow("60 s, past 32-bit products") << 60000 << 2646000;
 }
 
-void TestSynthWave::header()
-{
+void TestSynthWave::header() {
     QFETCH(int, length);
     QFETCH(int, samples);
     const QByteArray wav = image(440, length, 80, 0);
     QCOMPARE(wav.size(), 46 + samples);
     QByteArray expected = QByteArray::fromHex("52494646") // RIFF
-                          + QByteArray(4, 0)
-                          + QByteArray::fromHex("57415645666d742012000000" // WAVEfmt 18
-                                                "0100010044ac000044ac0000" // PCM, mono, 44100, 44100
-                                                "010008000000"             // align 1, 8 bits, cb 0
-                                                "64617461")                // data
+                          + QByteArray(4, 0) +
+                          QByteArray::fromHex("57415645666d742012000000" // WAVEfmt 18
+                                              "0100010044ac000044ac0000" // PCM, mono, 44100, 44100
+                                              "010008000000"             // align 1, 8 bits, cb 0
+                                              "64617461")                // data
                           + QByteArray(4, 0);
     qToLittleEndian<quint32>(38 + samples, expected.data() + 4);
     qToLittleEndian<quint32>(samples, expected.data() + 42);
@@ -77,28 +72,25 @@ void TestSynthWave::header()
     QCOMPARE(u32At(wav, 4), quint32(38 + samples));
 }
 
-void TestSynthWave::samples_data()
-{
+void TestSynthWave::samples_data() {
     QTest::addColumn<int>("frequency");
     QTest::addColumn<int>("volume");
     QTest::addColumn<int>("waveform");
     QTest::addColumn<QList<int>>("indices");
     QTest::addColumn<QList<int>>("bytes");
-    QTest::newRow("sine 440 vol 80 start")
-        << 440 << 80 << 0 << QList<int>{0, 1, 2, 3, 4, 5, 6, 7}
-        << QList<int>{127, 132, 137, 141, 146, 151, 156, 160};
-    QTest::newRow("sine 440 vol 80 near peak and end") << 440 << 80 << 0 << QList<int>{25, 4409}
-                                                       << QList<int>{206, 122};
+    QTest::newRow("sine 440 vol 80 start") << 440 << 80 << 0 << QList<int>{0, 1, 2, 3, 4, 5, 6, 7}
+                                           << QList<int>{127, 132, 137, 141, 146, 151, 156, 160};
+    QTest::newRow("sine 440 vol 80 near peak and end")
+        << 440 << 80 << 0 << QList<int>{25, 4409} << QList<int>{206, 122};
     QTest::newRow("square root wraps modulo 256")
         << 1000 << 100 << 2 << QList<int>{0, 1, 2, 3, 4, 5, 1000, 4409}
         << QList<int>{127, 164, 180, 192, 202, 211, 40, 73};
-    QTest::newRow("noise wraps modulo 256") << 1000 << 100 << 3
-                                            << QList<int>{0, 1, 2, 3, 4, 5, 1000, 4409}
-                                            << QList<int>{127, 129, 135, 145, 159, 177, 239, 34};
+    QTest::newRow("noise wraps modulo 256")
+        << 1000 << 100 << 3 << QList<int>{0, 1, 2, 3, 4, 5, 1000, 4409}
+        << QList<int>{127, 129, 135, 145, 159, 177, 239, 34};
 }
 
-void TestSynthWave::samples()
-{
+void TestSynthWave::samples() {
     QFETCH(int, frequency);
     QFETCH(int, volume);
     QFETCH(int, waveform);
@@ -109,22 +101,22 @@ void TestSynthWave::samples()
         QCOMPARE(int(sampleAt(wav, indices[k])), bytes[k]);
 }
 
-void TestSynthWave::valueRange_data()
-{
+void TestSynthWave::valueRange_data() {
     QTest::addColumn<int>("frequency");
     QTest::addColumn<int>("volume");
     QTest::addColumn<int>("waveform");
     QTest::addColumn<QList<int>>("distinctOrMinMax");
     QTest::addColumn<bool>("distinct");
-    QTest::newRow("square vol 80: three values") << 440 << 80 << 1 << QList<int>{47, 127, 207} << true;
-    QTest::newRow("square vol 100: three values") << 440 << 100 << 1 << QList<int>{27, 127, 227} << true;
+    QTest::newRow("square vol 80: three values")
+        << 440 << 80 << 1 << QList<int>{47, 127, 207} << true;
+    QTest::newRow("square vol 100: three values")
+        << 440 << 100 << 1 << QList<int>{27, 127, 227} << true;
     QTest::newRow("sine vol 80: 48 … 206") << 440 << 80 << 0 << QList<int>{48, 206} << false;
     QTest::newRow("sine vol 100: 28 … 226") << 440 << 100 << 0 << QList<int>{28, 226} << false;
     QTest::newRow("highest 22050 Hz renders") << 22050 << 80 << 0 << QList<int>{127, 127} << false;
 }
 
-void TestSynthWave::valueRange()
-{
+void TestSynthWave::valueRange() {
     QFETCH(int, frequency);
     QFETCH(int, volume);
     QFETCH(int, waveform);
@@ -142,8 +134,7 @@ void TestSynthWave::valueRange()
     }
 }
 
-void TestSynthWave::volumeZeroIsSilence_data()
-{
+void TestSynthWave::volumeZeroIsSilence_data() {
     QTest::addColumn<int>("waveform");
     QTest::newRow("sine") << 0;
     QTest::newRow("square") << 1;
@@ -151,18 +142,17 @@ void TestSynthWave::volumeZeroIsSilence_data()
     QTest::newRow("noise") << 3;
 }
 
-void TestSynthWave::volumeZeroIsSilence()
-{
+void TestSynthWave::volumeZeroIsSilence() {
     QFETCH(int, waveform);
     const QByteArray wav = image(3000, 50, 0, waveform);
     QCOMPARE(wav.mid(46), QByteArray(2205, char(127)));
 }
 
 // The waveform choice is read at every sample: a change during rendering takes effect at once.
-void TestSynthWave::waveformReadEverySample()
-{
+void TestSynthWave::waveformReadEverySample() {
     int reads = 0;
-    const QByteArray wav = SynthWave::buildImage(440, 10, 80, [&reads] { return reads++ < 100 ? 1 : 0; });
+    const QByteArray wav =
+        SynthWave::buildImage(440, 10, 80, [&reads] { return reads++ < 100 ? 1 : 0; });
     QCOMPARE(reads, 441);
     const std::set<int> squareValues{47, 127, 207};
     for (int i = 1; i < 100; ++i)
@@ -170,8 +160,7 @@ void TestSynthWave::waveformReadEverySample()
     QVERIFY(!squareValues.count(sampleAt(wav, 101)));
 }
 
-void TestSynthWave::overlongToneRefused()
-{
+void TestSynthWave::overlongToneRefused() {
     try {
         image(440, std::numeric_limits<int>::max(), 80, 1);
         QFAIL("no error");
@@ -180,8 +169,7 @@ void TestSynthWave::overlongToneRefused()
     }
 }
 
-void TestSynthWave::negativeFrequencyStaysDefined()
-{
+void TestSynthWave::negativeFrequencyStaysDefined() {
     // The square root of a negative x has no value: silence instead of undefined bytes.
     const QByteArray wav = image(-440, 10, 80, 2);
     QCOMPARE(wav.mid(47), QByteArray(440, char(127)));
@@ -191,18 +179,17 @@ void TestSynthWave::negativeFrequencyStaysDefined()
 }
 
 // The image reaches the sound device: a 1000 Hz square of 60 ms.
-void TestSynthWave::playsImageOnDevice()
-{
+void TestSynthWave::playsImageOnDevice() {
     DiskCapture capture;
     QVERIFY(SynthWave::playImage(image(1000, 60, 80, 1)));
     const auto segments = toneSegments(capture.samples());
     QCOMPARE(segments.size(), std::size_t(1));
     QVERIFY(qAbs(int(segments[0].length) - 2646) <= 2);
-    QVERIFY2(qAbs(segments[0].frequency() - 1000) < 20, qPrintable(QString::number(segments[0].frequency())));
+    QVERIFY2(qAbs(segments[0].frequency() - 1000) < 20,
+             qPrintable(QString::number(segments[0].frequency())));
 }
 
-void TestSynthWave::unreadableImagesPlayNothing_data()
-{
+void TestSynthWave::unreadableImagesPlayNothing_data() {
     QTest::addColumn<QByteArray>("wav");
     const QByteArray good = image(1000, 20, 80, 1);
     QByteArray stereo = good;
@@ -222,8 +209,7 @@ void TestSynthWave::unreadableImagesPlayNothing_data()
     QTest::newRow("chunk size past the end") << hugeChunk;
 }
 
-void TestSynthWave::unreadableImagesPlayNothing()
-{
+void TestSynthWave::unreadableImagesPlayNothing() {
     QFETCH(QByteArray, wav);
     DiskCapture capture;
     QVERIFY(!SynthWave::playImage(wav));
