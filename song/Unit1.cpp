@@ -187,7 +187,7 @@ void TForm1::createControls(QWidget* client) {
     Label9 = new QLabel(QStringLiteral("Z1rpW3rk"), client);
     Label9->setObjectName(QStringLiteral("Label9"));
     QFont title = Label9->font();
-    title.setPixelSize(40);
+    title.setPixelSize(37);
     title.setBold(true);
     Label9->setFont(title);
     Label9->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
@@ -334,10 +334,12 @@ void TForm1::connectHandlers() {
 
 void TForm1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    // The song lists stretch with the window's height.
-    const int height = std::max(0, centralWidget()->height() - 16);
+    // The song lists stretch with the window's height; the logo keeps its distance to the bottom.
+    const int clientHeight = centralWidget()->height();
+    const int height = std::max(0, clientHeight - 16);
     for (ListBox* list : {Line, Memo1, Memo2, Memo3, Memo4})
         list->resize(list->width(), height);
+    Label9->move(Label9->x(), 248 + clientHeight - kClientHeight);
 }
 
 void TForm1::FormCreate() {

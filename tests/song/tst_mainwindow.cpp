@@ -195,6 +195,7 @@ private slots:
         TForm1& w = app.main();
         w.resize(w.width(), w.height() + 100);
         QCOMPARE(w.Memo1->height(), 430);
+        QCOMPARE(w.Label9->pos(), QPoint(312, 348));
         QCOMPARE(w.width(), 529);
     }
 
