@@ -1,6 +1,7 @@
 #include "base/ListBox.h"
 
 #include "base/Errors.h"
+#include "base/ItemTextDelegate.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -10,6 +11,8 @@ ListBox::ListBox(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     // Uniform sizes keep repaints of long songs cheap (no per-item layout).
     setUniformItemSizes(true);
+    // Items can be arbitrarily long (a loaded file, a typed text); only their beginning is drawn.
+    setItemDelegate(new ItemTextDelegate(this));
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
 }
 

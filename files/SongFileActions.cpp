@@ -1,12 +1,10 @@
 #include "files/SongFileActions.h"
 
 #include "audio/PlaybackEngine.h"
-
 #include "base/Errors.h"
 #include "base/Guard.h"
 #include "base/ListBox.h"
 #include "files/FileAccess.h"
-#include "files/ItemTextDelegate.h"
 #include "files/SongFormat.h"
 #include "song/Unit1.h"
 
@@ -20,9 +18,6 @@ const QString kDefaultExt = QStringLiteral(".zwk");
 } // namespace
 
 SongFileActions::SongFileActions(TForm1& form) : m_form(form) {
-    // Loaded items can be arbitrarily long; the lists draw only their beginning.
-    for (ListBox* list : {form.Memo1, form.Memo2, form.Memo3, form.Memo4})
-        list->setItemDelegate(new ItemTextDelegate(list));
     connectGuarded(form.Oeffnen1, &QAction::triggered, this, [this] { Oeffnen1Click(); });
     connectGuarded(form.Speichern1, &QAction::triggered, this, [this] { Speichern1Click(); });
 }

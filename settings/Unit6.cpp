@@ -1,6 +1,7 @@
 #include "settings/Unit6.h"
 
 #include "audio/PlaybackEngine.h"
+#include "base/Controls.h"
 #include "base/Guard.h"
 #include "settings/Pictures.h"
 #include "song/Forms.h"
@@ -18,11 +19,6 @@
 #include <QTabWidget>
 
 namespace {
-
-template <typename T> T* named(T* widget, const QString& name) {
-    widget->setObjectName(name);
-    return widget;
-}
 
 QGroupBox* group(QWidget* parent, const QString& name, const QString& title, const QRect& geometry) {
     auto* box = named(new QGroupBox(title, parent), name);

@@ -1,5 +1,6 @@
 #include "song/Unit11.h"
 
+#include "base/Controls.h"
 #include "base/Guard.h"
 #include "base/StrToInt.h"
 
@@ -11,16 +12,6 @@
 #include <QPushButton>
 #include <QScreen>
 
-namespace {
-
-template <typename Widget> Widget* named(Widget* widget, const QString& name, const QRect& rect) {
-    widget->setObjectName(name);
-    widget->setGeometry(rect);
-    return widget;
-}
-
-} // namespace
-
 TForm11::TForm11(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
@@ -28,38 +19,38 @@ TForm11::TForm11(QWidget* parent)
     setWindowTitle(QStringLiteral("Ton"));
     setFixedSize(290, 170);
 
-    GroupBox1 = named(new QGroupBox(QStringLiteral("Prozent"), this), QStringLiteral("GroupBox1"),
+    GroupBox1 = placed(new QGroupBox(QStringLiteral("Prozent"), this), QStringLiteral("GroupBox1"),
                       QRect(8, 8, 129, 57));
-    Edit1 = named(new QLineEdit(QStringLiteral("100"), GroupBox1), QStringLiteral("Edit1"),
+    Edit1 = placed(new QLineEdit(QStringLiteral("100"), GroupBox1), QStringLiteral("Edit1"),
                   QRect(16, 24, 97, 21));
 
-    GroupBox2 = named(new QGroupBox(QStringLiteral("Oktave"), this), QStringLiteral("GroupBox2"),
+    GroupBox2 = placed(new QGroupBox(QStringLiteral("Oktave"), this), QStringLiteral("GroupBox2"),
                       QRect(152, 8, 129, 57));
-    Button4 = named(new QPushButton(QStringLiteral("-"), GroupBox2), QStringLiteral("Button4"),
+    Button4 = placed(new QPushButton(QStringLiteral("-"), GroupBox2), QStringLiteral("Button4"),
                     QRect(8, 22, 33, 25));
-    Label1 = named(new QLabel(QStringLiteral("0"), GroupBox2), QStringLiteral("Label1"),
+    Label1 = placed(new QLabel(QStringLiteral("0"), GroupBox2), QStringLiteral("Label1"),
                    QRect(44, 16, 41, 37));
     QFont large = Label1->font();
     large.setPixelSize(24);
     large.setBold(true);
     Label1->setFont(large);
     Label1->setAlignment(Qt::AlignCenter);
-    Button3 = named(new QPushButton(QStringLiteral("+"), GroupBox2), QStringLiteral("Button3"),
+    Button3 = placed(new QPushButton(QStringLiteral("+"), GroupBox2), QStringLiteral("Button3"),
                     QRect(88, 22, 33, 25));
 
-    GroupBox3 = named(new QGroupBox(QStringLiteral("Allgemeines"), this),
+    GroupBox3 = placed(new QGroupBox(QStringLiteral("Allgemeines"), this),
                       QStringLiteral("GroupBox3"), QRect(8, 72, 273, 49));
-    CheckBox1 = named(new QCheckBox(QStringLiteral("Spur 1"), GroupBox3),
+    CheckBox1 = placed(new QCheckBox(QStringLiteral("Spur 1"), GroupBox3),
                       QStringLiteral("CheckBox1"), QRect(16, 20, 97, 17));
     CheckBox1->setChecked(true);
-    CheckBox2 = named(new QCheckBox(QStringLiteral("Spur 2"), GroupBox3),
+    CheckBox2 = placed(new QCheckBox(QStringLiteral("Spur 2"), GroupBox3),
                       QStringLiteral("CheckBox2"), QRect(152, 20, 97, 17));
     CheckBox2->setChecked(true);
 
-    Button1 = named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("Button1"),
+    Button1 = placed(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("Button1"),
                     QRect(120, 136, 75, 25));
     Button1->setDefault(true);
-    Button2 = named(new QPushButton(QStringLiteral("Abbrechen"), this), QStringLiteral("Button2"),
+    Button2 = placed(new QPushButton(QStringLiteral("Abbrechen"), this), QStringLiteral("Button2"),
                     QRect(206, 136, 75, 25));
     Button2->setAutoDefault(false);
 

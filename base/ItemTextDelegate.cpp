@@ -1,4 +1,4 @@
-#include "files/ItemTextDelegate.h"
+#include "base/ItemTextDelegate.h"
 
 void ItemTextDelegate::initStyleOption(QStyleOptionViewItem* option,
                                        const QModelIndex& index) const {
