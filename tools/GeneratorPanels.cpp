@@ -48,16 +48,16 @@ void GeneratorPanels::buildSchredder() {
     const QFont plain = gbSchredder->property("plainFont").value<QFont>();
     EditShredderVon =
         SidePanels::field(gbSchredder, QStringLiteral("EditShredderVon"), QStringLiteral("440"), 8,
-                          20, 33, QStringLiteral("von (hz)"), 44);
+                          20, 33, QStringLiteral("von (hz)"), 44, QStringLiteral("Label11"));
     EditSchredderBis =
         SidePanels::field(gbSchredder, QStringLiteral("EditSchredderBis"), QStringLiteral("1000"),
-                          8, 44, 33, QStringLiteral("bis (hz)"), 44);
-    EditSchredderInterval =
-        SidePanels::field(gbSchredder, QStringLiteral("EditSchredderInterval"), QStringLiteral("5"),
-                          8, 68, 33, QStringLiteral("Intervall (hz)"), 44);
+                          8, 44, 33, QStringLiteral("bis (hz)"), 44, QStringLiteral("Label12"));
+    EditSchredderInterval = SidePanels::field(
+        gbSchredder, QStringLiteral("EditSchredderInterval"), QStringLiteral("5"), 8, 68, 33,
+        QStringLiteral("Intervall (hz)"), 44, QStringLiteral("Label13"));
     EditSchredderDauer =
         SidePanels::field(gbSchredder, QStringLiteral("EditSchredderDauer"), QStringLiteral("20"),
-                          8, 92, 33, QStringLiteral("Dauer (ms)"), 44);
+                          8, 92, 33, QStringLiteral("Dauer (ms)"), 44, QStringLiteral("Label14"));
     ButtonSchredder = new QPushButton(QStringLiteral("OK"), gbSchredder);
     ButtonSchredder->setObjectName(QStringLiteral("ButtonSchredder"));
     ButtonSchredder->setFont(plain);
@@ -74,21 +74,25 @@ void GeneratorPanels::buildSchredder() {
 void GeneratorPanels::buildWelle() {
     gbWelle = SidePanels::create(m_main, QStringLiteral("gbWelle"), QStringLiteral("Welle"), 145);
     const QFont plain = gbWelle->property("plainFont").value<QFont>();
-    edKurve = SidePanels::field(gbWelle, QStringLiteral("edKurve"), QStringLiteral("100"), 8, 16,
-                                49, QStringLiteral("Kurvenstreckung"), 64);
-    edDauer = SidePanels::field(gbWelle, QStringLiteral("edDauer"), QStringLiteral("10"), 8, 40, 49,
-                                QStringLiteral("Dauer eines Tons (ms)"), 64);
-    edAnzahl = SidePanels::field(gbWelle, QStringLiteral("edAnzahl"), QStringLiteral("2000"), 8, 64,
-                                 49, QStringLiteral("Anzahl der Töne"), 64);
+    edKurve =
+        SidePanels::field(gbWelle, QStringLiteral("edKurve"), QStringLiteral("100"), 8, 16, 49,
+                          QStringLiteral("Kurvenstreckung"), 64, QStringLiteral("Label16"));
+    edDauer =
+        SidePanels::field(gbWelle, QStringLiteral("edDauer"), QStringLiteral("10"), 8, 40, 49,
+                          QStringLiteral("Dauer eines Tons (ms)"), 64, QStringLiteral("Label17"));
+    edAnzahl =
+        SidePanels::field(gbWelle, QStringLiteral("edAnzahl"), QStringLiteral("2000"), 8, 64, 49,
+                          QStringLiteral("Anzahl der Töne"), 64, QStringLiteral("Label18"));
     edStarke = SidePanels::field(gbWelle, QStringLiteral("edStarke"), QStringLiteral("250"), 8, 88,
-                                 49, QStringLiteral("Stärke (hz)"), 64);
+                                 49, QStringLiteral("Stärke (hz)"), 64, QStringLiteral("Label19"));
     btokwelle = new QPushButton(QStringLiteral("OK"), gbWelle);
     btokwelle->setObjectName(QStringLiteral("btokwelle"));
     btokwelle->setFont(plain);
     btokwelle->setAutoDefault(false);
     btokwelle->setGeometry(152, 88, 33, 41);
-    edtonhoehe = SidePanels::field(gbWelle, QStringLiteral("edtonhoehe"), QStringLiteral("500"), 8,
-                                   112, 49, QStringLiteral("Startton (hz)"), 64);
+    edtonhoehe =
+        SidePanels::field(gbWelle, QStringLiteral("edtonhoehe"), QStringLiteral("500"), 8, 112, 49,
+                          QStringLiteral("Startton (hz)"), 64, QStringLiteral("Label21"));
     Label20 = SidePanels::closeLabel(gbWelle, QStringLiteral("Label20"));
 
     QWidget::setTabOrder(edKurve, edDauer);

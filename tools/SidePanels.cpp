@@ -40,14 +40,14 @@ PanelCloseLabel* closeLabel(QGroupBox* panel, const QString& name) {
 }
 
 QLineEdit* field(QGroupBox* panel, const QString& name, const QString& text, int left, int top,
-                 int width, const QString& caption, int captionLeft) {
+                 int width, const QString& caption, int captionLeft, const QString& captionName) {
     const QFont plain = panel->property("plainFont").value<QFont>();
     auto* edit = new QLineEdit(text, panel);
     edit->setObjectName(name);
     edit->setFont(plain);
     edit->setGeometry(left, top, width, 21);
     auto* label = new QLabel(caption, panel);
-    label->setObjectName(name + QStringLiteral("Caption"));
+    label->setObjectName(captionName);
     label->setFont(plain);
     label->adjustSize();
     // The captions were laid out for a narrower type; a smaller size keeps a long one inside.

@@ -18,9 +18,10 @@ namespace SidePanels {
 QGroupBox* create(TForm1& main, const QString& name, const QString& caption, int height);
 /// The "X" in the panel's top right corner.
 PanelCloseLabel* closeLabel(QGroupBox* panel, const QString& name);
-/// An edit of a panel with its caption label to the right, at the same height.
+/// An edit of a panel with its caption label (named `captionName`) to the right, at the same
+/// height.
 QLineEdit* field(QGroupBox* panel, const QString& name, const QString& text, int left, int top,
-                 int width, const QString& caption, int captionLeft);
+                 int width, const QString& caption, int captionLeft, const QString& captionName);
 /// Runs `handler` (inside the guard) when the checkable menu item is chosen. The toolkit has
 /// already flipped the check mark by then; it is put back first, so that the handler sees the
 /// mark as it was and sets it itself.

@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cstdlib>
+
 namespace {
 
 QStringList column(const ListBox* list) {
@@ -61,17 +63,29 @@ private slots:
         QTest::addColumn<QRect>("geometry");
         QTest::addColumn<QStringList>("tabOrder"); // edits and button, in tab order
         QTest::addColumn<QStringList>("defaults");
+        // The label beside each edit, in the order of the edits: name, then text.
+        QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<int>("captionLeft");
         QTest::newRow("Schredder")
             << "gbSchredder"
             << "Schredder" << QRect(544, 8, 193, 129)
             << QStringList{"EditShredderVon", "EditSchredderBis", "EditSchredderInterval",
                            "EditSchredderDauer", "ButtonSchredder"}
-            << QStringList{"440", "1000", "5", "20", "OK"};
+            << QStringList{"440", "1000", "5", "20", "OK"}
+            << QStringList{"Label11", "von (hz)",       "Label12", "bis (hz)",
+                           "Label13", "Intervall (hz)", "Label14", "Dauer (ms)"}
+            << 44;
         QTest::newRow("Welle") << "gbWelle"
                                << "Welle" << QRect(544, 8, 193, 145)
                                << QStringList{"edKurve",  "edDauer",   "edAnzahl",
                                               "edStarke", "btokwelle", "edtonhoehe"}
-                               << QStringList{"100", "10", "2000", "250", "OK", "500"};
+                               << QStringList{"100", "10", "2000", "250", "OK", "500"}
+                               << QStringList{"Label16", "Kurvenstreckung",
+                                              "Label17", "Dauer eines Tons (ms)",
+                                              "Label18", "Anzahl der Töne",
+                                              "Label19", "Stärke (hz)",
+                                              "Label21", "Startton (hz)"}
+                               << 64;
     }
 
     void panelsAtStart() {
@@ -80,6 +94,8 @@ private slots:
         QFETCH(QRect, geometry);
         QFETCH(QStringList, tabOrder);
         QFETCH(QStringList, defaults);
+        QFETCH(QStringList, captions);
+        QFETCH(int, captionLeft);
         AppFixture app;
         auto* box = app.main().centralWidget()->findChild<QGroupBox*>(panel);
         QVERIFY(box);
@@ -97,6 +113,17 @@ private slots:
                 QCOMPARE(qobject_cast<QPushButton*>(control)->text(), defaults[i]);
             if (i + 1 < tabOrder.size())
                 QCOMPARE(nextTabStop(control)->objectName(), tabOrder[i + 1]);
+        }
+        // The captions carry their own names (the English texts find them by these).
+        const QList<QLineEdit*> edits = box->findChildren<QLineEdit*>();
+        QCOMPARE(edits.size(), captions.size() / 2);
+        for (int i = 0; i < captions.size(); i += 2) {
+            auto* label = box->findChild<QLabel*>(captions[i]);
+            QVERIFY2(label, qPrintable(captions[i]));
+            QCOMPARE(label->text(), captions[i + 1]);
+            QCOMPARE(label->x(), captionLeft);
+            const QLineEdit* edit = edits[i / 2];
+            QVERIFY(std::abs(label->geometry().center().y() - edit->geometry().center().y()) <= 1);
         }
     }
 
