@@ -7,8 +7,10 @@
 #include "song/Unit1.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPen>
+#include <QScreen>
 
 #include <algorithm>
 #include <climits>
@@ -29,6 +31,8 @@ TForm5::TForm5(TForm1& mainWindow, QWidget* parent)
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("Graph"));
     resize(kClientSize);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     connectGuarded(mainWindow.GraphischeAusgabe1, &QAction::triggered, this,
                    [this] { GraphischeAusgabe1Click(); });
 }

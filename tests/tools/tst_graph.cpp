@@ -7,6 +7,8 @@
 #include "tools/Unit5.h"
 
 #include <QAction>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
 
 using Strokes = QList<QLine>;
@@ -117,6 +119,9 @@ private slots:
         TForm5& graph = *forms().Form5;
         QCOMPARE(graph.windowTitle(), QStringLiteral("Graph"));
         QCOMPARE(graph.size(), QSize(1020, 416));
+        // Centred on the screen.
+        QCOMPARE(graph.frameGeometry().center(),
+                 QGuiApplication::primaryScreen()->availableGeometry().center());
         QVERIFY(graph.isWindow());
         QVERIFY(!graph.isVisible());
         QVERIFY(graph.strokes().isEmpty());
