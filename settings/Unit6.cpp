@@ -39,8 +39,8 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text, int lef
     return l;
 }
 
-QLineEdit* keyEdit(QWidget* parent, const QString& name, int left, int top) {
-    auto* edit = named(new QLineEdit(parent), name);
+QLineEdit* keyEdit(QWidget* parent, const QString& name, const QString& letter, int left, int top) {
+    auto* edit = named(new QLineEdit(letter, parent), name);
     edit->setGeometry(left, top, 17, 21);
     edit->setMaxLength(1);
     edit->setAlignment(Qt::AlignCenter);
@@ -109,22 +109,23 @@ void TForm6::buildKlaviatur() {
     imgKlaviatur->setGeometry(8, 16, 320, 170);
     imgKlaviatur->setPixmap(QPixmap::fromImage(Pictures::loadOrReport(Pictures::kPiano)));
     // White keys along the bottom, black keys higher up, on a 320-pixel octave.
+    // Each key shows the letter that plays it in the keyboard window.
     const int whiteTop = 16 + 170 - 28;
     const int blackTop = 16 + 80;
     const auto whiteLeft = [](int key) { return 8 + key * 320 / 7 + 320 / 14 - 8; };
-    edC = keyEdit(GroupBox5, QStringLiteral("edC"), whiteLeft(0), whiteTop);
-    edD = keyEdit(GroupBox5, QStringLiteral("edD"), whiteLeft(1), whiteTop);
-    edE = keyEdit(GroupBox5, QStringLiteral("edE"), whiteLeft(2), whiteTop);
-    edF = keyEdit(GroupBox5, QStringLiteral("edF"), whiteLeft(3), whiteTop);
-    edG = keyEdit(GroupBox5, QStringLiteral("edG"), whiteLeft(4), whiteTop);
-    edA = keyEdit(GroupBox5, QStringLiteral("edA"), whiteLeft(5), whiteTop);
-    edB = keyEdit(GroupBox5, QStringLiteral("edB"), whiteLeft(6), whiteTop);
+    edC = keyEdit(GroupBox5, QStringLiteral("edC"), QStringLiteral("a"), whiteLeft(0), whiteTop);
+    edD = keyEdit(GroupBox5, QStringLiteral("edD"), QStringLiteral("s"), whiteLeft(1), whiteTop);
+    edE = keyEdit(GroupBox5, QStringLiteral("edE"), QStringLiteral("d"), whiteLeft(2), whiteTop);
+    edF = keyEdit(GroupBox5, QStringLiteral("edF"), QStringLiteral("f"), whiteLeft(3), whiteTop);
+    edG = keyEdit(GroupBox5, QStringLiteral("edG"), QStringLiteral("g"), whiteLeft(4), whiteTop);
+    edA = keyEdit(GroupBox5, QStringLiteral("edA"), QStringLiteral("h"), whiteLeft(5), whiteTop);
+    edB = keyEdit(GroupBox5, QStringLiteral("edB"), QStringLiteral("j"), whiteLeft(6), whiteTop);
     const auto blackLeft = [](int afterWhite) { return 8 + (afterWhite + 1) * 320 / 7 - 8; };
-    edCr = keyEdit(GroupBox5, QStringLiteral("edCr"), blackLeft(0), blackTop);
-    edDr = keyEdit(GroupBox5, QStringLiteral("edDr"), blackLeft(1), blackTop);
-    edFr = keyEdit(GroupBox5, QStringLiteral("edFr"), blackLeft(3), blackTop);
-    edGr = keyEdit(GroupBox5, QStringLiteral("edGr"), blackLeft(4), blackTop);
-    edAr = keyEdit(GroupBox5, QStringLiteral("edAr"), blackLeft(5), blackTop);
+    edCr = keyEdit(GroupBox5, QStringLiteral("edCr"), QStringLiteral("w"), blackLeft(0), blackTop);
+    edDr = keyEdit(GroupBox5, QStringLiteral("edDr"), QStringLiteral("e"), blackLeft(1), blackTop);
+    edFr = keyEdit(GroupBox5, QStringLiteral("edFr"), QStringLiteral("t"), blackLeft(3), blackTop);
+    edGr = keyEdit(GroupBox5, QStringLiteral("edGr"), QStringLiteral("z"), blackLeft(4), blackTop);
+    edAr = keyEdit(GroupBox5, QStringLiteral("edAr"), QStringLiteral("u"), blackLeft(5), blackTop);
 
     GroupBox6 = group(pageKlaviatur, QStringLiteral("GroupBox6"), QStringLiteral("Eigenschaften"), QRect(8, 208, 401, 81));
     cbNotenhinzu = check(GroupBox6, QStringLiteral("cbNotenhinzu"), QStringLiteral("gespielte Noten zum Lied hinzufügen"), QRect(16, 20, 370, 20));
@@ -133,7 +134,7 @@ void TForm6::buildKlaviatur() {
     ComboBox2 = named(new QComboBox(GroupBox6), QStringLiteral("ComboBox2"));
     ComboBox2->addItems({QStringLiteral("Z1rpW3rk Smooth"), QStringLiteral("Z1rpW3rk Hard"),
                          QStringLiteral("Klavier normal")});
-    ComboBox2->setCurrentIndex(0);
+    ComboBox2->setCurrentIndex(2); // "Klavier normal", the skin a new installation gets
     ComboBox2->setGeometry(56, 44, 169, 24);
 }
 

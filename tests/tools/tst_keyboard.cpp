@@ -207,6 +207,61 @@ private slots:
         QCOMPARE(recorder.beeps, QList<Beep>({{c[octave - 1], 10}}));
     }
 
+    void settingsShowTheKeyLetters_data() {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("letter");
+        QTest::addColumn<int>("hertz"); // what the letter plays in octave 4
+        QTest::newRow("C") << "edC"
+                           << "a" << 262;
+        QTest::newRow("C#") << "edCr"
+                            << "w" << 277;
+        QTest::newRow("D") << "edD"
+                           << "s" << 294;
+        QTest::newRow("D#") << "edDr"
+                            << "e" << 311;
+        QTest::newRow("E") << "edE"
+                           << "d" << 330;
+        QTest::newRow("F") << "edF"
+                           << "f" << 349;
+        QTest::newRow("F#") << "edFr"
+                            << "t" << 370;
+        QTest::newRow("G") << "edG"
+                           << "g" << 392;
+        QTest::newRow("G#") << "edGr"
+                            << "z" << 415;
+        QTest::newRow("A") << "edA"
+                           << "h" << 440;
+        QTest::newRow("A#") << "edAr"
+                            << "u" << 466;
+        QTest::newRow("H") << "edB"
+                           << "j" << 494;
+    }
+
+    void settingsShowTheKeyLetters() {
+        QFETCH(QString, edit);
+        QFETCH(QString, letter);
+        QFETCH(int, hertz);
+        AppFixture app;
+        BeepRecorder recorder;
+        auto* field = forms().Form6->findChild<QLineEdit*>(edit);
+        QVERIFY(field);
+        QCOMPARE(field->text(), letter);
+        TForm8& k = keyboard();
+        k.Edit1->setText("5");
+        for (int i = 1; i < 4; ++i)
+            k.Button1Click();
+        QTest::keyClicks(k.keys[0], field->text());
+        QCOMPARE(recorder.beeps, QList<Beep>({{hertz, 5}}));
+    }
+
+    void defaultSkinIsKlavierNormal() {
+        AppFixture app;
+        QCOMPARE(forms().Form6->ComboBox2->currentIndex(), 2);
+        app.main().Klaviatur1->trigger();
+        for (int i = 0; i < 12; ++i)
+            QCOMPARE(baseOf(keyboard().keys[i]), i < 7 ? QColor(Qt::white) : QColor(Qt::black));
+    }
+
     void skins_data() {
         QTest::addColumn<int>("skin");
         QTest::addColumn<QColor>("white");
