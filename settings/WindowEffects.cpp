@@ -109,8 +109,9 @@ void WindowEffects::Scrollfunktion1Click() {
 
 void WindowEffects::FormResize() {
     // The online list waits just below the visible area until it is shown; it only exists
-    // once the online library is built into the window.
-    auto* list = m_window.findChild<QWidget*>(QStringLiteral("Memo6"));
+    // once the online library is built into the window. It is looked for in the client area
+    // only: the windows the main window owns have controls of the same name.
+    auto* list = m_window.centralWidget()->findChild<QWidget*>(QStringLiteral("Memo6"));
     if (!list || m_window.ListderonlineDateien1->isChecked())
         return;
     const QWidget* parent = list->parentWidget();

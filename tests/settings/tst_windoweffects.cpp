@@ -6,6 +6,7 @@
 #include "song/Unit1.h"
 #include "song/Unit2.h"
 #include "support/AppFixture.h"
+#include "tools/Unit8.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -236,6 +237,20 @@ private slots:
         w.resize(w.width(), w.height() - 1);
         QCOMPARE(list->x(), 0);
         QCOMPARE(list->y(), listShown ? 200 : w.centralWidget()->height());
+    }
+
+    void resizingLeavesOtherWindowsAlone() {
+        // The keyboard window has a key of the same name as the online list; it stays put
+        // when the main window is shown and resized.
+        AppFixture app;
+        TForm1& w = app.main();
+        QWidget* key = forms().Form8->findChild<QWidget*>(QStringLiteral("Memo6"));
+        QVERIFY(key);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.resize(w.width(), w.height() + 120);
+        w.resize(w.width(), w.height() - 60);
+        QCOMPARE(key->geometry(), QRect(360, 0, 65, 193));
     }
 
     void slideStepCounts_data() {
