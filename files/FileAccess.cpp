@@ -18,6 +18,7 @@ constexpr int kBadName = 3;
 constexpr int kAccessDenied = 5;
 constexpr int kOutOfMemory = 8;
 constexpr int kDiskFull = 39;
+constexpr int kDeviceError = 1117;
 constexpr int kReadFault = 100;
 constexpr int kWriteFault = 101;
 
@@ -75,8 +76,22 @@ int codeForErrno(int error) {
     case EDQUOT:
     case EFBIG:
         return kDiskFull;
+    case EIO:
+        return kDeviceError;
     default:
-        return error;
+        // A system number that happens to equal one of the codes above would show that
+        // code's text ("Dateizugriff verweigert" for an input/output failure); such numbers
+        // are reported as a device error instead.
+        switch (error) {
+        case kNotFound:
+        case kBadName:
+        case kAccessDenied:
+        case kOutOfMemory:
+        case kDiskFull:
+            return kDeviceError;
+        default:
+            return error;
+        }
     }
 }
 

@@ -1,3 +1,4 @@
+#include "base/Errors.h"
 #include "base/ListBox.h"
 #include "files/FileAccess.h"
 #include "files/SongFileActions.h"
@@ -16,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -246,6 +248,27 @@ private slots:
         // The track lists were emptied before the file was opened; the numbers follow them.
         QCOMPARE(songRows(w), QStringList{});
         QCOMPARE(w.Line->count(), 0);
+    }
+
+    // What the user reads for a failure the system reports.
+    void errorTexts_data() {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("no such file") << ENOENT << "Datei nicht gefunden";
+        QTest::newRow("name too long") << ENAMETOOLONG << "Ungültiger Dateiname";
+        QTest::newRow("not a folder on the way") << ENOTDIR << "Ungültiger Dateiname";
+        QTest::newRow("no permission") << EACCES << "Dateizugriff verweigert";
+        QTest::newRow("read-only file system") << EROFS << "Dateizugriff verweigert";
+        QTest::newRow("disk full") << ENOSPC << "Zu wenig Speicherplatz";
+        QTest::newRow("input/output failure") << EIO << "E/A-Fehler 1117";
+        QTest::newRow("folder not empty") << ENOTEMPTY << "E/A-Fehler 1117";
+        QTest::newRow("other number kept") << EXDEV << QStringLiteral("E/A-Fehler %1").arg(EXDEV);
+    }
+
+    void errorTexts() {
+        QFETCH(int, error);
+        QFETCH(QString, text);
+        QCOMPARE(EInOutError(FileAccess::codeForErrno(error)).message(), text);
     }
 
     void saveBytes_data() {
