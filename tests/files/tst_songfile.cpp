@@ -1,4 +1,5 @@
 #include "base/Errors.h"
+#include "audio/PlaybackEngine.h"
 #include "base/ListBox.h"
 #include "files/FileAccess.h"
 #include "files/SongFileActions.h"
@@ -7,6 +8,8 @@
 #include "support/SongHelpers.h"
 
 #include <QAction>
+#include <QPushButton>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -114,6 +117,11 @@ private slots:
         QCOMPARE(dialog.title, title);
         QCOMPARE(dialog.filter, QStringLiteral("Z1rpW3rk-Tracks (.zwk)|*.ZWK"));
         QCOMPARE(dialog.defaultExt, QStringLiteral(".zwk"));
+        // "Öffnen" accepts a name that does not exist; "Speichern" replaces without asking.
+        if (item == QLatin1String("Oeffnen1"))
+            QVERIFY(!dialog.mustExist);
+        else
+            QVERIFY(!dialog.confirmOverwrite);
         // Cancelling changes nothing.
         QCOMPARE(songRows(w), QStringList{"440 250 0 250"});
         QCOMPARE(selections(w), (QList<int>{0, 0, 0, 0, 0}));
@@ -197,6 +205,29 @@ private slots:
         QVERIFY(!w.trackOneActive());
         QCOMPARE(w.windowTitle(), caption);
         QCOMPARE(selections(w), (QList<int>{-1, -1, -1, -1, -1}));
+    }
+
+    // Loading stops the tone engine's stepping, whatever the file holds, and nothing else of
+    // the playback state.
+    void loadStopsToneTimer_data() {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("song") << dataFile(QStringLiteral("two-lines.zwk"));
+        QTest::newRow("short line") << dataFile(QStringLiteral("short-line.zwk"));
+        QTest::newRow("missing file") << dataFile(QStringLiteral("missing.zwk"));
+    }
+
+    void loadStopsToneTimer() {
+        QFETCH(QString, file);
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, {"440 250 0 250", "0 100 523 100"});
+        w.PlayStopped = false;
+        const QString caption = w.btplay->text();
+        w.playback->Timer1->start(100000);
+        open(app, file);
+        QVERIFY(!w.playback->Timer1->isActive());
+        QVERIFY(!w.PlayStopped);
+        QCOMPARE(w.btplay->text(), caption);
     }
 
     void loadFailure_data() {
