@@ -117,10 +117,11 @@ QByteArray readAll(const QString& fileName) {
     qsizetype done = 0;
     for (;;) {
         if (done == bytes.size()) {
-            // The file may have grown since fstat; read on in steps up to the limit.
-            if (bytes.size() >= kMaxReadSize)
+            // The file may have grown since fstat; read on in steps, up to one byte beyond the
+            // limit, so that a file of exactly the largest size still loads.
+            if (bytes.size() > kMaxReadSize)
                 fail(kOutOfMemory);
-            bytes.resize(std::min<qsizetype>(bytes.size() + 65536, kMaxReadSize));
+            bytes.resize(std::min<qsizetype>(bytes.size() + 65536, kMaxReadSize + 1));
         }
         const ssize_t got = ::read(fd.get(), bytes.data() + done, size_t(bytes.size() - done));
         if (got < 0) {
@@ -132,6 +133,8 @@ QByteArray readAll(const QString& fileName) {
             break;
         done += got;
     }
+    if (done > kMaxReadSize)
+        fail(kOutOfMemory);
     bytes.truncate(done);
     return bytes;
 }

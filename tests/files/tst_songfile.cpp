@@ -302,6 +302,23 @@ private slots:
         QCOMPARE(EInOutError(FileAccess::codeForErrno(error)).message(), text);
     }
 
+    void largestFileLoads() {
+        // A file of exactly the largest size is read; one byte more is refused.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("largest.zwk"));
+        writeFile(path, "1|2|3|4\r\n");
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.resize(FileAccess::kMaxReadSize)); // sparse: the rest reads as NULs
+        }
+        AppFixture app;
+        TForm1& w = app.main();
+        open(app, path);
+        QCOMPARE(songRows(w), QStringList{"1 2 3 4"});
+        QCOMPARE(app.prompts.errors, QStringList{"Listenindex überschreitet das Maximum (1)"});
+    }
+
     void saveBytes_data() {
         QTest::addColumn<QStringList>("rows");
         QTest::addColumn<QByteArray>("bytes");
