@@ -18,6 +18,7 @@ constexpr int kBadName = 3;
 constexpr int kAccessDenied = 5;
 constexpr int kOutOfMemory = 8;
 constexpr int kDiskFull = 39;
+constexpr int kDeviceError = 1117;
 constexpr int kReadFault = 100;
 constexpr int kWriteFault = 101;
 
@@ -75,8 +76,22 @@ int codeForErrno(int error) {
     case EDQUOT:
     case EFBIG:
         return kDiskFull;
+    case EIO:
+        return kDeviceError;
     default:
-        return error;
+        // A system number that happens to equal one of the codes above would show that
+        // code's text ("Dateizugriff verweigert" for an input/output failure); such numbers
+        // are reported as a device error instead.
+        switch (error) {
+        case kNotFound:
+        case kBadName:
+        case kAccessDenied:
+        case kOutOfMemory:
+        case kDiskFull:
+            return kDeviceError;
+        default:
+            return error;
+        }
     }
 }
 
@@ -102,10 +117,11 @@ QByteArray readAll(const QString& fileName) {
     qsizetype done = 0;
     for (;;) {
         if (done == bytes.size()) {
-            // The file may have grown since fstat; read on in steps up to the limit.
-            if (bytes.size() >= kMaxReadSize)
+            // The file may have grown since fstat; read on in steps, up to one byte beyond the
+            // limit, so that a file of exactly the largest size still loads.
+            if (bytes.size() > kMaxReadSize)
                 fail(kOutOfMemory);
-            bytes.resize(std::min<qsizetype>(bytes.size() + 65536, kMaxReadSize));
+            bytes.resize(std::min<qsizetype>(bytes.size() + 65536, kMaxReadSize + 1));
         }
         const ssize_t got = ::read(fd.get(), bytes.data() + done, size_t(bytes.size() - done));
         if (got < 0) {
@@ -117,6 +133,8 @@ QByteArray readAll(const QString& fileName) {
             break;
         done += got;
     }
+    if (done > kMaxReadSize)
+        fail(kOutOfMemory);
     bytes.truncate(done);
     return bytes;
 }

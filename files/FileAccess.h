@@ -13,7 +13,8 @@ namespace FileAccess {
 constexpr qint64 kMaxReadSize = 16LL * 1024 * 1024;
 
 /// The error code for a system error number: 2 not found, 3 bad name or path, 5 access
-/// denied, 8 out of memory, 39 disk full; any other number is kept.
+/// denied, 8 out of memory, 39 disk full, 1117 device error (an input/output failure); any
+/// other number is kept unless it equals one of these codes (then it is a device error).
 int codeForErrno(int error);
 
 /// The whole contents of a regular file.

@@ -38,8 +38,13 @@ TForm3::TForm3(TForm1& mainWindow, QWidget* parent)
 
     FormCreate();
 
-    connectGuarded(StringGrid1, &QTableWidget::cellClicked, this, [this] { StringGrid1Click(); });
-    connectGuarded(StringGrid1, &QTableWidget::currentCellChanged, this,
+    // A click on a note cell chooses it (again); a keyboard move chooses the note it selects.
+    // Header and name cells are fixed: clicking them chooses nothing.
+    connect(StringGrid1, &QTableWidget::cellClicked, this, [this](int row, int column) {
+        if (row > 0 && column > 0)
+            guarded([this] { StringGrid1Click(); });
+    });
+    connectGuarded(StringGrid1, &QTableWidget::itemSelectionChanged, this,
                    [this] { StringGrid1Click(); });
     connectGuarded(m_main.ListeNotenFrequenzen1, &QAction::triggered, this,
                    [this] { ListeNotenFrequenzen1Click(); });
@@ -58,8 +63,10 @@ void TForm3::fillGrid() {
         for (int column = 0; column < NoteTable::kColumnCount; ++column) {
             auto* cell = new QTableWidgetItem(m_table.cell(column, row));
             if (row == 0 || column == 0) {
-                cell->setFlags(Qt::ItemIsEnabled);
+                // Fixed cells take neither the selection nor the cursor, and keep their look.
+                cell->setFlags(Qt::NoItemFlags);
                 cell->setBackground(fixed);
+                cell->setForeground(palette().buttonText());
             } else {
                 cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
             }

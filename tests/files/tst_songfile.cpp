@@ -1,3 +1,5 @@
+#include "base/Errors.h"
+#include "audio/PlaybackEngine.h"
 #include "base/ListBox.h"
 #include "files/FileAccess.h"
 #include "files/SongFileActions.h"
@@ -6,6 +8,8 @@
 #include "support/SongHelpers.h"
 
 #include <QAction>
+#include <QPushButton>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -16,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -112,6 +117,11 @@ private slots:
         QCOMPARE(dialog.title, title);
         QCOMPARE(dialog.filter, QStringLiteral("Z1rpW3rk-Tracks (.zwk)|*.ZWK"));
         QCOMPARE(dialog.defaultExt, QStringLiteral(".zwk"));
+        // "Öffnen" accepts a name that does not exist; "Speichern" replaces without asking.
+        if (item == QLatin1String("Oeffnen1"))
+            QVERIFY(!dialog.mustExist);
+        else
+            QVERIFY(!dialog.confirmOverwrite);
         // Cancelling changes nothing.
         QCOMPARE(songRows(w), QStringList{"440 250 0 250"});
         QCOMPARE(selections(w), (QList<int>{0, 0, 0, 0, 0}));
@@ -197,6 +207,29 @@ private slots:
         QCOMPARE(selections(w), (QList<int>{-1, -1, -1, -1, -1}));
     }
 
+    // Loading stops the tone engine's stepping, whatever the file holds, and nothing else of
+    // the playback state.
+    void loadStopsToneTimer_data() {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("song") << dataFile(QStringLiteral("two-lines.zwk"));
+        QTest::newRow("short line") << dataFile(QStringLiteral("short-line.zwk"));
+        QTest::newRow("missing file") << dataFile(QStringLiteral("missing.zwk"));
+    }
+
+    void loadStopsToneTimer() {
+        QFETCH(QString, file);
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, {"440 250 0 250", "0 100 523 100"});
+        w.PlayStopped = false;
+        const QString caption = w.btplay->text();
+        w.playback->Timer1->start(100000);
+        open(app, file);
+        QVERIFY(!w.playback->Timer1->isActive());
+        QVERIFY(!w.PlayStopped);
+        QCOMPARE(w.btplay->text(), caption);
+    }
+
     void loadFailure_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("error");
@@ -246,6 +279,44 @@ private slots:
         // The track lists were emptied before the file was opened; the numbers follow them.
         QCOMPARE(songRows(w), QStringList{});
         QCOMPARE(w.Line->count(), 0);
+    }
+
+    // What the user reads for a failure the system reports.
+    void errorTexts_data() {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("no such file") << ENOENT << "Datei nicht gefunden";
+        QTest::newRow("name too long") << ENAMETOOLONG << "Ungültiger Dateiname";
+        QTest::newRow("not a folder on the way") << ENOTDIR << "Ungültiger Dateiname";
+        QTest::newRow("no permission") << EACCES << "Dateizugriff verweigert";
+        QTest::newRow("read-only file system") << EROFS << "Dateizugriff verweigert";
+        QTest::newRow("disk full") << ENOSPC << "Zu wenig Speicherplatz";
+        QTest::newRow("input/output failure") << EIO << "E/A-Fehler 1117";
+        QTest::newRow("folder not empty") << ENOTEMPTY << "E/A-Fehler 1117";
+        QTest::newRow("other number kept") << EXDEV << QStringLiteral("E/A-Fehler %1").arg(EXDEV);
+    }
+
+    void errorTexts() {
+        QFETCH(int, error);
+        QFETCH(QString, text);
+        QCOMPARE(EInOutError(FileAccess::codeForErrno(error)).message(), text);
+    }
+
+    void largestFileLoads() {
+        // A file of exactly the largest size is read; one byte more is refused.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("largest.zwk"));
+        writeFile(path, "1|2|3|4\r\n");
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.resize(FileAccess::kMaxReadSize)); // sparse: the rest reads as NULs
+        }
+        AppFixture app;
+        TForm1& w = app.main();
+        open(app, path);
+        QCOMPARE(songRows(w), QStringList{"1 2 3 4"});
+        QCOMPARE(app.prompts.errors, QStringList{"Listenindex überschreitet das Maximum (1)"});
     }
 
     void saveBytes_data() {

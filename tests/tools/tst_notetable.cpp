@@ -365,6 +365,56 @@ private slots:
         QCOMPARE(w.edFreq1->text(), QStringLiteral("18"));
     }
 
+    // A click on a header or name cell chooses nothing: a frequency typed after the last
+    // choice stays in the field.
+    void fixedCellsLeaveTypedFrequency_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::newRow("header row") << 0 << 1;
+        QTest::newRow("header corner") << 0 << 0;
+        QTest::newRow("name of another note") << 5 << 0;
+        QTest::newRow("name of the chosen note") << 3 << 0;
+    }
+
+    void fixedCellsLeaveTypedFrequency() {
+        QFETCH(int, row);
+        QFETCH(int, column);
+        AppFixture app;
+        TForm1& w = app.main();
+        w.ListeNotenFrequenzen1->trigger();
+        QTableWidget* grid = forms().Form3->StringGrid1;
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, gridCellCentre(grid, 3, 1));
+        QCOMPARE(w.edFreq1->text(), QStringLiteral("18"));
+        w.edFreq1->setText(QStringLiteral("999"));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, gridCellCentre(grid, row, column));
+        QCOMPARE(w.edFreq1->text(), QStringLiteral("999"));
+        // Choosing a note cell again still works.
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, gridCellCentre(grid, 4, 2));
+        QCOMPARE(w.edFreq1->text(), QStringLiteral("19"));
+    }
+
+    void keyboardStopsAtFixedCells_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("up into the header row") << int(Qt::Key_Up);
+        QTest::newRow("left into the name column") << int(Qt::Key_Left);
+    }
+
+    void keyboardStopsAtFixedCells() {
+        QFETCH(int, key);
+        AppFixture app;
+        TForm1& w = app.main();
+        w.ListeNotenFrequenzen1->trigger();
+        QTableWidget* grid = forms().Form3->StringGrid1;
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, gridCellCentre(grid, 1, 1));
+        QCOMPARE(w.edFreq1->text(), QStringLiteral("16"));
+        QTest::keyClick(grid, Qt::Key(key));
+        QCOMPARE(w.edFreq1->text(), QStringLiteral("16"));
+        QCOMPARE(grid->selectedRanges().size(), 1);
+        QCOMPARE(grid->selectedRanges().first().topRow(), 1);
+        QTest::keyClick(grid, Qt::Key_Down);
+        QCOMPARE(w.edFreq1->text(), QStringLiteral("17"));
+    }
+
     void keyboardMovesChooseToo() {
         AppFixture app;
         TForm1& w = app.main();
