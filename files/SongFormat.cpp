@@ -121,6 +121,8 @@ ReadResult read(QByteArrayView data) {
     ReadResult result;
     const char* p = data.data();
     const char* end = p + data.size();
+    if (data.isEmpty())
+        return result;
     if (const void* eof = std::memchr(p, kEndOfFile, size_t(data.size())))
         end = static_cast<const char*>(eof);
 
