@@ -38,6 +38,8 @@ long double sampleValue(int waveform, long double x, int volume) {
     if (waveform != 0 && waveform != 1)
         return waveValue(waveform, x);
     const double s = std::sin(static_cast<double>(x));
+    if (volume == 0)
+        return s; // silence whatever the value
     const double margin =
         (std::fabs(static_cast<double>(x)) * 0x1p-52 + 0x1p-48) * (std::abs(volume) + 1);
     if (std::fabs(s) > margin) {
