@@ -96,8 +96,8 @@ void TestSynthWave::samples_data() {
         << 100 << 80 << 1 << QList<int>{440, 441, 442} << QList<int>{47, 207, 207};
     QTest::newRow("square 3000 Hz: a crossing rounded below")
         << 3000 << 80 << 1 << QList<int>{734, 735, 736} << QList<int>{47, 47, 207};
-    QTest::newRow("square 11025 Hz vol 100") << 11025 << 100 << 1 << QList<int>{38}
-                                             << QList<int>{227};
+    QTest::newRow("square 11025 Hz vol 100")
+        << 11025 << 100 << 1 << QList<int>{38} << QList<int>{227};
     QTest::newRow("noise: low bits of large squares")
         << 3037 << 100 << 3 << QList<int>{4353, 4354, 4355} << QList<int>{17, 220, 206};
     QTest::newRow("noise 9249 Hz") << 9249 << 100 << 3 << QList<int>{3263} << QList<int>{21};
