@@ -74,6 +74,8 @@ void PlaybackEngine::btplayClick() {
         f.PlayStopped = true;
         Timer1->stop();
         f.btplay->setText(QStringLiteral("Play"));
+        // The paused line's silent rest is not waited for: Play sounds the next line at once.
+        SoundDevice::instance().dropQueuedSilence();
     }
     Timer1->stop();
     // With "MIDI Output aktivieren" the MIDI engine takes over from here instead.
@@ -132,7 +134,7 @@ void PlaybackEngine::Timer1Timer() {
         // The rest of the line is silence on the device, so the next tone starts on time.
         const auto line = std::uint64_t(SynthWave::sampleCount(duration));
         const std::uint64_t played = device.samplesQueued() - before;
-        if (line > played)
+        if (line > played && Timer1->isActive())
             device.queueSilence(line - played);
     } else {
         PlaySpeakerTone(frequency, duration);
@@ -175,6 +177,8 @@ void PlaybackEngine::btstopClick() {
         list->setItemIndex(0);
     PlayPosition = 0;
     f.ShowProgress(1, 1, QString());
+    // The silent rest of the line that was playing is not waited for either.
+    SoundDevice::instance().dropQueuedSilence();
     // A connected MulTiZ1rp client is told to stop here, and the MIDI engine's timer and
     // output are closed here, once those exist.
     if (TForm6* settings = forms().Form6) {

@@ -110,12 +110,50 @@ void SoundDevice::advanceSilentEnd(std::size_t count) {
 
 void SoundDevice::queueSilence(std::size_t count) {
     m_samplesQueued += count;
+    m_trailingSilence += count;
     if (m_silent) {
         advanceSilentEnd(count);
         return;
     }
     const std::vector<std::int16_t> zeros(count, 0);
     SDL_QueueAudio(m_device, zeros.data(), static_cast<std::uint32_t>(count * kBytesPerSample));
+}
+
+void SoundDevice::keepTail(const std::int16_t* samples, std::size_t count) {
+    if (count == 0)
+        return;
+    const std::size_t keep = kLeadSamples;
+    // The silence queued before these samples now lies inside the queue: it belongs to the tail.
+    m_tail.insert(m_tail.end(), std::min(m_trailingSilence, keep), std::int16_t(0));
+    m_trailingSilence = 0;
+    const std::size_t take = std::min(count, keep);
+    m_tail.insert(m_tail.end(), samples + (count - take), samples + count);
+    if (m_tail.size() > keep)
+        m_tail.erase(m_tail.begin(), m_tail.end() - std::ptrdiff_t(keep));
+}
+
+void SoundDevice::dropQueuedSilence() {
+    const std::size_t silence = m_trailingSilence;
+    m_trailingSilence = 0;
+    if (silence == 0)
+        return;
+    if (m_silent) {
+        using namespace std::chrono;
+        const auto now = steady_clock::now();
+        const auto back = microseconds(static_cast<long long>(silence) * 1'000'000 / kSampleRate);
+        m_silentEnd = std::max(now, m_silentEnd - back);
+        return;
+    }
+    // The device takes nothing from the queue while it is locked: what is queued before the
+    // silence is exactly the end of the tail.
+    SDL_LockAudioDevice(m_device);
+    const std::size_t queued = SDL_GetQueuedAudioSize(m_device) / kBytesPerSample;
+    const std::size_t keep = queued > silence ? std::min(queued - silence, m_tail.size()) : 0;
+    SDL_ClearQueuedAudio(m_device);
+    if (keep > 0)
+        SDL_QueueAudio(m_device, m_tail.data() + (m_tail.size() - keep),
+                       static_cast<std::uint32_t>(keep * kBytesPerSample));
+    SDL_UnlockAudioDevice(m_device);
 }
 
 double SoundDevice::queuedMs() const {
@@ -128,6 +166,7 @@ double SoundDevice::queuedMs() const {
 
 void SoundDevice::play(const std::int16_t* samples, std::size_t count) {
     m_samplesQueued += count;
+    keepTail(samples, count);
     if (m_silent) {
         keepTime(count);
         return;

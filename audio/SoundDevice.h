@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 /// The program's one sound output: 44,100 Hz mono, signed 16-bit samples, opened on first use
 /// and kept open. Playing blocks until the sound has nearly drained, so consecutive calls join
@@ -32,6 +33,10 @@ public:
 
     /// Queues @p count samples of silence without waiting.
     void queueSilence(std::size_t count);
+    /// Takes back the silence queued last (by queueSilence) that has not been played yet; the
+    /// sound before it still plays. Playback that stops or pauses within a line uses this, so
+    /// the next sound starts at once instead of after the rest of that line.
+    void dropQueuedSilence();
     /// Sound queued and not yet handed to the output, in milliseconds.
     double queuedMs() const;
     /// Samples handed to the device since it was opened.
@@ -61,6 +66,7 @@ private:
     void waitQueuedAtMost(std::uint32_t bytes);
     void keepTime(std::size_t count);
     void advanceSilentEnd(std::size_t count);
+    void keepTail(const std::int16_t* samples, std::size_t count);
 
     std::uint32_t m_device = 0;
     std::uint64_t m_samplesQueued = 0;
@@ -68,4 +74,9 @@ private:
     bool m_silent = true;
     /// For a silent output: when the sound queued so far would have ended.
     std::chrono::steady_clock::time_point m_silentEnd{};
+    /// Silence queued by queueSilence since the last sound, at the end of the queue.
+    std::size_t m_trailingSilence = 0;
+    /// The last kLeadSamples queued before that silence: what a blocking call leaves queued,
+    /// queued again when the silence behind it is taken back.
+    std::vector<std::int16_t> m_tail;
 };

@@ -15,8 +15,8 @@ constexpr int kHighestFrequency = kSampleRate / 2;
 constexpr qint64 kMaxSamples = qint64(1) << 30;
 
 /// The waveform value at x for the waveform index: 0 sine, 1 square (sign of the sine),
-/// 2 square root, 3 noise (x·x); any other index gives 0.
-double waveValue(int waveform, double x);
+/// 2 square root, 3 noise (x·x); any other index gives 0. Computed in extended precision.
+long double waveValue(int waveform, long double x);
 
 /// Number of samples of a tone of @p lengthMs (0 for a negative length).
 qint64 sampleCount(int lengthMs);

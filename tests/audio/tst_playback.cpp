@@ -19,6 +19,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <optional>
+
 namespace {
 
 constexpr int kRate = 44100;
@@ -80,6 +82,8 @@ private slots:
     void pauseResumesAtNextLine();
     void stopThenPlayStartsAtLineZero();
     void stopResetsState();
+    void stopOrPauseDropsTheLineRest_data();
+    void stopOrPauseDropsTheLineRest();
     void playFollowsLines();
     void tickUpdatesView_data();
     void tickUpdatesView();
@@ -259,6 +263,47 @@ void TestPlayback::stopResetsState() {
     QCOMPARE(w.laStatus->text(), QString());
     QVERIFY(forms().Form6->btOk->isEnabled());
     QVERIFY(forms().Form6->btUe->isEnabled());
+}
+
+void TestPlayback::stopOrPauseDropsTheLineRest_data() {
+    QTest::addColumn<bool>("pause");
+    QTest::addColumn<bool>("disk");
+    QTest::newRow("Stop, silent device") << false << false;
+    QTest::newRow("Pause, silent device") << true << false;
+    QTest::newRow("Stop, sound device") << false << true;
+    QTest::newRow("Pause, sound device") << true << true;
+}
+
+// Stop or Pause after a waveform tone: the silent second half of its line is not left queued
+// in front of whatever sounds next; the tone itself still ends in full.
+void TestPlayback::stopOrPauseDropsTheLineRest() {
+    QFETCH(bool, pause);
+    QFETCH(bool, disk);
+    AppFixture app;
+    TForm1& w = app.main();
+    std::optional<DiskCapture> capture;
+    if (disk)
+        capture.emplace();
+    engine(w).FMSynthese1Click();
+    setSong(w, {"600 2000 0 2000", "900 100 0 100"});
+    double queuedAfter = -1;
+    QObject::connect(engine(w).Timer1, &QTimer::timeout, &w, [&] {
+        if (queuedAfter >= 0)
+            return;
+        (pause ? w.btplay : w.btstop)->click();
+        queuedAfter = SoundDevice::instance().queuedMs();
+    });
+    w.btplay->click();
+    QTRY_VERIFY_WITH_TIMEOUT(queuedAfter >= 0, kEnd);
+    QCOMPARE(engine(w).PlayPosition, pause ? 1 : 0);
+    // what is left is at most the lead a blocking tone leaves, never the 1000 ms rest
+    QVERIFY2(queuedAfter <= SoundDevice::kLeadMs + 1, qPrintable(QString::number(queuedAfter)));
+    if (disk) {
+        const auto segments = toneSegments(capture->samples());
+        QVERIFY2(segments.size() == 1 && near(segments[0], 600), qPrintable(describe(segments)));
+        QVERIFY2(segments[0].length + 1 >= samplesOf(1000) && segments[0].length <= samplesOf(1000),
+                 qPrintable(describe(segments)));
+    }
 }
 
 // While playing, the lists select the next line to sound and the bar shows "Spiele Lied".

@@ -88,6 +88,19 @@ void TestSynthWave::samples_data() {
     QTest::newRow("noise wraps modulo 256")
         << 1000 << 100 << 3 << QList<int>{0, 1, 2, 3, 4, 5, 1000, 4409}
         << QList<int>{127, 129, 135, 145, 159, 177, 239, 34};
+    // Values reckoned with exact fractions, rounding as the 64-bit-significand format does.
+    // At a zero crossing the sine is nearly 0 and its sign comes from the rounding of x.
+    QTest::newRow("square 22050 Hz: signs at the zero crossings")
+        << 22050 << 80 << 1 << QList<int>{0, 1, 2, 19} << QList<int>{127, 207, 47, 207};
+    QTest::newRow("square 100 Hz: around a whole period")
+        << 100 << 80 << 1 << QList<int>{440, 441, 442} << QList<int>{47, 207, 207};
+    QTest::newRow("square 3000 Hz: a crossing rounded below")
+        << 3000 << 80 << 1 << QList<int>{734, 735, 736} << QList<int>{47, 47, 207};
+    QTest::newRow("square 11025 Hz vol 100")
+        << 11025 << 100 << 1 << QList<int>{38} << QList<int>{227};
+    QTest::newRow("noise: low bits of large squares")
+        << 3037 << 100 << 3 << QList<int>{4353, 4354, 4355} << QList<int>{17, 220, 206};
+    QTest::newRow("noise 9249 Hz") << 9249 << 100 << 3 << QList<int>{3263} << QList<int>{21};
 }
 
 void TestSynthWave::samples() {
