@@ -4,6 +4,7 @@
 #include "base/Prompts.h"
 
 #include <exception>
+#include <new>
 
 bool guarded(const std::function<void()>& handler) {
     try {
@@ -11,6 +12,8 @@ bool guarded(const std::function<void()>& handler) {
         return true;
     } catch (const AppError& error) {
         prompts().showError(error.message());
+    } catch (const std::bad_alloc&) {
+        prompts().showError(QStringLiteral("Zu wenig Arbeitsspeicher"));
     } catch (const std::exception& error) {
         prompts().showError(QString::fromLocal8Bit(error.what()));
     }

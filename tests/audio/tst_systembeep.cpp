@@ -15,6 +15,7 @@ private slots:
     void silentOutsideRange_data();
     void silentOutsideRange();
     void consecutiveTonesJoin();
+    void longToneIsOneUnbrokenWave();
     void hookReceivesCalls();
     void withoutDeviceTonesKeepTheirLength();
 };
@@ -81,6 +82,20 @@ void TestSystemBeep::consecutiveTonesJoin() {
     QCOMPARE(segments[1].length, std::size_t(1323));
     QVERIFY(segments[1].start - segments[0].start >= std::size_t(2 * 1323));
     QVERIFY(segments[0].frequency() < 600 && segments[1].frequency() > 900);
+}
+
+// A tone longer than the pieces it is played in comes out as one wave, sample for sample.
+void TestSystemBeep::longToneIsOneUnbrokenWave() {
+    DiskCapture capture;
+    SystemBeep(441, 1300);
+    const auto samples = capture.samples();
+    const auto segments = toneSegments(samples);
+    QCOMPARE(segments.size(), std::size_t(1));
+    const std::vector<short> expected = renderBeep(441, 1300);
+    QCOMPARE(segments[0].length, expected.size());
+    const std::vector<short> played(samples.begin() + long(segments[0].start),
+                                    samples.begin() + long(segments[0].start + expected.size()));
+    QVERIFY(played == expected);
 }
 
 void TestSystemBeep::hookReceivesCalls() {

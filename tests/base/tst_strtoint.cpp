@@ -2,6 +2,8 @@
 #include "base/IntMath.h"
 #include "base/ListBox.h"
 #include "base/StrToInt.h"
+#include "base/Guard.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QApplication>
 #include <QTest>
@@ -89,6 +91,17 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(EDivByZero, IntDiv(1, 0));
         QVERIFY_THROWS_EXCEPTION(EZeroDivide, RealDiv(1.0L, 0.0L));
         QCOMPARE(QString::fromStdString(EDivByZero().what()), QStringLiteral("Division durch Null"));
+    }
+
+    void guardShowsErrorTexts() {
+        ScriptedPrompts prompts;
+        QVERIFY(guarded([] {}));
+        QVERIFY(!guarded([] { StrToInt("x"); }));
+        QVERIFY(!guarded([] { throw std::bad_alloc(); }));
+        QVERIFY(!guarded([] { throw EListError(-1); }));
+        QCOMPARE(prompts.errors, QStringList({"'x' ist kein gültiger Integerwert",
+                                              "Zu wenig Arbeitsspeicher",
+                                              "Listenindex überschreitet das Maximum (-1)"}));
     }
 
     void listBoxSelection() {
