@@ -7,6 +7,8 @@
 #include "support/SongHelpers.h"
 
 #include <QAction>
+#include <QFileInfo>
+#include <QProcess>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -498,6 +500,36 @@ private slots:
         QVERIFY(!panel.isVisible() && !w.Schredder1->isChecked() && !w.SidePanelOpen);
         QTRY_VERIFY(!w.TimerFade->isActive());
         QCOMPARE(w.width(), 529);
+    }
+
+    // Started without a usable display, the program says so in one line and ends.
+    void programWithoutDisplay_data() {
+        QTest::addColumn<QString>("display");
+        QTest::newRow("no DISPLAY") << QString();
+        QTest::newRow("DISPLAY without a server") << ":187";
+    }
+
+    void programWithoutDisplay() {
+        QFETCH(QString, display);
+        const QString program = QCoreApplication::applicationDirPath() + "/../z1rpw3rk";
+        if (!QFileInfo::exists(program))
+            QSKIP("the program is not built");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QString::fromLatin1(name));
+        if (!display.isEmpty())
+            env.insert("DISPLAY", display);
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(program, {});
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 1);
+        const QStringList lines =
+            QString::fromLocal8Bit(process.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 1);
+        QVERIFY(lines.first().startsWith("z1rpw3rk: "));
+        QVERIFY(lines.first().contains("xvfb-run"));
     }
 
     void beendenClosesTheWindow() {
