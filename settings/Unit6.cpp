@@ -10,11 +10,13 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTabBar>
 #include <QTabWidget>
@@ -60,6 +62,9 @@ TForm6::TForm6(QWidget* parent)
     setWindowTitle(QStringLiteral("Einstellungen"));
     setFixedSize(426, 395);
     setModal(false);
+    // Centred on the screen once; shown and hidden again, it keeps its place.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     TabbedNotebook1 = named(new QTabWidget(this), QStringLiteral("TabbedNotebook1"));
     TabbedNotebook1->setGeometry(0, 0, 425, 393);
@@ -102,6 +107,8 @@ TForm6::TForm6(QWidget* parent)
     btUe = named(new QPushButton(QStringLiteral("Übernehmen"), this), QStringLiteral("btUe"));
     const int ueWidth = fitting(btUe);
     btUe->setGeometry(btOk->x() - 5 - ueWidth, 362, ueWidth, 25);
+
+    connectGuarded(btOk, &QPushButton::clicked, this, [this] { btOkClick(); });
 
     buildAnzeige();
     buildKlaviatur();
@@ -239,6 +246,12 @@ void TForm6::tbfmChange() {
     if (TForm1* main = forms().Form1; main && main->playback)
         main->playback->SynthVolume = tbfm->value();
     laMuted->setVisible(tbfm->value() == 0);
+}
+
+void TForm6::btOkClick() {
+    // The settings are applied and stored here once the settings store exists; the dialog
+    // closes in any case.
+    hide();
 }
 
 void TForm6::cbtransClick() {

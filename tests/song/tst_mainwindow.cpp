@@ -8,6 +8,8 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QProcess>
 #include <QLabel>
 #include <QLineEdit>
@@ -267,6 +269,7 @@ private slots:
     void settingsDialogShell() {
         AppFixture app;
         TForm1& w = app.main();
+        w.move(0, 0);
         QTest::keyClick(w.Memo1, Qt::Key_E, Qt::ControlModifier);
         TForm6& settings = *forms().Form6;
         QVERIFY(settings.isVisible());
@@ -294,7 +297,11 @@ private slots:
             QVERIFY(button->fontMetrics().horizontalAdvance(button->text()) + 8 <= button->width());
         }
         QVERIFY(!settings.isModal());
-        settings.hide();
+        // Centred on the screen (within a frame's thickness), wherever the main window is.
+        const QPoint screen = QGuiApplication::primaryScreen()->availableGeometry().center();
+        QVERIFY((settings.geometry().center() - screen).manhattanLength() <= 8);
+        QTest::mouseClick(settings.btOk, Qt::LeftButton);
+        QVERIFY(!settings.isVisible());
     }
 
     void functionKeysSwitchTrack() {
