@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QProcess>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -80,6 +81,69 @@ private slots:
         QVERIFY(w.PlayStopped);
         QVERIFY(!w.MirrorConnected);
         QCOMPARE(w.Memo3->geometry(), QRect(184, 16, 65, 330));
+    }
+
+    void controlPlaces_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("place"); // an empty size: only the position is fixed
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Line") << "Line" << QRect(0, 16, 57, 330) << "";
+        QTest::newRow("Memo1") << "Memo1" << QRect(56, 16, 65, 330) << "";
+        QTest::newRow("Memo2") << "Memo2" << QRect(120, 16, 65, 330) << "";
+        QTest::newRow("Memo4") << "Memo4" << QRect(248, 16, 65, 330) << "";
+        QTest::newRow("Label1") << "Label1" << QRect(328, 0, 0, 0) << "Frequenz (hz)";
+        QTest::newRow("Label2") << "Label2" << QRect(448, 0, 0, 0) << "Dauer (ms)";
+        QTest::newRow("Label3") << "Label3" << QRect() << "Lines";
+        QTest::newRow("Label4") << "Label4" << QRect() << "Spur 1";
+        QTest::newRow("Label5") << "Label5" << QRect() << "Spur 2";
+        QTest::newRow("rgASpur") << "rgASpur" << QRect(320, 24, 201, 105) << "Aktive Spur";
+        QTest::newRow("rgASpur item 0") << "rgASpurItem0" << QRect() << "-          Spur 1";
+        QTest::newRow("rgASpur item 1") << "rgASpurItem1" << QRect() << "-          Spur 2";
+        QTest::newRow("edFreq1") << "edFreq1" << QRect(344, 50, 41, 21) << "500";
+        QTest::newRow("edFreq2") << "edFreq2" << QRect(344, 92, 41, 21) << "0";
+        QTest::newRow("edLengh") << "edLengh" << QRect(432, 69, 49, 21) << "100";
+        QTest::newRow("BitBtn1") << "BitBtn1" << QRect(488, 68, 25, 25) << "";
+        QTest::newRow("btadd") << "btadd" << QRect(320, 130, 201, 25) << "Ton &hinzufügen";
+        QTest::newRow("gbBearbeitung") << "gbBearbeitung" << QRect(320, 160, 201, 49) << "Bearbeitung";
+        QTest::newRow("btAendern") << "btAendern" << QRect() << "Ändern";
+        QTest::newRow("btloeschen") << "btloeschen" << QRect() << "&Löschen";
+        QTest::newRow("btTauschen") << "btTauschen" << QRect() << "&Tauschen";
+        QTest::newRow("Label9") << "Label9" << QRect(312, 248, 0, 0) << "Z1rpW3rk";
+        QTest::newRow("laStatus") << "laStatus" << QRect(312, 304, 0, 0) << "";
+        QTest::newRow("btstop") << "btstop" << QRect(448, 296, 41, 25) << "&Stop";
+        QTest::newRow("btplay") << "btplay" << QRect(488, 296, 41, 25) << "&Play";
+        QTest::newRow("probar") << "probar" << QRect(312, 320, 217, 25) << "";
+    }
+
+    void controlPlaces() {
+        QFETCH(QString, name);
+        QFETCH(QRect, place);
+        QFETCH(QString, text);
+        AppFixture app;
+        auto* control = app.main().centralWidget()->findChild<QWidget*>(name);
+        QVERIFY(control);
+        QVERIFY(control->isVisible());
+        if (place.isValid())
+            QCOMPARE(control->geometry(), place);
+        else if (!place.isNull())
+            QCOMPARE(control->pos(), place.topLeft());
+        QString shown;
+        if (auto* l = qobject_cast<QLabel*>(control))
+            shown = l->text();
+        else if (auto* e = qobject_cast<QLineEdit*>(control))
+            shown = e->text();
+        else if (auto* g = qobject_cast<QGroupBox*>(control))
+            shown = g->title();
+        else if (auto* b = qobject_cast<QPushButton*>(control))
+            shown = b->text();
+        else if (auto* r = qobject_cast<QRadioButton*>(control))
+            shown = r->text();
+        QCOMPARE(shown, text);
+        // A caption is never cut by its control.
+        if (auto* b = qobject_cast<QAbstractButton*>(control); b && !text.isEmpty()) {
+            const int needed = b->fontMetrics().horizontalAdvance(QString(text).remove('&'));
+            QVERIFY2(needed <= b->width(), qPrintable(QString::number(needed)));
+        }
     }
 
     void menuShortcuts_data() {
@@ -229,6 +293,9 @@ private slots:
         QTest::newRow("list") << "Line" << 2 << 0;
         QTest::newRow("Löschen button") << "btloeschen" << 0 << 0;
         QTest::newRow("preview button") << "BitBtn1" << 1 << 1;
+        QTest::newRow("side panel field") << "edBPM" << 2 << 0;
+        QTest::newRow("side panel list") << "lbNoten" << 2 << 0;
+        QTest::newRow("duration field") << "edLengh" << 2 << 0;
     }
 
     void enterOnTheFocusedButton() {
@@ -242,6 +309,9 @@ private slots:
         QSignalSpy preview(w.BitBtn1, &QToolButton::clicked);
         auto* target = w.findChild<QWidget*>(focus);
         QVERIFY(target);
+        if (!target->isVisible())
+            w.BPMNotenwerte1->trigger(); // the side panel with the BPM note values
+        QVERIFY(target->isVisible());
         target->setFocus();
         QCOMPARE(QApplication::focusWidget(), target);
         QTest::keyClick(target, Qt::Key_Return);
