@@ -202,6 +202,25 @@ private slots:
         QCOMPARE(songRows(w), QStringList({"440 100 0 100"}));
     }
 
+    void closeBoxLeavesSongAndEdits() {
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, {"440 100 0 100"});
+        clickItem(w.Memo1, 0);
+        app.prompts.onModal = [&](QDialog& dialog) {
+            auto& editor = static_cast<TForm2&>(dialog);
+            editor.edFreq1->setText("1");
+            editor.close();
+            return dialog.result();
+        };
+        w.btAendern->click();
+        TForm2& editor = *forms().Form2;
+        QVERIFY(!editor.isVisible());
+        QCOMPARE(songRows(w), QStringList({"440 100 0 100"}));
+        QCOMPARE(editor.edFreq1->text(), QStringLiteral("1"));
+        QCOMPARE(editor.edDauer2->text(), QStringLiteral("100"));
+    }
+
     void okAfterPlaybackLeftTheSong() {
         // A playback can move the selection past the last line while the editor is open.
         AppFixture app;
