@@ -97,8 +97,7 @@ namespace {
 /// The same mouse event without Ctrl or Shift: those never toggle or extend the selection here.
 QMouseEvent plain(QEvent::Type type, const QMouseEvent* event) {
     return QMouseEvent(type, event->position(), event->scenePosition(), event->globalPosition(),
-                       event->button(), event->buttons(), Qt::NoModifier,
-                       event->pointingDevice());
+                       event->button(), event->buttons(), Qt::NoModifier, event->pointingDevice());
 }
 
 } // namespace
@@ -106,7 +105,8 @@ QMouseEvent plain(QEvent::Type type, const QMouseEvent* event) {
 void ListBox::mousePressEvent(QMouseEvent* event) {
     // As in the original list boxes: only a left press on an item moves the selection (a press
     // below the items or with another button leaves it), and Ctrl or Shift never deselect.
-    m_captured = event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid();
+    m_captured =
+        event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid();
     if (m_captured) {
         QMouseEvent press = plain(QEvent::MouseButtonPress, event);
         QListWidget::mousePressEvent(&press);

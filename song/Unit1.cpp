@@ -337,8 +337,8 @@ void TForm1::connectHandlers() {
 }
 
 bool TForm1::isWindowKey(const QKeyEvent* event) const {
-    const QKeySequence key(QKeyCombination(event->modifiers() & ~Qt::KeypadModifier,
-                                           Qt::Key(event->key())));
+    const QKeySequence key(
+        QKeyCombination(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key())));
     for (const QAction* action : menuBar()->findChildren<QAction*>())
         if (action->isEnabled() && !action->shortcut().isEmpty() && action->shortcut() == key)
             return true;

@@ -7,10 +7,10 @@
 #include "settings/WindowEffects.h"
 #include "song/Unit1.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QGuiApplication>
 #include <QScreen>
 
 namespace {

@@ -10,8 +10,8 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScreen>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 namespace {
@@ -278,7 +278,8 @@ private slots:
         const QStringList noLine{"Listenindex überschreitet das Maximum (-1)"};
         for (int i = 1; i <= 4; ++i) {
             QTest::addRow("empty Memo%d", i) << i << true << 0 << noLine << QString();
-            QTest::addRow("below the items of Memo%d", i) << i << false << 1 << QStringList() << "3";
+            QTest::addRow("below the items of Memo%d", i)
+                << i << false << 1 << QStringList() << "3";
         }
     }
 
@@ -378,13 +379,27 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("edit"); // the edit the caption stands over
-        QTest::newRow("Zeile") << "Label1" << "Zeile" << "edZeile";
-        QTest::newRow("Frequenz 1") << "Label2" << "Frequenz" << "edFreq1";
-        QTest::newRow("Dauer 1") << "Label3" << "Dauer" << "edDauer1";
-        QTest::newRow("Spur 1") << "Label4" << "Spur 1" << "edFreq1";
-        QTest::newRow("Frequenz 2") << "Label5" << "Frequenz" << "edFreq2";
-        QTest::newRow("Dauer 2") << "Label6" << "Dauer" << "edDauer2";
-        QTest::newRow("Spur 2") << "Label7" << "Spur 2" << "edFreq2";
+        QTest::newRow("Zeile") << "Label1"
+                               << "Zeile"
+                               << "edZeile";
+        QTest::newRow("Frequenz 1") << "Label2"
+                                    << "Frequenz"
+                                    << "edFreq1";
+        QTest::newRow("Dauer 1") << "Label3"
+                                 << "Dauer"
+                                 << "edDauer1";
+        QTest::newRow("Spur 1") << "Label4"
+                                << "Spur 1"
+                                << "edFreq1";
+        QTest::newRow("Frequenz 2") << "Label5"
+                                    << "Frequenz"
+                                    << "edFreq2";
+        QTest::newRow("Dauer 2") << "Label6"
+                                 << "Dauer"
+                                 << "edDauer2";
+        QTest::newRow("Spur 2") << "Label7"
+                                << "Spur 2"
+                                << "edFreq2";
     }
 
     void editorCaptions() {
@@ -423,7 +438,11 @@ private slots:
         const QPoint screen = QGuiApplication::primaryScreen()->availableGeometry().center();
         // Within the thickness of a window frame.
         QVERIFY2((centre - screen).manhattanLength() <= 8,
-                 qPrintable(QStringLiteral("%1,%2 vs %3,%4").arg(centre.x()).arg(centre.y()).arg(screen.x()).arg(screen.y())));
+                 qPrintable(QStringLiteral("%1,%2 vs %3,%4")
+                                .arg(centre.x())
+                                .arg(centre.y())
+                                .arg(screen.x())
+                                .arg(screen.y())));
     }
 };
 

@@ -1,25 +1,25 @@
 #include "base/ListBox.h"
+#include "settings/Unit6.h"
 #include "song/Forms.h"
 #include "song/Unit1.h"
 #include "song/Unit2.h"
-#include "settings/Unit6.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
 
 #include <QAction>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QScreen>
-#include <QProcess>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>
@@ -104,7 +104,8 @@ private slots:
         QTest::newRow("edLengh") << "edLengh" << QRect(432, 69, 49, 21) << "100";
         QTest::newRow("BitBtn1") << "BitBtn1" << QRect(488, 68, 25, 25) << "";
         QTest::newRow("btadd") << "btadd" << QRect(320, 130, 201, 25) << "Ton &hinzufügen";
-        QTest::newRow("gbBearbeitung") << "gbBearbeitung" << QRect(320, 160, 201, 49) << "Bearbeitung";
+        QTest::newRow("gbBearbeitung")
+            << "gbBearbeitung" << QRect(320, 160, 201, 49) << "Bearbeitung";
         QTest::newRow("btAendern") << "btAendern" << QRect() << "Ändern";
         QTest::newRow("btloeschen") << "btloeschen" << QRect() << "&Löschen";
         QTest::newRow("btTauschen") << "btTauschen" << QRect() << "&Tauschen";
@@ -209,27 +210,39 @@ private slots:
     void menuStructure_data() {
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QStringList>("items"); // "-" for a separator, "name >" for a submenu
-        QTest::newRow("Datei") << "Datei1"
-                               << QStringList{"Neu", "Öffnen", "Speichern", "-", "Beenden", "-",
-                                              "Play", "Stop"};
+        QTest::newRow("Datei") << "Datei1" << QStringList{"Neu",     "Öffnen", "Speichern", "-",
+                                                          "Beenden", "-",      "Play",      "Stop"};
         QTest::newRow("Bearbeiten")
             << "Bearbeiten1"
             << QStringList{"Geschwindigkeit ändern...", "Tonhöhe ändern...", "Spuren tauschen",
                            "Dual-Spur >", "Spur Löschen >"};
         QTest::newRow("Dual-Spur") << "DualSpur1" << QStringList{"Spur 1", "Spur 2"};
         QTest::newRow("Spur Löschen") << "SpurLoeschen1" << QStringList{"Spur 1", "Spur 2"};
-        QTest::newRow("Extras")
-            << "Extras1"
-            << QStringList{"Hochladen", "List der online Dateien", "Import >", "-", "Schredder",
-                           "Welle", "-", "Liste Noten - Frequenzen", "BPM / Notenwerte",
-                           "HotKeyPad", "Klaviatur", "MidiBeep", "Graphische Ausgabe",
-                           "Multi-Beep"};
+        QTest::newRow("Extras") << "Extras1"
+                                << QStringList{"Hochladen",
+                                               "List der online Dateien",
+                                               "Import >",
+                                               "-",
+                                               "Schredder",
+                                               "Welle",
+                                               "-",
+                                               "Liste Noten - Frequenzen",
+                                               "BPM / Notenwerte",
+                                               "HotKeyPad",
+                                               "Klaviatur",
+                                               "MidiBeep",
+                                               "Graphische Ausgabe",
+                                               "Multi-Beep"};
         QTest::newRow("Import") << "Import1"
                                 << QStringList{"Bleeper Music Maker (.bmm)",
                                                "MIDI-File (.mid / .midi)"};
-        QTest::newRow("Optionen") << "Optionen1"
-                                  << QStringList{"Scrollfunktion deaktivieren", "-", "Beeper",
-                                                 "FM-Synthese", "MIDI-Out", "-", "Einstellungen"};
+        QTest::newRow("Optionen") << "Optionen1" << QStringList{"Scrollfunktion deaktivieren",
+                                                                "-",
+                                                                "Beeper",
+                                                                "FM-Synthese",
+                                                                "MIDI-Out",
+                                                                "-",
+                                                                "Einstellungen"};
     }
 
     void menuStructure() {
@@ -260,11 +273,13 @@ private slots:
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<QString>("effect");
-        QTest::newRow("Ctrl+E Einstellungen") << int(Qt::Key_E) << int(Qt::ControlModifier) << "settings";
+        QTest::newRow("Ctrl+E Einstellungen")
+            << int(Qt::Key_E) << int(Qt::ControlModifier) << "settings";
         QTest::newRow("Ctrl+N Neu") << int(Qt::Key_N) << int(Qt::ControlModifier) << "empty";
         QTest::newRow("F2 track 2") << int(Qt::Key_F2) << 0 << "track2";
         QTest::newRow("Enter btadd") << int(Qt::Key_Return) << 0 << "added";
-        QTest::newRow("Ctrl+I of a disabled item stays") << int(Qt::Key_I) << int(Qt::ControlModifier) << "control";
+        QTest::newRow("Ctrl+I of a disabled item stays")
+            << int(Qt::Key_I) << int(Qt::ControlModifier) << "control";
     }
 
     void windowKeysBeforeAGreedyControl() {
@@ -355,7 +370,8 @@ private slots:
         QCOMPARE(titles, QStringList({"Anzeige", "MulTiZ1rp", "OnlineDB", "Klaviatur", "Synthese",
                                       "MIDI", "Credits", "Info"}));
         // All eight tabs in view at once.
-        QVERIFY2(tabsWidth <= settings.TabbedNotebook1->width(), qPrintable(QString::number(tabsWidth)));
+        QVERIFY2(tabsWidth <= settings.TabbedNotebook1->width(),
+                 qPrintable(QString::number(tabsWidth)));
         // "Übernehmen" left of "OK" at the bottom right, both captions whole.
         QCOMPARE(settings.btUe->text(), QStringLiteral("Übernehmen"));
         QCOMPARE(settings.btOk->text(), QStringLiteral("OK"));
@@ -440,15 +456,24 @@ private slots:
         QTest::addColumn<QString>("list");
         QTest::addColumn<QString>("gesture");
         QTest::addColumn<int>("selected");
-        QTest::newRow("left on item of Memo3") << "Memo3" << "left 2" << 2;
-        QTest::newRow("left on item of Line") << "Line" << "left 3" << 3;
-        QTest::newRow("left below the items") << "Memo2" << "below" << 1;
-        QTest::newRow("right on item") << "Memo1" << "right 3" << 1;
-        QTest::newRow("middle on item") << "Memo4" << "middle 0" << 1;
-        QTest::newRow("Ctrl on the selected item") << "Memo4" << "ctrl 1" << 1;
-        QTest::newRow("Ctrl on another item") << "Memo2" << "ctrl 3" << 3;
-        QTest::newRow("drag released outside") << "Memo1" << "drag 1 3 out" << 3;
-        QTest::newRow("drag from below onto an item") << "Memo3" << "dragbelow 3" << 1;
+        QTest::newRow("left on item of Memo3") << "Memo3"
+                                               << "left 2" << 2;
+        QTest::newRow("left on item of Line") << "Line"
+                                              << "left 3" << 3;
+        QTest::newRow("left below the items") << "Memo2"
+                                              << "below" << 1;
+        QTest::newRow("right on item") << "Memo1"
+                                       << "right 3" << 1;
+        QTest::newRow("middle on item") << "Memo4"
+                                        << "middle 0" << 1;
+        QTest::newRow("Ctrl on the selected item") << "Memo4"
+                                                   << "ctrl 1" << 1;
+        QTest::newRow("Ctrl on another item") << "Memo2"
+                                              << "ctrl 3" << 3;
+        QTest::newRow("drag released outside") << "Memo1"
+                                               << "drag 1 3 out" << 3;
+        QTest::newRow("drag from below onto an item") << "Memo3"
+                                                      << "dragbelow 3" << 1;
     }
 
     void mouseOnTheLists() {
@@ -485,7 +510,8 @@ private slots:
         else if (parts[0] == "drag") {
             QTest::mousePress(view, Qt::LeftButton, {}, at(parts[1].toInt()));
             move(at(parts[2].toInt()));
-            QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(view->width() + 30, at(parts[2].toInt()).y()));
+            QTest::mouseRelease(view, Qt::LeftButton, {},
+                                QPoint(view->width() + 30, at(parts[2].toInt()).y()));
         } else if (parts[0] == "dragbelow") {
             QTest::mousePress(view, Qt::LeftButton, {}, below);
             move(at(parts[1].toInt()));
