@@ -141,6 +141,13 @@ void TForm1::createControls(QWidget* client) {
     Memo2 = songList(client, QStringLiteral("Memo2"), QRect(120, 16, 65, 330));
     Memo3 = songList(client, QStringLiteral("Memo3"), QRect(184, 16, 65, 330));
     Memo4 = songList(client, QStringLiteral("Memo4"), QRect(248, 16, 65, 330));
+    // The track lists are white whatever colours the desktop prefers.
+    for (ListBox* list : {Memo1, Memo2, Memo3, Memo4}) {
+        QPalette white = list->palette();
+        white.setColor(QPalette::Base, kWhite);
+        white.setColor(QPalette::Text, Qt::black);
+        list->setPalette(white);
+    }
 
     Label3 = label(client, QStringLiteral("Label3"), QStringLiteral("Lines"), 8, 0);
     Label4 = label(client, QStringLiteral("Label4"), QStringLiteral("Spur 1"), 96, 0);

@@ -147,6 +147,28 @@ private slots:
         }
     }
 
+    void listColoursOnADarkDesktop() {
+        const QPalette desktop = QApplication::palette();
+        QPalette dark = desktop;
+        dark.setColor(QPalette::Base, Qt::black);
+        dark.setColor(QPalette::Text, Qt::white);
+        QApplication::setPalette(dark);
+        {
+            AppFixture app;
+            TForm1& w = app.main();
+            for (ListBox* list : {w.Memo1, w.Memo2, w.Memo3, w.Memo4}) {
+                QCOMPARE(list->palette().color(QPalette::Base), white);
+                QCOMPARE(list->palette().color(QPalette::Text), QColor(Qt::black));
+            }
+            QCOMPARE(w.Line->palette().color(QPalette::Base), QColor(128, 128, 128));
+            QCOMPARE(w.Line->palette().color(QPalette::Text), white);
+            QVERIFY(w.Line->font().bold() && w.Memo3->font().bold());
+            QCOMPARE(baseOf(w.edFreq1), white);
+            QCOMPARE(baseOf(w.edFreq2), silver);
+        }
+        QApplication::setPalette(desktop);
+    }
+
     void menuShortcuts_data() {
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("caption");
