@@ -2,11 +2,16 @@
 #include "song/Unit1.h"
 
 #include <QApplication>
+#include <QStringList>
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace {
+
+constexpr const char* kNoDisplay = "z1rpw3rk: no display found (DISPLAY is not set); start it "
+                                   "on a desktop or under xvfb-run.\n";
 
 bool displayAvailable() {
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
@@ -16,16 +21,35 @@ bool displayAvailable() {
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+// While the toolkit starts, its messages wait: a display that is named but cannot be opened
+// ends the program with one line instead of the toolkit's abort and its plugin advice.
+QStringList g_startMessages;
+
+void startupMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtFatalMsg) {
+        const QByteArray display = qgetenv("DISPLAY");
+        std::fprintf(stderr,
+                     "z1rpw3rk: cannot open the display%s%s%s; start it on a desktop or under "
+                     "xvfb-run.\n",
+                     display.isEmpty() ? "" : " (DISPLAY=", display.constData(),
+                     display.isEmpty() ? "" : ")");
+        std::_Exit(EXIT_FAILURE);
+    }
+    g_startMessages.append(qFormatLogMessage(type, context, message));
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     if (!displayAvailable()) {
-        std::fputs("z1rpw3rk: no display found (DISPLAY is not set); start it on a desktop "
-                   "or under xvfb-run.\n",
-                   stderr);
+        std::fputs(kNoDisplay, stderr);
         return EXIT_FAILURE;
     }
+    const QtMessageHandler previous = qInstallMessageHandler(startupMessages);
     QApplication app(argc, argv);
+    qInstallMessageHandler(previous);
+    for (const QString& message : std::as_const(g_startMessages))
+        std::fprintf(stderr, "%s\n", qPrintable(message));
     QApplication::setApplicationName(QStringLiteral("Z1rpW3rk"));
 
     createForms();

@@ -92,15 +92,56 @@ void ListBox::setTopIndex(int index) {
     scrollToItem(QListWidget::item(index), QAbstractItemView::PositionAtTop);
 }
 
+namespace {
+
+/// The same mouse event without Ctrl or Shift: those never toggle or extend the selection here.
+QMouseEvent plain(QEvent::Type type, const QMouseEvent* event) {
+    return QMouseEvent(type, event->position(), event->scenePosition(), event->globalPosition(),
+                       event->button(), event->buttons(), Qt::NoModifier, event->pointingDevice());
+}
+
+} // namespace
+
 void ListBox::mousePressEvent(QMouseEvent* event) {
-    QListWidget::mousePressEvent(event);
+    // As in the original list boxes: only a left press on an item moves the selection (a press
+    // below the items or with another button leaves it), and Ctrl or Shift never deselect.
+    m_captured =
+        event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid();
+    if (m_captured) {
+        QMouseEvent press = plain(QEvent::MouseButtonPress, event);
+        QListWidget::mousePressEvent(&press);
+    }
     emit MouseDown(event->button());
 }
 
+void ListBox::mouseMoveEvent(QMouseEvent* event) {
+    // Only a drag that began on an item moves the selection with it.
+    if ((event->buttons() & Qt::LeftButton) && !m_captured)
+        return;
+    QMouseEvent move = plain(QEvent::MouseMove, event);
+    QListWidget::mouseMoveEvent(&move);
+}
+
 void ListBox::mouseReleaseEvent(QMouseEvent* event) {
-    QListWidget::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+    const int before = itemIndex();
+    QMouseEvent release = plain(QEvent::MouseButtonRelease, event);
+    QListWidget::mouseReleaseEvent(&release);
+    // Released outside the items, the selection stays where the drag left it.
+    if (itemIndex() < 0 && before >= 0)
+        setItemIndex(before);
+    // The selection may have followed a drag; it is reported wherever the button is released.
+    if (event->button() == Qt::LeftButton && m_captured) {
+        m_captured = false;
         emit Click();
+    }
+}
+
+void ListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a double click presses like the first; the double click itself counts
+    // anywhere in the list.
+    mousePressEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit DblClick();
 }
 
 void ListBox::keyPressEvent(QKeyEvent* event) {

@@ -11,12 +11,17 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSlider>
+#include <QTabBar>
 #include <QTabWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -57,6 +62,9 @@ TForm6::TForm6(QWidget* parent)
     setWindowTitle(QStringLiteral("Einstellungen"));
     setFixedSize(426, 395);
     setModal(false);
+    // Centred on the screen once; shown and hidden again, it keeps its place.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     TabbedNotebook1 = named(new QTabWidget(this), QStringLiteral("TabbedNotebook1"));
     TabbedNotebook1->setGeometry(0, 0, 425, 393);
@@ -74,10 +82,33 @@ TForm6::TForm6(QWidget* parent)
     pageCredits = addPage(QStringLiteral("pageCredits"), QStringLiteral("Credits"));
     pageInfo = addPage(QStringLiteral("pageInfo"), QStringLiteral("Info"));
 
-    btUe = named(new QPushButton(QStringLiteral("Übernehmen"), this), QStringLiteral("btUe"));
-    btUe->setGeometry(264, 362, 75, 25);
+    // All eight tabs in one row without scroll arrows: their captions get a compact font
+    // and padding.
+    QTabBar* tabs = TabbedNotebook1->tabBar();
+    QFont tabFont = tabs->font();
+    tabFont.setPixelSize(11);
+    tabs->setFont(tabFont);
+    tabs->setStyleSheet(QStringLiteral(
+        "QTabBar::tab { padding: 3px 4px; border: 1px solid #a0a0a0; border-bottom: none;"
+        " background: #e4e4e4; margin-top: 2px; }"
+        "QTabBar::tab:selected { background: white; margin-top: 0px; }"));
+    tabs->setUsesScrollButtons(false);
+    tabs->setElideMode(Qt::ElideNone);
+
+    // Bottom right, "Übernehmen" left of "OK"; a caption wider than the 75 pixels widens its
+    // button to the left instead of being cut.
+    const auto fitting = [](QPushButton* button) {
+        const QString caption = button->text().remove(QLatin1Char('&'));
+        return std::max(75, button->fontMetrics().horizontalAdvance(caption) + 14);
+    };
     btOk = named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("btOk"));
-    btOk->setGeometry(344, 362, 75, 25);
+    const int okWidth = fitting(btOk);
+    btOk->setGeometry(419 - okWidth, 362, okWidth, 25);
+    btUe = named(new QPushButton(QStringLiteral("Übernehmen"), this), QStringLiteral("btUe"));
+    const int ueWidth = fitting(btUe);
+    btUe->setGeometry(btOk->x() - 5 - ueWidth, 362, ueWidth, 25);
+
+    connectGuarded(btOk, &QPushButton::clicked, this, [this] { btOkClick(); });
 
     buildAnzeige();
     buildKlaviatur();
@@ -216,6 +247,12 @@ void TForm6::tbfmChange() {
     if (TForm1* main = forms().Form1; main && main->playback)
         main->playback->SynthVolume = tbfm->value();
     laMuted->setVisible(tbfm->value() == 0);
+}
+
+void TForm6::btOkClick() {
+    // The settings are applied and stored here once the settings store exists; the dialog
+    // closes in any case.
+    hide();
 }
 
 void TForm6::cbtransClick() {

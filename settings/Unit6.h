@@ -91,6 +91,7 @@ public:
     /// The waveform output's volume follows the track bar; "Muted" shows at 0.
     void tbfmChange();
     void cbtransClick();
+    void btOkClick();
 
 private:
     void buildAnzeige();

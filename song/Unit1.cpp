@@ -17,6 +17,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -140,6 +141,13 @@ void TForm1::createControls(QWidget* client) {
     Memo2 = songList(client, QStringLiteral("Memo2"), QRect(120, 16, 65, 330));
     Memo3 = songList(client, QStringLiteral("Memo3"), QRect(184, 16, 65, 330));
     Memo4 = songList(client, QStringLiteral("Memo4"), QRect(248, 16, 65, 330));
+    // The track lists are white whatever colours the desktop prefers.
+    for (ListBox* list : {Memo1, Memo2, Memo3, Memo4}) {
+        QPalette white = list->palette();
+        white.setColor(QPalette::Base, kWhite);
+        white.setColor(QPalette::Text, Qt::black);
+        list->setPalette(white);
+    }
 
     Label3 = label(client, QStringLiteral("Label3"), QStringLiteral("Lines"), 8, 0);
     Label4 = label(client, QStringLiteral("Label4"), QStringLiteral("Spur 1"), 96, 0);
@@ -200,7 +208,7 @@ void TForm1::createControls(QWidget* client) {
     status.setBold(true);
     laStatus->setFont(status);
     laStatus->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
-    laStatus->setGeometry(312, 304, 130, 16);
+    laStatus->setGeometry(312, 304, 136, 16); // up to the Stop button
 
     btstop = button(client, QStringLiteral("btstop"), QStringLiteral("&Stop"), QRect(448, 296, 41, 25));
     btplay = button(client, QStringLiteral("btplay"), QStringLiteral("&Play"), QRect(488, 296, 41, 25));
@@ -316,10 +324,10 @@ void TForm1::connectHandlers() {
     connectGuarded(btAendern, &QPushButton::clicked, this, [this] { btAendernClick(); });
     connectGuarded(btloeschen, &QPushButton::clicked, this, [this] { btloeschenClick(); });
     connectGuarded(btTauschen, &QPushButton::clicked, this, [this] { btTauschenClick(); });
-    connectGuarded(Memo1, &QListWidget::itemDoubleClicked, this, [this] { Memo1DblClick(); });
-    connectGuarded(Memo2, &QListWidget::itemDoubleClicked, this, [this] { Memo2DblClick(); });
-    connectGuarded(Memo3, &QListWidget::itemDoubleClicked, this, [this] { Memo3DblClick(); });
-    connectGuarded(Memo4, &QListWidget::itemDoubleClicked, this, [this] { Memo4DblClick(); });
+    connectGuarded(Memo1, &ListBox::DblClick, this, [this] { Memo1DblClick(); });
+    connectGuarded(Memo2, &ListBox::DblClick, this, [this] { Memo2DblClick(); });
+    connectGuarded(Memo3, &ListBox::DblClick, this, [this] { Memo3DblClick(); });
+    connectGuarded(Memo4, &ListBox::DblClick, this, [this] { Memo4DblClick(); });
 
     // F1/F2 and Enter reach the window before the focused control, wherever the focus is.
     for (const int key : {int(Qt::Key_F1), int(Qt::Key_F2)}) {
@@ -330,6 +338,31 @@ void TForm1::connectHandlers() {
         auto* shortcut = new QShortcut(QKeySequence(key), this);
         connect(shortcut, &QShortcut::activated, this, [this] { pressDefaultButton(); });
     }
+    // A focused control may claim a key the window wants first (an edit field takes Ctrl+E as
+    // "end of line" on some desktops); the filter keeps the window's keys for the window.
+    qApp->installEventFilter(this);
+}
+
+bool TForm1::isWindowKey(const QKeyEvent* event) const {
+    const QKeySequence key(
+        QKeyCombination(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key())));
+    for (const QAction* action : menuBar()->findChildren<QAction*>())
+        if (action->isEnabled() && !action->shortcut().isEmpty() && action->shortcut() == key)
+            return true;
+    for (const QShortcut* shortcut : findChildren<QShortcut*>(Qt::FindDirectChildrenOnly))
+        if (shortcut->isEnabled() && shortcut->key() == key)
+            return true;
+    return false;
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this &&
+        isWindowKey(static_cast<QKeyEvent*>(event))) {
+        event->ignore();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
@@ -362,9 +395,12 @@ void TForm1::FormKeyDown(int key) {
 }
 
 void TForm1::pressDefaultButton() {
-    // As on the original platform, a focused push button takes Enter itself.
-    if (auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
-        focused && focused->window() == this) {
+    // As on the original platform, a focused push button takes Enter itself (the picture
+    // button beside the duration is one too).
+    QWidget* focus = QApplication::focusWidget();
+    if (auto* focused = qobject_cast<QAbstractButton*>(focus);
+        focused && focused->window() == this &&
+        (qobject_cast<QPushButton*>(focus) || qobject_cast<QToolButton*>(focus))) {
         focused->click();
         return;
     }

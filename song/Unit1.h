@@ -11,6 +11,7 @@ class ListBox;
 class PlaybackEngine;
 class QAction;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -177,6 +178,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls(QWidget* client);
@@ -185,4 +187,5 @@ private:
     void selectLikewise(ListBox* source, std::initializer_list<ListBox*> targets);
     void openLineEditor();
     void pressDefaultButton();
+    bool isWindowKey(const QKeyEvent* event) const;
 };

@@ -7,14 +7,18 @@
 #include "settings/WindowEffects.h"
 #include "song/Unit1.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 
 namespace {
 
-QLabel* caption(QWidget* parent, const QString& text, int left, int top, bool bold = false) {
+QLabel* caption(QWidget* parent, const QString& name, const QString& text, int left, int top,
+                bool bold = false) {
     auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
     QFont font = label->font();
     font.setBold(bold);
     label->setFont(font);
@@ -41,31 +45,35 @@ TForm2::TForm2(TForm1& mainWindow, QWidget* parent)
     setWindowTitle(QStringLiteral("Z1rpW3rk 3 Editor"));
     setFixedSize(280, 105);
     setModal(true);
+    // Centred on the screen, not over the main window: placed once, it keeps its place.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(0, 0, 280, 105);
     Image1->setStyleSheet(QStringLiteral("background: #202838;"));
 
-    caption(this, QStringLiteral("Zeile"), 8, 4);
-    edZeile = field(this, QStringLiteral("edZeile"), QRect(8, 20, 41, 21));
-    caption(this, QStringLiteral("Spur 1"), 64, 4, true);
-    caption(this, QStringLiteral("Frequenz"), 64, 20);
-    edFreq1 = field(this, QStringLiteral("edFreq1"), QRect(64, 36, 49, 21));
-    caption(this, QStringLiteral("Dauer"), 120, 20);
-    edDauer1 = field(this, QStringLiteral("edDauer1"), QRect(120, 36, 49, 21));
-    caption(this, QStringLiteral("Spur 2"), 168 + 8, 4, true);
-    caption(this, QStringLiteral("Frequenz"), 176, 20);
-    edFreq2 = field(this, QStringLiteral("edFreq2"), QRect(176, 36, 49, 21));
-    caption(this, QStringLiteral("Dauer"), 228, 20);
-    edDauer2 = field(this, QStringLiteral("edDauer2"), QRect(228, 36, 45, 21));
+    // Each caption has the room of its column: "Frequenz" is wider than its edit.
+    caption(this, QStringLiteral("Label1"), QStringLiteral("Zeile"), 6, 20);
+    edZeile = field(this, QStringLiteral("edZeile"), QRect(6, 36, 34, 21));
+    caption(this, QStringLiteral("Label4"), QStringLiteral("Spur 1"), 48, 4, true);
+    caption(this, QStringLiteral("Label2"), QStringLiteral("Frequenz"), 48, 20);
+    edFreq1 = field(this, QStringLiteral("edFreq1"), QRect(48, 36, 50, 21));
+    caption(this, QStringLiteral("Label3"), QStringLiteral("Dauer"), 112, 20);
+    edDauer1 = field(this, QStringLiteral("edDauer1"), QRect(112, 36, 42, 21));
+    caption(this, QStringLiteral("Label7"), QStringLiteral("Spur 2"), 164, 4, true);
+    caption(this, QStringLiteral("Label5"), QStringLiteral("Frequenz"), 164, 20);
+    edFreq2 = field(this, QStringLiteral("edFreq2"), QRect(164, 36, 50, 21));
+    caption(this, QStringLiteral("Label6"), QStringLiteral("Dauer"), 228, 20);
+    edDauer2 = field(this, QStringLiteral("edDauer2"), QRect(228, 36, 42, 21));
 
     btOk = new QPushButton(QStringLiteral("OK"), this);
     btOk->setObjectName(QStringLiteral("btOk"));
     btOk->setGeometry(112, 72, 75, 25);
     Button2 = new QPushButton(QStringLiteral("Abbrechen"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setGeometry(196, 72, 75, 25);
+    Button2->setGeometry(195, 72, 75, 25);
 
     setTabOrder(edZeile, edFreq1);
     setTabOrder(edFreq1, edDauer1);

@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QTest>
 
+#include <limits>
+
 class TestBase : public QObject {
     Q_OBJECT
 
@@ -84,6 +86,26 @@ private slots:
         QFETCH(int, code);
         QFETCH(QString, text);
         QCOMPARE(EInOutError(code).message(), text);
+    }
+
+    void intDiv_data() {
+        QTest::addColumn<int>("dividend");
+        QTest::addColumn<int>("divisor");
+        QTest::addColumn<int>("quotient");
+        constexpr int lowest = std::numeric_limits<int>::min();
+        QTest::newRow("toward zero, negative dividend") << -7 << 2 << -3;
+        QTest::newRow("toward zero, negative divisor") << 7 << -2 << -3;
+        QTest::newRow("both negative") << -7 << -2 << 3;
+        QTest::newRow("by minus one") << 5 << -1 << -5;
+        QTest::newRow("lowest by one") << lowest << 1 << lowest;
+        QTest::newRow("lowest by minus one wraps") << lowest << -1 << lowest;
+    }
+
+    void intDiv() {
+        QFETCH(int, dividend);
+        QFETCH(int, divisor);
+        QFETCH(int, quotient);
+        QCOMPARE(IntDiv(dividend, divisor), quotient);
     }
 
     void divisionByZero() {

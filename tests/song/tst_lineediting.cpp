@@ -7,8 +7,11 @@
 #include "support/SongHelpers.h"
 
 #include <QDialog>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 namespace {
@@ -199,6 +202,25 @@ private slots:
         QCOMPARE(songRows(w), QStringList({"440 100 0 100"}));
     }
 
+    void closeBoxLeavesSongAndEdits() {
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, {"440 100 0 100"});
+        clickItem(w.Memo1, 0);
+        app.prompts.onModal = [&](QDialog& dialog) {
+            auto& editor = static_cast<TForm2&>(dialog);
+            editor.edFreq1->setText("1");
+            editor.close();
+            return dialog.result();
+        };
+        w.btAendern->click();
+        TForm2& editor = *forms().Form2;
+        QVERIFY(!editor.isVisible());
+        QCOMPARE(songRows(w), QStringList({"440 100 0 100"}));
+        QCOMPARE(editor.edFreq1->text(), QStringLiteral("1"));
+        QCOMPARE(editor.edDauer2->text(), QStringLiteral("100"));
+    }
+
     void okAfterPlaybackLeftTheSong() {
         // A playback can move the selection past the last line while the editor is open.
         AppFixture app;
@@ -244,6 +266,48 @@ private slots:
         doubleClickItem(target, 1);
         QCOMPARE(app.prompts.modalCount, 1);
         QCOMPARE(freq2, QStringLiteral("4"));
+    }
+
+    // A double click counts anywhere in a track list, below the items and in an empty list too.
+    void doubleClickAnywhere_data() {
+        QTest::addColumn<int>("list");
+        QTest::addColumn<bool>("emptySong");
+        QTest::addColumn<int>("modals");
+        QTest::addColumn<QStringList>("errors");
+        QTest::addColumn<QString>("freq1");
+        const QStringList noLine{"Listenindex überschreitet das Maximum (-1)"};
+        for (int i = 1; i <= 4; ++i) {
+            QTest::addRow("empty Memo%d", i) << i << true << 0 << noLine << QString();
+            QTest::addRow("below the items of Memo%d", i)
+                << i << false << 1 << QStringList() << "3";
+        }
+    }
+
+    void doubleClickAnywhere() {
+        QFETCH(int, list);
+        QFETCH(bool, emptySong);
+        QFETCH(int, modals);
+        QFETCH(QStringList, errors);
+        QFETCH(QString, freq1);
+        AppFixture app;
+        TForm1& w = app.main();
+        if (!emptySong) {
+            setSong(w, {"1 10 2 10", "3 30 4 30", "5 50 6 50"});
+            clickItem(w.Memo1, 1);
+        }
+        QString seen;
+        app.prompts.onModal = [&](QDialog& dialog) {
+            seen = static_cast<TForm2&>(dialog).edFreq1->text();
+            return QDialog::Rejected;
+        };
+        ListBox* target = QList<ListBox*>{w.Memo1, w.Memo2, w.Memo3, w.Memo4}[list - 1];
+        const QPoint below(10, target->viewport()->height() - 10);
+        QTest::mouseClick(target->viewport(), Qt::LeftButton, {}, below);
+        QTest::mouseDClick(target->viewport(), Qt::LeftButton, {}, below);
+        QCOMPARE(app.prompts.modalCount, modals);
+        QCOMPARE(app.prompts.errors, errors);
+        QCOMPARE(seen, freq1);
+        QCOMPARE(selections(w), QList<int>(5, emptySong ? -1 : 1));
     }
 
     void doubleClickHandlerOnEmptySong() {
@@ -309,6 +373,76 @@ private slots:
         QCOMPARE(tabOrder, (QList<QWidget*>{editor.edZeile, editor.edFreq1, editor.edDauer1,
                                             editor.edFreq2, editor.edDauer2, editor.btOk,
                                             editor.Button2}));
+    }
+
+    void editorCaptions_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("edit"); // the edit the caption stands over
+        QTest::newRow("Zeile") << "Label1"
+                               << "Zeile"
+                               << "edZeile";
+        QTest::newRow("Frequenz 1") << "Label2"
+                                    << "Frequenz"
+                                    << "edFreq1";
+        QTest::newRow("Dauer 1") << "Label3"
+                                 << "Dauer"
+                                 << "edDauer1";
+        QTest::newRow("Spur 1") << "Label4"
+                                << "Spur 1"
+                                << "edFreq1";
+        QTest::newRow("Frequenz 2") << "Label5"
+                                    << "Frequenz"
+                                    << "edFreq2";
+        QTest::newRow("Dauer 2") << "Label6"
+                                 << "Dauer"
+                                 << "edDauer2";
+        QTest::newRow("Spur 2") << "Label7"
+                                << "Spur 2"
+                                << "edFreq2";
+    }
+
+    void editorCaptions() {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QFETCH(QString, edit);
+        AppFixture app;
+        TForm2& editor = *forms().Form2;
+        auto* caption = editor.findChild<QLabel*>(name);
+        QVERIFY(caption);
+        QCOMPARE(caption->text(), text);
+        auto* field = editor.findChild<QLineEdit*>(edit);
+        QCOMPARE(caption->x(), field->x());
+        QVERIFY(caption->geometry().bottom() < field->y());
+        // The whole caption is in the window and no other caption covers it.
+        QVERIFY(editor.rect().contains(caption->geometry()));
+        QVERIFY(caption->fontMetrics().horizontalAdvance(text) <= caption->width());
+        for (QLabel* other : editor.findChildren<QLabel*>())
+            if (other != caption && other != editor.Image1)
+                QVERIFY2(!other->geometry().intersects(caption->geometry()),
+                         qPrintable(other->objectName()));
+    }
+
+    void editorCentredOnTheScreen() {
+        AppFixture app;
+        TForm1& w = app.main();
+        w.move(0, 0);
+        setSong(w, {"1 10 2 10"});
+        clickItem(w.Memo1, 0);
+        QPoint centre;
+        app.prompts.onModal = [&](QDialog& dialog) {
+            centre = dialog.geometry().center();
+            return QDialog::Rejected;
+        };
+        w.btAendern->click();
+        const QPoint screen = QGuiApplication::primaryScreen()->availableGeometry().center();
+        // Within the thickness of a window frame.
+        QVERIFY2((centre - screen).manhattanLength() <= 8,
+                 qPrintable(QStringLiteral("%1,%2 vs %3,%4")
+                                .arg(centre.x())
+                                .arg(centre.y())
+                                .arg(screen.x())
+                                .arg(screen.y())));
     }
 };
 

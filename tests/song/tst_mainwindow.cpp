@@ -1,4 +1,5 @@
 #include "base/ListBox.h"
+#include "settings/Unit6.h"
 #include "song/Forms.h"
 #include "song/Unit1.h"
 #include "song/Unit2.h"
@@ -6,18 +7,50 @@
 #include "support/SongHelpers.h"
 
 #include <QAction>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 
 QColor baseOf(const QLineEdit* edit) { return edit->palette().color(QPalette::Base); }
+
+/// A control that claims every key for itself before shortcuts see it.
+class GreedyEdit final : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+    int pressed = 0;
+
+protected:
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::ShortcutOverride) {
+            event->accept();
+            return true;
+        }
+        return QLineEdit::event(event);
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() != Qt::Key_Control)
+            ++pressed;
+        QLineEdit::keyPressEvent(event);
+    }
+};
 const QColor white(255, 255, 255);
 const QColor silver(192, 192, 192);
 
@@ -50,31 +83,333 @@ private slots:
         QCOMPARE(w.Memo3->geometry(), QRect(184, 16, 65, 330));
     }
 
+    void controlPlaces_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("place"); // an empty size: only the position is fixed
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Line") << "Line" << QRect(0, 16, 57, 330) << "";
+        QTest::newRow("Memo1") << "Memo1" << QRect(56, 16, 65, 330) << "";
+        QTest::newRow("Memo2") << "Memo2" << QRect(120, 16, 65, 330) << "";
+        QTest::newRow("Memo4") << "Memo4" << QRect(248, 16, 65, 330) << "";
+        QTest::newRow("Label1") << "Label1" << QRect(328, 0, 0, 0) << "Frequenz (hz)";
+        QTest::newRow("Label2") << "Label2" << QRect(448, 0, 0, 0) << "Dauer (ms)";
+        QTest::newRow("Label3") << "Label3" << QRect() << "Lines";
+        QTest::newRow("Label4") << "Label4" << QRect() << "Spur 1";
+        QTest::newRow("Label5") << "Label5" << QRect() << "Spur 2";
+        QTest::newRow("rgASpur") << "rgASpur" << QRect(320, 24, 201, 105) << "Aktive Spur";
+        QTest::newRow("rgASpur item 0") << "rgASpurItem0" << QRect() << "-          Spur 1";
+        QTest::newRow("rgASpur item 1") << "rgASpurItem1" << QRect() << "-          Spur 2";
+        QTest::newRow("edFreq1") << "edFreq1" << QRect(344, 50, 41, 21) << "500";
+        QTest::newRow("edFreq2") << "edFreq2" << QRect(344, 92, 41, 21) << "0";
+        QTest::newRow("edLengh") << "edLengh" << QRect(432, 69, 49, 21) << "100";
+        QTest::newRow("BitBtn1") << "BitBtn1" << QRect(488, 68, 25, 25) << "";
+        QTest::newRow("btadd") << "btadd" << QRect(320, 130, 201, 25) << "Ton &hinzufügen";
+        QTest::newRow("gbBearbeitung")
+            << "gbBearbeitung" << QRect(320, 160, 201, 49) << "Bearbeitung";
+        QTest::newRow("btAendern") << "btAendern" << QRect() << "Ändern";
+        QTest::newRow("btloeschen") << "btloeschen" << QRect() << "&Löschen";
+        QTest::newRow("btTauschen") << "btTauschen" << QRect() << "&Tauschen";
+        QTest::newRow("Label9") << "Label9" << QRect(312, 248, 0, 0) << "Z1rpW3rk";
+        QTest::newRow("laStatus") << "laStatus" << QRect(312, 304, 0, 0) << "";
+        QTest::newRow("btstop") << "btstop" << QRect(448, 296, 41, 25) << "&Stop";
+        QTest::newRow("btplay") << "btplay" << QRect(488, 296, 41, 25) << "&Play";
+        QTest::newRow("probar") << "probar" << QRect(312, 320, 217, 25) << "";
+    }
+
+    void controlPlaces() {
+        QFETCH(QString, name);
+        QFETCH(QRect, place);
+        QFETCH(QString, text);
+        AppFixture app;
+        auto* control = app.main().centralWidget()->findChild<QWidget*>(name);
+        QVERIFY(control);
+        QVERIFY(control->isVisible());
+        if (place.isValid())
+            QCOMPARE(control->geometry(), place);
+        else if (!place.isNull())
+            QCOMPARE(control->pos(), place.topLeft());
+        QString shown;
+        if (auto* l = qobject_cast<QLabel*>(control))
+            shown = l->text();
+        else if (auto* e = qobject_cast<QLineEdit*>(control))
+            shown = e->text();
+        else if (auto* g = qobject_cast<QGroupBox*>(control))
+            shown = g->title();
+        else if (auto* b = qobject_cast<QPushButton*>(control))
+            shown = b->text();
+        else if (auto* r = qobject_cast<QRadioButton*>(control))
+            shown = r->text();
+        QCOMPARE(shown, text);
+        // A caption is never cut by its control.
+        if (auto* b = qobject_cast<QAbstractButton*>(control); b && !text.isEmpty()) {
+            const int needed = b->fontMetrics().horizontalAdvance(QString(text).remove('&'));
+            QVERIFY2(needed <= b->width(), qPrintable(QString::number(needed)));
+        }
+    }
+
+    void listColoursOnADarkDesktop() {
+        const QPalette desktop = QApplication::palette();
+        QPalette dark = desktop;
+        dark.setColor(QPalette::Base, Qt::black);
+        dark.setColor(QPalette::Text, Qt::white);
+        QApplication::setPalette(dark);
+        {
+            AppFixture app;
+            TForm1& w = app.main();
+            for (ListBox* list : {w.Memo1, w.Memo2, w.Memo3, w.Memo4}) {
+                QCOMPARE(list->palette().color(QPalette::Base), white);
+                QCOMPARE(list->palette().color(QPalette::Text), QColor(Qt::black));
+            }
+            QCOMPARE(w.Line->palette().color(QPalette::Base), QColor(128, 128, 128));
+            QCOMPARE(w.Line->palette().color(QPalette::Text), white);
+            QVERIFY(w.Line->font().bold() && w.Memo3->font().bold());
+            QCOMPARE(baseOf(w.edFreq1), white);
+            QCOMPARE(baseOf(w.edFreq2), silver);
+        }
+        QApplication::setPalette(desktop);
+    }
+
     void menuShortcuts_data() {
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QKeySequence>("shortcut");
-        QTest::newRow("Neu") << "Neu1" << "Neu" << QKeySequence("Ctrl+N");
-        QTest::newRow("Öffnen") << "Oeffnen1" << "Öffnen" << QKeySequence("Ctrl+O");
-        QTest::newRow("Play") << "Play1" << "Play" << QKeySequence("F5");
-        QTest::newRow("Stop") << "Stop1" << "Stop" << QKeySequence("F8");
-        QTest::newRow("Spuren tauschen") << "Spurentauschen1" << "Spuren tauschen" << QKeySequence("Ctrl+T");
-        QTest::newRow("Liste") << "ListeNotenFrequenzen1" << "Liste Noten - Frequenzen" << QKeySequence("Ctrl+F");
-        QTest::newRow("Scroll") << "Scrollfunktion1" << "Scrollfunktion deaktivieren" << QKeySequence("Ctrl+Alt+S");
-        QTest::newRow("MIDI-Out") << "MIDIOut1" << "MIDI-Out" << QKeySequence("Ctrl+Alt+M");
-        QTest::newRow("Einstellungen") << "Einstellungen1" << "Einstellungen" << QKeySequence("Ctrl+E");
-        QTest::newRow("Beenden") << "Beenden1" << "Beenden" << QKeySequence();
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<bool>("checked");
+        const auto row = [](const char* item, const char* caption, const char* keys,
+                            bool enabled = true, bool checked = false) {
+            QTest::newRow(item) << QString::fromLatin1(item) << QString::fromUtf8(caption)
+                                << QKeySequence(QString::fromLatin1(keys)) << enabled << checked;
+        };
+        row("Neu1", "Neu", "Ctrl+N");
+        row("Oeffnen1", "Öffnen", "Ctrl+O");
+        row("Speichern1", "Speichern", "Ctrl+S");
+        row("Beenden1", "Beenden", "");
+        row("Play1", "Play", "F5");
+        row("Stop1", "Stop", "F8");
+        row("Geschwindigkeitndern1", "Geschwindigkeit ändern...", "");
+        row("Oktavendern1", "Tonhöhe ändern...", "");
+        row("Spurentauschen1", "Spuren tauschen", "Ctrl+T");
+        row("Spur11", "Spur 1", "");
+        row("Spur21", "Spur 2", "");
+        row("Spur12", "Spur 1", "");
+        row("Spur22", "Spur 2", "");
+        row("Hochladen1", "Hochladen", "Ctrl+H");
+        row("ListderonlineDateien1", "List der online Dateien", "Ctrl+L");
+        row("BleeperMusicMakerbmm1", "Bleeper Music Maker (.bmm)", "");
+        row("MIDIFilemidmidi1", "MIDI-File (.mid / .midi)", "", false);
+        row("Schredder1", "Schredder", "Ctrl+R");
+        row("Welle1", "Welle", "Ctrl+W");
+        row("ListeNotenFrequenzen1", "Liste Noten - Frequenzen", "Ctrl+F");
+        row("BPMNotenwerte1", "BPM / Notenwerte", "Ctrl+B");
+        row("HotKeyPad1", "HotKeyPad", "Ctrl+P");
+        row("Klaviatur1", "Klaviatur", "Ctrl+K");
+        row("MidiBeep1", "MidiBeep", "Ctrl+I", false);
+        row("GraphischeAusgabe1", "Graphische Ausgabe", "Ctrl+G");
+        row("MultiBeep1", "Multi-Beep", "Ctrl+M");
+        row("Scrollfunktion1", "Scrollfunktion deaktivieren", "Ctrl+Alt+S");
+        row("Beeper1", "Beeper", "Ctrl+Alt+B", true, true);
+        row("FMSynthese1", "FM-Synthese", "Ctrl+Alt+F");
+        row("MIDIOut1", "MIDI-Out", "Ctrl+Alt+M");
+        row("Einstellungen1", "Einstellungen", "Ctrl+E");
     }
 
     void menuShortcuts() {
         QFETCH(QString, item);
         QFETCH(QString, caption);
         QFETCH(QKeySequence, shortcut);
+        QFETCH(bool, enabled);
+        QFETCH(bool, checked);
         AppFixture app;
         auto* action = app.main().findChild<QAction*>(item);
         QVERIFY(action);
         QCOMPARE(action->text(), caption);
         QCOMPARE(action->shortcut(), shortcut);
+        QCOMPARE(action->isEnabled(), enabled);
+        QCOMPARE(action->isChecked(), checked);
+        QVERIFY(action->isVisible());
+    }
+
+    void menuStructure_data() {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QStringList>("items"); // "-" for a separator, "name >" for a submenu
+        QTest::newRow("Datei") << "Datei1" << QStringList{"Neu",     "Öffnen", "Speichern", "-",
+                                                          "Beenden", "-",      "Play",      "Stop"};
+        QTest::newRow("Bearbeiten")
+            << "Bearbeiten1"
+            << QStringList{"Geschwindigkeit ändern...", "Tonhöhe ändern...", "Spuren tauschen",
+                           "Dual-Spur >", "Spur Löschen >"};
+        QTest::newRow("Dual-Spur") << "DualSpur1" << QStringList{"Spur 1", "Spur 2"};
+        QTest::newRow("Spur Löschen") << "SpurLoeschen1" << QStringList{"Spur 1", "Spur 2"};
+        QTest::newRow("Extras") << "Extras1"
+                                << QStringList{"Hochladen",
+                                               "List der online Dateien",
+                                               "Import >",
+                                               "-",
+                                               "Schredder",
+                                               "Welle",
+                                               "-",
+                                               "Liste Noten - Frequenzen",
+                                               "BPM / Notenwerte",
+                                               "HotKeyPad",
+                                               "Klaviatur",
+                                               "MidiBeep",
+                                               "Graphische Ausgabe",
+                                               "Multi-Beep"};
+        QTest::newRow("Import") << "Import1"
+                                << QStringList{"Bleeper Music Maker (.bmm)",
+                                               "MIDI-File (.mid / .midi)"};
+        QTest::newRow("Optionen") << "Optionen1" << QStringList{"Scrollfunktion deaktivieren",
+                                                                "-",
+                                                                "Beeper",
+                                                                "FM-Synthese",
+                                                                "MIDI-Out",
+                                                                "-",
+                                                                "Einstellungen"};
+    }
+
+    void menuStructure() {
+        QFETCH(QString, menu);
+        QFETCH(QStringList, items);
+        AppFixture app;
+        auto* m = app.main().findChild<QMenu*>(menu);
+        QVERIFY(m);
+        QStringList seen;
+        for (const QAction* action : m->actions())
+            seen.append(action->isSeparator() ? QStringLiteral("-")
+                        : action->menu()      ? action->text() + QStringLiteral(" >")
+                                              : action->text());
+        QCOMPARE(seen, items);
+    }
+
+    void menuBarTitles() {
+        AppFixture app;
+        QStringList titles;
+        for (const QAction* action : app.main().menuBar()->actions())
+            titles.append(action->text().remove(QLatin1Char('&')));
+        QCOMPARE(titles, QStringList({"Datei", "Bearbeiten", "Extras", "Optionen"}));
+    }
+
+    // The window takes its own keys before the focused control, even from a control that
+    // would claim them (an edit field takes Ctrl+E as "end of line" on some desktops).
+    void windowKeysBeforeAGreedyControl_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("effect");
+        QTest::newRow("Ctrl+E Einstellungen")
+            << int(Qt::Key_E) << int(Qt::ControlModifier) << "settings";
+        QTest::newRow("Ctrl+N Neu") << int(Qt::Key_N) << int(Qt::ControlModifier) << "empty";
+        QTest::newRow("F2 track 2") << int(Qt::Key_F2) << 0 << "track2";
+        QTest::newRow("Enter btadd") << int(Qt::Key_Return) << 0 << "added";
+        QTest::newRow("Ctrl+I of a disabled item stays")
+            << int(Qt::Key_I) << int(Qt::ControlModifier) << "control";
+    }
+
+    void windowKeysBeforeAGreedyControl() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, effect);
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, {"1 1 1 1"});
+        GreedyEdit greedy(w.centralWidget());
+        greedy.show();
+        greedy.setFocus();
+        QTest::keyClick(&greedy, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(forms().Form6->isVisible(), effect == "settings");
+        QCOMPARE(w.Memo1->count(), effect == "empty" ? 0 : effect == "added" ? 2 : 1);
+        QCOMPARE(baseOf(w.edFreq2), effect == "track2" ? white : silver);
+        QCOMPARE(greedy.pressed, effect == "control" ? 1 : 0);
+        forms().Form6->hide();
+    }
+
+    void enterOnTheFocusedButton_data() {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("previews");
+        QTest::newRow("radio button") << "rgASpurItem1" << 2 << 0;
+        QTest::newRow("list") << "Line" << 2 << 0;
+        QTest::newRow("Löschen button") << "btloeschen" << 0 << 0;
+        QTest::newRow("preview button") << "BitBtn1" << 1 << 1;
+        QTest::newRow("side panel field") << "edBPM" << 2 << 0;
+        QTest::newRow("side panel list") << "lbNoten" << 2 << 0;
+        QTest::newRow("duration field") << "edLengh" << 2 << 0;
+    }
+
+    void enterOnTheFocusedButton() {
+        QFETCH(QString, focus);
+        QFETCH(int, lines);
+        QFETCH(int, previews);
+        AppFixture app;
+        TForm1& w = app.main();
+        w.edLengh->setText("1");
+        setSong(w, {"1 1 1 1"});
+        QSignalSpy preview(w.BitBtn1, &QToolButton::clicked);
+        auto* target = w.findChild<QWidget*>(focus);
+        QVERIFY(target);
+        if (!target->isVisible())
+            w.BPMNotenwerte1->trigger(); // the side panel with the BPM note values
+        QVERIFY(target->isVisible());
+        target->setFocus();
+        QCOMPARE(QApplication::focusWidget(), target);
+        QTest::keyClick(target, Qt::Key_Return);
+        QCOMPARE(w.Memo1->count(), lines);
+        QCOMPARE(preview.count(), previews);
+    }
+
+    void statusTextsFit_data() {
+        QTest::addColumn<QString>("text");
+        for (const char* text : {"Aktualisiere Pattern", "Spiele Lied", "Analysiere BMM",
+                                 "Generiere Daten", "Generiere Sinus", "Sende Daten..."})
+            QTest::newRow(text) << QString::fromLatin1(text);
+    }
+
+    void statusTextsFit() {
+        QFETCH(QString, text);
+        AppFixture app;
+        TForm1& w = app.main();
+        w.ShowProgress(1, 3, text);
+        QCOMPARE(w.laStatus->text(), text);
+        QVERIFY(w.laStatus->fontMetrics().horizontalAdvance(text) <= w.laStatus->width());
+        QVERIFY(w.laStatus->geometry().right() < w.btstop->x());
+    }
+
+    void settingsDialogShell() {
+        AppFixture app;
+        TForm1& w = app.main();
+        w.move(0, 0);
+        QTest::keyClick(w.Memo1, Qt::Key_E, Qt::ControlModifier);
+        TForm6& settings = *forms().Form6;
+        QVERIFY(settings.isVisible());
+        QCOMPARE(settings.windowTitle(), QStringLiteral("Einstellungen"));
+        QCOMPARE(settings.size(), QSize(426, 395));
+        QStringList titles;
+        int tabsWidth = 0;
+        QTabBar* tabs = settings.TabbedNotebook1->tabBar();
+        for (int i = 0; i < tabs->count(); ++i) {
+            titles.append(tabs->tabText(i));
+            tabsWidth += tabs->tabRect(i).width();
+        }
+        QCOMPARE(titles, QStringList({"Anzeige", "MulTiZ1rp", "OnlineDB", "Klaviatur", "Synthese",
+                                      "MIDI", "Credits", "Info"}));
+        // All eight tabs in view at once.
+        QVERIFY2(tabsWidth <= settings.TabbedNotebook1->width(),
+                 qPrintable(QString::number(tabsWidth)));
+        // "Übernehmen" left of "OK" at the bottom right, both captions whole.
+        QCOMPARE(settings.btUe->text(), QStringLiteral("Übernehmen"));
+        QCOMPARE(settings.btOk->text(), QStringLiteral("OK"));
+        QVERIFY(settings.btUe->geometry().right() < settings.btOk->x());
+        QVERIFY(settings.btOk->geometry().right() < settings.width());
+        for (QPushButton* button : {settings.btUe, settings.btOk}) {
+            QCOMPARE(button->height(), 25);
+            QVERIFY(button->width() >= 75);
+            QVERIFY(button->fontMetrics().horizontalAdvance(button->text()) + 8 <= button->width());
+        }
+        QVERIFY(!settings.isModal());
+        // Centred on the screen (within a frame's thickness), wherever the main window is.
+        const QPoint screen = QGuiApplication::primaryScreen()->availableGeometry().center();
+        QVERIFY((settings.geometry().center() - screen).manhattanLength() <= 8);
+        QTest::mouseClick(settings.btOk, Qt::LeftButton);
+        QVERIFY(!settings.isVisible());
     }
 
     void functionKeysSwitchTrack() {
@@ -135,6 +470,76 @@ private slots:
         w.Line->setFocus();
         QTest::keyClick(w.Line, Qt::Key_Down);
         QCOMPARE(selections(w), QList<int>({3, 2, 2, 2, 2}));
+    }
+
+    // Only a left press on an item moves the selection (as in the original list boxes); what a
+    // press or drag leaves selected, all five lists select.
+    void mouseOnTheLists_data() {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("gesture");
+        QTest::addColumn<int>("selected");
+        QTest::newRow("left on item of Memo3") << "Memo3"
+                                               << "left 2" << 2;
+        QTest::newRow("left on item of Line") << "Line"
+                                              << "left 3" << 3;
+        QTest::newRow("left below the items") << "Memo2"
+                                              << "below" << 1;
+        QTest::newRow("right on item") << "Memo1"
+                                       << "right 3" << 1;
+        QTest::newRow("middle on item") << "Memo4"
+                                        << "middle 0" << 1;
+        QTest::newRow("Ctrl on the selected item") << "Memo4"
+                                                   << "ctrl 1" << 1;
+        QTest::newRow("Ctrl on another item") << "Memo2"
+                                              << "ctrl 3" << 3;
+        QTest::newRow("drag released outside") << "Memo1"
+                                               << "drag 1 3 out" << 3;
+        QTest::newRow("drag from below onto an item") << "Memo3"
+                                                      << "dragbelow 3" << 1;
+    }
+
+    void mouseOnTheLists() {
+        QFETCH(QString, list);
+        QFETCH(QString, gesture);
+        QFETCH(int, selected);
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, {"1 10 2 10", "3 10 4 10", "5 10 6 10", "7 10 8 10"});
+        clickItem(w.Memo1, 1);
+        QCOMPARE(selections(w), QList<int>({1, 1, 1, 1, 1}));
+        auto* target = w.findChild<ListBox*>(list);
+        QWidget* view = target->viewport();
+        const auto at = [&](int row) {
+            return target->visualItemRect(target->QListWidget::item(row)).center();
+        };
+        const QPoint below(10, view->height() - 10);
+        const QStringList parts = gesture.split(QLatin1Char(' '));
+        const auto move = [&](const QPoint& pos) {
+            QMouseEvent event(QEvent::MouseMove, pos, view->mapToGlobal(pos), Qt::NoButton,
+                              Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(view, &event);
+        };
+        if (parts[0] == "left")
+            QTest::mouseClick(view, Qt::LeftButton, {}, at(parts[1].toInt()));
+        else if (parts[0] == "right")
+            QTest::mouseClick(view, Qt::RightButton, {}, at(parts[1].toInt()));
+        else if (parts[0] == "middle")
+            QTest::mouseClick(view, Qt::MiddleButton, {}, at(parts[1].toInt()));
+        else if (parts[0] == "ctrl")
+            QTest::mouseClick(view, Qt::LeftButton, Qt::ControlModifier, at(parts[1].toInt()));
+        else if (parts[0] == "below")
+            QTest::mouseClick(view, Qt::LeftButton, {}, below);
+        else if (parts[0] == "drag") {
+            QTest::mousePress(view, Qt::LeftButton, {}, at(parts[1].toInt()));
+            move(at(parts[2].toInt()));
+            QTest::mouseRelease(view, Qt::LeftButton, {},
+                                QPoint(view->width() + 30, at(parts[2].toInt()).y()));
+        } else if (parts[0] == "dragbelow") {
+            QTest::mousePress(view, Qt::LeftButton, {}, below);
+            move(at(parts[1].toInt()));
+            QTest::mouseRelease(view, Qt::LeftButton, {}, at(parts[1].toInt()));
+        }
+        QCOMPARE(selections(w), QList<int>(5, selected));
     }
 
     void renumberAndProgress() {
@@ -220,6 +625,36 @@ private slots:
         QVERIFY(!panel.isVisible() && !w.Schredder1->isChecked() && !w.SidePanelOpen);
         QTRY_VERIFY(!w.TimerFade->isActive());
         QCOMPARE(w.width(), 529);
+    }
+
+    // Started without a usable display, the program says so in one line and ends.
+    void programWithoutDisplay_data() {
+        QTest::addColumn<QString>("display");
+        QTest::newRow("no DISPLAY") << QString();
+        QTest::newRow("DISPLAY without a server") << ":187";
+    }
+
+    void programWithoutDisplay() {
+        QFETCH(QString, display);
+        const QString program = QCoreApplication::applicationDirPath() + "/../z1rpw3rk";
+        if (!QFileInfo::exists(program))
+            QSKIP("the program is not built");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QString::fromLatin1(name));
+        if (!display.isEmpty())
+            env.insert("DISPLAY", display);
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(program, {});
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 1);
+        const QStringList lines =
+            QString::fromLocal8Bit(process.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 1);
+        QVERIFY(lines.first().startsWith("z1rpw3rk: "));
+        QVERIFY(lines.first().contains("xvfb-run"));
     }
 
     void beendenClosesTheWindow() {
