@@ -2,6 +2,7 @@
 
 #include "base/Guard.h"
 #include "base/ListBox.h"
+#include "base/ResponsiveLoop.h"
 #include "base/StrToInt.h"
 #include "files/FileAccess.h"
 #include "files/SongFormat.h"
@@ -12,8 +13,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
 
@@ -21,7 +20,6 @@ namespace {
 
 const QString kProgressText = QStringLiteral("Analysiere BMM");
 /// How often the window gets to process its events during a long import.
-constexpr qint64 kEventIntervalMs = 10;
 
 } // namespace
 
@@ -96,15 +94,11 @@ void BmmImporter::import(const QString& fileName) {
         m_form.Memo4->addAll(song.dur2);
     };
     const int n = int(lines.size());
-    QElapsedTimer sinceEvents;
-    sinceEvents.start();
+    ResponsiveLoop responsive;
     try {
         for (int i = 0; i < n; ++i) {
             m_form.ShowProgress(i, n, kProgressText);
-            if (sinceEvents.elapsed() >= kEventIntervalMs) {
-                QCoreApplication::processEvents();
-                sinceEvents.restart();
-            }
+            responsive.step();
             if (const auto row = reader.read(lines.at(i))) {
                 song.freq1.append(row->freq1);
                 song.dur1.append(row->duration);

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -95,7 +96,11 @@ int codeForErrno(int error) {
     }
 }
 
-QByteArray readAll(const QString& fileName) {
+namespace {
+
+/// Reads a regular file, at most `limit` bytes; with `refuseLarger` a longer file is refused as
+/// "Zu wenig Speicherplatz" instead of being cut.
+QByteArray readRegularFile(const QString& fileName, qint64 limit, bool refuseLarger) {
     if (unusableName(fileName))
         fail(kBadName);
     const QByteArray path = QFile::encodeName(fileName);
@@ -106,22 +111,23 @@ QByteArray readAll(const QString& fileName) {
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0)
         fail(codeOr(errno, kReadFault));
-    // Directories, devices and pipes are no song files (a device may never end).
+    // Directories, devices and pipes are not the program's files (a device may never end).
     if (!S_ISREG(info.st_mode))
         fail(kAccessDenied);
-    if (info.st_size > kMaxReadSize)
+    if (refuseLarger && info.st_size > limit)
         fail(kOutOfMemory);
 
+    // Read one byte beyond the limit, so that a file of exactly the largest size still loads
+    // and a longer one (it may have grown since fstat) is noticed.
+    const qsizetype capacity = qsizetype(refuseLarger ? limit + 1 : limit);
     QByteArray bytes;
-    bytes.resize(qsizetype(info.st_size));
+    bytes.resize(std::min<qsizetype>(qsizetype(info.st_size), capacity));
     qsizetype done = 0;
     for (;;) {
         if (done == bytes.size()) {
-            // The file may have grown since fstat; read on in steps, up to one byte beyond the
-            // limit, so that a file of exactly the largest size still loads.
-            if (bytes.size() > kMaxReadSize)
-                fail(kOutOfMemory);
-            bytes.resize(std::min<qsizetype>(bytes.size() + 65536, kMaxReadSize + 1));
+            if (bytes.size() >= capacity)
+                break;
+            bytes.resize(std::min<qsizetype>(bytes.size() + 65536, capacity));
         }
         const ssize_t got = ::read(fd.get(), bytes.data() + done, size_t(bytes.size() - done));
         if (got < 0) {
@@ -133,10 +139,20 @@ QByteArray readAll(const QString& fileName) {
             break;
         done += got;
     }
-    if (done > kMaxReadSize)
+    if (refuseLarger && done > limit)
         fail(kOutOfMemory);
     bytes.truncate(done);
     return bytes;
+}
+
+} // namespace
+
+QByteArray readAll(const QString& fileName) {
+    return readRegularFile(fileName, kMaxReadSize, true);
+}
+
+QByteArray readStart(const QString& fileName, qint64 maxBytes) {
+    return readRegularFile(fileName, maxBytes, false);
 }
 
 void saveAll(const QString& fileName, const QByteArray& bytes) {

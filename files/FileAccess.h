@@ -20,6 +20,9 @@ int codeForErrno(int error);
 /// The whole contents of a regular file.
 QByteArray readAll(const QString& fileName);
 
+/// The first `maxBytes` bytes of a regular file (all of a shorter one).
+QByteArray readStart(const QString& fileName, qint64 maxBytes);
+
 /// Writes the bytes to a temporary file beside the target and renames it into place, so a
 /// failed save leaves an earlier file of that name untouched.
 void saveAll(const QString& fileName, const QByteArray& bytes);

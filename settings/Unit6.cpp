@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSlider>
 #include <QTabBar>
 #include <QTabWidget>
@@ -63,8 +62,7 @@ TForm6::TForm6(QWidget* parent)
     setFixedSize(426, 395);
     setModal(false);
     // Centred on the screen once; shown and hidden again, it keeps its place.
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    centerOnScreen(this);
 
     TabbedNotebook1 = named(new QTabWidget(this), QStringLiteral("TabbedNotebook1"));
     TabbedNotebook1->setGeometry(0, 0, 425, 393);

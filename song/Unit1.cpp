@@ -1,5 +1,6 @@
 #include "song/Unit1.h"
 
+#include "base/Controls.h"
 #include "audio/PlaybackEngine.h"
 #include "base/Guard.h"
 #include "base/IntMath.h"
@@ -25,7 +26,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
-#include <QScreen>
 #include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
@@ -108,8 +108,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setMinimumWidth(kNarrowWidth);
     setMaximumWidth(kNarrowWidth);
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    centerOnScreen(this);
 
     FormCreate();
 

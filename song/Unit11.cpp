@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 TForm11::TForm11(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -54,8 +53,7 @@ TForm11::TForm11(QWidget* parent)
                     QRect(206, 136, 75, 25));
     Button2->setAutoDefault(false);
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    centerOnScreen(this);
 
     connectGuarded(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
     connectGuarded(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });

@@ -1,5 +1,6 @@
 #include "song/Unit2.h"
 
+#include "base/Controls.h"
 #include "base/Errors.h"
 #include "base/Guard.h"
 #include "base/ListBox.h"
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
 
@@ -46,8 +46,7 @@ TForm2::TForm2(TForm1& mainWindow, QWidget* parent)
     setFixedSize(280, 105);
     setModal(true);
     // Centred on the screen, not over the main window: placed once, it keeps its place.
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    centerOnScreen(this);
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));

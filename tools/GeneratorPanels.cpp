@@ -6,7 +6,7 @@
 #include "base/StrToInt.h"
 #include "song/Unit1.h"
 #include "tools/PanelCloseLabel.h"
-#include "tools/ResponsiveLoop.h"
+#include "base/ResponsiveLoop.h"
 #include "tools/SidePanels.h"
 #include "tools/ToneGenerators.h"
 

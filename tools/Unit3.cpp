@@ -1,5 +1,6 @@
 #include "tools/Unit3.h"
 
+#include "base/Controls.h"
 #include "base/Guard.h"
 #include "song/Unit1.h"
 
@@ -7,7 +8,6 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QScreen>
 #include <QTableWidget>
 
 TForm3::TForm3(TForm1& mainWindow, QWidget* parent)
@@ -33,8 +33,7 @@ TForm3::TForm3(TForm1& mainWindow, QWidget* parent)
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    centerOnScreen(this);
 
     FormCreate();
 

@@ -1,5 +1,6 @@
 #include "tools/Unit4.h"
 
+#include "base/Controls.h"
 #include "base/Guard.h"
 #include "base/ListBox.h"
 #include "base/Prompts.h"
@@ -12,7 +13,6 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
 
@@ -50,8 +50,7 @@ TForm4::TForm4(TForm1& main, QWidget* parent)
     createControls(client);
     createMenu();
     setClientHeight(kClientHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    centerOnScreen(this);
 
     connectGuarded(m_main.HotKeyPad1, &QAction::triggered, this, [this] { HotKeyPad1Click(); });
 }

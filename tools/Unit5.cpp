@@ -1,5 +1,6 @@
 #include "tools/Unit5.h"
 
+#include "base/Controls.h"
 #include "base/Errors.h"
 #include "base/Guard.h"
 #include "base/ListBox.h"
@@ -10,7 +11,6 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPen>
-#include <QScreen>
 
 #include <algorithm>
 #include <climits>
@@ -31,8 +31,7 @@ TForm5::TForm5(TForm1& mainWindow, QWidget* parent)
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("Graph"));
     resize(kClientSize);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    centerOnScreen(this);
     connectGuarded(mainWindow.GraphischeAusgabe1, &QAction::triggered, this,
                    [this] { GraphischeAusgabe1Click(); });
 }

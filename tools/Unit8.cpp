@@ -1,5 +1,6 @@
 #include "tools/Unit8.h"
 
+#include "base/Controls.h"
 #include "audio/SystemBeep.h"
 #include "base/Guard.h"
 #include "base/Prompts.h"
@@ -17,7 +18,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
 
@@ -57,8 +57,7 @@ TForm8::TForm8(TForm1& main, QWidget* parent) : QWidget(parent, Qt::Window), m_m
     setAutoFillBackground(true);
     createControls();
     setFixedSize(kClientWidth, kClientHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    centerOnScreen(this);
 
     connectGuarded(m_main.Klaviatur1, &QAction::triggered, this, [this] { Klaviatur1Click(); });
     connectGuarded(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });

@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 TForm4& pad() {
@@ -284,6 +286,8 @@ private slots:
                                            << "Datei nicht gefunden";
         QTest::newRow("load a folder") << false << "."
                                        << "Dateizugriff verweigert";
+        QTest::newRow("load a named pipe, which has no writer") << false << "pipe"
+                                                                << "Dateizugriff verweigert";
         QTest::newRow("save into missing folder") << true << "no/such/pad.hkp"
                                                   << "Ungültiger Dateiname";
         QTest::newRow("save over a folder") << true << "sub"
@@ -297,6 +301,7 @@ private slots:
         AppFixture app;
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir("sub"));
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("pipe")).constData(), 0600), 0);
         typeValues(kValues);
         app.prompts.fileAnswers = {dir.filePath(path)};
         (saving ? pad().EinstellungenSpeichern1 : pad().Einstellungenladen1)->trigger();

@@ -1,4 +1,4 @@
-#include "tools/ResponsiveLoop.h"
+#include "base/ResponsiveLoop.h"
 
 #include <QCoreApplication>
 
