@@ -1,5 +1,5 @@
 #include "song/Forms.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 
 #include <QApplication>
 #include <QStringList>

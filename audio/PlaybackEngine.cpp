@@ -7,9 +7,9 @@
 #include "base/ListBox.h"
 #include "base/Prompts.h"
 #include "base/StrToInt.h"
-#include "settings/Unit6.h"
+#include "settings/SettingsDialog.h"
 #include "song/Forms.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 
 #include <QAction>
 #include <QCheckBox>

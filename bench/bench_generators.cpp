@@ -2,7 +2,7 @@
 // keeping the window responsive, and renumbering the lines. Prints figures; asserts nothing.
 #include "base/ListBox.h"
 #include "song/Forms.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 #include "tools/GeneratorPanels.h"
 
 #include <QApplication>

@@ -8,7 +8,7 @@
 #include "audio/SoundDevice.h"
 #include "base/ListBox.h"
 #include "song/Forms.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>

@@ -5,9 +5,9 @@
 #include "base/Prompts.h"
 #include "files/FileAccess.h"
 #include "files/SongFormat.h"
-#include "settings/Unit6.h"
+#include "settings/SettingsDialog.h"
 #include "song/Forms.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>

@@ -6,10 +6,10 @@
 #include "base/StrToInt.h"
 #include "files/FileAccess.h"
 #include "files/SongFormat.h"
-#include "settings/Unit6.h"
+#include "settings/SettingsDialog.h"
 #include "song/Forms.h"
-#include "song/Unit1.h"
-#include "tools/Unit3.h"
+#include "song/MainWindow.h"
+#include "tools/NoteTableWindow.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -6,7 +6,7 @@
 #include "base/ListBox.h"
 #include "files/FileAccess.h"
 #include "files/SongFormat.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 
 #include <QAction>
 

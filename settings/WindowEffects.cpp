@@ -2,9 +2,9 @@
 
 #include "base/Guard.h"
 #include "settings/Pictures.h"
-#include "settings/Unit6.h"
+#include "settings/SettingsDialog.h"
 #include "song/Forms.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 
 #include <QAction>
 #include <QBitmap>

@@ -1,13 +1,13 @@
 #include "song/Forms.h"
 
-#include "settings/Unit6.h"
-#include "song/Unit1.h"
-#include "song/Unit11.h"
-#include "song/Unit2.h"
-#include "tools/Unit3.h"
-#include "tools/Unit4.h"
-#include "tools/Unit5.h"
-#include "tools/Unit8.h"
+#include "settings/SettingsDialog.h"
+#include "song/MainWindow.h"
+#include "song/SpeedPitchDialog.h"
+#include "song/LineEditor.h"
+#include "tools/NoteTableWindow.h"
+#include "tools/HotKeyPad.h"
+#include "tools/GraphWindow.h"
+#include "tools/KeyboardWindow.h"
 
 namespace {
 Forms g_forms;

@@ -6,9 +6,9 @@
 #include "base/StrToInt.h"
 #include "song/Forms.h"
 #include "song/Rescale.h"
-#include "song/Unit1.h"
-#include "song/Unit11.h"
-#include "tools/Unit3.h"
+#include "song/MainWindow.h"
+#include "song/SpeedPitchDialog.h"
+#include "tools/NoteTableWindow.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 #include "base/Guard.h"
 #include "base/ListBox.h"
 #include "base/StrToInt.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 
 #include <QAction>
 

@@ -4,7 +4,7 @@
 #include "base/IntMath.h"
 #include "base/ListBox.h"
 #include "base/StrToInt.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 #include "tools/PanelCloseLabel.h"
 #include "tools/SidePanels.h"
 

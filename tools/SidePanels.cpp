@@ -1,7 +1,7 @@
 #include "tools/SidePanels.h"
 
 #include "base/Guard.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 #include "tools/PanelCloseLabel.h"
 
 #include <QAction>

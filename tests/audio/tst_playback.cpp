@@ -3,8 +3,8 @@
 #include "audio/PlaybackEngine.h"
 #include "audio/SystemBeep.h"
 #include "base/ListBox.h"
-#include "settings/Unit6.h"
-#include "song/Unit1.h"
+#include "settings/SettingsDialog.h"
+#include "song/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
 

@@ -1,8 +1,8 @@
 #include "base/ListBox.h"
 #include "files/BmmImporter.h"
-#include "settings/Unit6.h"
+#include "settings/SettingsDialog.h"
 #include "song/Forms.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
 

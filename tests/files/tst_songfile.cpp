@@ -3,7 +3,7 @@
 #include "base/ListBox.h"
 #include "files/FileAccess.h"
 #include "files/SongFileActions.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
 

@@ -1,12 +1,12 @@
 #include "base/ListBox.h"
 #include "settings/Pictures.h"
-#include "settings/Unit6.h"
+#include "settings/SettingsDialog.h"
 #include "settings/WindowEffects.h"
 #include "song/Forms.h"
-#include "song/Unit1.h"
-#include "song/Unit2.h"
+#include "song/MainWindow.h"
+#include "song/LineEditor.h"
 #include "support/AppFixture.h"
-#include "tools/Unit8.h"
+#include "tools/KeyboardWindow.h"
 
 #include <QAction>
 #include <QCheckBox>

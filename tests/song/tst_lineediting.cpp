@@ -1,8 +1,8 @@
 #include "base/Guard.h"
 #include "base/ListBox.h"
 #include "song/Forms.h"
-#include "song/Unit1.h"
-#include "song/Unit2.h"
+#include "song/MainWindow.h"
+#include "song/LineEditor.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
 

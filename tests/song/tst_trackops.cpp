@@ -1,5 +1,5 @@
 #include "base/ListBox.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
 

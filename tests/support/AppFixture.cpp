@@ -1,6 +1,6 @@
 #include "support/AppFixture.h"
 
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 
 #include <QApplication>
 #include <QTest>

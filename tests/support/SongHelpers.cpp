@@ -1,7 +1,7 @@
 #include "support/SongHelpers.h"
 
 #include "base/ListBox.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 
 #include <QTest>
 

@@ -1,10 +1,10 @@
 #include "base/Errors.h"
 #include "base/ListBox.h"
 #include "song/Forms.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
-#include "tools/Unit5.h"
+#include "tools/GraphWindow.h"
 
 #include <QAction>
 #include <QGuiApplication>

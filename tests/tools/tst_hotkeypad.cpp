@@ -1,9 +1,9 @@
 #include "base/ListBox.h"
 #include "song/Forms.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 #include "support/AppFixture.h"
 #include "tools/HotKeyPadFile.h"
-#include "tools/Unit4.h"
+#include "tools/HotKeyPad.h"
 
 #include <QAction>
 #include <QDir>

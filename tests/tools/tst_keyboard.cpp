@@ -1,9 +1,9 @@
 #include "audio/SystemBeep.h"
-#include "settings/Unit6.h"
+#include "settings/SettingsDialog.h"
 #include "song/Forms.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 #include "support/AppFixture.h"
-#include "tools/Unit8.h"
+#include "tools/KeyboardWindow.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,9 +1,9 @@
 #include "base/ListBox.h"
 #include "song/Forms.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 #include "support/AppFixture.h"
 #include "tools/NoteTable.h"
-#include "tools/Unit3.h"
+#include "tools/NoteTableWindow.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "song/Unit2.h"
+#include "song/LineEditor.h"
 
 #include "base/Controls.h"
 #include "base/Errors.h"
@@ -6,7 +6,7 @@
 #include "base/ListBox.h"
 #include "base/Prompts.h"
 #include "settings/WindowEffects.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -1,8 +1,8 @@
-#include "tools/Unit3.h"
+#include "tools/NoteTableWindow.h"
 
 #include "base/Controls.h"
 #include "base/Guard.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 
 #include <QAction>
 #include <QGuiApplication>

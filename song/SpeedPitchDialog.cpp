@@ -1,4 +1,4 @@
-#include "song/Unit11.h"
+#include "song/SpeedPitchDialog.h"
 
 #include "base/Controls.h"
 #include "base/Guard.h"

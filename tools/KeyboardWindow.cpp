@@ -1,13 +1,13 @@
-#include "tools/Unit8.h"
+#include "tools/KeyboardWindow.h"
 
 #include "base/Controls.h"
 #include "audio/SystemBeep.h"
 #include "base/Guard.h"
 #include "base/Prompts.h"
 #include "base/StrToInt.h"
-#include "settings/Unit6.h"
+#include "settings/SettingsDialog.h"
 #include "song/Forms.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 #include "tools/KeyboardMap.h"
 
 #include <QAction>

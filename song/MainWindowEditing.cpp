@@ -1,11 +1,11 @@
 // Tone entry and line editing of the main window: add, change, delete and swap lines.
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 
 #include "base/Errors.h"
 #include "base/ListBox.h"
 #include "base/Prompts.h"
 #include "song/Forms.h"
-#include "song/Unit2.h"
+#include "song/LineEditor.h"
 
 #include <QLineEdit>
 

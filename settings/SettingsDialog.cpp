@@ -1,11 +1,11 @@
-#include "settings/Unit6.h"
+#include "settings/SettingsDialog.h"
 
 #include "audio/PlaybackEngine.h"
 #include "base/Controls.h"
 #include "base/Guard.h"
 #include "settings/Pictures.h"
 #include "song/Forms.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

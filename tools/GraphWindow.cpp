@@ -1,11 +1,11 @@
-#include "tools/Unit5.h"
+#include "tools/GraphWindow.h"
 
 #include "base/Controls.h"
 #include "base/Errors.h"
 #include "base/Guard.h"
 #include "base/ListBox.h"
 #include "base/StrToInt.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 
 #include <QAction>
 #include <QGuiApplication>

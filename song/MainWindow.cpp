@@ -1,4 +1,4 @@
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 
 #include "base/Controls.h"
 #include "audio/PlaybackEngine.h"
@@ -10,7 +10,7 @@
 #include "song/Forms.h"
 #include "song/SpeedPitch.h"
 #include "song/TrackOperations.h"
-#include "settings/Unit6.h"
+#include "settings/SettingsDialog.h"
 #include "settings/WindowEffects.h"
 #include "tools/BpmPanel.h"
 #include "tools/GeneratorPanels.h"

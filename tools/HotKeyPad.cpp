@@ -1,10 +1,10 @@
-#include "tools/Unit4.h"
+#include "tools/HotKeyPad.h"
 
 #include "base/Controls.h"
 #include "base/Guard.h"
 #include "base/ListBox.h"
 #include "base/Prompts.h"
-#include "song/Unit1.h"
+#include "song/MainWindow.h"
 #include "tools/HotKeyPadFile.h"
 
 #include <QAction>
