@@ -13,7 +13,7 @@ namespace {
 /// so that choosing a wrong file cannot flood the pad.
 constexpr qint64 kMaxBytes = 64 * 1024;
 
-QString decode(const QByteArray& bytes) {
+QString decode(QByteArrayView bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(bytes);
     if (!utf8.hasError())
@@ -30,8 +30,8 @@ QStringList normalised(const QStringList& lines) {
     return eight;
 }
 
-QStringList read(const QString& fileName) {
-    QString text = decode(FileAccess::readStart(fileName, kMaxBytes));
+QStringList parse(QByteArrayView bytes) {
+    QString text = decode(bytes);
     static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
     QStringList lines = text.split(lineEnd);
     // The end of the last line is no further line.
@@ -40,11 +40,19 @@ QStringList read(const QString& fileName) {
     return normalised(lines);
 }
 
-void write(const QString& fileName, const QStringList& lines) {
+QByteArray encode(const QStringList& lines) {
     QByteArray bytes;
     for (const QString& line : normalised(lines))
         bytes += line.toUtf8() + "\r\n";
-    FileAccess::saveAll(fileName, bytes);
+    return bytes;
+}
+
+QStringList read(const QString& fileName) {
+    return parse(FileAccess::readStart(fileName, kMaxBytes));
+}
+
+void write(const QString& fileName, const QStringList& lines) {
+    FileAccess::saveAll(fileName, encode(lines));
 }
 
 } // namespace HotKeyPadFile

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +20,12 @@ QStringList read(const QString& fileName);
 /// UTF-8. The file is replaced only once it is completely written, so a failed save leaves
 /// an earlier file as it was; a failure raises EInOutError.
 void write(const QString& fileName, const QStringList& lines);
+
+/// The eight lines that a file's bytes give (see read).
+QStringList parse(QByteArrayView bytes);
+
+/// The bytes of a file of these lines (see write).
+QByteArray encode(const QStringList& lines);
 
 /// The file's lines as exactly eight lines.
 QStringList normalised(const QStringList& lines);
