@@ -13,8 +13,16 @@ namespace {
 /// so that choosing a wrong file cannot flood the pad.
 constexpr qint64 kMaxBytes = 64 * 1024;
 
+/// Marks a file as UTF-8 when it begins it; no part of the first value.
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr QChar kZeroWidthNoBreakSpace(0xFEFF);
+
 QString decode(QByteArrayView bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    if (bytes.startsWith(kByteOrderMark))
+        bytes = bytes.sliced(3);
+    // The mark is gone; a U+FEFF now at the start is the first value's own character.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8(bytes);
     if (!utf8.hasError())
         return text;
@@ -42,6 +50,10 @@ QStringList parse(QByteArrayView bytes) {
 
 QByteArray encode(const QStringList& lines) {
     QByteArray bytes;
+    // A first value that begins with U+FEFF would be written as a byte order mark and lost
+    // when read; a mark in front keeps it. Every other file stays without one.
+    if (lines.value(0).startsWith(kZeroWidthNoBreakSpace))
+        bytes = kByteOrderMark;
     for (const QString& line : normalised(lines))
         bytes += line.toUtf8() + "\r\n";
     return bytes;
