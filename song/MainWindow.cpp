@@ -6,6 +6,8 @@
 #include "base/IntMath.h"
 #include "base/ListBox.h"
 #include "files/BmmImporter.h"
+#include "files/MidiFileActions.h"
+#include "song/ExtraMenu.h"
 #include "files/SongFileActions.h"
 #include "net/MultiZ1rp.h"
 #include "song/Forms.h"
@@ -129,6 +131,10 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     // Composition tools: generator panels and BPM note values.
     generators = std::make_unique<GeneratorPanels>(*this);
     bpmPanel = std::make_unique<BpmPanel>(*this);
+
+    // Beyond the original: export, MIDI file import, undo and redo, the question on closing.
+    extraMenu = std::make_unique<ExtraMenu>(*this);
+    midiFiles = std::make_unique<MidiFileActions>(*this, extraMenu->ExportMidi1);
 }
 
 TForm1::~TForm1() = default;
