@@ -135,6 +135,7 @@ JpegImage decodeJpegRegion(const QByteArray& bytes, const QRect& region) {
     }
 
     jpeg_create_decompress(&info);
+    info.mem->max_memory_to_use = kMaxDecoderMemory;
     jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.constData()),
                  static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&info, TRUE);
