@@ -10,10 +10,12 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
@@ -102,6 +104,7 @@ private slots:
     void volumeFollowsTrackBar_data();
     void volumeFollowsTrackBar();
     void mutedWaveformIsSilent();
+    void noDeviceIsShownOnceAtFirstTone();
 };
 
 void TestPlayback::speakerPlaysSong_data() {
@@ -663,6 +666,38 @@ void TestPlayback::mutedWaveformIsSilent() {
     setSong(w, {"600 40 0 40", "900 40 0 40"});
     playToEnd(w);
     QVERIFY(toneSegments(capture.samples(), 300).empty());
+}
+
+// Without a sound device the status area says so at the first tone, for that song, and only
+// once; the song still plays in silence with its view steps.
+void TestPlayback::noDeviceIsShownOnceAtFirstTone() {
+    AppFixture app;
+    TForm1& w = app.main();
+    SoundDevice::shutdown();
+    const QByteArray oldDriver = qgetenv("SDL_AUDIODRIVER");
+    qputenv("SDL_AUDIODRIVER", "disk");
+    qputenv("SDL_DISKAUDIOFILE", "/nonexistent-dir/out.raw");
+    const auto restore = qScopeGuard([&] {
+        SoundDevice::shutdown();
+        qputenv("SDL_AUDIODRIVER", oldDriver);
+        qunsetenv("SDL_DISKAUDIOFILE");
+    });
+    QVERIFY(SoundDevice::instance().hasNoDevice());
+    QCOMPARE(w.laStatus->text(), QString()); // not before a tone
+    setSong(w, {"500 60 0 60", "600 60 0 60", "700 60 0 60"});
+    QStringList seen;
+    QObject::connect(engine(w).Timer1, &QTimer::timeout, &w, [&] { seen << w.laStatus->text(); });
+    playToEnd(w);
+    QVERIFY2(!seen.isEmpty() && seen.first() == PlaybackEngine::kNoSoundDevice,
+             qPrintable(seen.join(QLatin1Char('|'))));
+    QVERIFY(QFontMetrics(w.laStatus->font()).horizontalAdvance(PlaybackEngine::kNoSoundDevice) <=
+            w.laStatus->width());
+    QCOMPARE(w.laStatus->text(), QString());
+    seen.clear();
+    playToEnd(w);
+    QVERIFY2(!seen.contains(PlaybackEngine::kNoSoundDevice),
+             qPrintable(seen.join(QLatin1Char('|'))));
+    QVERIFY(seen.contains(QStringLiteral("Spiele Lied")));
 }
 
 QTEST_MAIN(TestPlayback)
