@@ -1,3 +1,6 @@
+#include "base/Guard.h"
+#include "base/ProgramEnd.h"
+#include "base/TerminationSignals.h"
 #include "song/Forms.h"
 #include "song/MainWindow.h"
 
@@ -54,6 +57,10 @@ int main(int argc, char* argv[]) {
 
     createForms();
     forms().Form1->show();
+    // Ctrl+C, kill and the desktop's log-out end the program as "Beenden" does.
+    TerminationSignals termination;
+    connectGuarded(&termination, &TerminationSignals::terminationRequested, &app,
+                   [] { ProgramEnd::onSignal(*forms().Form1); });
     const int result = QApplication::exec();
     destroyForms();
     return result;
