@@ -1,6 +1,7 @@
 #include "base/Guard.h"
 #include "base/ProgramEnd.h"
 #include "base/TerminationSignals.h"
+#include "base/ToolkitTranslations.h"
 #include "song/Forms.h"
 #include "song/MainWindow.h"
 
@@ -54,6 +55,11 @@ int main(int argc, char* argv[]) {
     for (const QString& message : std::as_const(g_startMessages))
         std::fprintf(stderr, "%s\n", qPrintable(message));
     QApplication::setApplicationName(QStringLiteral("Z1rpW3rk"));
+    // The standard dialogs speak the program's language.
+    if (!installToolkitTranslations(false))
+        std::fputs("z1rpw3rk: the toolkit's German texts are missing (qt6-translations-l10n); "
+                   "standard dialogs stay English.\n",
+                   stderr);
 
     createForms();
     forms().Form1->show();
