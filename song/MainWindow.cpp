@@ -210,6 +210,7 @@ void TForm1::createControls(QWidget* client) {
     Label9->setFont(title);
     Label9->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
     Label9->move(312, 248);
+    Label9->setIndent(2); // keeps the first letter off the track list to its left
     Label9->adjustSize();
 
     laStatus = new QLabel(client);
