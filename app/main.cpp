@@ -45,6 +45,9 @@ void startupMessages(QtMsgType type, const QMessageLogContext& context, const QS
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Started with its output piped to a reader that has gone, the program must not die at
+    // its first message.
+    TerminationSignals::ignoreBrokenPipes();
     if (!displayAvailable()) {
         std::fputs(kNoDisplay, stderr);
         return EXIT_FAILURE;

@@ -56,6 +56,13 @@ TerminationSignals::~TerminationSignals() {
     g_pipe[0] = g_pipe[1] = -1;
 }
 
+void TerminationSignals::ignoreBrokenPipes() {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    ::sigaction(SIGPIPE, &ignore, nullptr);
+}
+
 bool TerminationSignals::received() {
     return g_lastSignal.load(std::memory_order_relaxed) != 0;
 }

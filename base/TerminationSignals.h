@@ -21,6 +21,10 @@ public:
     /// Puts back the handlers that were there before.
     ~TerminationSignals() override;
 
+    /// A closed pipe on the other end of stdout or stderr (a terminal gone, a reader that
+    /// stopped early) makes writes fail instead of ending the program. Call first thing.
+    static void ignoreBrokenPipes();
+
     /// True once one of the signals has arrived in this run: a close that follows it was asked
     /// for from outside, and must neither ask questions nor wait for answers.
     static bool received();

@@ -141,6 +141,31 @@ private slots:
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 0);
     }
+
+    // A reader of its messages that has gone away (a closed terminal, `| head`) must not end
+    // the program at its first line on stderr.
+    void outlivesAClosedErrorPipe() {
+        const QString program = QCoreApplication::applicationDirPath() + "/../z1rpw3rk";
+        if (!QFileInfo::exists(program))
+            QSKIP("the program is not built");
+        int fds[2];
+        QVERIFY(::pipe2(fds, O_CLOEXEC) == 0);
+        ::close(fds[0]); // nobody reads
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("QT_DEBUG_PLUGINS"), QStringLiteral("1")); // lines at start
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.setChildProcessModifier([fd = fds[1]] { ::dup2(fd, STDERR_FILENO); });
+        process.start(program, {});
+        ::close(fds[1]);
+        QVERIFY(process.waitForStarted());
+        QVERIFY2(!process.waitForFinished(3000), "the program ended by itself");
+        process.terminate();
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+    }
 };
 
 QTEST_MAIN(TestProgramSignals)
