@@ -1,3 +1,7 @@
+#include "base/Guard.h"
+#include "base/ProgramEnd.h"
+#include "base/TerminationSignals.h"
+#include "base/ToolkitTranslations.h"
 #include "song/Forms.h"
 #include "song/MainWindow.h"
 
@@ -41,6 +45,9 @@ void startupMessages(QtMsgType type, const QMessageLogContext& context, const QS
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Started with its output piped to a reader that has gone, the program must not die at
+    // its first message.
+    TerminationSignals::ignoreBrokenPipes();
     if (!displayAvailable()) {
         std::fputs(kNoDisplay, stderr);
         return EXIT_FAILURE;
@@ -51,9 +58,18 @@ int main(int argc, char* argv[]) {
     for (const QString& message : std::as_const(g_startMessages))
         std::fprintf(stderr, "%s\n", qPrintable(message));
     QApplication::setApplicationName(QStringLiteral("Z1rpW3rk"));
+    // The standard dialogs speak the program's language.
+    if (!installToolkitTranslations(false))
+        std::fputs("z1rpw3rk: the toolkit's German texts are missing (qt6-translations-l10n); "
+                   "standard dialogs stay English.\n",
+                   stderr);
 
     createForms();
     forms().Form1->show();
+    // Ctrl+C, kill and the desktop's log-out end the program as "Beenden" does.
+    TerminationSignals termination;
+    connectGuarded(&termination, &TerminationSignals::terminationRequested, &app,
+                   [] { ProgramEnd::onSignal(*forms().Form1); });
     const int result = QApplication::exec();
     destroyForms();
     return result;

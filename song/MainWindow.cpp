@@ -36,6 +36,8 @@
 namespace {
 
 const QColor kWhite(255, 255, 255);
+// Set on a side panel once it has been shown: the menu item whose check mark tells its state.
+constexpr const char* kSidePanelItem = "sidePanelItem";
 const QColor kSilver(192, 192, 192);
 
 void setBase(QWidget* widget, const QColor& colour) {
@@ -211,6 +213,7 @@ void TForm1::createControls(QWidget* client) {
     Label9->setFont(title);
     Label9->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
     Label9->move(312, 248);
+    Label9->setIndent(2); // keeps the first letter off the track list to its left
     Label9->adjustSize();
 
     laStatus = new QLabel(client);
@@ -479,10 +482,29 @@ void TForm1::ShowProgress(int current, int total, const QString& text) {
 
 void TForm1::toggleSidePanel(QAction* item, QWidget* panel) {
     const bool visible = !item->isChecked();
+    // The panels share one place: opening one closes the one that is open, check mark and all,
+    // so they never draw over each other and the slide follows the one that shows.
+    if (visible)
+        closeOtherSidePanels(panel);
+    panel->setProperty(kSidePanelItem, QVariant::fromValue<QObject*>(item));
     panel->setVisible(visible);
     item->setChecked(visible);
     SidePanelOpen = visible;
     TimerFade->start();
+}
+
+void TForm1::closeOtherSidePanels(const QWidget* keep) {
+    const QWidget* area = keep->parentWidget();
+    if (area == nullptr)
+        return;
+    for (QWidget* other : area->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const QVariant item = other->property(kSidePanelItem);
+        if (other == keep || !item.isValid())
+            continue;
+        other->hide();
+        if (auto* action = qobject_cast<QAction*>(item.value<QObject*>()))
+            action->setChecked(false);
+    }
 }
 
 void TForm1::closeSidePanel(QAction* item, QWidget* panel) {

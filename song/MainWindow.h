@@ -195,6 +195,7 @@ private:
     void connectHandlers();
     void selectLikewise(ListBox* source, std::initializer_list<ListBox*> targets);
     void openLineEditor();
+    void closeOtherSidePanels(const QWidget* keep);
     void pressDefaultButton();
     bool isWindowKey(const QKeyEvent* event) const;
 };
