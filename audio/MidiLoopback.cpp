@@ -95,6 +95,8 @@ int MidiLoopback::send(MidiHandle handle, std::uint32_t message,
         return kMidiInvalidHandle;
     if (failSends != kMidiOk)
         return failSends;
+    if (failStatus >= 0 && int(message & 0xFF) == failStatus)
+        return kMidiNotReady;
     m_sent.push_back({it->second.device, message, {}, std::chrono::steady_clock::now(), due});
     return kMidiOk;
 }

@@ -53,6 +53,8 @@ public:
     int failNextOutputOpen = kMidiOk;
     /// Every send fails with this result while set.
     int failSends = kMidiOk;
+    /// Short messages with this status byte fail with kMidiNotReady (−1: none).
+    int failStatus = -1;
     /// The mapper's device; −1 names nothing.
     int mapperTarget = 0;
 

@@ -1,5 +1,6 @@
 #include "audio/PlaybackEngine.h"
 
+#include "audio/MidiEngine.h"
 #include "audio/PcSpeaker.h"
 #include "audio/SoundDevice.h"
 #include "audio/SynthWave.h"
@@ -76,9 +77,15 @@ void PlaybackEngine::btplayClick() {
         f.btplay->setText(QStringLiteral("Play"));
         // The paused line's silent rest is not waited for: Play sounds the next line at once.
         SoundDevice::instance().dropQueuedSilence();
+        if (f.midi)
+            f.midi->pause();
     }
     Timer1->stop();
     // With "MIDI Output aktivieren" the MIDI engine takes over from here instead.
+    if (f.midi && f.midi->selected()) {
+        f.midi->MidiEngineStart();
+        return;
+    }
     prepareToneTable();
     Timer1->setInterval(10);
     if (!f.PlayStopped)
@@ -179,12 +186,14 @@ void PlaybackEngine::btstopClick() {
     f.ShowProgress(1, 1, QString());
     // The silent rest of the line that was playing is not waited for either.
     SoundDevice::instance().dropQueuedSilence();
-    // A connected MulTiZ1rp client is told to stop here, and the MIDI engine's timer and
-    // output are closed here, once those exist.
+    // A connected MulTiZ1rp client is told to stop here, once that exists.
     if (TForm6* settings = forms().Form6) {
         settings->btUe->setEnabled(true);
         settings->btOk->setEnabled(true);
     }
+    // The MIDI engine's timer stops, its notes end, its output closes.
+    if (f.midi)
+        f.midi->stop();
 }
 
 void PlaybackEngine::BitBtn1Click() {
@@ -194,7 +203,8 @@ void PlaybackEngine::BitBtn1Click() {
         PlaySpeakerTone(frequency, duration);
     if (m_form.FMSynthese1->isChecked())
         PlaySynthTone(frequency, duration / 2);
-    // "MIDI-Out" adds its tone test here.
+    if (m_form.MIDIOut1->isChecked())
+        m_form.midi->MidiToneTest(frequency);
 }
 
 void PlaybackEngine::Beeper1Click() {

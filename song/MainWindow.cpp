@@ -1,6 +1,7 @@
 #include "song/MainWindow.h"
 
 #include "base/Controls.h"
+#include "audio/MidiEngine.h"
 #include "audio/PlaybackEngine.h"
 #include "base/Guard.h"
 #include "base/IntMath.h"
@@ -122,6 +123,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     effects = std::make_unique<WindowEffects>(*this);
     // Playback.
     playback = std::make_unique<PlaybackEngine>(*this);
+    midi = std::make_unique<MidiEngine>(*this);
 
     // Composition tools: generator panels and BPM note values.
     generators = std::make_unique<GeneratorPanels>(*this);
