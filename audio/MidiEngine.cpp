@@ -27,6 +27,9 @@ namespace {
 
 /// A tick that comes this late starts the schedule afresh instead of rushing the lines after it.
 constexpr auto kResyncAfter = std::chrono::milliseconds(100);
+/// A device that places messages at their time gets them this early, so a tick that the
+/// window delays (a repaint, a busy machine) still sounds its line on time.
+constexpr auto kScheduleAhead = std::chrono::milliseconds(30);
 
 } // namespace
 
@@ -117,7 +120,9 @@ void MidiEngine::tiMIDITimer() {
     try {
         const Clock::time_point now = Clock::now();
         if (!m_scheduleStarted || now - m_lineDue > kResyncAfter) {
-            m_lineDue = now;
+            m_ahead = (MidiOutput->support() & kMidiCapsStream) ? kScheduleAhead
+                                                                : Clock::duration::zero();
+            m_lineDue = now + m_ahead;
             m_scheduleStarted = true;
         }
         const Clock::time_point due = m_lineDue;
@@ -160,6 +165,7 @@ void MidiEngine::tiMIDITimer() {
         m_sounding = line;
         const auto on = [&](std::uint8_t status, int key, int velocity) {
             MidiOutput->SendShortMessageAt(status, std::uint8_t(key), std::uint8_t(velocity), due);
+            m_lastDue = std::max(m_lastDue, due);
         };
         if (note1 != -2) {
             if (!settings->drumMode(1))
@@ -186,7 +192,7 @@ void MidiEngine::tiMIDITimer() {
 }
 
 void MidiEngine::armNextLine() {
-    const auto left = m_lineDue - Clock::now();
+    const auto left = m_lineDue - m_ahead - Clock::now();
     const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
     tiMIDI->start(int(std::clamp<long long>(ms, 0, 24LL * 3600 * 1000)));
 }
@@ -217,8 +223,9 @@ void MidiEngine::finishLine(Clock::time_point at) {
 }
 
 void MidiEngine::endSoundingNotes() {
+    // A line sent ahead may not have begun yet: its end cannot come before its start.
     if (m_sounding.active)
-        finishLine(Clock::now());
+        finishLine(std::max(Clock::now(), m_lastDue));
 }
 
 void MidiEngine::showPosition() {

@@ -74,6 +74,9 @@ private:
     TForm1& m_form;
     Sounding m_sounding;
     Clock::time_point m_lineDue{};
+    /// Latest time a message was placed at.
+    Clock::time_point m_lastDue{};
+    Clock::duration m_ahead{};
     bool m_scheduleStarted = false;
     bool m_inTick = false;
 };

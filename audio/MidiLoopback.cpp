@@ -55,6 +55,7 @@ int MidiLoopback::outputCaps(int id, MidiOutCaps& caps) {
     caps.voices = 32;
     caps.notes = 32;
     caps.channelMask = 0xFFFF;
+    caps.support = schedules ? kMidiCapsStream : 0;
     return kMidiOk;
 }
 

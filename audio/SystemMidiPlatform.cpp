@@ -74,7 +74,9 @@ std::uint64_t SystemMidiPlatform::synthTime(std::chrono::steady_clock::time_poin
         m_anchored = true;
         at = std::int64_t(m_anchorSample) + samplesOf(due - now);
     }
-    return std::uint64_t(std::max(at, earliest));
+    const auto stamp = std::uint64_t(std::max(at, earliest));
+    m_lastStamp = std::max(m_lastStamp, stamp);
+    return stamp;
 }
 
 QString SystemMidiPlatform::errorText(int code, bool input) {
@@ -97,6 +99,7 @@ int SystemMidiPlatform::outputCaps(int id, MidiOutCaps& caps) {
         caps.voices = 64;
         caps.notes = 64;
         caps.channelMask = 0xFFFF;
+        caps.support = kMidiCapsStream;
         return kMidiOk;
     }
     return ports().outputCaps(portId(id), caps);
@@ -125,7 +128,7 @@ int SystemMidiPlatform::closeOutput(MidiHandle handle) {
         return kMidiInvalidHandle;
     // Nothing of a closed device keeps sounding beyond its notes' own release.
     if (m_synthOpen.empty() && m_synth)
-        m_synth->releaseAll(synthTime(std::chrono::steady_clock::now()));
+        m_synth->releaseAll(std::max(m_lastStamp, synthTime(std::chrono::steady_clock::now())));
     return kMidiOk;
 }
 

@@ -59,4 +59,6 @@ private:
     std::chrono::steady_clock::time_point m_anchorTime{};
     std::uint64_t m_anchorSample = 0;
     bool m_anchored = false;
+    /// Latest sample time a message was placed at: a release never comes before it.
+    std::uint64_t m_lastStamp = 0;
 };

@@ -79,6 +79,7 @@ private slots:
     void toneTestOfTheMainWindow();
     void everyStartedNoteEnds_data();
     void everyStartedNoteEnds();
+    void notesSentAheadEndAfterTheyBegin();
     void deviceErrorStopsOnce();
     void noDeviceFailsAtPlay();
     void menuItemKeepsChoiceInStep_data();
@@ -229,6 +230,30 @@ void TestMidiOutput::everyStartedNoteEnds() {
     QVERIFY(!sent.contains(QStringLiteral("90 40 64"))); // the next line never started
     if (how == 0 || how == 2)                            // a pause keeps the device until Stop
         QCOMPARE(devices.loop.openOutputs(), 0);
+}
+
+void TestMidiOutput::notesSentAheadEndAfterTheyBegin() {
+    // A device that places messages gets each line early; Stop right after must not place the
+    // note-off before its note-on, or the note would never end.
+    Devices devices;
+    devices.loop.schedules = true;
+    AppFixture app;
+    TForm1& w = app.main();
+    setSong(w, {{440, 20000, 0}});
+    page().cbMIDI->setChecked(true);
+    w.btplay->click();
+    QTRY_VERIFY(devices.loop.sentTexts().contains(QStringLiteral("90 45 64")));
+    w.btstop->click();
+    std::optional<std::chrono::steady_clock::time_point> on, off;
+    for (const auto& s : devices.loop.sent()) {
+        if (s.status() == 0x90)
+            on = s.due;
+        if (s.status() == 0x80)
+            off = s.due;
+    }
+    QVERIFY(on && off);
+    QVERIFY(*on > devices.loop.sent().front().at); // placed ahead of its sending
+    QVERIFY(*off >= *on);
 }
 
 void TestMidiOutput::deviceErrorStopsOnce() {
