@@ -246,12 +246,12 @@ void SettingsMidiPage::buildOutput() {
     GroupBox9 = group(page, QStringLiteral("GroupBox9"), QStringLiteral("MIDI Ausgang"),
                       QRect(8, 4, 401, 236));
     GroupBox7 = group(GroupBox9, QStringLiteral("GroupBox7"), QStringLiteral("Optionen"),
-                      QRect(8, 16, 385, 49));
+                      QRect(8, 16, 385, 74));
     cbMIDI = placed(new QCheckBox(QStringLiteral("MIDI Output aktivieren"), GroupBox7),
-                    QStringLiteral("cbMIDI"), QRect(8, 18, 160, 20));
-    Label17 = label(GroupBox7, QStringLiteral("Label17"), QStringLiteral("MIDI Gerät"), 176, 21);
+                    QStringLiteral("cbMIDI"), QRect(8, 18, 300, 20));
+    Label17 = label(GroupBox7, QStringLiteral("Label17"), QStringLiteral("MIDI Gerät"), 8, 47);
     combMidiG =
-        placed(new QComboBox(GroupBox7), QStringLiteral("combMidiG"), QRect(248, 16, 129, 24));
+        placed(new QComboBox(GroupBox7), QStringLiteral("combMidiG"), QRect(88, 42, 289, 24));
     m_dialog.GroupBox9 = GroupBox9;
     m_dialog.GroupBox7 = GroupBox7;
     m_dialog.cbMIDI = cbMIDI;
@@ -259,7 +259,7 @@ void SettingsMidiPage::buildOutput() {
 
 void SettingsMidiPage::buildInstruments() {
     GroupBox8 = group(GroupBox9, QStringLiteral("GroupBox8"),
-                      QStringLiteral("General MIDI Instrument"), QRect(8, 68, 385, 161));
+                      QStringLiteral("General MIDI Instrument"), QRect(8, 94, 385, 136));
 
     melody = glyphButton(GroupBox8, QStringLiteral("melody"), QRect(0, 0, 25, 25));
     melody->setIcon(melodyGlyph());
@@ -275,7 +275,7 @@ void SettingsMidiPage::buildInstruments() {
                               const QString& drumsName, QToolButton*& test, const QString& testName,
                               QSlider*& velocity, const QString& velocityName, QLabel*& channel,
                               const QString& channelName, int ownChannel) {
-        const int top = 20 + row * 70;
+        const int top = 18 + row * 58;
         caption = label(GroupBox8, captionName, captionText, 8, top + 4);
         toggleButton = glyphButton(GroupBox8, toggleName, QRect(56, top, 25, 25));
         toggleButton->setToolTip(QString::fromLatin1(kMelody));
@@ -295,7 +295,7 @@ void SettingsMidiPage::buildInstruments() {
         channel = label(GroupBox8, channelName, QString::number(ownChannel), 340, top + 4);
         channel->setToolTip(QStringLiteral("MIDI-Kanal"));
         velocity = placed(new QSlider(Qt::Horizontal, GroupBox8), velocityName,
-                          QRect(88, top + 30, 209, 24));
+                          QRect(88, top + 27, 209, 24));
         velocity->setRange(1, 127);
         velocity->setValue(100);
         velocity->setToolTip(QStringLiteral("Velocity"));
