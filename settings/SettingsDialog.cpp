@@ -4,6 +4,7 @@
 #include "base/Controls.h"
 #include "base/Guard.h"
 #include "settings/Pictures.h"
+#include "settings/SettingsMidiPage.h"
 #include "song/Forms.h"
 #include "song/MainWindow.h"
 
@@ -196,9 +197,8 @@ void TForm6::buildSynthese() {
 }
 
 void TForm6::buildMidi() {
-    GroupBox9 = group(pageMIDI, QStringLiteral("GroupBox9"), QStringLiteral("MIDI Ausgang"), QRect(8, 8, 401, 233));
-    GroupBox7 = group(GroupBox9, QStringLiteral("GroupBox7"), QStringLiteral("Optionen"), QRect(8, 16, 385, 57));
-    cbMIDI = check(GroupBox7, QStringLiteral("cbMIDI"), QStringLiteral("MIDI Output aktivieren"), QRect(8, 16, 180, 20));
+    // The page's controls are the dialog's children; the page object holds them.
+    midiPage = new SettingsMidiPage(*this);
 }
 
 void TForm6::buildCredits() {

@@ -12,6 +12,7 @@ class QPushButton;
 class QRadioButton;
 class QSlider;
 class QTabWidget;
+class SettingsMidiPage;
 
 /// The settings dialog: eight pages whose controls hold the program's settings while it runs.
 /// Other windows read these controls directly.
@@ -77,6 +78,8 @@ public:
     QGroupBox* GroupBox9 = nullptr;
     QGroupBox* GroupBox7 = nullptr;
     QCheckBox* cbMIDI = nullptr;
+    /// The rest of the page: devices, instruments, velocities, tests, input.
+    SettingsMidiPage* midiPage = nullptr;
 
     // "Credits"
     QLabel* Image1 = nullptr;

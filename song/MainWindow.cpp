@@ -1,6 +1,7 @@
 #include "song/MainWindow.h"
 
 #include "base/Controls.h"
+#include "audio/MidiEngine.h"
 #include "audio/PlaybackEngine.h"
 #include "base/Guard.h"
 #include "base/IntMath.h"
@@ -128,6 +129,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     effects = std::make_unique<WindowEffects>(*this);
     // Playback.
     playback = std::make_unique<PlaybackEngine>(*this);
+    midi = std::make_unique<MidiEngine>(*this);
     // Network: the MulTiZ1rp mirror.
     mirror = std::make_unique<MultiZ1rp>(*this);
 

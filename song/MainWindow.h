@@ -8,6 +8,7 @@ class BmmImporter;
 class BpmPanel;
 class GeneratorPanels;
 class ListBox;
+class MidiEngine;
 class MultiZ1rp;
 class PlaybackEngine;
 class QAction;
@@ -119,6 +120,8 @@ public:
     std::unique_ptr<SpeedPitchChange> speedPitch;
     // Playback: Play/Pause/Stop, the tone engine and the output choice.
     std::unique_ptr<PlaybackEngine> playback;
+    // The MIDI engine, the MIDI tone test and "MIDI-Out".
+    std::unique_ptr<MidiEngine> midi;
 
     // State shared with playback and the network mirror.
     bool PlayStopped = true;
