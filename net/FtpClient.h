@@ -39,8 +39,8 @@ public:
     /// data connection to open and, once open, for the next bytes to move.
     struct Limits {
         int connectMs = 5000;
-        int replyMs = 10000;
-        int dataMs = 10000;
+        int replyMs = 5000;
+        int dataMs = 5000;
     };
 
     /// A reply of the server: its three-digit code and its text (all lines).

@@ -19,7 +19,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
@@ -89,10 +88,6 @@ void OnlineLibrary::createUploadPanel() {
     bthochladen->setAutoDefault(false);
     bthochladen->setGeometry(8, 48, 105, 25);
     Label8 = SidePanels::closeLabel(gbHochladen, QStringLiteral("Label8"));
-
-    Memo5 = new QPlainTextEdit(m_form.centralWidget());
-    Memo5->setObjectName(QStringLiteral("Memo5"));
-    Memo5->hide();
 }
 
 void OnlineLibrary::connectAtStart(TForm6& settings) {
@@ -235,19 +230,17 @@ void OnlineLibrary::bthochladenClick() {
 
 void OnlineLibrary::upload(const QString& name) {
     const TForm1& f = m_form;
-    Memo5->clear();
+    Memo5.clear();
     SongTracks song;
-    QStringList lines;
     for (int i = 0; i < f.Memo1->count(); ++i) {
         song.freq1 << f.Memo1->item(i);
         song.dur1 << f.Memo2->item(i);
         song.freq2 << f.Memo3->item(i);
         song.dur2 << f.Memo4->item(i);
-        lines << QStringList{song.freq1.last(), song.dur1.last(), song.freq2.last(),
+        Memo5 << QStringList{song.freq1.last(), song.dur1.last(), song.freq2.last(),
                              song.dur2.last()}
                      .join(QLatin1Char('|'));
     }
-    Memo5->setPlainText(lines.join(QLatin1Char('\n')));
     // The same bytes as "Speichern" writes.
     const QByteArray songBytes = SongFormat::write(song);
     const QString fileName = LibraryFiles::songFileName(name);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
 
 class FtpClient;
 class ListBox;
@@ -8,7 +9,6 @@ class PanelCloseLabel;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QTimer;
 class TForm1;
@@ -48,8 +48,9 @@ public:
     QLineEdit* edDateiname = nullptr;
     QPushButton* bthochladen = nullptr;
     PanelCloseLabel* Label8 = nullptr;
-    /// Receives the lines of the song being uploaded.
-    QPlainTextEdit* Memo5 = nullptr;
+    /// Receives the lines of the song being uploaded. Never shown, so it is a plain list of
+    /// lines: a text control would lay out 100,000 lines for nothing.
+    QStringList Memo5;
 
     /// Connects with the window's FtpHost, FtpUser and FtpPassword, changes to the library
     /// folder and fetches the list. Raises an error when any step fails.
