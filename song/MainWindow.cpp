@@ -6,6 +6,8 @@
 #include "base/IntMath.h"
 #include "base/ListBox.h"
 #include "files/BmmImporter.h"
+#include "files/MidiFileActions.h"
+#include "song/ExtraMenu.h"
 #include "files/SongFileActions.h"
 #include "net/MultiZ1rp.h"
 #include "net/OnlineLibrary.h"
@@ -70,8 +72,9 @@ QLineEdit* edit(QWidget* parent, const QString& name, const QString& text, const
     return e;
 }
 
-ListBox* songList(QWidget* parent, const QString& name, const QRect& geometry) {
-    auto* list = new ListBox(parent);
+ListBox* songList(QWidget* parent, const QString& name, const QRect& geometry,
+                  ListBox::Content content = ListBox::Content::Texts) {
+    auto* list = new ListBox(parent, content);
     list->setObjectName(name);
     list->setGeometry(geometry);
     QFont font = list->font();
@@ -131,12 +134,18 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     // Composition tools: generator panels and BPM note values.
     generators = std::make_unique<GeneratorPanels>(*this);
     bpmPanel = std::make_unique<BpmPanel>(*this);
+
+    // Beyond the original: export, MIDI file import, undo and redo, the question on closing.
+    extraMenu = std::make_unique<ExtraMenu>(*this);
+    midiFiles = std::make_unique<MidiFileActions>(*this, extraMenu->ExportMidi1);
 }
 
 TForm1::~TForm1() = default;
 
 void TForm1::createControls(QWidget* client) {
-    Line = songList(client, QStringLiteral("Line"), QRect(0, 16, 57, 330));
+    // The line numbers are always 0 … n − 1: the list holds only their count.
+    Line = songList(client, QStringLiteral("Line"), QRect(0, 16, 57, 330),
+                    ListBox::Content::Numbers);
     QPalette grey = Line->palette();
     grey.setColor(QPalette::Base, QColor(128, 128, 128));
     grey.setColor(QPalette::Text, kWhite);
@@ -447,13 +456,8 @@ void TForm1::Memo4Click() { selectLikewise(Memo4, {Line, Memo1, Memo2, Memo3}); 
 void TForm1::LineMouseDown() { selectLikewise(Line, {Memo1, Memo2, Memo3, Memo4}); }
 
 void TForm1::RenumberLines() {
-    Line->clearItems();
     const int n = Memo1->count();
-    QStringList numbers;
-    numbers.reserve(n);
-    for (int k = 0; k < n; ++k)
-        numbers.append(QString::number(k));
-    Line->addAll(numbers);
+    Line->setLineCount(n);
     // Progress after every line ends at 100 %, which clears bar and status again; only the
     // last report is visible once the loop is done, so report it once.
     if (n >= 2)

@@ -26,6 +26,8 @@ class SongFileActions;
 class SpeedPitchChange;
 class TrackOperations;
 class WindowEffects;
+class ExtraMenu;
+class MidiFileActions;
 
 /// The main window: the song in five parallel lists, the tone entry, the menu, the progress
 /// display. Subsystems attach their collaborators here; the controls keep their given names.
@@ -184,6 +186,10 @@ public:
     std::unique_ptr<BmmImporter> bmmImport;
     /// Replaces the song by a song file's contents (also used by the online library).
     void LoadSongFile(const QString& fileName);
+
+    // Beyond the original: export, MIDI file import, undo and redo, the question on closing.
+    std::unique_ptr<ExtraMenu> extraMenu;
+    std::unique_ptr<MidiFileActions> midiFiles;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -1,5 +1,6 @@
 #include "support/AppFixture.h"
 
+#include "settings/WindowEffects.h"
 #include "song/MainWindow.h"
 
 #include <QApplication>
@@ -13,6 +14,9 @@ AppFixture::AppFixture() {
     QApplication::setActiveWindow(&window);
     if (!QTest::qWaitForWindowActive(&window))
         qWarning("main window did not become active");
+    // What the window does once it has been drawn belongs to its start.
+    if (!QTest::qWaitFor([&] { return window.effects->backgroundComplete(); }))
+        qWarning("main window did not finish its start");
 }
 
 AppFixture::~AppFixture() { destroyForms(); }
