@@ -5,6 +5,7 @@
 #include "base/Guard.h"
 #include "settings/Pictures.h"
 #include "settings/SettingsMidiPage.h"
+#include "settings/SettingsNetworkPage.h"
 #include "song/Forms.h"
 #include "song/MainWindow.h"
 
@@ -114,6 +115,8 @@ TForm6::TForm6(QWidget* parent)
     buildSynthese();
     buildMidi();
     buildCredits();
+    // "MulTiZ1rp" and "OnlineDB": the network settings build their own controls.
+    new SettingsNetworkPage(*this);
 }
 
 void TForm6::buildAnzeige() {

@@ -11,6 +11,7 @@
 #include "song/ExtraMenu.h"
 #include "files/SongFileActions.h"
 #include "net/MultiZ1rp.h"
+#include "net/OnlineLibrary.h"
 #include "song/Forms.h"
 #include "song/SpeedPitch.h"
 #include "song/TrackOperations.h"
@@ -132,6 +133,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     midi = std::make_unique<MidiEngine>(*this);
     // Network: the MulTiZ1rp mirror.
     mirror = std::make_unique<MultiZ1rp>(*this);
+    library = std::make_unique<OnlineLibrary>(*this);
 
     // Composition tools: generator panels and BPM note values.
     generators = std::make_unique<GeneratorPanels>(*this);
@@ -389,6 +391,8 @@ void TForm1::resizeEvent(QResizeEvent* event) {
     for (ListBox* list : {Line, Memo1, Memo2, Memo3, Memo4})
         list->resize(list->width(), height);
     Label9->move(Label9->x(), 248 + clientHeight - kClientHeight);
+    if (library)
+        library->FormResize();
 }
 
 void TForm1::FormCreate() {

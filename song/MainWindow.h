@@ -10,6 +10,7 @@ class GeneratorPanels;
 class ListBox;
 class MidiEngine;
 class MultiZ1rp;
+class OnlineLibrary;
 class PlaybackEngine;
 class QAction;
 class QGroupBox;
@@ -128,6 +129,11 @@ public:
     bool MirrorConnected = false;
     // The MulTiZ1rp mirror: "Multi-Beep" and the transfer of track 2 to a peer.
     std::unique_ptr<MultiZ1rp> mirror;
+    // The online song library: its connection, the online list and the upload panel.
+    std::unique_ptr<OnlineLibrary> library;
+    QString FtpHost;
+    QString FtpUser;
+    QString FtpPassword;
 
     // Composition tools: generator panels and BPM note values in the side area.
     std::unique_ptr<GeneratorPanels> generators;

@@ -229,8 +229,9 @@ private slots:
         QFETCH(int, grow);
         AppFixture app;
         TForm1& w = app.main();
-        auto* list = new QListWidget(w.centralWidget());
-        list->setObjectName(QStringLiteral("Memo6"));
+        // The window's own online list.
+        auto* list = w.centralWidget()->findChild<QListWidget*>(QStringLiteral("Memo6"));
+        QVERIFY(list);
         list->setGeometry(0, 200, 313, 100);
         w.ListderonlineDateien1->setChecked(listShown);
         w.resize(w.width(), w.height() + grow + 1);
