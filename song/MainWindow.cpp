@@ -11,12 +11,14 @@
 #include "song/SpeedPitch.h"
 #include "song/TrackOperations.h"
 #include "settings/SettingsDialog.h"
+#include "settings/SettingsLinks.h"
 #include "settings/WindowEffects.h"
 #include "tools/BpmPanel.h"
 #include "tools/GeneratorPanels.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -287,6 +289,7 @@ void TForm1::createMenu() {
 
     Optionen1 = bar->addMenu(QStringLiteral("Optionen"));
     Optionen1->setObjectName(QStringLiteral("Optionen1"));
+    Optionen1->menuAction()->setObjectName(QStringLiteral("N2"));
     Scrollfunktion1 = menuItem(Optionen1, QStringLiteral("Scrollfunktion1"), QStringLiteral("Scrollfunktion deaktivieren"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
     Scrollfunktion1->setCheckable(true);
     Optionen1->addSeparator();
@@ -424,6 +427,17 @@ void TForm1::Neu1Click() {
 }
 
 void TForm1::Beenden1Click() { close(); }
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    guarded([this] { FormClose(); });
+    QMainWindow::closeEvent(event);
+}
+
+void TForm1::FormClose() {
+    closeLibrary(*this);
+    if (TForm6* settings = forms().Form6)
+        settings->btOkClick();
+}
 
 void TForm1::LoadSongFile(const QString& fileName) { songFiles->LoadSongFile(fileName); }
 

@@ -151,6 +151,9 @@ public:
 
     // Handlers.
     void FormCreate();
+    /// The window closes (close box, "Beenden", end of the session): the library connection
+    /// ends and the settings are applied and written, as "OK" in the settings would.
+    void FormClose();
     void FormKeyDown(int key);
     void rgASpurClick();
     void Neu1Click();
@@ -177,6 +180,7 @@ public:
     void LoadSongFile(const QString& fileName);
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -1,11 +1,14 @@
 #include "support/AppFixture.h"
 
+#include "settings/ConfigLocation.h"
 #include "song/MainWindow.h"
 
 #include <QApplication>
 #include <QTest>
 
-AppFixture::AppFixture() {
+AppFixture::AppFixture(const QString& configFile) {
+    setConfigFilePath(configFile.isEmpty() ? configDir.filePath(QStringLiteral("Config.ini"))
+                                           : configFile);
     createForms();
     TForm1& window = main();
     window.show();
@@ -15,6 +18,11 @@ AppFixture::AppFixture() {
         qWarning("main window did not become active");
 }
 
-AppFixture::~AppFixture() { destroyForms(); }
+AppFixture::~AppFixture() {
+    destroyForms();
+    setConfigFilePath(QString());
+}
 
-TForm1& AppFixture::main() const { return *forms().Form1; }
+TForm1& AppFixture::main() const {
+    return *forms().Form1;
+}
