@@ -6,7 +6,10 @@
 #include "base/IntMath.h"
 #include "base/ListBox.h"
 #include "files/BmmImporter.h"
+#include "files/MidiFileActions.h"
+#include "song/ExtraMenu.h"
 #include "files/SongFileActions.h"
+#include "net/MultiZ1rp.h"
 #include "song/Forms.h"
 #include "song/SpeedPitch.h"
 #include "song/TrackOperations.h"
@@ -124,10 +127,16 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     effects = std::make_unique<WindowEffects>(*this);
     // Playback.
     playback = std::make_unique<PlaybackEngine>(*this);
+    // Network: the MulTiZ1rp mirror.
+    mirror = std::make_unique<MultiZ1rp>(*this);
 
     // Composition tools: generator panels and BPM note values.
     generators = std::make_unique<GeneratorPanels>(*this);
     bpmPanel = std::make_unique<BpmPanel>(*this);
+
+    // Beyond the original: export, MIDI file import, undo and redo, the question on closing.
+    extraMenu = std::make_unique<ExtraMenu>(*this);
+    midiFiles = std::make_unique<MidiFileActions>(*this, extraMenu->ExportMidi1);
 }
 
 TForm1::~TForm1() = default;

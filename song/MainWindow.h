@@ -8,6 +8,7 @@ class BmmImporter;
 class BpmPanel;
 class GeneratorPanels;
 class ListBox;
+class MultiZ1rp;
 class PlaybackEngine;
 class QAction;
 class QGroupBox;
@@ -24,6 +25,8 @@ class SongFileActions;
 class SpeedPitchChange;
 class TrackOperations;
 class WindowEffects;
+class ExtraMenu;
+class MidiFileActions;
 
 /// The main window: the song in five parallel lists, the tone entry, the menu, the progress
 /// display. Subsystems attach their collaborators here; the controls keep their given names.
@@ -120,6 +123,8 @@ public:
     // State shared with playback and the network mirror.
     bool PlayStopped = true;
     bool MirrorConnected = false;
+    // The MulTiZ1rp mirror: "Multi-Beep" and the transfer of track 2 to a peer.
+    std::unique_ptr<MultiZ1rp> mirror;
 
     // Composition tools: generator panels and BPM note values in the side area.
     std::unique_ptr<GeneratorPanels> generators;
@@ -178,6 +183,10 @@ public:
     std::unique_ptr<BmmImporter> bmmImport;
     /// Replaces the song by a song file's contents (also used by the online library).
     void LoadSongFile(const QString& fileName);
+
+    // Beyond the original: export, MIDI file import, undo and redo, the question on closing.
+    std::unique_ptr<ExtraMenu> extraMenu;
+    std::unique_ptr<MidiFileActions> midiFiles;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

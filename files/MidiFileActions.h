@@ -1,0 +1,38 @@
+#pragma once
+
+#include "base/Prompts.h"
+#include "files/MidiFile.h"
+
+#include <QObject>
+
+class QAction;
+class TForm1;
+class TForm6;
+
+/// "Import" → "MIDI-File (.mid / .midi)" and "Exportieren" → "MIDI-Datei (.mid)...".
+class MidiFileActions final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(MidiFileActions)
+
+public:
+    MidiFileActions(TForm1& form, QAction* exportItem);
+
+    static Prompts::FileDialog importDialog();
+    static Prompts::FileDialog exportDialog();
+
+    /// The tracks as MIDI-Out sounds them: instruments, drum keys and velocities of the
+    /// settings dialog (the defaults where it has no such controls).
+    static MidiFile::TrackSetup trackSetup(const TForm6* settings, int track);
+
+    void MIDIFilemidmidi1Click();
+    void exportClick();
+
+    /// Replaces the song by a MIDI file's notes; a file that cannot be read leaves the song as
+    /// it was and throws.
+    void importFile(const QString& fileName);
+    /// The song as a MIDI file's bytes; throws for a song whose lists differ in length.
+    QByteArray exportBytes() const;
+
+private:
+    TForm1& m_form;
+};
