@@ -1,19 +1,23 @@
 #include "settings/SettingsLinks.h"
 
+#include "audio/MidiBeep.h"
+#include "audio/MidiInput.h"
+#include "audio/MidiOutput.h"
+#include "net/MirrorServer.h"
+#include "net/MultiZ1rp.h"
+#include "settings/ControlLookup.h"
 #include "settings/SettingsDialog.h"
+#include "song/Forms.h"
 #include "song/MainWindow.h"
 
-namespace {
-// Until the mirror server holds its own port.
-int g_mirrorPort = 1337;
-} // namespace
+#include <QComboBox>
 
-int mirrorPort(const TForm1&) {
-    return g_mirrorPort;
+int mirrorPort(const TForm1& main) {
+    return main.mirror->ssBeep().port();
 }
 
-void setMirrorPort(TForm1&, int port) {
-    g_mirrorPort = port;
+void setMirrorPort(TForm1& main, int port) {
+    main.mirror->ssBeep().setPort(port);
 }
 
 void setLibraryCredentials(TForm1&, const QString&, const QString&, const QString&) {}
@@ -22,12 +26,27 @@ void connectLibraryAtStart(TForm6&) {}
 
 void closeLibrary(TForm1&) {}
 
-bool fillMidiDeviceLists(TForm6&) {
-    return false;
+bool fillMidiDeviceLists(TForm6& dialog) {
+    // The "MIDI" page lists the devices as it is built; the dialog has an input object exactly
+    // when the system had an input device then.
+    return dialog.findChild<TMidiInput*>() != nullptr;
 }
 
-void showMelodyGlyphs(TForm6&) {}
+void showMelodyGlyphs(TForm6&) {
+    // The toggles of the "MIDI" page are built showing the melody glyph.
+}
 
-void applyMidiOutputDevice(TForm6&) {}
+void applyMidiOutputDevice(TForm6& dialog) {
+    auto* output = dialog.findChild<TMidiOutput*>();
+    const auto* devices = requiredControl<QComboBox>(&dialog, QStringLiteral("combMidiG"));
+    if (output && devices)
+        output->setDeviceID(devices->currentIndex());
+}
 
-void restartMidiInput(TForm6&) {}
+void restartMidiInput(TForm6& dialog) {
+    TForm1* main = forms().Form1;
+    if (!dialog.findChild<TMidiInput*>() || !main || !main->midiBeep)
+        return;
+    const auto* devices = requiredControl<QComboBox>(&dialog, QStringLiteral("cbMidiIn"));
+    main->midiBeep->restartInput(devices ? devices->currentIndex() : 0);
+}

@@ -1,6 +1,7 @@
 #include "song/MainWindow.h"
 
 #include "base/Controls.h"
+#include "audio/MidiBeep.h"
 #include "audio/PlaybackEngine.h"
 #include "base/Guard.h"
 #include "base/IntMath.h"
@@ -133,6 +134,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     // Composition tools: generator panels and BPM note values.
     generators = std::make_unique<GeneratorPanels>(*this);
     bpmPanel = std::make_unique<BpmPanel>(*this);
+    midiBeep = std::make_unique<MidiBeep>(*this);
 
     // Beyond the original: export, MIDI file import, undo and redo, the question on closing.
     extraMenu = std::make_unique<ExtraMenu>(*this);

@@ -8,6 +8,7 @@ class BmmImporter;
 class BpmPanel;
 class GeneratorPanels;
 class ListBox;
+class MidiBeep;
 class MultiZ1rp;
 class PlaybackEngine;
 class QAction;
@@ -129,6 +130,8 @@ public:
     // Composition tools: generator panels and BPM note values in the side area.
     std::unique_ptr<GeneratorPanels> generators;
     std::unique_ptr<BpmPanel> bpmPanel;
+    // MIDI input: MIDI-Beep and recording from a MIDI keyboard.
+    std::unique_ptr<MidiBeep> midiBeep;
 
     // Side panels beyond the right edge: the width slide uncovers or covers them.
     static constexpr int kFrameWidth = 16; ///< the original's frame, included in its widths
