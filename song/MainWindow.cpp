@@ -2,6 +2,7 @@
 
 #include "base/Controls.h"
 #include "audio/MidiEngine.h"
+#include "audio/MidiBeep.h"
 #include "audio/PlaybackEngine.h"
 #include "base/Guard.h"
 #include "base/IntMath.h"
@@ -16,12 +17,14 @@
 #include "song/SpeedPitch.h"
 #include "song/TrackOperations.h"
 #include "settings/SettingsDialog.h"
+#include "settings/SettingsLinks.h"
 #include "settings/WindowEffects.h"
 #include "tools/BpmPanel.h"
 #include "tools/GeneratorPanels.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -138,6 +141,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     // Composition tools: generator panels and BPM note values.
     generators = std::make_unique<GeneratorPanels>(*this);
     bpmPanel = std::make_unique<BpmPanel>(*this);
+    midiBeep = std::make_unique<MidiBeep>(*this);
 
     // Beyond the original: export, MIDI file import, undo and redo, the question on closing.
     extraMenu = std::make_unique<ExtraMenu>(*this);
@@ -306,6 +310,7 @@ void TForm1::createMenu() {
 
     Optionen1 = bar->addMenu(QStringLiteral("Optionen"));
     Optionen1->setObjectName(QStringLiteral("Optionen1"));
+    Optionen1->menuAction()->setObjectName(QStringLiteral("N2"));
     Scrollfunktion1 = menuItem(Optionen1, QStringLiteral("Scrollfunktion1"), QStringLiteral("Scrollfunktion deaktivieren"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
     Scrollfunktion1->setCheckable(true);
     Optionen1->addSeparator();
@@ -445,6 +450,17 @@ void TForm1::Neu1Click() {
 }
 
 void TForm1::Beenden1Click() { close(); }
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    guarded([this] { FormClose(); });
+    QMainWindow::closeEvent(event);
+}
+
+void TForm1::FormClose() {
+    closeLibrary(*this);
+    if (TForm6* settings = forms().Form6)
+        settings->btOkClick();
+}
 
 void TForm1::LoadSongFile(const QString& fileName) { songFiles->LoadSongFile(fileName); }
 

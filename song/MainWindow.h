@@ -9,6 +9,7 @@ class BpmPanel;
 class GeneratorPanels;
 class ListBox;
 class MidiEngine;
+class MidiBeep;
 class MultiZ1rp;
 class OnlineLibrary;
 class PlaybackEngine;
@@ -138,6 +139,8 @@ public:
     // Composition tools: generator panels and BPM note values in the side area.
     std::unique_ptr<GeneratorPanels> generators;
     std::unique_ptr<BpmPanel> bpmPanel;
+    // MIDI input: MIDI-Beep and recording from a MIDI keyboard.
+    std::unique_ptr<MidiBeep> midiBeep;
 
     // Side panels beyond the right edge: the width slide uncovers or covers them.
     static constexpr int kFrameWidth = 16; ///< the original's frame, included in its widths
@@ -165,6 +168,9 @@ public:
 
     // Handlers.
     void FormCreate();
+    /// The window closes (close box, "Beenden", end of the session): the library connection
+    /// ends and the settings are applied and written, as "OK" in the settings would.
+    void FormClose();
     void FormKeyDown(int key);
     void rgASpurClick();
     void Neu1Click();
@@ -195,6 +201,7 @@ public:
     std::unique_ptr<MidiFileActions> midiFiles;
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
