@@ -6,6 +6,7 @@
 #include "base/IntMath.h"
 #include "base/ListBox.h"
 #include "files/BmmImporter.h"
+#include "audio/AudioExport.h"
 #include "files/MidiFileActions.h"
 #include "song/ExtraMenu.h"
 #include "files/SongFileActions.h"
@@ -132,6 +133,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     // Beyond the original: export, MIDI file import, undo and redo, the question on closing.
     extraMenu = std::make_unique<ExtraMenu>(*this);
     midiFiles = std::make_unique<MidiFileActions>(*this, extraMenu->ExportMidi1);
+    audioExport = new AudioExport(*this, extraMenu->ExportAudio1);
 }
 
 TForm1::~TForm1() = default;

@@ -24,6 +24,7 @@ class SongFileActions;
 class SpeedPitchChange;
 class TrackOperations;
 class WindowEffects;
+class AudioExport;
 class ExtraMenu;
 class MidiFileActions;
 
@@ -181,6 +182,7 @@ public:
     // Beyond the original: export, MIDI file import, undo and redo, the question on closing.
     std::unique_ptr<ExtraMenu> extraMenu;
     std::unique_ptr<MidiFileActions> midiFiles;
+    AudioExport* audioExport = nullptr;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
