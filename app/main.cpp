@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "song/Forms.h"
 #include "song/MainWindow.h"
 
@@ -41,6 +42,9 @@ void startupMessages(QtMsgType type, const QMessageLogContext& context, const QS
 } // namespace
 
 int main(int argc, char* argv[]) {
+    const CommandLine command = CommandLine::parse(argc, argv);
+    if (command.runsWithoutWindow())
+        return command.runWithoutWindow(argc, argv);
     if (!displayAvailable()) {
         std::fputs(kNoDisplay, stderr);
         return EXIT_FAILURE;
@@ -54,6 +58,7 @@ int main(int argc, char* argv[]) {
 
     createForms();
     forms().Form1->show();
+    command.openInWindow();
     const int result = QApplication::exec();
     destroyForms();
     return result;
