@@ -55,6 +55,8 @@ int main(int argc, char* argv[]) {
     for (const QString& message : std::as_const(g_startMessages))
         std::fprintf(stderr, "%s\n", qPrintable(message));
     QApplication::setApplicationName(QStringLiteral("Z1rpW3rk"));
+    // The desktop finds the menu entry, and with it the icon, by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.z1rpw3rk.Z1rpW3rk"));
 
     createForms();
     forms().Form1->show();
