@@ -7,6 +7,7 @@
 #include "base/ListBox.h"
 #include "base/Prompts.h"
 #include "base/StrToInt.h"
+#include "net/MultiZ1rp.h"
 #include "settings/SettingsDialog.h"
 #include "song/Forms.h"
 #include "song/MainWindow.h"
@@ -81,6 +82,7 @@ void PlaybackEngine::btplayClick() {
     // With "MIDI Output aktivieren" the MIDI engine takes over from here instead.
     prepareToneTable();
     Timer1->setInterval(10);
+    f.mirror->startPeer(!f.PlayStopped);
     if (!f.PlayStopped)
         Timer1->start();
 }
@@ -92,15 +94,22 @@ void PlaybackEngine::prepareToneTable() {
     PlayTable.second.resize(std::size_t(n) + 1);
     PlayTable.third.resize(std::size_t(n) + 1);
     // While a MulTiZ1rp client is connected, track 2 goes to it line by line instead of into
-    // the second array; that transfer joins this loop.
+    // the second array.
+    f.mirror->beginTransfer();
     for (int i = 0; i < n; ++i) {
         PlayTable.first[i] = StrToInt(f.Memo1->item(i));
         PlayTable.third[i] = StrToInt(f.Memo2->item(i));
-        PlayTable.second[i] = StrToInt(f.Memo3->item(i));
+        if (f.MirrorConnected) {
+            PlayTable.second[i] = 0;
+            f.mirror->sendLine(i);
+        } else {
+            PlayTable.second[i] = StrToInt(f.Memo3->item(i));
+        }
     }
     PlayTable.first[n] = -1;
     PlayTable.second[n] = -1;
     PlayTable.third[n] = -1;
+    f.mirror->endTransfer();
 }
 
 void PlaybackEngine::Timer1Timer() {
@@ -179,8 +188,8 @@ void PlaybackEngine::btstopClick() {
     f.ShowProgress(1, 1, QString());
     // The silent rest of the line that was playing is not waited for either.
     SoundDevice::instance().dropQueuedSilence();
-    // A connected MulTiZ1rp client is told to stop here, and the MIDI engine's timer and
-    // output are closed here, once those exist.
+    f.mirror->stopPeer();
+    // The MIDI engine's timer and output are closed here, once those exist.
     if (TForm6* settings = forms().Form6) {
         settings->btUe->setEnabled(true);
         settings->btOk->setEnabled(true);

@@ -14,6 +14,9 @@ namespace SynthWave {
 
 namespace {
 
+// π rounded to the 64-bit significand of the extended format.
+constexpr long double kPiExtended = 3.14159265358979323846264338327950288L;
+
 void putU32(char* at, quint32 value) {
     qToLittleEndian(value, at);
 }
@@ -100,10 +103,13 @@ QByteArray buildImage(int frequencyHz, int lengthMs, int volume,
     std::memcpy(h + 38, "data", 4);
     putU32(h + 42, quint32(n));
 
-    // The angular frequency is held as a double; everything after it runs in extended
-    // precision. That decides the samples that fall on a zero crossing of the square (the sign
-    // of a sine that is nearly 0) and the low bits of the fast-growing waveforms.
-    const double omega = frequencyHz * 6.283185307179586;
+    // The angular frequency is reckoned in extended precision and then held as a double;
+    // everything after it runs in extended precision again. Both roundings decide the samples
+    // that fall on a zero crossing of the square (the sign of a sine that is nearly 0) and the
+    // low bits of the fast-growing waveforms: 2π·f rounded straight to a double differs in
+    // the last bit for thousands of frequencies, and at ±20,981 Hz that moves whole samples.
+    const double omega =
+        static_cast<double>(static_cast<long double>(frequencyHz) * 2.0L * kPiExtended);
     unsigned char* samples = reinterpret_cast<unsigned char*>(h + kHeaderSize);
     for (qint64 i = 0; i < n; ++i) {
         const long double x = static_cast<long double>(i) * omega / kSampleRate;

@@ -35,7 +35,34 @@ void renderSquare(int frequencyHz, short* out, std::size_t count, std::int64_t& 
     }
 }
 
+// The beep as a block of the sound device: rendered as it plays, so a tone of any length
+// needs no memory for its samples.
+class BeepBlock final : public SoundBlock {
+public:
+    BeepBlock(int frequencyHz, std::int64_t count)
+        : m_frequency(audible(frequencyHz) ? frequencyHz : 0), m_count(std::uint64_t(count)) {}
+    std::uint64_t length() const override { return m_count; }
+    void render(std::int16_t* out, std::uint64_t offset, int frames) const override {
+        if (m_frequency == 0) {
+            std::fill_n(out, frames, std::int16_t(0));
+            return;
+        }
+        // The phase of sample i is i·f mod rate, exactly as renderSquare counts it.
+        std::int64_t phase = std::int64_t(offset % std::uint64_t(SoundDevice::kSampleRate)) *
+                             m_frequency % SoundDevice::kSampleRate;
+        renderSquare(m_frequency, out, std::size_t(frames), phase);
+    }
+
+private:
+    int m_frequency = 0;
+    std::uint64_t m_count = 0;
+};
+
 } // namespace
+
+std::unique_ptr<SoundBlock> beepBlock(int frequencyHz, int durationMs) {
+    return std::make_unique<BeepBlock>(frequencyHz, sampleCount(durationMs));
+}
 
 std::vector<short> renderBeep(int frequencyHz, int durationMs) {
     std::vector<short> samples(static_cast<std::size_t>(sampleCount(durationMs)), 0);
@@ -50,22 +77,13 @@ void SystemBeep(int frequencyHz, int durationMs) {
         hook(frequencyHz, durationMs);
         return;
     }
-    // Played in pieces of one second, so that a long tone needs no memory for its whole length;
-    // each piece is queued while the previous one still plays, so they join without a gap.
-    const std::int64_t total = sampleCount(durationMs);
-    std::vector<short> piece(
-        static_cast<std::size_t>(std::min<std::int64_t>(total, SoundDevice::kSampleRate)), 0);
-    std::int64_t phase = 0;
-    for (std::int64_t done = 0; done < total;) {
-        const auto count = static_cast<std::size_t>(
-            std::min<std::int64_t>(total - done, std::int64_t(piece.size())));
-        if (audible(frequencyHz))
-            renderSquare(frequencyHz, piece.data(), count, phase);
-        SoundDevice::instance().play(piece.data(), count);
-        done += std::int64_t(count);
-    }
+    SoundDevice::instance().play(beepBlock(frequencyHz, durationMs));
 }
 
 void setSystemBeepHook(std::function<void(int, int)> hook) {
     beepHook() = std::move(hook);
+}
+
+bool systemBeepHooked() {
+    return bool(beepHook());
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "audio/SoundBlock.h"
+
 #include <functional>
+#include <memory>
 #include <vector>
 
 /// The system beep: a square wave of @p frequencyHz for @p durationMs on the sound device;
@@ -13,6 +16,12 @@ void SystemBeep(int frequencyHz, int durationMs);
 /// When set, SystemBeep calls go to @p hook instead of the sound device; an empty function
 /// restores the device.
 void setSystemBeepHook(std::function<void(int frequencyHz, int durationMs)> hook);
+
+/// True while a hook takes the calls.
+bool systemBeepHooked();
+
+/// The beep as a block for the sound device: the samples renderBeep gives, made as they play.
+std::unique_ptr<SoundBlock> beepBlock(int frequencyHz, int durationMs);
 
 /// The samples of the beep's square wave (amplitude kBeepAmplitude, starting high); empty for
 /// a non-positive duration, all zero for a frequency that is not sounded.

@@ -158,9 +158,13 @@ QByteArray readStart(const QString& fileName, qint64 maxBytes) {
 void saveAll(const QString& fileName, const QByteArray& bytes) {
     if (unusableName(fileName))
         fail(kBadName);
-    const QFileInfo target(fileName);
-    if (target.isDir())
+    // The new file is renamed over the old one, which would turn a named pipe or a device
+    // node (even /dev/null) into a regular file. As the reader does, refuse whatever is not a
+    // regular file; a link to one is followed, so its target is written and the link stays.
+    struct stat info {};
+    if (::stat(QFile::encodeName(fileName).constData(), &info) == 0 && !S_ISREG(info.st_mode))
         fail(kAccessDenied);
+    const QFileInfo target(fileName);
     const QFileInfo folder(target.absolutePath());
     if (!folder.exists() || !folder.isDir())
         fail(kBadName);

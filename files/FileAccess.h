@@ -24,7 +24,9 @@ QByteArray readAll(const QString& fileName);
 QByteArray readStart(const QString& fileName, qint64 maxBytes);
 
 /// Writes the bytes to a temporary file beside the target and renames it into place, so a
-/// failed save leaves an earlier file of that name untouched.
+/// failed save leaves an earlier file of that name untouched. A name that holds anything but a
+/// regular file (a folder, a named pipe, a device node) is refused as "Dateizugriff verweigert";
+/// a symbolic link to a regular file writes the link's target and keeps the link.
 void saveAll(const QString& fileName, const QByteArray& bytes);
 
 } // namespace FileAccess

@@ -3,12 +3,17 @@
 #include <csetjmp>
 #include <cstdio>
 // jpeglib.h needs FILE and size_t declared first.
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 namespace {
 
 constexpr quint64 kMaxPixels = 64ull * 1024 * 1024;
+/// What the library may allocate for one picture. A progressive picture keeps all of its
+/// coefficients until the last scan, two bytes per colour sample: this admits the largest
+/// picture at 4:2:0 and one of about 44 million pixels at full colour resolution, far more
+/// than any screen shows.
+constexpr long kMaxDecoderMemory = 256L * 1024 * 1024;
 
 struct ErrorManager {
     jpeg_error_mgr base;
@@ -33,11 +38,15 @@ QString reason(int code, const char* libraryText) {
     case JERR_INPUT_EOF:
     case JERR_INPUT_EMPTY:
         return QStringLiteral("die Datei endet vorzeitig");
+    case JERR_NO_BACKING_STORE:
+    case JERR_OUT_OF_MEMORY:
+        return QStringLiteral("Bild braucht zu viel Speicher");
     case JERR_CONVERSION_NOTIMPL:
     case JERR_BAD_J_COLORSPACE:
         return QStringLiteral("nicht unterstützte Farbdarstellung");
     default:
-        return QStringLiteral("beschädigte Bilddaten (%1)").arg(QString::fromLocal8Bit(libraryText));
+        return QStringLiteral("beschädigte Bilddaten (%1)")
+            .arg(QString::fromLocal8Bit(libraryText));
     }
 }
 
@@ -72,22 +81,25 @@ JpegImage decodeJpeg(const QByteArray& bytes) {
     }
 
     jpeg_create_decompress(&info);
+    // Without a bound the library reserves whatever a header claims (a few hundred bytes can
+    // ask for gigabytes); past it, decoding stops with an error instead.
+    info.mem->max_memory_to_use = kMaxDecoderMemory;
     jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.constData()),
                  static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&info, TRUE);
+    // A header may claim any size up to 65,535 × 65,535; refuse what no screen needs before
+    // the library allocates for it (a progressive picture is buffered whole when decoding
+    // starts).
+    if (quint64(info.image_width) * info.image_height > kMaxPixels) {
+        jpeg_destroy_decompress(&info);
+        throw EJpegError(
+            QStringLiteral("Bild zu groß (%1 × %2)").arg(info.image_width).arg(info.image_height));
+    }
     info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&info);
     if (info.output_components != 3) {
         jpeg_destroy_decompress(&info);
         throw EJpegError(QStringLiteral("nicht unterstützte Farbdarstellung"));
-    }
-    // A header may claim any size up to 65,535 × 65,535; refuse what no screen needs before
-    // allocating for it.
-    if (quint64(info.output_width) * info.output_height > kMaxPixels) {
-        jpeg_destroy_decompress(&info);
-        throw EJpegError(QStringLiteral("Bild zu groß (%1 × %2)")
-                             .arg(info.output_width)
-                             .arg(info.output_height));
     }
 
     image.width = static_cast<int>(info.output_width);

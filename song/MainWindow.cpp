@@ -10,6 +10,7 @@
 #include "files/MidiFileActions.h"
 #include "song/ExtraMenu.h"
 #include "files/SongFileActions.h"
+#include "net/MultiZ1rp.h"
 #include "song/Forms.h"
 #include "song/SpeedPitch.h"
 #include "song/TrackOperations.h"
@@ -125,6 +126,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     effects = std::make_unique<WindowEffects>(*this);
     // Playback.
     playback = std::make_unique<PlaybackEngine>(*this);
+    // Network: the MulTiZ1rp mirror.
+    mirror = std::make_unique<MultiZ1rp>(*this);
 
     // Composition tools: generator panels and BPM note values.
     generators = std::make_unique<GeneratorPanels>(*this);

@@ -8,6 +8,7 @@ class BmmImporter;
 class BpmPanel;
 class GeneratorPanels;
 class ListBox;
+class MultiZ1rp;
 class PlaybackEngine;
 class QAction;
 class QGroupBox;
@@ -123,6 +124,8 @@ public:
     // State shared with playback and the network mirror.
     bool PlayStopped = true;
     bool MirrorConnected = false;
+    // The MulTiZ1rp mirror: "Multi-Beep" and the transfer of track 2 to a peer.
+    std::unique_ptr<MultiZ1rp> mirror;
 
     // Composition tools: generator panels and BPM note values in the side area.
     std::unique_ptr<GeneratorPanels> generators;

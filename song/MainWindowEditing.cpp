@@ -41,12 +41,23 @@ void TForm1::openLineEditor() {
 }
 
 void TForm1::btloeschenClick() {
-    for (ListBox* list : {Memo1, Memo2, Memo3, Memo4})
-        if (list->itemIndex() < 0)
-            list->setItemIndex(list->count() - 1);
-    for (ListBox* list : {Memo1, Memo2, Memo3, Memo4})
-        if (const int index = list->itemIndex(); index >= 0)
+    // A list rebuilt by "Dual-Spur" has lost its selection while the others still show the
+    // line: that line is the one to delete, in all four lists, or the tracks would slide
+    // against each other. Without any selection each list loses its last line.
+    int line = -1;
+    for (const ListBox* list : {Memo1, Memo2, Memo3, Memo4}) {
+        if (list->itemIndex() >= 0) {
+            line = list->itemIndex();
+            break;
+        }
+    }
+    for (ListBox* list : {Memo1, Memo2, Memo3, Memo4}) {
+        const int index = line >= 0 ? line : list->count() - 1;
+        if (index >= 0 && index < list->count())
             list->remove(index);
+        // As after deleting a selected line: no selection, so the next press takes the last.
+        list->setItemIndex(-1);
+    }
     RenumberLines();
 }
 

@@ -13,8 +13,16 @@ namespace {
 /// so that choosing a wrong file cannot flood the pad.
 constexpr qint64 kMaxBytes = 64 * 1024;
 
-QString decode(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+/// Marks a file as UTF-8 when it begins it; no part of the first value.
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr QChar kZeroWidthNoBreakSpace(0xFEFF);
+
+QString decode(QByteArrayView bytes) {
+    if (bytes.startsWith(kByteOrderMark))
+        bytes = bytes.sliced(3);
+    // The mark is gone; a U+FEFF now at the start is the first value's own character.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8(bytes);
     if (!utf8.hasError())
         return text;
@@ -30,8 +38,8 @@ QStringList normalised(const QStringList& lines) {
     return eight;
 }
 
-QStringList read(const QString& fileName) {
-    QString text = decode(FileAccess::readStart(fileName, kMaxBytes));
+QStringList parse(QByteArrayView bytes) {
+    QString text = decode(bytes);
     static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
     QStringList lines = text.split(lineEnd);
     // The end of the last line is no further line.
@@ -40,11 +48,23 @@ QStringList read(const QString& fileName) {
     return normalised(lines);
 }
 
-void write(const QString& fileName, const QStringList& lines) {
+QByteArray encode(const QStringList& lines) {
     QByteArray bytes;
+    // A first value that begins with U+FEFF would be written as a byte order mark and lost
+    // when read; a mark in front keeps it. Every other file stays without one.
+    if (lines.value(0).startsWith(kZeroWidthNoBreakSpace))
+        bytes = kByteOrderMark;
     for (const QString& line : normalised(lines))
         bytes += line.toUtf8() + "\r\n";
-    FileAccess::saveAll(fileName, bytes);
+    return bytes;
+}
+
+QStringList read(const QString& fileName) {
+    return parse(FileAccess::readStart(fileName, kMaxBytes));
+}
+
+void write(const QString& fileName, const QStringList& lines) {
+    FileAccess::saveAll(fileName, encode(lines));
 }
 
 } // namespace HotKeyPadFile

@@ -23,10 +23,14 @@ public:
         m_path = m_dir.path() + QStringLiteral("/out.raw");
         qputenv("SDL_AUDIODRIVER", "disk");
         qputenv("SDL_DISKAUDIOFILE", m_path.toLocal8Bit());
+        // The driver writes its file anew whenever the device opens: it must not rest (and
+        // reopen) in the middle of a capture, however slowly the test runs.
+        SoundDevice::setIdleTimeout(std::chrono::minutes(10));
         SoundDevice::instance();
     }
     ~DiskCapture() {
         SoundDevice::shutdown();
+        SoundDevice::setIdleTimeout(std::chrono::seconds(3));
         qputenv("SDL_AUDIODRIVER", m_oldDriver);
         qunsetenv("SDL_DISKAUDIOFILE");
     }

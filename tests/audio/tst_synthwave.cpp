@@ -5,6 +5,7 @@
 
 #include <QtTest>
 
+#include <cmath>
 #include <set>
 
 namespace {
@@ -31,6 +32,10 @@ private slots:
     void header();
     void samples_data();
     void samples();
+    void angularFrequencyRoundedFromExtended_data();
+    void angularFrequencyRoundedFromExtended();
+    void wholeImageFollowsTheFormula_data();
+    void wholeImageFollowsTheFormula();
     void valueRange_data();
     void valueRange();
     void volumeZeroIsSilence_data();
@@ -99,7 +104,7 @@ void TestSynthWave::samples_data() {
     QTest::newRow("square 11025 Hz vol 100")
         << 11025 << 100 << 1 << QList<int>{38} << QList<int>{227};
     QTest::newRow("noise: low bits of large squares")
-        << 3037 << 100 << 3 << QList<int>{4353, 4354, 4355} << QList<int>{17, 220, 206};
+        << 3037 << 100 << 3 << QList<int>{4353, 4354, 4355} << QList<int>{17, 221, 206};
     QTest::newRow("noise 9249 Hz") << 9249 << 100 << 3 << QList<int>{3263} << QList<int>{21};
 }
 
@@ -112,6 +117,71 @@ void TestSynthWave::samples() {
     const QByteArray wav = image(frequency, 100, volume, waveform);
     for (int k = 0; k < indices.size(); ++k)
         QCOMPARE(int(sampleAt(wav, indices[k])), bytes[k]);
+}
+
+// 2π·f is reckoned in extended precision and rounded once to a double. Rounding 2π to a
+// double first gives another last bit for these frequencies, and the samples below move.
+void TestSynthWave::angularFrequencyRoundedFromExtended_data() {
+    QTest::addColumn<int>("frequency");
+    QTest::addColumn<int>("waveform");
+    QTest::addColumn<QList<int>>("indices");
+    QTest::addColumn<QList<int>>("bytes");
+    QTest::newRow("square 20981 Hz")
+        << 20981 << 1 << QList<int>{22050, 44100, 66150} << QList<int>{47, 207, 47};
+    QTest::newRow("square -20981 Hz")
+        << -20981 << 1 << QList<int>{22050, 44100, 66150} << QList<int>{207, 47, 207};
+    QTest::newRow("sine 20981 Hz")
+        << 20981 << 0 << QList<int>{3675, 18375, 25725} << QList<int>{166, 167, 88};
+    QTest::newRow("sine -20981 Hz")
+        << -20981 << 0 << QList<int>{3675, 18375, 25725} << QList<int>{88, 87, 166};
+    QTest::newRow("noise 20981 Hz")
+        << 20981 << 3 << QList<int>{13707, 18586, 27414} << QList<int>{175, 45, 63};
+}
+
+void TestSynthWave::angularFrequencyRoundedFromExtended() {
+    QFETCH(int, frequency);
+    QFETCH(int, waveform);
+    QFETCH(QList<int>, indices);
+    QFETCH(QList<int>, bytes);
+    const QByteArray wav = image(frequency, 2000, 80, waveform);
+    for (int k = 0; k < indices.size(); ++k)
+        QCOMPARE(int(sampleAt(wav, indices[k])), bytes[k]);
+}
+
+// Every byte of a whole image, against the formula reckoned sample by sample in extended
+// precision (the renderer takes a cheaper road wherever the result cannot differ).
+void TestSynthWave::wholeImageFollowsTheFormula_data() {
+    QTest::addColumn<int>("frequency");
+    QTest::addColumn<int>("waveform");
+    for (const int frequency : {20981, -20981, 440, 3000, 22050, 17}) {
+        for (const int waveform : {0, 1, 2, 3}) {
+            const QByteArray name =
+                QByteArray::number(frequency) + " Hz, waveform " + QByteArray::number(waveform);
+            QTest::newRow(name.constData()) << frequency << waveform;
+        }
+    }
+}
+
+void TestSynthWave::wholeImageFollowsTheFormula() {
+    QFETCH(int, frequency);
+    QFETCH(int, waveform);
+    constexpr int kVolume = 80;
+    const QByteArray wav = image(frequency, 1000, kVolume, waveform);
+    const long double pi = 3.14159265358979323846264338327950288L;
+    const double omega = static_cast<double>(frequency * 2 * pi);
+    const int n = int(SynthWave::sampleCount(1000));
+    int wrong = 0;
+    int firstWrong = -1;
+    for (int i = 0; i < n; ++i) {
+        const long double x = i * static_cast<long double>(omega) / SynthWave::kSampleRate;
+        const long double v = SynthWave::waveValue(waveform, x) * kVolume;
+        const int low = std::isfinite(v) ? int(std::fmod(std::trunc(v), 256.0L)) : 0;
+        if (sampleAt(wav, i) != static_cast<unsigned char>((low + 127) & 0xFF) && wrong++ == 0)
+            firstWrong = i;
+    }
+    QVERIFY2(wrong == 0,
+             qPrintable(
+                 QStringLiteral("%1 samples differ, the first at %2").arg(wrong).arg(firstWrong)));
 }
 
 void TestSynthWave::valueRange_data() {

@@ -332,6 +332,43 @@ private slots:
         QCOMPARE(w.Memo1->itemIndex(), -1);
     }
 
+    // "Dual-Spur" rebuilds one frequency list without a selection; the line the other lists
+    // still select is the one deleted, from all four lists.
+    void deleteAfterDualSpur_data() {
+        QTest::addColumn<bool>("toTrackTwo");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("Spur 1, line 0")
+            << true << 0
+            << QStringList{"200 20 200 20", "300 30 300 30", "400 40 400 40", "500 50 500 50"};
+        QTest::newRow("Spur 1, line 2")
+            << true << 2
+            << QStringList{"100 10 100 10", "200 20 200 20", "400 40 400 40", "500 50 500 50"};
+        QTest::newRow("Spur 2, line 0")
+            << false << 0 << QStringList{"2 20 2 20", "3 30 3 30", "4 40 4 40", "5 50 5 50"};
+        QTest::newRow("Spur 1, last line")
+            << true << 4
+            << QStringList{"100 10 100 10", "200 20 200 20", "300 30 300 30", "400 40 400 40"};
+    }
+
+    void deleteAfterDualSpur() {
+        QFETCH(bool, toTrackTwo);
+        QFETCH(int, line);
+        QFETCH(QStringList, rows);
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, {"100 10 1 10", "200 20 2 20", "300 30 3 30", "400 40 4 40", "500 50 5 50"});
+        clickItem(w.Memo1, line);
+        (toTrackTwo ? w.Spur11 : w.Spur21)->trigger();
+        w.btloeschen->click();
+        QCOMPARE(songRows(w), rows);
+        QCOMPARE(w.Line->count(), 4);
+        QCOMPARE(selections(w), QList<int>({-1, -1, -1, -1, -1}));
+        // The next press takes the last line, as after any deletion of a selected line.
+        w.btloeschen->click();
+        QCOMPARE(songRows(w), rows.mid(0, 3));
+    }
+
     void deleteOnEmptySong() {
         AppFixture app;
         TForm1& w = app.main();

@@ -2,8 +2,8 @@
 #include "song/Forms.h"
 #include "song/MainWindow.h"
 #include "support/AppFixture.h"
-#include "tools/HotKeyPadFile.h"
 #include "tools/HotKeyPad.h"
+#include "tools/HotKeyPadFile.h"
 
 #include <QAction>
 #include <QDir>
@@ -202,6 +202,44 @@ private slots:
             QCOMPARE(d.filter, QStringLiteral("Z1rpW3rk-HotKeyPad (.hkp)|*.hkp"));
             QCOMPARE(d.defaultExt, QStringLiteral(".hkp"));
         }
+    }
+
+    void valuesSurviveSaveAndLoad_data() {
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<QString>("value");
+        const QChar mark(0xFEFF); // three bytes in UTF-8, the same as a byte order mark
+        QTest::newRow("U+FEFF alone, slot 1") << 0 << QString(mark);
+        QTest::newRow("U+FEFF before a number, slot 1") << 0 << mark + QStringLiteral("440");
+        QTest::newRow("two U+FEFF, slot 1") << 0 << QString(2, mark);
+        QTest::newRow("U+FEFF alone, slot 2") << 1 << QString(mark);
+        QTest::newRow("U+FEFF after a number, slot 1") << 0 << QStringLiteral("440") + mark;
+        QTest::newRow("non-Latin-1 text, slot 1") << 0 << QStringLiteral("\u266A 440");
+    }
+
+    void valuesSurviveSaveAndLoad() {
+        QFETCH(int, slot);
+        QFETCH(QString, value);
+        AppFixture app;
+        QTemporaryDir dir;
+        const QString name = dir.filePath("pad.hkp");
+        QStringList values = kValues;
+        values[slot] = value;
+        typeValues(values);
+        app.prompts.fileAnswers = {name, name};
+        pad().EinstellungenSpeichern1->trigger();
+        typeValues(QStringList(8, "0"));
+        pad().Einstellungenladen1->trigger();
+        QCOMPARE(editTexts(), values);
+        QCOMPARE(captions(), values);
+        QCOMPARE(app.prompts.errors, QStringList());
+    }
+
+    void byteOrderMarkIsNoPartOfTheFirstValue() {
+        QTemporaryDir dir;
+        const QString name = dir.filePath("marked.hkp");
+        writeBytes(name, QByteArray("\xEF\xBB\xBF"
+                                    "440\r\n880\r\n"));
+        QCOMPARE(HotKeyPadFile::read(name), (QStringList{"440", "880", "", "", "", "", "", ""}));
     }
 
     void saveReplacesAnEarlierFile() {

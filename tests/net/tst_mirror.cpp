@@ -1,0 +1,406 @@
+#include "audio/SystemBeep.h"
+#include "base/Errors.h"
+#include "base/ListBox.h"
+#include "net/MirrorProtocol.h"
+#include "net/MirrorServer.h"
+#include "net/MirrorStreamSplitter.h"
+#include "net/MultiZ1rp.h"
+#include "song/MainWindow.h"
+#include "support/AppFixture.h"
+#include "support/SongHelpers.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+#include <sys/socket.h>
+
+namespace {
+
+constexpr int kWait = 10000; // generous limit for bytes to arrive, never a measurement
+
+/// Beeps are recorded instead of sounded: the tests look at what the peer receives.
+struct SilentBeeps {
+    QList<QPair<int, int>> calls;
+    SilentBeeps() {
+        setSystemBeepHook([this](int f, int d) { calls.append({f, d}); });
+    }
+    ~SilentBeeps() { setSystemBeepHook({}); }
+};
+
+/// Starts the window's mirror on a free port and returns that port.
+quint16 startMirror(TForm1& w) {
+    w.mirror->ssBeep().setPort(0);
+    w.MultiBeep1->trigger();
+    return quint16(w.mirror->ssBeep().listeningPort());
+}
+
+/// Connects a test peer and waits until the window counts it as connected.
+bool connectPeer(QTcpSocket& peer, TForm1& w, quint16 port) {
+    w.MirrorConnected = false;
+    peer.connectToHost(QHostAddress::LocalHost, port);
+    if (!peer.waitForConnected(kWait))
+        return false;
+    QElapsedTimer clock;
+    clock.start();
+    while (!w.MirrorConnected && clock.elapsed() < kWait)
+        QTest::qWait(5);
+    return w.MirrorConnected;
+}
+
+/// Reads until `size` bytes have come or the limit passes.
+QByteArray readBytes(QTcpSocket& peer, qsizetype size) {
+    QByteArray bytes = peer.readAll();
+    QElapsedTimer clock;
+    clock.start();
+    while (bytes.size() < size && clock.elapsed() < kWait) {
+        peer.waitForReadyRead(50);
+        bytes += peer.readAll();
+    }
+    return bytes;
+}
+
+/// What arrives within a short while: for checking that nothing (more) comes.
+QByteArray readQuiet(QTcpSocket& peer, int ms = 300) {
+    QByteArray bytes = peer.readAll();
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        peer.waitForReadyRead(20);
+        bytes += peer.readAll();
+    }
+    return bytes;
+}
+
+QString shown(const QByteArray& bytes) {
+    return QString::fromLatin1(bytes).replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+}
+
+} // namespace
+
+class TestMirror : public QObject {
+    Q_OBJECT
+
+private slots:
+    void commandsSendExactBytes_data();
+    void commandsSendExactBytes();
+    void endOfSongSendsClear();
+    void trackTwoSilentLocallyWhilePeerConnected();
+    void laterPeerReplacesEarlier_data();
+    void laterPeerReplacesEarlier();
+    void noPeerNothingSent();
+    void multiBeepTwiceKeepsListening();
+    void portInUseReported();
+    void portChangesOnlyWhileInactive();
+    void fullSendBufferDropsWholeMessages();
+    void sendFailureClosesPeer();
+    void splitterCutsAtCarriageReturns_data();
+    void splitterCutsAtCarriageReturns();
+};
+
+void TestMirror::commandsSendExactBytes_data() {
+    QTest::addColumn<QStringList>("song");
+    QTest::addColumn<QStringList>("commands");
+    QTest::addColumn<QByteArray>("expected");
+
+    const QStringList three = {"500 100 440 10", "500 100 0 100", "500 100 660 200"};
+    QTest::newRow("play three lines")
+        << three << QStringList{"play"} << QByteArray("C\rD440|10\rD0|100\rD660|200\rD-1|-1\rP\r");
+    QTest::newRow("pause sends no play message")
+        << three << QStringList{"play", "pause"}
+        << QByteArray("C\rD440|10\rD0|100\rD660|200\rD-1|-1\rP\r"
+                      "C\rD440|10\rD0|100\rD660|200\rD-1|-1\r");
+    QTest::newRow("stop") << three << QStringList{"stop"} << QByteArray("C\r");
+    QTest::newRow("play, pause, play again sends everything again")
+        << QStringList{"500 100 440 10"} << QStringList{"play", "pause", "play"}
+        << QByteArray("C\rD440|10\rD-1|-1\rP\rC\rD440|10\rD-1|-1\rC\rD440|10\rD-1|-1\rP\r");
+    // The two cases the protocol leaves open: no lines (no first duration to wait for) and
+    // one line (progress against a total of 0).
+    QTest::newRow("song without lines")
+        << QStringList{} << QStringList{"play", "stop"} << QByteArray("C\rD-1|-1\rP\rC\r");
+    QTest::newRow("one line") << QStringList{"0 100 440 10"} << QStringList{"play", "stop"}
+                              << QByteArray("C\rD440|10\rD-1|-1\rP\rC\r");
+    QTest::newRow("numbers travel as they stand in the lists")
+        << QStringList{"500 100 $1B8 0x0A", "500 100 +0440 010"} << QStringList{"play"}
+        << QByteArray("C\rD$1B8|0x0A\rD+0440|010\rD-1|-1\rP\r");
+}
+
+void TestMirror::commandsSendExactBytes() {
+    QFETCH(QStringList, song);
+    QFETCH(QStringList, commands);
+    QFETCH(QByteArray, expected);
+    SilentBeeps beeps;
+    AppFixture app;
+    TForm1& w = app.main();
+    // Long lines keep the song playing while the test sends its commands.
+    QStringList rows;
+    for (const QString& row : song)
+        rows << row;
+    setSong(w, rows);
+    const quint16 port = startMirror(w);
+    QTcpSocket peer;
+    QVERIFY(connectPeer(peer, w, port));
+
+    for (const QString& command : commands) {
+        if (command == QLatin1String("stop"))
+            w.btstop->click();
+        else
+            w.btplay->click();
+    }
+    const QByteArray received = readBytes(peer, expected.size());
+    QCOMPARE(shown(received), shown(expected));
+    w.btstop->click(); // the playing song ends here; its "C" is the last byte
+    QCOMPARE(shown(readQuiet(peer)), QStringLiteral("C\\r"));
+    QVERIFY(app.prompts.errors.isEmpty());
+}
+
+void TestMirror::endOfSongSendsClear() {
+    SilentBeeps beeps;
+    AppFixture app;
+    TForm1& w = app.main();
+    setSong(w, {"500 10 440 10", "500 10 660 10"});
+    const quint16 port = startMirror(w);
+    QTcpSocket peer;
+    QVERIFY(connectPeer(peer, w, port));
+    w.btplay->click();
+    QTRY_VERIFY_WITH_TIMEOUT(w.PlayStopped, kWait);
+    const QByteArray expected("C\rD440|10\rD660|10\rD-1|-1\rP\rC\r");
+    QCOMPARE(shown(readBytes(peer, expected.size())), shown(expected));
+    QCOMPARE(shown(readQuiet(peer)), QString());
+}
+
+void TestMirror::trackTwoSilentLocallyWhilePeerConnected() {
+    SilentBeeps beeps;
+    AppFixture app;
+    TForm1& w = app.main();
+    // Track 1 rests on the first line: without a peer track 2 sounds there.
+    setSong(w, {"0 10 440 10", "500 10 660 10"});
+    w.btplay->click();
+    QTRY_VERIFY_WITH_TIMEOUT(w.PlayStopped, kWait);
+    QCOMPARE(beeps.calls.value(0).first, 440);
+
+    const quint16 port = startMirror(w);
+    QTcpSocket peer;
+    QVERIFY(connectPeer(peer, w, port));
+    beeps.calls.clear();
+    w.btplay->click();
+    QTRY_VERIFY_WITH_TIMEOUT(w.PlayStopped, kWait);
+    QCOMPARE(beeps.calls.value(0).first, 0);
+    QCOMPARE(beeps.calls.value(1).first, 500);
+}
+
+void TestMirror::laterPeerReplacesEarlier_data() {
+    QTest::addColumn<int>("leaving"); // which peer disconnects afterwards: 0 none, 1 or 2
+    QTest::newRow("both stay") << 0;
+    QTest::newRow("earlier one leaves") << 1;
+    QTest::newRow("later one leaves") << 2;
+}
+
+void TestMirror::laterPeerReplacesEarlier() {
+    QFETCH(int, leaving);
+    SilentBeeps beeps;
+    AppFixture app;
+    TForm1& w = app.main();
+    const quint16 port = startMirror(w);
+    QTcpSocket first;
+    QTcpSocket second;
+    QVERIFY(connectPeer(first, w, port));
+    QVERIFY(connectPeer(second, w, port));
+    w.btstop->click();
+    QCOMPARE(shown(readBytes(second, 2)), QStringLiteral("C\\r"));
+    QCOMPARE(shown(readQuiet(first)), QString());
+
+    if (leaving != 0) {
+        QTcpSocket& gone = leaving == 1 ? first : second;
+        gone.disconnectFromHost();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.MirrorConnected, kWait);
+        w.btstop->click();
+        // Once any peer has left, nobody receives anything until a peer connects again.
+        QCOMPARE(shown(readQuiet(leaving == 1 ? second : first)), QString());
+    } else {
+        QVERIFY(w.MirrorConnected);
+    }
+    QVERIFY(app.prompts.errors.isEmpty());
+}
+
+void TestMirror::noPeerNothingSent() {
+    SilentBeeps beeps;
+    AppFixture app;
+    TForm1& w = app.main();
+    setSong(w, {"500 10 440 10"});
+    startMirror(w);
+    QElapsedTimer clock;
+    clock.start();
+    w.btplay->click();
+    // Without a peer Play has no waits of the transfer.
+    QVERIFY2(clock.elapsed() < 700, qPrintable(QString::number(clock.elapsed())));
+    QTRY_VERIFY_WITH_TIMEOUT(w.PlayStopped, kWait);
+    QCOMPARE(beeps.calls.value(0).first, 500);
+}
+
+void TestMirror::multiBeepTwiceKeepsListening() {
+    AppFixture app;
+    TForm1& w = app.main();
+    QCOMPARE(w.windowTitle(), QStringLiteral("Z1rpW3rk 3.3"));
+    const quint16 port = startMirror(w);
+    QCOMPARE(w.windowTitle(), QStringLiteral("Z1rpW3rk 3.3 - MulTiZ1rp"));
+    QTcpSocket peer;
+    QVERIFY(connectPeer(peer, w, port));
+    w.setWindowTitle(QStringLiteral("changed"));
+    w.MultiBeep1->trigger();
+    QCOMPARE(w.windowTitle(), QStringLiteral("Z1rpW3rk 3.3 - MulTiZ1rp"));
+    QCOMPARE(w.mirror->ssBeep().listeningPort(), int(port));
+    QVERIFY(w.MirrorConnected);
+    QVERIFY(app.prompts.errors.isEmpty());
+}
+
+void TestMirror::portInUseReported() {
+    QTcpServer blocker;
+    QVERIFY(blocker.listen(QHostAddress::Any, 0));
+    AppFixture app;
+    TForm1& w = app.main();
+    w.mirror->ssBeep().setPort(blocker.serverPort());
+    w.MultiBeep1->trigger();
+    QCOMPARE(app.prompts.errors.size(), 1);
+    const QString error = app.prompts.errors.first();
+    QVERIFY2(error.startsWith(QStringLiteral("Windows-Socket-Fehler: ")) &&
+                 error.endsWith(QStringLiteral(" (%1), auf API 'bind'").arg(EADDRINUSE)),
+             qPrintable(error));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Z1rpW3rk 3.3"));
+    QVERIFY(!w.mirror->ssBeep().isListening());
+}
+
+void TestMirror::portChangesOnlyWhileInactive() {
+    MirrorServer server;
+    QCOMPARE(server.port(), 1337);
+    server.setPort(0);
+    server.open();
+    const int listening = server.listeningPort();
+    QVERIFY(listening > 0);
+    server.setPort(0); // the same port is accepted while listening
+    try {
+        server.setPort(listening + 1);
+        QFAIL("port changed while listening");
+    } catch (const AppError& e) {
+        QCOMPARE(e.message(),
+                 QStringLiteral("Wert kann nicht geändert werden, während der Socket aktiv ist"));
+    }
+    QCOMPARE(server.port(), 0);
+    QCOMPARE(server.listeningPort(), listening);
+}
+
+void TestMirror::fullSendBufferDropsWholeMessages() {
+    MirrorServer server;
+    server.setPort(0);
+    server.open();
+    QTcpSocket peer;
+    peer.connectToHost(QHostAddress::LocalHost, quint16(server.listeningPort()));
+    QVERIFY(peer.waitForConnected(kWait));
+    QTRY_VERIFY_WITH_TIMEOUT(server.connected(), kWait);
+
+    // The peer reads nothing while 64 MB go out: sending must neither block nor grow a queue.
+    const QByteArray filler(1000, 'x');
+    const int messages = 64 * 1024;
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < messages; ++i)
+        server.send(MirrorProtocol::data(QString::number(i), QString::fromLatin1(filler)));
+    QVERIFY(server.client()->bytesToWrite() < 2000);
+    QVERIFY(server.connected());
+
+    // What did arrive is whole messages in order, and fewer than were sent.
+    MirrorStreamSplitter splitter;
+    QList<QByteArray> received;
+    QElapsedTimer quiet;
+    quiet.start();
+    while (quiet.elapsed() < 500) {
+        QCoreApplication::processEvents();
+        peer.waitForReadyRead(20);
+        const QByteArray chunk = peer.readAll();
+        if (!chunk.isEmpty()) {
+            received += splitter.feed(chunk);
+            quiet.restart();
+        }
+    }
+    QVERIFY(!received.isEmpty());
+    QVERIFY(received.size() < messages);
+    QVERIFY(splitter.pending().isEmpty());
+    int last = -1;
+    for (const QByteArray& message : received) {
+        QVERIFY(message.startsWith('D') && message.endsWith("|" + filler));
+        const int number = message.mid(1, message.indexOf('|') - 1).toInt();
+        QVERIFY(number > last);
+        last = number;
+    }
+}
+
+void TestMirror::sendFailureClosesPeer() {
+    MirrorServer server;
+    server.setPort(0);
+    server.open();
+    QTcpSocket peer;
+    peer.connectToHost(QHostAddress::LocalHost, quint16(server.listeningPort()));
+    QVERIFY(peer.waitForConnected(kWait));
+    QTRY_VERIFY_WITH_TIMEOUT(server.connected(), kWait);
+    server.send(MirrorProtocol::clear());
+    QCOMPARE(readBytes(peer, 2), QByteArray("C\r"));
+
+    // The peer resets the connection; the server's next send meets the reset before the
+    // event loop has noticed it.
+    const linger hard{1, 0};
+    QCOMPARE(::setsockopt(int(peer.socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard),
+             0);
+    peer.abort();
+    QString error;
+    for (int attempt = 0; attempt < 100 && error.isEmpty(); ++attempt) {
+        try {
+            server.send(MirrorProtocol::clear());
+            QThread::msleep(10);
+        } catch (const AppError& e) {
+            error = e.message();
+        }
+    }
+    QVERIFY2(error.startsWith(QStringLiteral("Windows-Socket-Fehler: ")) &&
+                 error.endsWith(QStringLiteral("), auf API 'send'")),
+             qPrintable(error));
+    QVERIFY(!server.connected());
+    // Later sends do nothing: there is no peer any more.
+    server.send(MirrorProtocol::clear());
+}
+
+void TestMirror::splitterCutsAtCarriageReturns_data() {
+    QTest::addColumn<QList<QByteArray>>("chunks");
+    QTest::addColumn<QList<QByteArray>>("messages");
+    QTest::addColumn<QByteArray>("pending");
+    using L = QList<QByteArray>;
+    QTest::newRow("one per chunk") << L{"C\r", "P\r"} << L{"C", "P"} << QByteArray();
+    QTest::newRow("joined") << L{"C\rD440|100\rD-1|-1\rP\r"} << L{"C", "D440|100", "D-1|-1", "P"}
+                            << QByteArray();
+    QTest::newRow("split inside a message")
+        << L{"D4", "40|1", "00\rD", "-1|-1\r"} << L{"D440|100", "D-1|-1"} << QByteArray();
+    QTest::newRow("byte by byte") << L{"C", "\r", "P", "\r"} << L{"C", "P"} << QByteArray();
+    QTest::newRow("unfinished tail") << L{"C\rD44"} << L{"C"} << QByteArray("D44");
+    QTest::newRow("line feed is part of the message")
+        << L{"C\r\nP\r"} << L{"C", "\nP"} << QByteArray();
+    QTest::newRow("empty messages") << L{"\r\r"} << L{"", ""} << QByteArray();
+    QTest::newRow("overlong garbage is dropped")
+        << L{QByteArray(5000, 'x'), "C\r"} << L{"C"} << QByteArray();
+}
+
+void TestMirror::splitterCutsAtCarriageReturns() {
+    QFETCH(QList<QByteArray>, chunks);
+    QFETCH(QList<QByteArray>, messages);
+    QFETCH(QByteArray, pending);
+    MirrorStreamSplitter splitter;
+    QList<QByteArray> got;
+    for (const QByteArray& chunk : chunks)
+        got += splitter.feed(chunk);
+    QCOMPARE(got, messages);
+    QCOMPARE(splitter.pending(), pending);
+}
+
+QTEST_MAIN(TestMirror)
+#include "tst_mirror.moc"
