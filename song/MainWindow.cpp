@@ -8,7 +8,9 @@
 #include "files/BmmImporter.h"
 #include "audio/AudioExport.h"
 #include "files/MidiFileActions.h"
+#include "song/CloseQuestion.h"
 #include "song/ExtraMenu.h"
+#include "song/SongHistory.h"
 #include "files/SongFileActions.h"
 #include "net/MultiZ1rp.h"
 #include "song/Forms.h"
@@ -22,6 +24,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QGroupBox>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -137,6 +140,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     extraMenu = std::make_unique<ExtraMenu>(*this);
     midiFiles = std::make_unique<MidiFileActions>(*this, extraMenu->ExportMidi1);
     audioExport = new AudioExport(*this, extraMenu->ExportAudio1);
+    history = new SongHistory(*this);
+    closeQuestion = new CloseQuestion(*this, *history);
 }
 
 TForm1::~TForm1() = default;
@@ -383,6 +388,14 @@ void TForm1::resizeEvent(QResizeEvent* event) {
     for (ListBox* list : {Line, Memo1, Memo2, Memo3, Memo4})
         list->resize(list->width(), height);
     Label9->move(Label9->x(), 248 + clientHeight - kClientHeight);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (closeQuestion && !closeQuestion->mayClose()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void TForm1::FormCreate() {
