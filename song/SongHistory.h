@@ -20,7 +20,8 @@ class SongHistory final : public QObject {
     Q_DISABLE_COPY_MOVE(SongHistory)
 
 public:
-    /// The history keeps steps up to the memory of the song itself, and this much at least.
+    /// The history keeps steps up to three times the texts of the song (well below the memory
+    /// the song takes in its lists), and this much at least.
     static constexpr qint64 kMinBudgetBytes = 8LL * 1024 * 1024;
 
     explicit SongHistory(TForm1& form);
