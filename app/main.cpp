@@ -2,6 +2,7 @@
 #include "base/ProgramEnd.h"
 #include "base/TerminationSignals.h"
 #include "base/ToolkitTranslations.h"
+#include "app/CommandLine.h"
 #include "song/Forms.h"
 #include "song/MainWindow.h"
 
@@ -48,6 +49,9 @@ int main(int argc, char* argv[]) {
     // Started with its output piped to a reader that has gone, the program must not die at
     // its first message.
     TerminationSignals::ignoreBrokenPipes();
+    const CommandLine command = CommandLine::parse(argc, argv);
+    if (command.runsWithoutWindow())
+        return command.runWithoutWindow(argc, argv);
     if (!displayAvailable()) {
         std::fputs(kNoDisplay, stderr);
         return EXIT_FAILURE;
@@ -63,6 +67,8 @@ int main(int argc, char* argv[]) {
         std::fputs("z1rpw3rk: the toolkit's German texts are missing (qt6-translations-l10n); "
                    "standard dialogs stay English.\n",
                    stderr);
+    // The desktop finds the menu entry, and with it the icon, by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.z1rpw3rk.Z1rpW3rk"));
 
     createForms();
     forms().Form1->show();
@@ -70,6 +76,7 @@ int main(int argc, char* argv[]) {
     TerminationSignals termination;
     connectGuarded(&termination, &TerminationSignals::terminationRequested, &app,
                    [] { ProgramEnd::onSignal(*forms().Form1); });
+    command.openInWindow();
     const int result = QApplication::exec();
     destroyForms();
     return result;

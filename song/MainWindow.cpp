@@ -8,8 +8,11 @@
 #include "base/IntMath.h"
 #include "base/ListBox.h"
 #include "files/BmmImporter.h"
+#include "audio/AudioExport.h"
 #include "files/MidiFileActions.h"
+#include "song/CloseQuestion.h"
 #include "song/ExtraMenu.h"
+#include "song/SongHistory.h"
 #include "files/SongFileActions.h"
 #include "net/MultiZ1rp.h"
 #include "net/OnlineLibrary.h"
@@ -26,6 +29,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -146,6 +150,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     // Beyond the original: export, MIDI file import, undo and redo, the question on closing.
     extraMenu = std::make_unique<ExtraMenu>(*this);
     midiFiles = std::make_unique<MidiFileActions>(*this, extraMenu->ExportMidi1);
+    audioExport = new AudioExport(*this, extraMenu->ExportAudio1);
+    history = new SongHistory(*this);
+    closeQuestion = new CloseQuestion(*this, *history);
 }
 
 TForm1::~TForm1() = default;
@@ -398,6 +405,14 @@ void TForm1::resizeEvent(QResizeEvent* event) {
     Label9->move(Label9->x(), 248 + clientHeight - kClientHeight);
     if (library)
         library->FormResize();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (closeQuestion && !closeQuestion->mayClose()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void TForm1::FormCreate() {

@@ -28,8 +28,11 @@ class SongFileActions;
 class SpeedPitchChange;
 class TrackOperations;
 class WindowEffects;
+class AudioExport;
+class CloseQuestion;
 class ExtraMenu;
 class MidiFileActions;
+class SongHistory;
 
 /// The main window: the song in five parallel lists, the tone entry, the menu, the progress
 /// display. Subsystems attach their collaborators here; the controls keep their given names.
@@ -199,10 +202,14 @@ public:
     // Beyond the original: export, MIDI file import, undo and redo, the question on closing.
     std::unique_ptr<ExtraMenu> extraMenu;
     std::unique_ptr<MidiFileActions> midiFiles;
+    AudioExport* audioExport = nullptr;
+    SongHistory* history = nullptr;
+    CloseQuestion* closeQuestion = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
