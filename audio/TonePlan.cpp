@@ -23,7 +23,7 @@ int msFromSamples(std::uint64_t samples) {
 } // namespace
 
 TonePlan::TonePlan(std::function<LineSound(int index)> lineSound)
-    : m_lineSound(std::move(lineSound)) {}
+    : m_lineSound(std::move(lineSound)), m_ahead(kAheadSamples) {}
 
 void TonePlan::restart(int position) {
     m_lines.clear();
@@ -31,7 +31,7 @@ void TonePlan::restart(int position) {
     m_next = position;
     m_stamp.reset();
     m_blocked = false;
-    m_ahead = kAheadSamples;
+    // (the margin learned from late ticks stays: the machine is as busy as it was)
     m_tickDue.reset();
 }
 
