@@ -52,6 +52,7 @@ private slots:
     void takeBackLeavesWhatSounds();
     void sourceSoundsAtItsSampleTimes();
     void overlappingSoundsAddUp();
+    void droppedSilenceIsNotWaitedFor();
     void restsWhenIdleAndResumesWholeTone();
     void clockRunsOnWhileResting();
     void signalsStayWithTheProgram_data();
@@ -143,6 +144,22 @@ void TestSoundDevice::overlappingSoundsAddUp() {
     for (const auto s : samples)
         peak = std::max(peak, std::abs(int(s)));
     QCOMPARE(peak, 6000 + int(kBeepAmplitude));
+}
+
+// Silence queued behind a tone and then taken back: the next tone follows the first directly.
+void TestSoundDevice::droppedSilenceIsNotWaitedFor() {
+    DiskCapture capture;
+    SoundDevice& device = SoundDevice::instance();
+    SystemBeep(700, 60);
+    device.queueSilence(std::size_t(samplesOf(1000)));
+    QVERIFY(device.queuedMs() > 900);
+    device.dropQueuedSilence();
+    QVERIFY2(device.queuedMs() <= SoundDevice::kLeadMs + 1,
+             qPrintable(QString::number(device.queuedMs())));
+    SystemBeep(1400, 60);
+    const auto segments = toneSegments(capture.samples());
+    QCOMPARE(segments.size(), std::size_t(1));
+    QCOMPARE(segments[0].length, std::size_t(samplesOf(120)));
 }
 
 // With nothing to play the device stops streaming; the next tone opens it again and sounds
