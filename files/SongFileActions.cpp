@@ -70,7 +70,7 @@ void SongFileActions::LoadSongFile(const QString& fileName) {
 
     SongFormat::ReadResult result;
     try {
-        result = SongFormat::read(FileAccess::readAll(fileName));
+        result = SongFormat::read(FileAccess::readAll(fileName, SongFormat::kMaxFileSize));
     } catch (const AppError&) {
         // The song is empty now; the line numbers must not show the previous one.
         f.RenumberLines();

@@ -519,7 +519,7 @@ private slots:
         auto* target = w.findChild<ListBox*>(list);
         QWidget* view = target->viewport();
         const auto at = [&](int row) {
-            return target->visualItemRect(target->QListWidget::item(row)).center();
+            return target->itemRect(row).center();
         };
         const QPoint below(10, view->height() - 10);
         const QStringList parts = gesture.split(QLatin1Char(' '));
