@@ -193,8 +193,7 @@ void SongHistory::replace(int list, int at, qsizetype count, const QStringList& 
     next.append(state.mid(0, at));
     next.append(with);
     next.append(state.mid(at + count));
-    box->clearItems();
-    box->addAll(next);
+    box->setItems(next);
     state = std::move(next);
 }
 

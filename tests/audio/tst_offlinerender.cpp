@@ -206,14 +206,39 @@ private slots:
         QVERIFY(QDir(dir.path()).isEmpty());
     }
 
-    void menuAsksNothingForMidiOut() {
+    void midiOutSoundsThroughTheSynth() {
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, {"440 300 262 300", "0 200 0 200", "523 300 0 300"});
+        w.Beeper1->setChecked(false);
+        w.MIDIOut1->setChecked(true);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("midi.wav"));
+        app.prompts.fileAnswers = {path};
+        w.extraMenu->ExportAudio1->trigger();
+        QCOMPARE(app.prompts.texts(), QStringList());
+        const std::vector<std::int16_t> samples = readSound(path);
+        // The lines, then the instruments' release.
+        QCOMPARE(samples.size(), std::size_t(44100 * (800 + OfflineRender::kMidiTailMs) / 1000));
+        const auto loudest = [&](int fromMs, int toMs) {
+            int peak = 0;
+            for (std::size_t i = std::size_t(fromMs) * 441 / 10; i < std::size_t(toMs) * 441 / 10;
+                 ++i)
+                peak = std::max(peak, std::abs(int(samples[i])));
+            return peak;
+        };
+        QVERIFY(loudest(0, 300) > 1000);
+        QVERIFY(loudest(500, 800) > 1000);
+        QVERIFY(loudest(1700, 1800) < loudest(0, 300));
+    }
+
+    void menuAsksNothingWithoutAnOutput() {
         AppFixture app;
         TForm1& w = app.main();
         setSong(w, {"440 100 0 100"});
         w.Beeper1->setChecked(false);
-        w.MIDIOut1->setChecked(true);
         w.extraMenu->ExportAudio1->trigger();
-        QCOMPARE(app.prompts.texts(), QStringList{AudioExport::midiOutMessage()});
+        QCOMPARE(app.prompts.texts(), QStringList{AudioExport::noOutputMessage()});
         QCOMPARE(app.prompts.fileDialogs.size(), 0);
     }
 
