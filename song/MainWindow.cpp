@@ -407,14 +407,6 @@ void TForm1::resizeEvent(QResizeEvent* event) {
         library->FormResize();
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
-    if (closeQuestion && !closeQuestion->mayClose()) {
-        event->ignore();
-        return;
-    }
-    QMainWindow::closeEvent(event);
-}
-
 void TForm1::FormCreate() {
     PlayStopped = true;
     MirrorConnected = false;
@@ -467,6 +459,11 @@ void TForm1::Neu1Click() {
 void TForm1::Beenden1Click() { close(); }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    // Unsaved changes are asked about first; a close that is kept back changes nothing.
+    if (closeQuestion && !closeQuestion->mayClose()) {
+        event->ignore();
+        return;
+    }
     guarded([this] { FormClose(); });
     QMainWindow::closeEvent(event);
 }
