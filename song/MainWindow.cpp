@@ -5,6 +5,7 @@
 #include "audio/MidiBeep.h"
 #include "audio/PlaybackEngine.h"
 #include "base/Guard.h"
+#include "base/TerminationSignals.h"
 #include "base/IntMath.h"
 #include "base/ListBox.h"
 #include "files/BmmImporter.h"
@@ -407,6 +408,7 @@ void TForm1::resizeEvent(QResizeEvent* event) {
         library->FormResize();
 }
 
+
 void TForm1::FormCreate() {
     PlayStopped = true;
     MirrorConnected = false;
@@ -459,8 +461,8 @@ void TForm1::Neu1Click() {
 void TForm1::Beenden1Click() { close(); }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    // Unsaved changes are asked about first; a close that is kept back changes nothing.
-    if (closeQuestion && !closeQuestion->mayClose()) {
+    // A signal ends the program at once: nothing is asked and nothing saved but the settings.
+    if (!TerminationSignals::received() && closeQuestion && !closeQuestion->mayClose()) {
         event->ignore();
         return;
     }
