@@ -8,6 +8,7 @@
 #include "support/AppFixture.h"
 
 #include <QDialog>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -64,6 +65,7 @@ private slots:
     void endsTheProgramFromAModalDialog() {
         AppFixture app;
         TForm1& w = app.main();
+        w.btadd->click(); // a changed song: a close by the user would ask about saving it
         TerminationSignals termination;
         connectGuarded(&termination, &TerminationSignals::terminationRequested, &w,
                        [&w] { ProgramEnd::onSignal(w); });
@@ -78,6 +80,7 @@ private slots:
         QVERIFY(fallback.isActive());
         QVERIFY(!w.isVisible());
         QVERIFY(TerminationSignals::received());
+        QVERIFY2(app.prompts.texts().isEmpty(), qPrintable(app.prompts.texts().join('|')));
     }
 };
 
