@@ -163,25 +163,25 @@ void OnlineLibrary::showRefusedName() {
 }
 
 void OnlineLibrary::Memo6Click() {
-    for (int i = 0; i < Memo6->count(); ++i) {
-        if (!Memo6->QListWidget::item(i)->isSelected())
-            continue;
-        const QString name = Memo6->item(i);
-        // The name becomes a local file name and an FTP argument: nothing happens with one
-        // that could reach outside the working directory or smuggle in a command.
-        if (!LibraryFiles::isSafeSongName(name)) {
-            showRefusedName();
-            continue;
-        }
-        const QString fileName = LibraryFiles::songFileName(name);
-        try {
-            // Written only when complete: a failed download keeps an earlier copy whole.
-            FileAccess::saveAll(fileName, IdFTP1->retrieve(fileName));
-        } catch (const std::exception&) {
-            prompts().messageBox(kDownloadFailed, kError, Prompts::Icon::Information);
-        }
-        m_form.LoadSongFile(fileName);
+    // A single-selection list: the selected entry is the one clicked.
+    const int index = Memo6->itemIndex();
+    if (index < 0)
+        return;
+    const QString name = Memo6->item(index);
+    // The name becomes a local file name and an FTP argument: nothing happens with one that
+    // could reach outside the working directory or smuggle in a command.
+    if (!LibraryFiles::isSafeSongName(name)) {
+        showRefusedName();
+        return;
     }
+    const QString fileName = LibraryFiles::songFileName(name);
+    try {
+        // Written only when complete: a failed download keeps an earlier copy whole.
+        FileAccess::saveAll(fileName, IdFTP1->retrieve(fileName));
+    } catch (const std::exception&) {
+        prompts().messageBox(kDownloadFailed, kError, Prompts::Icon::Information);
+    }
+    m_form.LoadSongFile(fileName);
 }
 
 const QStringList& OnlineLibrary::titleVariants() {
