@@ -1,5 +1,6 @@
 #include "audio/PlaybackEngine.h"
 
+#include "audio/MidiEngine.h"
 #include "audio/PcSpeaker.h"
 #include "audio/SoundDevice.h"
 #include "audio/SynthWave.h"
@@ -96,9 +97,15 @@ void PlaybackEngine::btplayClick() {
         f.btplay->setText(QStringLiteral("Play"));
         // What was queued beyond the line heard now is taken back: Play goes on right after it.
         takeBackQueued();
+        if (f.midi)
+            f.midi->pause();
     }
     Timer1->stop();
     // With "MIDI Output aktivieren" the MIDI engine takes over from here instead.
+    if (f.midi && f.midi->selected()) {
+        f.midi->MidiEngineStart();
+        return;
+    }
     prepareToneTable();
     m_plan.restart(PlayPosition);
     Timer1->setInterval(10);
@@ -237,11 +244,13 @@ void PlaybackEngine::btstopClick() {
     // Nothing queued beyond the line heard now sounds any more: Play starts right after it.
     m_plan.takeBack(0);
     f.mirror->stopPeer();
-    // The MIDI engine's timer and output are closed here, once those exist.
     if (TForm6* settings = forms().Form6) {
         settings->btUe->setEnabled(true);
         settings->btOk->setEnabled(true);
     }
+    // The MIDI engine's timer stops, its notes end, its output closes.
+    if (f.midi)
+        f.midi->stop();
 }
 
 void PlaybackEngine::BitBtn1Click() {
@@ -251,7 +260,8 @@ void PlaybackEngine::BitBtn1Click() {
         PlaySpeakerTone(frequency, duration);
     if (m_form.FMSynthese1->isChecked())
         PlaySynthTone(frequency, duration / 2);
-    // "MIDI-Out" adds its tone test here.
+    if (m_form.MIDIOut1->isChecked())
+        m_form.midi->MidiToneTest(frequency);
 }
 
 void PlaybackEngine::Beeper1Click() {

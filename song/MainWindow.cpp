@@ -1,13 +1,18 @@
 #include "song/MainWindow.h"
 
 #include "base/Controls.h"
+#include "audio/MidiEngine.h"
+#include "audio/MidiBeep.h"
 #include "audio/PlaybackEngine.h"
 #include "base/Guard.h"
 #include "base/IntMath.h"
 #include "base/ListBox.h"
 #include "files/BmmImporter.h"
+#include "audio/AudioExport.h"
 #include "files/MidiFileActions.h"
+#include "song/CloseQuestion.h"
 #include "song/ExtraMenu.h"
+#include "song/SongHistory.h"
 #include "files/SongFileActions.h"
 #include "net/MultiZ1rp.h"
 #include "net/OnlineLibrary.h"
@@ -15,13 +20,16 @@
 #include "song/SpeedPitch.h"
 #include "song/TrackOperations.h"
 #include "settings/SettingsDialog.h"
+#include "settings/SettingsLinks.h"
 #include "settings/WindowEffects.h"
 #include "tools/BpmPanel.h"
 #include "tools/GeneratorPanels.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QGroupBox>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,6 +45,8 @@
 namespace {
 
 const QColor kWhite(255, 255, 255);
+// Set on a side panel once it has been shown: the menu item whose check mark tells its state.
+constexpr const char* kSidePanelItem = "sidePanelItem";
 const QColor kSilver(192, 192, 192);
 
 void setBase(QWidget* widget, const QColor& colour) {
@@ -127,6 +137,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     effects = std::make_unique<WindowEffects>(*this);
     // Playback.
     playback = std::make_unique<PlaybackEngine>(*this);
+    midi = std::make_unique<MidiEngine>(*this);
     // Network: the MulTiZ1rp mirror.
     mirror = std::make_unique<MultiZ1rp>(*this);
     library = std::make_unique<OnlineLibrary>(*this);
@@ -134,10 +145,14 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     // Composition tools: generator panels and BPM note values.
     generators = std::make_unique<GeneratorPanels>(*this);
     bpmPanel = std::make_unique<BpmPanel>(*this);
+    midiBeep = std::make_unique<MidiBeep>(*this);
 
     // Beyond the original: export, MIDI file import, undo and redo, the question on closing.
     extraMenu = std::make_unique<ExtraMenu>(*this);
     midiFiles = std::make_unique<MidiFileActions>(*this, extraMenu->ExportMidi1);
+    audioExport = new AudioExport(*this, extraMenu->ExportAudio1);
+    history = new SongHistory(*this);
+    closeQuestion = new CloseQuestion(*this, *history);
 }
 
 TForm1::~TForm1() = default;
@@ -213,6 +228,7 @@ void TForm1::createControls(QWidget* client) {
     Label9->setFont(title);
     Label9->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
     Label9->move(312, 248);
+    Label9->setIndent(2); // keeps the first letter off the track list to its left
     Label9->adjustSize();
 
     laStatus = new QLabel(client);
@@ -301,6 +317,7 @@ void TForm1::createMenu() {
 
     Optionen1 = bar->addMenu(QStringLiteral("Optionen"));
     Optionen1->setObjectName(QStringLiteral("Optionen1"));
+    Optionen1->menuAction()->setObjectName(QStringLiteral("N2"));
     Scrollfunktion1 = menuItem(Optionen1, QStringLiteral("Scrollfunktion1"), QStringLiteral("Scrollfunktion deaktivieren"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
     Scrollfunktion1->setCheckable(true);
     Optionen1->addSeparator();
@@ -390,6 +407,14 @@ void TForm1::resizeEvent(QResizeEvent* event) {
         library->FormResize();
 }
 
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (closeQuestion && !closeQuestion->mayClose()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
 void TForm1::FormCreate() {
     PlayStopped = true;
     MirrorConnected = false;
@@ -441,6 +466,17 @@ void TForm1::Neu1Click() {
 
 void TForm1::Beenden1Click() { close(); }
 
+void TForm1::closeEvent(QCloseEvent* event) {
+    guarded([this] { FormClose(); });
+    QMainWindow::closeEvent(event);
+}
+
+void TForm1::FormClose() {
+    closeLibrary(*this);
+    if (TForm6* settings = forms().Form6)
+        settings->btOkClick();
+}
+
 void TForm1::LoadSongFile(const QString& fileName) { songFiles->LoadSongFile(fileName); }
 
 void TForm1::selectLikewise(ListBox* source, std::initializer_list<ListBox*> targets) {
@@ -483,10 +519,29 @@ void TForm1::ShowProgress(int current, int total, const QString& text) {
 
 void TForm1::toggleSidePanel(QAction* item, QWidget* panel) {
     const bool visible = !item->isChecked();
+    // The panels share one place: opening one closes the one that is open, check mark and all,
+    // so they never draw over each other and the slide follows the one that shows.
+    if (visible)
+        closeOtherSidePanels(panel);
+    panel->setProperty(kSidePanelItem, QVariant::fromValue<QObject*>(item));
     panel->setVisible(visible);
     item->setChecked(visible);
     SidePanelOpen = visible;
     TimerFade->start();
+}
+
+void TForm1::closeOtherSidePanels(const QWidget* keep) {
+    const QWidget* area = keep->parentWidget();
+    if (area == nullptr)
+        return;
+    for (QWidget* other : area->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const QVariant item = other->property(kSidePanelItem);
+        if (other == keep || !item.isValid())
+            continue;
+        other->hide();
+        if (auto* action = qobject_cast<QAction*>(item.value<QObject*>()))
+            action->setChecked(false);
+    }
 }
 
 void TForm1::closeSidePanel(QAction* item, QWidget* panel) {

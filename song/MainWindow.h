@@ -8,6 +8,8 @@ class BmmImporter;
 class BpmPanel;
 class GeneratorPanels;
 class ListBox;
+class MidiEngine;
+class MidiBeep;
 class MultiZ1rp;
 class OnlineLibrary;
 class PlaybackEngine;
@@ -26,8 +28,11 @@ class SongFileActions;
 class SpeedPitchChange;
 class TrackOperations;
 class WindowEffects;
+class AudioExport;
+class CloseQuestion;
 class ExtraMenu;
 class MidiFileActions;
+class SongHistory;
 
 /// The main window: the song in five parallel lists, the tone entry, the menu, the progress
 /// display. Subsystems attach their collaborators here; the controls keep their given names.
@@ -120,6 +125,8 @@ public:
     std::unique_ptr<SpeedPitchChange> speedPitch;
     // Playback: Play/Pause/Stop, the tone engine and the output choice.
     std::unique_ptr<PlaybackEngine> playback;
+    // The MIDI engine, the MIDI tone test and "MIDI-Out".
+    std::unique_ptr<MidiEngine> midi;
 
     // State shared with playback and the network mirror.
     bool PlayStopped = true;
@@ -135,6 +142,8 @@ public:
     // Composition tools: generator panels and BPM note values in the side area.
     std::unique_ptr<GeneratorPanels> generators;
     std::unique_ptr<BpmPanel> bpmPanel;
+    // MIDI input: MIDI-Beep and recording from a MIDI keyboard.
+    std::unique_ptr<MidiBeep> midiBeep;
 
     // Side panels beyond the right edge: the width slide uncovers or covers them.
     static constexpr int kFrameWidth = 16; ///< the original's frame, included in its widths
@@ -162,6 +171,9 @@ public:
 
     // Handlers.
     void FormCreate();
+    /// The window closes (close box, "Beenden", end of the session): the library connection
+    /// ends and the settings are applied and written, as "OK" in the settings would.
+    void FormClose();
     void FormKeyDown(int key);
     void rgASpurClick();
     void Neu1Click();
@@ -190,9 +202,14 @@ public:
     // Beyond the original: export, MIDI file import, undo and redo, the question on closing.
     std::unique_ptr<ExtraMenu> extraMenu;
     std::unique_ptr<MidiFileActions> midiFiles;
+    AudioExport* audioExport = nullptr;
+    SongHistory* history = nullptr;
+    CloseQuestion* closeQuestion = nullptr;
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -201,6 +218,7 @@ private:
     void connectHandlers();
     void selectLikewise(ListBox* source, std::initializer_list<ListBox*> targets);
     void openLineEditor();
+    void closeOtherSidePanels(const QWidget* keep);
     void pressDefaultButton();
     bool isWindowKey(const QKeyEvent* event) const;
 };
