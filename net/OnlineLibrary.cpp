@@ -55,7 +55,6 @@ OnlineLibrary::OnlineLibrary(TForm1& form) : QObject(&form), m_form(form) {
     connectGuarded(Memo6, &ListBox::Click, this, [this] { Memo6Click(); });
     connectGuarded(Label8, &PanelCloseLabel::clicked, this, [this] { Label8Click(); });
     connectGuarded(bthochladen, &QPushButton::clicked, this, [this] { bthochladenClick(); });
-    form.installEventFilter(this);
 }
 
 OnlineLibrary::~OnlineLibrary() = default;
@@ -259,11 +258,4 @@ void OnlineLibrary::upload(const QString& name) {
 
 void OnlineLibrary::FormClose() {
     IdFTP1->quit();
-}
-
-bool OnlineLibrary::eventFilter(QObject* watched, QEvent* event) {
-    // The connection ends before the window's own close handling stores the settings.
-    if (watched == &m_form && event->type() == QEvent::Close)
-        guarded([this] { FormClose(); });
-    return QObject::eventFilter(watched, event);
 }

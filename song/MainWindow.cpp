@@ -407,13 +407,6 @@ void TForm1::resizeEvent(QResizeEvent* event) {
         library->FormResize();
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
-    if (closeQuestion && !closeQuestion->mayClose()) {
-        event->ignore();
-        return;
-    }
-    QMainWindow::closeEvent(event);
-}
 
 void TForm1::FormCreate() {
     PlayStopped = true;
@@ -467,6 +460,12 @@ void TForm1::Neu1Click() {
 void TForm1::Beenden1Click() { close(); }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    // Unsaved changes may keep the window open; only a window that closes ends the library
+    // connection and stores the settings.
+    if (closeQuestion && !closeQuestion->mayClose()) {
+        event->ignore();
+        return;
+    }
     guarded([this] { FormClose(); });
     QMainWindow::closeEvent(event);
 }
