@@ -55,7 +55,6 @@ OnlineLibrary::OnlineLibrary(TForm1& form) : QObject(&form), m_form(form) {
     connectGuarded(Memo6, &ListBox::Click, this, [this] { Memo6Click(); });
     connectGuarded(Label8, &PanelCloseLabel::clicked, this, [this] { Label8Click(); });
     connectGuarded(bthochladen, &QPushButton::clicked, this, [this] { bthochladenClick(); });
-    form.installEventFilter(this);
 }
 
 OnlineLibrary::~OnlineLibrary() = default;
@@ -163,25 +162,25 @@ void OnlineLibrary::showRefusedName() {
 }
 
 void OnlineLibrary::Memo6Click() {
-    for (int i = 0; i < Memo6->count(); ++i) {
-        if (i != Memo6->itemIndex())
-            continue;
-        const QString name = Memo6->item(i);
-        // The name becomes a local file name and an FTP argument: nothing happens with one
-        // that could reach outside the working directory or smuggle in a command.
-        if (!LibraryFiles::isSafeSongName(name)) {
-            showRefusedName();
-            continue;
-        }
-        const QString fileName = LibraryFiles::songFileName(name);
-        try {
-            // Written only when complete: a failed download keeps an earlier copy whole.
-            FileAccess::saveAll(fileName, IdFTP1->retrieve(fileName));
-        } catch (const std::exception&) {
-            prompts().messageBox(kDownloadFailed, kError, Prompts::Icon::Information);
-        }
-        m_form.LoadSongFile(fileName);
+    // A single-selection list: the selected entry is the one clicked.
+    const int index = Memo6->itemIndex();
+    if (index < 0)
+        return;
+    const QString name = Memo6->item(index);
+    // The name becomes a local file name and an FTP argument: nothing happens with one that
+    // could reach outside the working directory or smuggle in a command.
+    if (!LibraryFiles::isSafeSongName(name)) {
+        showRefusedName();
+        return;
     }
+    const QString fileName = LibraryFiles::songFileName(name);
+    try {
+        // Written only when complete: a failed download keeps an earlier copy whole.
+        FileAccess::saveAll(fileName, IdFTP1->retrieve(fileName));
+    } catch (const std::exception&) {
+        prompts().messageBox(kDownloadFailed, kError, Prompts::Icon::Information);
+    }
+    m_form.LoadSongFile(fileName);
 }
 
 const QStringList& OnlineLibrary::titleVariants() {
@@ -259,11 +258,4 @@ void OnlineLibrary::upload(const QString& name) {
 
 void OnlineLibrary::FormClose() {
     IdFTP1->quit();
-}
-
-bool OnlineLibrary::eventFilter(QObject* watched, QEvent* event) {
-    // The connection ends before the window's own close handling stores the settings.
-    if (watched == &m_form && event->type() == QEvent::Close)
-        guarded([this] { FormClose(); });
-    return QObject::eventFilter(watched, event);
 }

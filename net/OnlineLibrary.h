@@ -66,7 +66,8 @@ public:
     void bthochladenClick();
     /// Spells the product name in the caption from its stylised to its plain form and back.
     void AnimateTitle();
-    /// The window closes: QUIT to the server and the connection closed.
+    /// The window closes: QUIT to the server and the connection closed (called by the main
+    /// window's close handling before the settings are stored).
     void FormClose();
     /// The window was resized: while the online list is out, the song area keeps its height
     /// and the list stays where it was revealed.
@@ -74,9 +75,6 @@ public:
 
     /// The nine captions of the title animation, without the version.
     static const QStringList& titleVariants();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createListBox();

@@ -5,6 +5,7 @@
 #include "audio/MidiOutput.h"
 #include "net/MirrorServer.h"
 #include "net/MultiZ1rp.h"
+#include "net/OnlineLibrary.h"
 #include "settings/ControlLookup.h"
 #include "settings/SettingsDialog.h"
 #include "song/Forms.h"
@@ -20,11 +21,19 @@ void setMirrorPort(TForm1& main, int port) {
     main.mirror->ssBeep().setPort(port);
 }
 
-void setLibraryCredentials(TForm1&, const QString&, const QString&, const QString&) {}
+void setLibraryCredentials(TForm1& main, const QString& host, const QString& user,
+                           const QString& password) {
+    main.FtpHost = host;
+    main.FtpUser = user;
+    main.FtpPassword = password;
+}
 
-void connectLibraryAtStart(TForm6&) {}
+void connectLibraryAtStart(TForm6& dialog) { OnlineLibrary::connectAtStart(dialog); }
 
-void closeLibrary(TForm1&) {}
+void closeLibrary(TForm1& main) {
+    if (main.library)
+        main.library->FormClose();
+}
 
 bool fillMidiDeviceLists(TForm6& dialog) {
     // The "MIDI" page lists the devices as it is built; the dialog has an input object exactly
