@@ -7,6 +7,8 @@
 #include "settings/EnglishTexts.h"
 #include "settings/InfoText.h"
 #include "settings/Pictures.h"
+#include "settings/SettingsMidiPage.h"
+#include "settings/SettingsNetworkPage.h"
 #include "settings/SettingsLinks.h"
 #include "settings/SettingsStore.h"
 #include "song/Forms.h"
@@ -122,6 +124,7 @@ TForm6::TForm6(QWidget* parent)
     buildSynthese();
     buildMidi();
     buildCredits();
+    networkPage = new SettingsNetworkPage(*this);
     buildInfo();
 
     store = std::make_unique<SettingsStore>(*this);
@@ -250,9 +253,8 @@ void TForm6::buildSynthese() {
 }
 
 void TForm6::buildMidi() {
-    GroupBox9 = group(pageMIDI, QStringLiteral("GroupBox9"), QStringLiteral("MIDI Ausgang"), QRect(8, 8, 401, 233));
-    GroupBox7 = group(GroupBox9, QStringLiteral("GroupBox7"), QStringLiteral("Optionen"), QRect(8, 16, 385, 57));
-    cbMIDI = check(GroupBox7, QStringLiteral("cbMIDI"), QStringLiteral("MIDI Output aktivieren"), QRect(8, 16, 180, 20));
+    // The page's controls are the dialog's children; the page object holds them.
+    midiPage = new SettingsMidiPage(*this);
 }
 
 void TForm6::buildCredits() {

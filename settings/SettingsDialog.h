@@ -15,6 +15,8 @@ class QPushButton;
 class QRadioButton;
 class QSlider;
 class QTabWidget;
+class SettingsMidiPage;
+class SettingsNetworkPage;
 class SettingsStore;
 
 /// The settings dialog: eight pages whose controls hold the program's settings while it runs.
@@ -82,6 +84,9 @@ public:
     QGroupBox* GroupBox9 = nullptr;
     QGroupBox* GroupBox7 = nullptr;
     QCheckBox* cbMIDI = nullptr;
+    /// The rest of the page: devices, instruments, velocities, tests, input.
+    SettingsMidiPage* midiPage = nullptr;
+    SettingsNetworkPage* networkPage = nullptr;
 
     // "Credits"
     QLabel* Image1 = nullptr;

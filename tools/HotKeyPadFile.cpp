@@ -9,9 +9,10 @@ namespace HotKeyPadFile {
 
 namespace {
 
-/// Eight values take a few bytes; a larger file is not a pad file, and only its start is read
-/// so that choosing a wrong file cannot flood the pad.
-constexpr qint64 kMaxBytes = 64 * 1024;
+/// The largest file the pad writes: eight values of up to 32,767 characters (the edits'
+/// limit), at most three bytes each in UTF-8. A larger file is not a pad file, and only its
+/// start is read so that choosing a wrong file cannot flood the pad.
+constexpr qint64 kMaxBytes = 1024 * 1024;
 
 /// Marks a file as UTF-8 when it begins it; no part of the first value.
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";

@@ -13,7 +13,7 @@ constexpr int kLines = 8;
 
 /// Reads the file's first eight lines (CR, LF or CR LF end a line); missing lines are empty.
 /// UTF-8 text is read as such, anything else as Latin-1; a UTF-8 byte order mark at the start
-/// is skipped. Only the first 64 KiB are read. A file that cannot be read raises EInOutError.
+/// is skipped. Only the first MiB is read. A file that cannot be read raises EInOutError.
 QStringList read(const QString& fileName);
 
 /// Writes exactly eight lines (missing ones empty, more ignored), each ended by CR LF, as

@@ -46,7 +46,9 @@ public:
             return {};
         const QByteArray bytes = file.readAll();
         std::vector<std::int16_t> out(static_cast<std::size_t>(bytes.size()) / 2);
-        std::memcpy(out.data(), bytes.constData(), out.size() * 2);
+        // An empty capture has no buffer at all, and copying from or to none is undefined.
+        if (!out.empty())
+            std::memcpy(out.data(), bytes.constData(), out.size() * 2);
         return out;
     }
 

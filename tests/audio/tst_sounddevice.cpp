@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <csignal>
 
 namespace {
 
@@ -50,6 +51,8 @@ private slots:
     void overlappingSoundsAddUp();
     void restsWhenIdleAndResumesWholeTone();
     void clockRunsOnWhileResting();
+    void signalsStayWithTheProgram_data();
+    void signalsStayWithTheProgram();
 };
 
 void TestSoundDevice::blocksStartAtTheirSampleTimes_data() {
@@ -168,6 +171,33 @@ void TestSoundDevice::clockRunsOnWhileResting() {
     QVERIFY(device.isStreaming());
     QVERIFY(device.playedSamples() >= before + samplesOf(100));
     SoundDevice::shutdown();
+}
+
+void TestSoundDevice::signalsStayWithTheProgram_data() {
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGINT") << SIGINT;
+    QTest::newRow("SIGTERM") << SIGTERM;
+}
+
+// Opening the sound output installs no handler of its own for the signals that end the
+// program (one that only posts an event nobody reads would keep it from ending).
+void TestSoundDevice::signalsStayWithTheProgram() {
+    QFETCH(int, signal);
+    SoundDevice::shutdown();
+    // The default disposition, as a program has it before it sets its own (the test framework
+    // has handlers of its own; the sound library only replaces a default one).
+    struct sigaction plain = {};
+    plain.sa_handler = SIG_DFL;
+    struct sigaction framework = {};
+    QCOMPARE(sigaction(signal, &plain, &framework), 0);
+    struct sigaction now = {};
+    {
+        DiskCapture capture;
+        SystemBeep(440, 20);
+        QCOMPARE(sigaction(signal, nullptr, &now), 0);
+    }
+    sigaction(signal, &framework, nullptr);
+    QVERIFY(now.sa_handler == SIG_DFL);
 }
 
 QTEST_GUILESS_MAIN(TestSoundDevice)

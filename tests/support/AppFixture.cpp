@@ -1,5 +1,6 @@
 #include "support/AppFixture.h"
 
+#include "settings/WindowEffects.h"
 #include "settings/ConfigLocation.h"
 #include "song/MainWindow.h"
 
@@ -16,6 +17,9 @@ AppFixture::AppFixture(const QString& configFile) {
     QApplication::setActiveWindow(&window);
     if (!QTest::qWaitForWindowActive(&window))
         qWarning("main window did not become active");
+    // What the window does once it has been drawn belongs to its start.
+    if (!QTest::qWaitFor([&] { return window.effects->backgroundComplete(); }))
+        qWarning("main window did not finish its start");
 }
 
 AppFixture::~AppFixture() {

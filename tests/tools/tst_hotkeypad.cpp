@@ -214,6 +214,8 @@ private slots:
         QTest::newRow("U+FEFF alone, slot 2") << 1 << QString(mark);
         QTest::newRow("U+FEFF after a number, slot 1") << 0 << QStringLiteral("440") + mark;
         QTest::newRow("non-Latin-1 text, slot 1") << 0 << QStringLiteral("\u266A 440");
+        // As long as the edit takes, three bytes a character in the file.
+        QTest::newRow("longest value, slot 8") << 7 << QString(32767, QChar(0x20AC));
     }
 
     void valuesSurviveSaveAndLoad() {
@@ -287,11 +289,11 @@ private slots:
     void onlyTheStartOfALargeFileIsRead() {
         QTemporaryDir dir;
         const QString name = dir.filePath("big.hkp");
-        writeBytes(name, QByteArray("12\n") + QByteArray(100000, 'x') + "\n13\n");
+        writeBytes(name, QByteArray("12\n") + QByteArray(1100000, 'x') + "\n13\n");
         const QStringList lines = HotKeyPadFile::read(name);
         QCOMPARE(lines.size(), 8);
         QCOMPARE(lines[0], QStringLiteral("12"));
-        QCOMPARE(lines[1], QString(64 * 1024 - 3, 'x'));
+        QCOMPARE(lines[1], QString(1024 * 1024 - 3, 'x'));
         QCOMPARE(lines[2], QString());
     }
 
