@@ -160,7 +160,7 @@ void benchLibrary(TForm1& w) {
     QFile::remove(QStringLiteral("Benchmark.zwk"));
     w.Neu1Click();
     ListBox* list = w.library->Memo6;
-    list->setCurrentRow(list->count() - 1);
+    list->setItemIndex(list->count() - 1);
     clock.restart();
     w.library->Memo6Click();
     const qint64 download = clock.elapsed();

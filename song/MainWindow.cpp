@@ -20,7 +20,6 @@
 #include "song/SpeedPitch.h"
 #include "song/TrackOperations.h"
 #include "settings/SettingsDialog.h"
-#include "settings/SettingsLinks.h"
 #include "settings/WindowEffects.h"
 #include "tools/BpmPanel.h"
 #include "tools/GeneratorPanels.h"
@@ -412,6 +411,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    guarded([this] { FormClose(); });
     QMainWindow::closeEvent(event);
 }
 
@@ -466,13 +466,8 @@ void TForm1::Neu1Click() {
 
 void TForm1::Beenden1Click() { close(); }
 
-void TForm1::closeEvent(QCloseEvent* event) {
-    guarded([this] { FormClose(); });
-    QMainWindow::closeEvent(event);
-}
-
 void TForm1::FormClose() {
-    closeLibrary(*this);
+    // The library has sent its QUIT on this close already (it watches the window's close).
     if (TForm6* settings = forms().Form6)
         settings->btOkClick();
 }

@@ -52,10 +52,10 @@ void setSong(TForm1& w, const QList<Line>& lines) {
     for (ListBox* list : {w.Memo1, w.Memo2, w.Memo3, w.Memo4, w.Line})
         list->clearItems();
     for (const Line& l : lines) {
-        w.Memo1->addItem(QString::number(l.f1));
-        w.Memo2->addItem(QString::number(l.d));
-        w.Memo3->addItem(QString::number(l.f2));
-        w.Memo4->addItem(QString::number(l.d));
+        w.Memo1->add(QString::number(l.f1));
+        w.Memo2->add(QString::number(l.d));
+        w.Memo3->add(QString::number(l.f2));
+        w.Memo4->add(QString::number(l.d));
     }
     w.RenumberLines();
 }

@@ -93,10 +93,10 @@ void TestMidiSynth::restLinesAreSilent() {
     const QList<QStringList> song = {
         {"440", "300", "0"}, {"0", "300", "0"}, {"0", "300", "0"}, {"330", "300", "0"}};
     for (const QStringList& line : song) {
-        w.Memo1->addItem(line[0]);
-        w.Memo2->addItem(line[1]);
-        w.Memo3->addItem(line[2]);
-        w.Memo4->addItem(line[1]);
+        w.Memo1->add(line[0]);
+        w.Memo2->add(line[1]);
+        w.Memo3->add(line[2]);
+        w.Memo4->add(line[1]);
     }
     page().cbMidiNote1->setCurrentIndex(program);
     page().cbMIDI->setChecked(true);

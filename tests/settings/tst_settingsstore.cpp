@@ -334,6 +334,36 @@ private slots:
         QCOMPARE(stateOf(settingsControl("edPw")), QString("geheim"));
     }
 
+    void ownServerAtStart_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("user");
+        QTest::newRow("own server with auto-connect")
+            << QByteArray("[OnlineDB]\nAuswahl=5\nAdresse=127.0.0.1:1\nUser=anna\n"
+                          "Passwort=geheim\nAutoconnect=1\n")
+            << "127.0.0.1:1"
+            << "anna";
+        QTest::newRow("own server without auto-connect")
+            << QByteArray("[OnlineDB]\nAuswahl=5\nAdresse=127.0.0.1:1\nUser=anna\n"
+                          "Passwort=geheim\nAutoconnect=0\n")
+            << ""
+            << "";
+    }
+    void ownServerAtStart() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, host);
+        QFETCH(QString, user);
+        writeBytes(configPath(), file);
+        AppFixture app(configPath());
+        REQUIRE_CONTROL("ComboBox1");
+        // The start-up connection used the stored own server (which refuses: offline).
+        QCOMPARE(app.main().FtpHost, host);
+        QCOMPARE(app.main().FtpUser, user);
+        QCOMPARE(app.main().FtpPassword, host.isEmpty() ? QString() : QString("geheim"));
+        QVERIFY(app.main().windowTitle().endsWith("Offline Mode"));
+        QVERIFY(app.prompts.messages.isEmpty());
+    }
+
     void failedApplyLeavesFileAlone_data() {
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("message");
