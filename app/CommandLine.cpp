@@ -91,12 +91,9 @@ void loadSong(TForm1& window, const QString& fileName) {
 bool chooseOutput(TForm1& window, const QString& output) {
     if (output.isEmpty())
         return true;
-    if (output == QLatin1String("midi"))
-        return false;
-    const bool wave = output == QLatin1String("wave");
-    window.Beeper1->setChecked(!wave);
-    window.FMSynthese1->setChecked(wave);
-    window.MIDIOut1->setChecked(false);
+    window.Beeper1->setChecked(output == QLatin1String("beep"));
+    window.FMSynthese1->setChecked(output == QLatin1String("wave"));
+    window.MIDIOut1->setChecked(output == QLatin1String("midi"));
     return true;
 }
 
@@ -229,14 +226,14 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
             throw AppError(QString());
         const bool midiFile = action == Action::Render && suffixOf(outFile) == QLatin1String("mid");
         if (!midiFile && !chooseOutput(window, output))
-            throw AppError(AudioExport::midiOutMessage());
+            throw AppError(AudioExport::noOutputMessage());
         if (midiFile) {
             FileAccess::saveAll(outFile, window.midiFiles->exportBytes());
             result = 0;
         } else {
             const auto settings = AudioExport::currentSettings(window);
             if (!settings)
-                throw AppError(AudioExport::midiOutMessage());
+                throw AppError(AudioExport::noOutputMessage());
             OfflineRender render(AudioExport::songLines(window), *settings);
             if (action == Action::Render) {
                 render.writeFile(outFile, {});

@@ -5,13 +5,16 @@
 #include "base/Guard.h"
 #include "base/ListBox.h"
 #include "base/StrToInt.h"
+#include "files/MidiFileActions.h"
 #include "settings/SettingsDialog.h"
 #include "song/Forms.h"
 #include "song/MainWindow.h"
+#include "tools/NoteTableWindow.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QProgressDialog>
 
 AudioExport::AudioExport(TForm1& form, QAction* item) : QObject(&form), m_form(form) {
@@ -27,21 +30,24 @@ Prompts::FileDialog AudioExport::exportDialog() {
     return dialog;
 }
 
-QString AudioExport::midiOutMessage() {
-    return QStringLiteral("Mit MIDI-Out als Ausgabe kann nicht als Audio exportiert werden; "
-                          "bitte \"Beeper\" oder \"FM-Synthese\" wählen oder als MIDI-Datei "
-                          "exportieren.");
+QString AudioExport::noOutputMessage() {
+    return QStringLiteral("Unter \"Optionen\" ist keine Ausgabe gewählt: \"Beeper\", "
+                          "\"FM-Synthese\" oder \"MIDI-Out\".");
 }
 
 std::optional<OfflineRender::Settings> AudioExport::currentSettings(const TForm1& form) {
     OfflineRender::Settings settings;
     if (form.FMSynthese1->isChecked())
         settings.output = OfflineRender::Output::Wave;
+    else if (form.MIDIOut1->isChecked())
+        settings.output = OfflineRender::Output::Midi;
     else if (!form.Beeper1->isChecked())
         return std::nullopt;
     settings.volume = form.playback->SynthVolume;
     if (const TForm6* dialog = forms().Form6)
         settings.waveform = dialog->rgTonItemIndex();
+    settings.track1 = MidiFileActions::trackSetup(forms().Form6, 1);
+    settings.track2 = MidiFileActions::trackSetup(forms().Form6, 2);
     return settings;
 }
 
@@ -51,8 +57,19 @@ QList<OfflineRender::Line> AudioExport::songLines(const TForm1& form) {
     const QStringList f2 = form.Memo3->items();
     QList<OfflineRender::Line> lines;
     lines.reserve(f1.size());
+    // MIDI-Out plays the notes the note table gives the frequency texts.
+    const TForm3* notes = forms().Form3;
+    QHash<QString, int> known;
+    const auto note = [&](const QString& frequency) {
+        auto found = known.constFind(frequency);
+        if (found == known.constEnd())
+            found = known.insert(frequency,
+                                 notes ? notes->FrequencyToMidiNote(frequency) : MidiFile::kSilent);
+        return *found;
+    };
     for (qsizetype i = 0; i < f1.size(); ++i)
-        lines.append({StrToInt(f1[i]), StrToInt(f2.value(i)), StrToInt(d1.value(i))});
+        lines.append({StrToInt(f1[i]), StrToInt(f2.value(i)), StrToInt(d1.value(i)), note(f1[i]),
+                      note(f2.value(i))});
     return lines;
 }
 
@@ -66,7 +83,7 @@ void AudioExport::exportClick() {
     }
     const auto settings = currentSettings(f);
     if (!settings) {
-        prompts().messageBox(midiOutMessage(), QStringLiteral("Z1rpW3rk"),
+        prompts().messageBox(noOutputMessage(), QStringLiteral("Z1rpW3rk"),
                              Prompts::Icon::Information);
         return;
     }

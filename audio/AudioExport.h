@@ -20,10 +20,10 @@ public:
     AudioExport(TForm1& form, QAction* item);
 
     static Prompts::FileDialog exportDialog();
-    /// The text shown when MIDI-Out is the chosen output.
-    static QString midiOutMessage();
+    /// The text shown when no output is chosen.
+    static QString noOutputMessage();
 
-    /// The output of the "Optionen" menu with the waveform settings; nothing for MIDI-Out.
+    /// The output of the "Optionen" menu with its settings; nothing when none is chosen.
     static std::optional<OfflineRender::Settings> currentSettings(const TForm1& form);
     /// The lines as Play reads them; throws for a text that is no number.
     static QList<OfflineRender::Line> songLines(const TForm1& form);

@@ -265,17 +265,21 @@ void PlaybackEngine::BitBtn1Click() {
 }
 
 void PlaybackEngine::Beeper1Click() {
+    const bool waveform = m_form.FMSynthese1->isChecked();
     m_form.FMSynthese1->setChecked(false);
     m_form.MIDIOut1->setChecked(false);
     if (TForm6* settings = forms().Form6)
         settings->cbMIDI->setChecked(false);
     m_form.Beeper1->setChecked(true);
+    if (waveform)
+        outputChanged();
 }
 
 void PlaybackEngine::FMSynthese1Click() {
     if (m_form.FMSynthese1->isChecked()) {
         m_form.FMSynthese1->setChecked(false);
         m_form.Beeper1->setChecked(true);
+        outputChanged();
         return;
     }
     m_form.FMSynthese1->setChecked(true);
@@ -283,6 +287,16 @@ void PlaybackEngine::FMSynthese1Click() {
     if (TForm6* settings = forms().Form6)
         settings->cbMIDI->setChecked(false);
     m_form.Beeper1->setChecked(false);
+    outputChanged();
+}
+
+void PlaybackEngine::outputChanged() {
+    // The output is chosen line by line: lines queued ahead with the other one are queued anew,
+    // from the line after the one heard now.
+    if (!Timer1->isActive() || m_inTick)
+        return;
+    m_plan.replan();
+    Timer1->start(0);
 }
 
 void PlaybackEngine::PlaySpeakerTone(int frequencyHz, int durationMs) {

@@ -70,6 +70,7 @@ private:
     void soundLineNow(int index);
     void showPosition();
     void takeBackQueued();
+    void outputChanged();
     int waveformIndex() const;
 
     TForm1& m_form;

@@ -59,16 +59,18 @@ std::uint64_t SystemMidiPlatform::synthTime(std::chrono::steady_clock::time_poin
     const auto samplesOf = [](std::chrono::steady_clock::duration d) {
         return std::int64_t(std::chrono::duration<double>(d).count() * SoundDevice::kSampleRate);
     };
-    // Times keep their distances as long as the anchor holds; a message that would already be
-    // late, or that lies far ahead of the device (it rested, or its clock drifted), sets a new
-    // anchor at the next block plus the lead.
+    // Times keep their distances as long as the anchor holds. A message that comes a little
+    // late sounds at once and the anchor stays, so the lines after it are on time again; one
+    // far off the device's clock (it rested, or the clocks drifted apart) sets a new anchor
+    // at the next block plus the lead.
     std::int64_t at = 0;
     if (m_anchored)
         at = std::int64_t(m_anchorSample) + samplesOf(due - m_anchorTime);
     const std::int64_t earliest = std::int64_t(next);
+    const std::int64_t farOff = SoundDevice::kSampleRate / 10;
     const std::int64_t latestForNow =
         earliest + kSynthLeadSamples + SoundDevice::kBufferSamples + samplesOf(due - now);
-    if (!m_anchored || at < earliest || at > latestForNow + SoundDevice::kSampleRate / 10) {
+    if (!m_anchored || at < earliest - farOff || at > latestForNow + farOff) {
         m_anchorTime = now;
         m_anchorSample = next + kSynthLeadSamples;
         m_anchored = true;

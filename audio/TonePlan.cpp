@@ -23,7 +23,7 @@ int msFromSamples(std::uint64_t samples) {
 } // namespace
 
 TonePlan::TonePlan(std::function<LineSound(int index)> lineSound)
-    : m_lineSound(std::move(lineSound)) {}
+    : m_lineSound(std::move(lineSound)), m_ahead(kAheadSamples) {}
 
 void TonePlan::restart(int position) {
     m_lines.clear();
@@ -31,7 +31,7 @@ void TonePlan::restart(int position) {
     m_next = position;
     m_stamp.reset();
     m_blocked = false;
-    m_ahead = kAheadSamples;
+    // (the margin learned from late ticks stays: the machine is as busy as it was)
     m_tickDue.reset();
 }
 
@@ -111,13 +111,44 @@ std::optional<int> TonePlan::msUntilNextTick() {
     return *at > heard ? msFromSamples(*at - heard) : 0;
 }
 
-int TonePlan::takeBack(int fallback) {
-    SoundDevice& device = SoundDevice::instance();
-    const std::uint64_t heard = device.playedSamples();
+std::optional<TonePlan::Line> TonePlan::heardLine(std::uint64_t heard) const {
     std::optional<Line> playing = m_current;
     for (const Line& line : m_lines)
         if (line.start <= heard && line.kind == LineSound::Kind::Block)
             playing = line;
+    return playing;
+}
+
+void TonePlan::replan() {
+    SoundDevice& device = SoundDevice::instance();
+    const std::uint64_t heard = device.playedSamples();
+    // A line of the window's thread that is due: nothing lies queued beyond it.
+    for (const Line& line : m_lines)
+        if (line.kind != LineSound::Kind::Block && line.start <= heard)
+            return;
+    const std::optional<Line> playing = heardLine(heard);
+    if (!playing) {
+        if (!m_lines.empty())
+            m_next = m_lines.front().index;
+        device.takeBackFrom(0);
+        m_lines.clear();
+        m_blocked = false;
+        m_stamp.reset();
+        return;
+    }
+    device.takeBackFrom(playing->toneEnd);
+    // Lines heard and not yet stepped keep their steps.
+    while (!m_lines.empty() && m_lines.back().start > heard)
+        m_lines.pop_back();
+    m_blocked = false;
+    m_stamp = std::max(playing->end, device.nextBlockStart());
+    m_next = playing->index + 1;
+}
+
+int TonePlan::takeBack(int fallback) {
+    SoundDevice& device = SoundDevice::instance();
+    const std::uint64_t heard = device.playedSamples();
+    const std::optional<Line> playing = heardLine(heard);
     int resume = fallback;
     if (playing) {
         device.takeBackFrom(playing->toneEnd);

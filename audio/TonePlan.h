@@ -60,8 +60,13 @@ public:
     /// returns the line to go on with: the one after the heard line, or a Sync line not yet
     /// reached. @p fallback when nothing was planned.
     int takeBack(int fallback);
+    /// Takes back what is queued beyond the line heard now and plans it anew (the output changed);
+    /// the heard line keeps its length and its view step.
+    void replan();
 
 private:
+    std::optional<Line> heardLine(std::uint64_t heard) const;
+
     std::function<LineSound(int)> m_lineSound;
     std::deque<Line> m_lines;               ///< planned and not yet stepped
     std::optional<Line> m_current;          ///< stepped last

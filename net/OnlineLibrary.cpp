@@ -164,7 +164,7 @@ void OnlineLibrary::showRefusedName() {
 
 void OnlineLibrary::Memo6Click() {
     for (int i = 0; i < Memo6->count(); ++i) {
-        if (i != Memo6->itemIndex()) // single selection: the clicked entry
+        if (i != Memo6->itemIndex())
             continue;
         const QString name = Memo6->item(i);
         // The name becomes a local file name and an FTP argument: nothing happens with one

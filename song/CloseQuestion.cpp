@@ -2,6 +2,7 @@
 
 #include "base/Guard.h"
 #include "base/Prompts.h"
+#include "base/TerminationSignals.h"
 #include "files/SongFileActions.h"
 #include "song/MainWindow.h"
 #include "song/SongHistory.h"
@@ -32,7 +33,8 @@ void CloseQuestion::setQuiet(bool quiet) {
 }
 
 bool CloseQuestion::isQuiet() {
-    return g_quiet;
+    // A termination signal closes the window through the same path; it asks nothing either.
+    return g_quiet || TerminationSignals::received();
 }
 
 bool CloseQuestion::mayClose() {

@@ -5,6 +5,7 @@
 #include "audio/MidiBeep.h"
 #include "audio/PlaybackEngine.h"
 #include "base/Guard.h"
+#include "base/TerminationSignals.h"
 #include "base/IntMath.h"
 #include "base/ListBox.h"
 #include "files/BmmImporter.h"
@@ -406,14 +407,6 @@ void TForm1::resizeEvent(QResizeEvent* event) {
         library->FormResize();
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
-    if (closeQuestion && !closeQuestion->mayClose()) {
-        event->ignore();
-        return;
-    }
-    guarded([this] { FormClose(); });
-    QMainWindow::closeEvent(event);
-}
 
 void TForm1::FormCreate() {
     PlayStopped = true;
@@ -465,6 +458,16 @@ void TForm1::Neu1Click() {
 }
 
 void TForm1::Beenden1Click() { close(); }
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // A signal ends the program at once: nothing is asked and nothing saved but the settings.
+    if (!TerminationSignals::received() && closeQuestion && !closeQuestion->mayClose()) {
+        event->ignore();
+        return;
+    }
+    guarded([this] { FormClose(); });
+    QMainWindow::closeEvent(event);
+}
 
 void TForm1::FormClose() {
     // The library has sent its QUIT on this close already (it watches the window's close).

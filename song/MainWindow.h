@@ -207,7 +207,6 @@ public:
     CloseQuestion* closeQuestion = nullptr;
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -153,9 +153,9 @@ void SongHistory::keepWithinBudget() {
     qint64 song = 0;
     for (const QStringList& list : m_state)
         song += textBytes(list);
-    // The texts are a small part of what a line costs in the lists (items, their data and
-    // layout): three times their size stays well below the memory of the song itself.
-    const qint64 budget = std::max(kMinBudgetBytes, 3 * song);
+    // Whole-song steps are kept up to the size of the song's own texts, so the history never
+    // holds more than about the song again.
+    const qint64 budget = std::max(kMinBudgetBytes, song);
     // The last step always stays: the latest command can be taken back, whatever its size.
     while (m_storedBytes > budget && m_undo.size() + m_redo.size() > 1) {
         if (m_redo.size() > 0 && m_undo.isEmpty()) {
@@ -193,8 +193,7 @@ void SongHistory::replace(int list, int at, qsizetype count, const QStringList& 
     next.append(state.mid(0, at));
     next.append(with);
     next.append(state.mid(at + count));
-    box->clearItems();
-    box->addAll(next);
+    box->setItems(next);
     state = std::move(next);
 }
 

@@ -20,8 +20,7 @@ class SongHistory final : public QObject {
     Q_DISABLE_COPY_MOVE(SongHistory)
 
 public:
-    /// The history keeps steps up to three times the texts of the song (well below the memory
-    /// the song takes in its lists), and this much at least.
+    /// The history keeps steps up to the size of the song's texts, and this much at least.
     static constexpr qint64 kMinBudgetBytes = 8LL * 1024 * 1024;
 
     explicit SongHistory(TForm1& form);

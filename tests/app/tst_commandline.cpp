@@ -109,8 +109,8 @@ private slots:
             << "z1rpw3rk: Die Datei ist keine MIDI-Datei und wurde nicht importiert.\n";
         QTest::newRow("--render through MIDI-Out")
             << QStringList{"--render", "{dir}/song.zwk", "-o", "{dir}/out.wav", "--output", "midi"}
-            << 1 << ""
-            << "z1rpw3rk: Mit MIDI-Out als Ausgabe kann";
+            << 0 << ""
+            << "";
         QTest::newRow("--play, not on a terminal")
             << QStringList{"--play", "{dir}/song.zwk", "--output", "wave"} << 0 << ""
             << "";
@@ -129,9 +129,17 @@ private slots:
         const Run r = run(expand(args, dir));
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(out.isEmpty() ? r.out.isEmpty() : r.out.startsWith(out), qPrintable(r.out));
-        QVERIFY2(err.isEmpty() ? r.err.isEmpty() : r.err.startsWith(err), qPrintable(r.err));
+        // Notes about devices this machine lacks (sound, MIDI ports) are not the run's errors.
+        QStringList lines = r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        lines.removeIf([](const QString& line) {
+            return line.contains(QLatin1String("MIDI port")) ||
+                   line.contains(QLatin1String("sound is off"));
+        });
+        const QString errors = lines.join(QLatin1Char('\n'));
+        QVERIFY2(err.isEmpty() ? errors.isEmpty() : (errors + QLatin1Char('\n')).startsWith(err),
+                 qPrintable(r.err));
         // Errors are one line.
-        QVERIFY(r.err.count(QLatin1Char('\n')) <= 1);
+        QVERIFY(lines.size() <= 1);
     }
 
     void renderWritesThePlayedSamples() {

@@ -51,6 +51,29 @@ std::size_t lastSound(const std::vector<std::int16_t>& s) {
     return i;
 }
 
+/// True when @p captured is @p exported with nothing but silent samples put in between: the
+/// device plays silence of its own when a loaded machine lets its queue run dry, but every
+/// sample the program wrote must arrive unchanged and in order.
+bool sameWithDeviceGaps(const std::vector<std::int16_t>& exported,
+                        const std::vector<std::int16_t>& captured, std::size_t& gapSamples) {
+    std::size_t j = 0;
+    gapSamples = 0;
+    for (std::size_t i = 0; i < exported.size();) {
+        if (j >= captured.size())
+            return false;
+        if (captured[j] == exported[i]) {
+            ++i;
+            ++j;
+        } else if (captured[j] == 0) {
+            ++j;
+            ++gapSamples;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 class TestOfflineRender : public QObject {
@@ -105,10 +128,16 @@ private slots:
         const std::size_t e0 = firstSound(exported), e1 = lastSound(exported);
         const std::size_t p0 = firstSound(played), p1 = lastSound(played);
         QVERIFY(e1 > e0);
-        QCOMPARE(p1 - p0, e1 - e0);
-        QVERIFY(std::equal(exported.begin() + std::ptrdiff_t(e0),
-                           exported.begin() + std::ptrdiff_t(e1),
-                           played.begin() + std::ptrdiff_t(p0)));
+        const std::vector<std::int16_t> sound(exported.begin() + std::ptrdiff_t(e0),
+                                              exported.begin() + std::ptrdiff_t(e1));
+        const std::vector<std::int16_t> heard(played.begin() + std::ptrdiff_t(p0),
+                                              played.begin() + std::ptrdiff_t(p1));
+        std::size_t gaps = 0;
+        QVERIFY(sameWithDeviceGaps(sound, heard, gaps));
+        if (gaps == 0)
+            QCOMPARE(heard.size(), sound.size());
+        else
+            qInfo("the device filled %zu samples of silence while the machine was busy", gaps);
     }
 
     void everyFormatHoldsTheSong_data() {
@@ -177,14 +206,39 @@ private slots:
         QVERIFY(QDir(dir.path()).isEmpty());
     }
 
-    void menuAsksNothingForMidiOut() {
+    void midiOutSoundsThroughTheSynth() {
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, {"440 300 262 300", "0 200 0 200", "523 300 0 300"});
+        w.Beeper1->setChecked(false);
+        w.MIDIOut1->setChecked(true);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("midi.wav"));
+        app.prompts.fileAnswers = {path};
+        w.extraMenu->ExportAudio1->trigger();
+        QCOMPARE(app.prompts.texts(), QStringList());
+        const std::vector<std::int16_t> samples = readSound(path);
+        // The lines, then the instruments' release.
+        QCOMPARE(samples.size(), std::size_t(44100 * (800 + OfflineRender::kMidiTailMs) / 1000));
+        const auto loudest = [&](int fromMs, int toMs) {
+            int peak = 0;
+            for (std::size_t i = std::size_t(fromMs) * 441 / 10; i < std::size_t(toMs) * 441 / 10;
+                 ++i)
+                peak = std::max(peak, std::abs(int(samples[i])));
+            return peak;
+        };
+        QVERIFY(loudest(0, 300) > 1000);
+        QVERIFY(loudest(500, 800) > 1000);
+        QVERIFY(loudest(1700, 1800) < loudest(0, 300));
+    }
+
+    void menuAsksNothingWithoutAnOutput() {
         AppFixture app;
         TForm1& w = app.main();
         setSong(w, {"440 100 0 100"});
         w.Beeper1->setChecked(false);
-        w.MIDIOut1->setChecked(true);
         w.extraMenu->ExportAudio1->trigger();
-        QCOMPARE(app.prompts.texts(), QStringList{AudioExport::midiOutMessage()});
+        QCOMPARE(app.prompts.texts(), QStringList{AudioExport::noOutputMessage()});
         QCOMPARE(app.prompts.fileDialogs.size(), 0);
     }
 

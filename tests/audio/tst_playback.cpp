@@ -105,6 +105,8 @@ private slots:
     void volumeFollowsTrackBar();
     void mutedWaveformIsSilent();
     void noDeviceIsShownOnceAtFirstTone();
+    void outputSwitchedWhilePlaying_data();
+    void outputSwitchedWhilePlaying();
 };
 
 void TestPlayback::speakerPlaysSong_data() {
@@ -698,6 +700,44 @@ void TestPlayback::noDeviceIsShownOnceAtFirstTone() {
     QVERIFY2(!seen.contains(PlaybackEngine::kNoSoundDevice),
              qPrintable(seen.join(QLatin1Char('|'))));
     QVERIFY(seen.contains(QStringLiteral("Spiele Lied")));
+}
+
+void TestPlayback::outputSwitchedWhilePlaying_data() {
+    QTest::addColumn<bool>("waveformFirst");
+    QTest::addColumn<QList<int>>("heard"); // sounding stretches in ms
+    // Lines of 400 ms; the output changes while line 0 sounds. The speaker fills its line, the
+    // waveform output sounds the first half.
+    QTest::newRow("Beeper, then FM-Synthese") << false << QList<int>{400 + 200, 200};
+    QTest::newRow("FM-Synthese, then Beeper") << true << QList<int>{200, 800};
+}
+
+// The output is chosen line by line even though lines are queued ahead: the lines after the one
+// heard when the choice changes sound on the new output, in time.
+void TestPlayback::outputSwitchedWhilePlaying() {
+    QFETCH(bool, waveformFirst);
+    QFETCH(QList<int>, heard);
+    AppFixture app;
+    TForm1& w = app.main();
+    DiskCapture capture;
+    if (waveformFirst)
+        engine(w).FMSynthese1Click();
+    setSong(w, {"600 400 0 400", "900 400 0 400", "1200 400 0 400"});
+    bool switched = false;
+    QObject::connect(engine(w).Timer1, &QTimer::timeout, &w, [&] {
+        if (switched || engine(w).PlayPosition != 1)
+            return;
+        switched = true;
+        (waveformFirst ? w.Beeper1 : w.FMSynthese1)->trigger();
+    });
+    playToEnd(w);
+    QVERIFY(switched);
+    QCOMPARE(w.FMSynthese1->isChecked(), !waveformFirst);
+    const auto segments = toneSegments(capture.samples());
+    QVERIFY2(segments.size() == std::size_t(heard.size()), qPrintable(describe(segments)));
+    for (int i = 0; i < heard.size(); ++i)
+        QVERIFY2(segments[i].length + 2 >= samplesOf(heard[i]) &&
+                     segments[i].length <= samplesOf(heard[i]) + 1,
+                 qPrintable(describe(segments)));
 }
 
 QTEST_MAIN(TestPlayback)

@@ -12,7 +12,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QAbstractItemView>
+#include <QListView>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QTest>
@@ -230,7 +230,7 @@ private slots:
         AppFixture app;
         TForm1& w = app.main();
         // The window's own online list.
-        auto* list = w.centralWidget()->findChild<QAbstractItemView*>(QStringLiteral("Memo6"));
+        auto* list = w.centralWidget()->findChild<QListView*>(QStringLiteral("Memo6"));
         QVERIFY(list);
         list->setGeometry(0, 200, 313, 100);
         w.ListderonlineDateien1->setChecked(listShown);
