@@ -207,6 +207,7 @@ public:
     CloseQuestion* closeQuestion = nullptr;
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
