@@ -7,9 +7,9 @@
 #include "settings/EnglishTexts.h"
 #include "settings/InfoText.h"
 #include "settings/Pictures.h"
+#include "settings/SettingsLinks.h"
 #include "settings/SettingsMidiPage.h"
 #include "settings/SettingsNetworkPage.h"
-#include "settings/SettingsLinks.h"
 #include "settings/SettingsStore.h"
 #include "song/Forms.h"
 #include "song/MainWindow.h"
@@ -32,7 +32,8 @@
 
 namespace {
 
-QGroupBox* group(QWidget* parent, const QString& name, const QString& title, const QRect& geometry) {
+QGroupBox* group(QWidget* parent, const QString& name, const QString& title,
+                 const QRect& geometry) {
     auto* box = named(new QGroupBox(title, parent), name);
     box->setGeometry(geometry);
     return box;
@@ -119,12 +120,11 @@ TForm6::TForm6(QWidget* parent)
     connectGuarded(tabs, &QTabBar::tabBarClicked, this, [this] { TabbedNotebook1Click(); });
 
     buildAnzeige();
-    // The "MulTiZ1rp" and "OnlineDB" pages are built by the network options.
+    networkPage = new SettingsNetworkPage(*this); // "MulTiZ1rp" and "OnlineDB"
     buildKlaviatur();
     buildSynthese();
     buildMidi();
     buildCredits();
-    networkPage = new SettingsNetworkPage(*this);
     buildInfo();
 
     store = std::make_unique<SettingsStore>(*this);
@@ -168,29 +168,41 @@ void TForm6::connectLibraryAtStart() {
     ::connectLibraryAtStart(*this);
 }
 
-void TForm6::LoadSettings() { store->LoadSettings(); }
+void TForm6::LoadSettings() {
+    store->LoadSettings();
+}
 
-void TForm6::ApplySettings() { store->ApplySettings(); }
+void TForm6::ApplySettings() {
+    store->ApplySettings();
+}
 
 void TForm6::buildAnzeige() {
     GroupBox2 = group(pageAnzeige, QStringLiteral("GroupBox2"), QStringLiteral("Anzeigeoptionen"),
                       QRect(8, 8, 401, 137));
-    cbblink = check(GroupBox2, QStringLiteral("cbblink"), QStringLiteral("Logo Blinkeffekt deaktivieren"), QRect(16, 20, 370, 20));
-    cbbg = check(GroupBox2, QStringLiteral("cbbg"), QStringLiteral("Hintergrundbild entfernen"), QRect(16, 42, 370, 20));
-    cbscroll = check(GroupBox2, QStringLiteral("cbscroll"), QStringLiteral("Scrolleffekt deaktiveren"), QRect(16, 64, 370, 20));
-    cbtrans = check(GroupBox2, QStringLiteral("cbtrans"), QStringLiteral("Z1rpW3rk durchsichtig machen"), QRect(16, 86, 370, 20));
-    cbBMMINFO = check(GroupBox2, QStringLiteral("cbBMMINFO"), QStringLiteral("Informationen zu BMM ausblenden"), QRect(16, 108, 370, 20));
+    cbblink = check(GroupBox2, QStringLiteral("cbblink"),
+                    QStringLiteral("Logo Blinkeffekt deaktivieren"), QRect(16, 20, 370, 20));
+    cbbg = check(GroupBox2, QStringLiteral("cbbg"), QStringLiteral("Hintergrundbild entfernen"),
+                 QRect(16, 42, 370, 20));
+    cbscroll = check(GroupBox2, QStringLiteral("cbscroll"),
+                     QStringLiteral("Scrolleffekt deaktiveren"), QRect(16, 64, 370, 20));
+    cbtrans = check(GroupBox2, QStringLiteral("cbtrans"),
+                    QStringLiteral("Z1rpW3rk durchsichtig machen"), QRect(16, 86, 370, 20));
+    cbBMMINFO = check(GroupBox2, QStringLiteral("cbBMMINFO"),
+                      QStringLiteral("Informationen zu BMM ausblenden"), QRect(16, 108, 370, 20));
     connectGuarded(cbtrans, &QCheckBox::clicked, this, [this] { cbtransClick(); });
 
-    Sprache = group(pageAnzeige, QStringLiteral("Sprache"), QStringLiteral("Sprache"), QRect(8, 152, 401, 57));
+    Sprache = group(pageAnzeige, QStringLiteral("Sprache"), QStringLiteral("Sprache"),
+                    QRect(8, 152, 401, 57));
     cbSprache = named(new QComboBox(Sprache), QStringLiteral("cbSprache"));
     cbSprache->addItems({QStringLiteral("Deutsch"), QStringLiteral("English")});
     cbSprache->setGeometry(16, 22, 145, 24);
-    Label16 = label(Sprache, QStringLiteral("Label16"), QStringLiteral("Neustarten zum übernehmen"), 176, 26);
+    Label16 = label(Sprache, QStringLiteral("Label16"), QStringLiteral("Neustarten zum übernehmen"),
+                    176, 26);
 }
 
 void TForm6::buildKlaviatur() {
-    GroupBox5 = group(pageKlaviatur, QStringLiteral("GroupBox5"), QStringLiteral("Klaviatur"), QRect(8, 8, 337, 193));
+    GroupBox5 = group(pageKlaviatur, QStringLiteral("GroupBox5"), QStringLiteral("Klaviatur"),
+                      QRect(8, 8, 337, 193));
     imgKlaviatur = named(new QLabel(GroupBox5), QStringLiteral("imgKlaviatur"));
     imgKlaviatur->setGeometry(8, 16, 320, 170);
     imgKlaviatur->setPixmap(QPixmap::fromImage(Pictures::loadOrReport(Pictures::kPiano)));
@@ -213,8 +225,11 @@ void TForm6::buildKlaviatur() {
     edGr = keyEdit(GroupBox5, QStringLiteral("edGr"), QStringLiteral("z"), blackLeft(4), blackTop);
     edAr = keyEdit(GroupBox5, QStringLiteral("edAr"), QStringLiteral("u"), blackLeft(5), blackTop);
 
-    GroupBox6 = group(pageKlaviatur, QStringLiteral("GroupBox6"), QStringLiteral("Eigenschaften"), QRect(8, 208, 401, 81));
-    cbNotenhinzu = check(GroupBox6, QStringLiteral("cbNotenhinzu"), QStringLiteral("gespielte Noten zum Lied hinzufügen"), QRect(16, 20, 370, 20));
+    GroupBox6 = group(pageKlaviatur, QStringLiteral("GroupBox6"), QStringLiteral("Eigenschaften"),
+                      QRect(8, 208, 401, 81));
+    cbNotenhinzu =
+        check(GroupBox6, QStringLiteral("cbNotenhinzu"),
+              QStringLiteral("gespielte Noten zum Lied hinzufügen"), QRect(16, 20, 370, 20));
     cbNotenhinzu->hide();
     Label9 = label(GroupBox6, QStringLiteral("Label9"), QStringLiteral("Skin"), 16, 48);
     ComboBox2 = named(new QComboBox(GroupBox6), QStringLiteral("ComboBox2"));
@@ -225,7 +240,8 @@ void TForm6::buildKlaviatur() {
 }
 
 void TForm6::buildSynthese() {
-    GroupBox1 = group(pageSynthese, QStringLiteral("GroupBox1"), QStringLiteral("Volume"), QRect(8, 8, 401, 73));
+    GroupBox1 = group(pageSynthese, QStringLiteral("GroupBox1"), QStringLiteral("Volume"),
+                      QRect(8, 8, 401, 73));
     Label14 = label(GroupBox1, QStringLiteral("Label14"), QStringLiteral("Volume:"), 16, 22);
     laMuted = label(GroupBox1, QStringLiteral("laMuted"), QStringLiteral("Muted"), 80, 22);
     QFont bold = laMuted->font();
@@ -238,12 +254,14 @@ void TForm6::buildSynthese() {
     tbfm->setValue(80);
     tbfm->setGeometry(16, 40, 369, 24);
 
-    rgTon = group(pageSynthese, QStringLiteral("rgTon"), QStringLiteral("Tonart"), QRect(8, 88, 401, 121));
+    rgTon = group(pageSynthese, QStringLiteral("rgTon"), QStringLiteral("Tonart"),
+                  QRect(8, 88, 401, 121));
     rgTonItems = new QButtonGroup(rgTon);
     const QStringList items = {QStringLiteral("Sinus"), QStringLiteral("Square [Standard]"),
                                QStringLiteral("Square-Root"), QStringLiteral("White noise")};
     for (int i = 0; i < items.size(); ++i) {
-        auto* radio = named(new QRadioButton(items[i], rgTon), QStringLiteral("rgTonItem%1").arg(i));
+        auto* radio =
+            named(new QRadioButton(items[i], rgTon), QStringLiteral("rgTonItem%1").arg(i));
         radio->setGeometry(16, 20 + i * 24, 370, 20);
         rgTonItems->addButton(radio, i);
     }
@@ -275,7 +293,8 @@ void TForm6::buildCredits() {
     for (int i = 0; i < lines.size(); ++i)
         label(pageCredits, QStringLiteral("laCredit%1").arg(i + 1), lines[i], 48, 136 + i * 22);
 
-    Label15 = label(pageCredits, QStringLiteral("Label15"), QStringLiteral("Z1rpW3rk 3.3"), 32, 300);
+    Label15 =
+        label(pageCredits, QStringLiteral("Label15"), QStringLiteral("Z1rpW3rk 3.3"), 32, 300);
 }
 
 void TForm6::buildInfo() {
@@ -291,7 +310,9 @@ void TForm6::buildInfo() {
     mInfo->setPlainText(InfoText::builtIn());
 }
 
-int TForm6::rgTonItemIndex() const { return rgTonItems->checkedId(); }
+int TForm6::rgTonItemIndex() const {
+    return rgTonItems->checkedId();
+}
 
 void TForm6::setRgTonItemIndex(int index) {
     if (QAbstractButton* button = rgTonItems->button(index)) {
@@ -322,7 +343,9 @@ void TForm6::btOkClick() {
     hide();
 }
 
-void TForm6::btUeClick() { ApplySettings(); }
+void TForm6::btUeClick() {
+    ApplySettings();
+}
 
 void TForm6::TabbedNotebook1Click() {
     if (CreditsShifted)

@@ -2,12 +2,12 @@
 
 #include "audio/MidiBeep.h"
 #include "audio/MidiInput.h"
-#include "audio/MidiOutput.h"
 #include "net/MirrorServer.h"
 #include "net/MultiZ1rp.h"
 #include "net/OnlineLibrary.h"
 #include "settings/ControlLookup.h"
 #include "settings/SettingsDialog.h"
+#include "settings/SettingsMidiPage.h"
 #include "song/Forms.h"
 #include "song/MainWindow.h"
 
@@ -28,11 +28,8 @@ void setLibraryCredentials(TForm1& main, const QString& host, const QString& use
     main.FtpPassword = password;
 }
 
-void connectLibraryAtStart(TForm6& dialog) { OnlineLibrary::connectAtStart(dialog); }
-
-void closeLibrary(TForm1& main) {
-    if (main.library)
-        main.library->FormClose();
+void connectLibraryAtStart(TForm6& dialog) {
+    OnlineLibrary::connectAtStart(dialog);
 }
 
 bool fillMidiDeviceLists(TForm6& dialog) {
@@ -46,10 +43,10 @@ void showMelodyGlyphs(TForm6&) {
 }
 
 void applyMidiOutputDevice(TForm6& dialog) {
-    auto* output = dialog.findChild<TMidiOutput*>();
-    const auto* devices = requiredControl<QComboBox>(&dialog, QStringLiteral("combMidiG"));
-    if (output && devices)
-        output->setDeviceID(devices->currentIndex());
+    // Without any output device the list has no entry: the device number stays as it is
+    // instead of naming the mapper, which would fail every "OK" on such a system.
+    if (dialog.midiPage && dialog.midiPage->combMidiG->currentIndex() >= 0)
+        dialog.midiPage->ApplyMidiSettings();
 }
 
 void restartMidiInput(TForm6& dialog) {

@@ -19,8 +19,6 @@ void setLibraryCredentials(TForm1& main, const QString& host, const QString& use
                            const QString& password);
 /// The connection to the online library at start: preset, connect, time shown.
 void connectLibraryAtStart(TForm6& dialog);
-/// Ends the library connection as the program closes.
-void closeLibrary(TForm1& main);
 
 /// Fills the output and input device lists of the "MIDI" page; returns whether the dialog
 /// has its input object.

@@ -21,7 +21,6 @@
 #include "song/SpeedPitch.h"
 #include "song/TrackOperations.h"
 #include "settings/SettingsDialog.h"
-#include "settings/SettingsLinks.h"
 #include "settings/WindowEffects.h"
 #include "tools/BpmPanel.h"
 #include "tools/GeneratorPanels.h"
@@ -471,7 +470,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::FormClose() {
-    closeLibrary(*this);
+    // The library has sent its QUIT on this close already (it watches the window's close).
     if (TForm6* settings = forms().Form6)
         settings->btOkClick();
 }

@@ -121,7 +121,7 @@ private slots:
 
         bool ok = false;
         const QString window = xdotool(
-            display.name(), {"search", "--sync", "--onlyvisible", "--name", "^Z1rpW3rk 3.3$"}, &ok);
+            display.name(), {"search", "--sync", "--onlyvisible", "--name", "^Z1rpW3rk 3.3"}, &ok);
         QVERIFY2(ok && !window.isEmpty(), "the main window did not appear");
         const QString id = window.section('\n', 0, 0);
         xdotool(display.name(), {"windowfocus", "--sync", id}, &ok);

@@ -128,7 +128,7 @@ private slots:
             QVERIFY(!app.main().midiBeep->MidiInput);
             // Applying the settings leaves input off without a message.
             forms().Form6->btUe->click();
-            QVERIFY(app.prompts.errors.isEmpty());
+            QCOMPARE(app.prompts.errors, QStringList());
         }
         setMidiPlatform(nullptr);
     }

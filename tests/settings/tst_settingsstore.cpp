@@ -1,4 +1,6 @@
 #include "audio/PlaybackEngine.h"
+#include "net/MirrorServer.h"
+#include "net/MultiZ1rp.h"
 #include "settings/ConfigLocation.h"
 #include "settings/ControlLookup.h"
 #include "settings/SettingsDialog.h"
@@ -86,6 +88,16 @@ void setState(QObject* control, const QString& value) {
             QFAIL(qPrintable(QString("control %1 is missing").arg(name)));                         \
         }                                                                                          \
     } while (false)
+
+/// The port field, or where the dialog is built without its network page, a stand-in of that
+/// name: applying the settings reads the field by name.
+QLineEdit* portField() {
+    if (auto* field = findControlAs<QLineEdit>(forms().Form6, "edPort"))
+        return field;
+    auto* standIn = new QLineEdit(QStringLiteral("1337"), forms().Form6);
+    standIn->setObjectName("edPort");
+    return standIn;
+}
 
 /// The file a first start writes on "OK".
 const QByteArray kFirstStartFile = "[Anzeige]\r\n"
@@ -322,6 +334,36 @@ private slots:
         QCOMPARE(stateOf(settingsControl("edPw")), QString("geheim"));
     }
 
+    void ownServerAtStart_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("user");
+        QTest::newRow("own server with auto-connect")
+            << QByteArray("[OnlineDB]\nAuswahl=5\nAdresse=127.0.0.1:1\nUser=anna\n"
+                          "Passwort=geheim\nAutoconnect=1\n")
+            << "127.0.0.1:1"
+            << "anna";
+        QTest::newRow("own server without auto-connect")
+            << QByteArray("[OnlineDB]\nAuswahl=5\nAdresse=127.0.0.1:1\nUser=anna\n"
+                          "Passwort=geheim\nAutoconnect=0\n")
+            << ""
+            << "";
+    }
+    void ownServerAtStart() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, host);
+        QFETCH(QString, user);
+        writeBytes(configPath(), file);
+        AppFixture app(configPath());
+        REQUIRE_CONTROL("ComboBox1");
+        // The start-up connection used the stored own server (which refuses: offline).
+        QCOMPARE(app.main().FtpHost, host);
+        QCOMPARE(app.main().FtpUser, user);
+        QCOMPARE(app.main().FtpPassword, host.isEmpty() ? QString() : QString("geheim"));
+        QVERIFY(app.main().windowTitle().endsWith("Offline Mode"));
+        QVERIFY(app.prompts.messages.isEmpty());
+    }
+
     void failedApplyLeavesFileAlone_data() {
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("message");
@@ -338,11 +380,10 @@ private slots:
         const QByteArray before = "[Fremd]\r\nx=1\r\n[Anzeige]\r\nBlinkeffekt=0\r\n";
         writeBytes(configPath(), before);
         AppFixture app(configPath());
-        REQUIRE_CONTROL("edPort");
         TForm6& dialog = *forms().Form6;
         dialog.show();
         dialog.cbblink->setChecked(true);
-        setState(settingsControl("edPort"), port);
+        portField()->setText(port);
         dialog.btUe->click();
         QCOMPARE(app.prompts.errors, QStringList{message});
         QCOMPARE(readBytes(configPath()), before);
@@ -352,6 +393,31 @@ private slots:
         QVERIFY(!app.main().effects->seeThrough());
         // "OK" that fails keeps the dialog open for the correction.
         QVERIFY(dialog.isVisible());
+    }
+
+    void portWhileListening_data() {
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("same port") << 0 << QString();
+        QTest::newRow("other port")
+            << 1 << "Wert kann nicht geändert werden, während der Socket aktiv ist";
+    }
+    void portWhileListening() {
+        QFETCH(int, port);
+        QFETCH(QString, error);
+        writeBytes(configPath(), "[MulTiZ1rp]\r\nPort=0\r\n"); // any free port
+        AppFixture app(configPath());
+        MirrorServer& server = app.main().mirror->ssBeep();
+        QCOMPARE(server.port(), 0);
+        server.open();
+        QVERIFY(server.isListening());
+        const QByteArray before = readBytes(configPath());
+        portField()->setText(QString::number(port));
+        forms().Form6->btUe->click();
+        QCOMPARE(app.prompts.errors, error.isEmpty() ? QStringList() : QStringList{error});
+        QCOMPARE(server.port(), 0);
+        // A refused port writes nothing; the same port applies and writes.
+        QCOMPARE(readBytes(configPath()) == before, !error.isEmpty());
     }
 
     void unwritableFileReported() {

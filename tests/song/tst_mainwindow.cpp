@@ -63,7 +63,7 @@ private slots:
     void startState() {
         AppFixture app;
         TForm1& w = app.main();
-        // Without a library chosen for auto-connect the start-up connection leaves it offline.
+        // No library server is reached at start without auto-connect.
         QCOMPARE(w.windowTitle(), QStringLiteral("Z1rpW3rk 3.3 - Offline Mode"));
         QCOMPARE(w.centralWidget()->size(), QSize(529, 346));
         for (ListBox* list : {w.Line, w.Memo1, w.Memo2, w.Memo3, w.Memo4})
