@@ -1,3 +1,8 @@
+#include "base/Guard.h"
+#include "base/ProgramEnd.h"
+#include "base/TerminationSignals.h"
+#include "base/ToolkitTranslations.h"
+#include "app/CommandLine.h"
 #include "song/Forms.h"
 #include "song/MainWindow.h"
 
@@ -41,6 +46,12 @@ void startupMessages(QtMsgType type, const QMessageLogContext& context, const QS
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Started with its output piped to a reader that has gone, the program must not die at
+    // its first message.
+    TerminationSignals::ignoreBrokenPipes();
+    const CommandLine command = CommandLine::parse(argc, argv);
+    if (command.runsWithoutWindow())
+        return command.runWithoutWindow(argc, argv);
     if (!displayAvailable()) {
         std::fputs(kNoDisplay, stderr);
         return EXIT_FAILURE;
@@ -51,9 +62,21 @@ int main(int argc, char* argv[]) {
     for (const QString& message : std::as_const(g_startMessages))
         std::fprintf(stderr, "%s\n", qPrintable(message));
     QApplication::setApplicationName(QStringLiteral("Z1rpW3rk"));
+    // The standard dialogs speak the program's language.
+    if (!installToolkitTranslations(false))
+        std::fputs("z1rpw3rk: the toolkit's German texts are missing (qt6-translations-l10n); "
+                   "standard dialogs stay English.\n",
+                   stderr);
+    // The desktop finds the menu entry, and with it the icon, by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.z1rpw3rk.Z1rpW3rk"));
 
     createForms();
     forms().Form1->show();
+    // Ctrl+C, kill and the desktop's log-out end the program as "Beenden" does.
+    TerminationSignals termination;
+    connectGuarded(&termination, &TerminationSignals::terminationRequested, &app,
+                   [] { ProgramEnd::onSignal(*forms().Form1); });
+    command.openInWindow();
     const int result = QApplication::exec();
     destroyForms();
     return result;

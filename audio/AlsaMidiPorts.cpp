@@ -6,6 +6,7 @@
 #include <rtmidi/RtMidi.h>
 
 #include <cstdio>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -44,6 +45,12 @@ int messageLength(std::uint8_t status) {
 } // namespace
 
 AlsaMidiPorts::AlsaMidiPorts() {
+    // Without the sequencer device the library would print its own complaint before failing.
+    if (::access("/dev/snd/seq", R_OK | W_OK) != 0) {
+        std::fprintf(stderr,
+                     "z1rpw3rk: no system MIDI ports (no ALSA sequencer at /dev/snd/seq)\n");
+        return;
+    }
     try {
         m_outList = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, kClientName);
         m_outList->setErrorCallback(&silentErrors);

@@ -55,6 +55,7 @@ int MidiLoopback::outputCaps(int id, MidiOutCaps& caps) {
     caps.voices = 32;
     caps.notes = 32;
     caps.channelMask = 0xFFFF;
+    caps.support = schedules ? kMidiCapsStream : 0;
     return kMidiOk;
 }
 
@@ -95,6 +96,8 @@ int MidiLoopback::send(MidiHandle handle, std::uint32_t message,
         return kMidiInvalidHandle;
     if (failSends != kMidiOk)
         return failSends;
+    if (failStatus >= 0 && int(message & 0xFF) == failStatus)
+        return kMidiNotReady;
     m_sent.push_back({it->second.device, message, {}, std::chrono::steady_clock::now(), due});
     return kMidiOk;
 }

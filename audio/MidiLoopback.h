@@ -53,6 +53,10 @@ public:
     int failNextOutputOpen = kMidiOk;
     /// Every send fails with this result while set.
     int failSends = kMidiOk;
+    /// Short messages with this status byte fail with kMidiNotReady (−1: none).
+    int failStatus = -1;
+    /// The outputs say they place messages at their time (as the built-in synthesizer does).
+    bool schedules = false;
     /// The mapper's device; −1 names nothing.
     int mapperTarget = 0;
 

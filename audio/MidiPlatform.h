@@ -34,6 +34,9 @@ enum MidiResult : int {
     kMidiNotReady = 67,
 };
 
+/// Support flag of a device that places messages at the time they carry (sendShortAt).
+constexpr std::uint32_t kMidiCapsStream = 0x0008;
+
 /// What a device tells about itself.
 struct MidiOutCaps {
     QString productName;

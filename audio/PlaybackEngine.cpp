@@ -1,8 +1,11 @@
 #include "audio/PlaybackEngine.h"
 
+#include "audio/MidiEngine.h"
 #include "audio/PcSpeaker.h"
 #include "audio/SoundDevice.h"
 #include "audio/SynthWave.h"
+#include "audio/SystemBeep.h"
+#include "audio/U8Block.h"
 #include "base/Guard.h"
 #include "base/ListBox.h"
 #include "base/Prompts.h"
@@ -14,16 +17,22 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
-#include <cmath>
 
-PlaybackEngine::PlaybackEngine(TForm1& form) : QObject(&form), m_form(form) {
+const QString PlaybackEngine::kNoSoundDevice = QStringLiteral("Kein Soundgerät");
+const QString PlaybackEngine::kNoSoundDeviceDetail =
+    QStringLiteral("Kein Soundgerät gefunden: die Wiedergabe bleibt stumm.");
+
+PlaybackEngine::PlaybackEngine(TForm1& form)
+    : QObject(&form), m_form(form), m_plan([this](int index) { return lineSound(index); }) {
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setTimerType(Qt::PreciseTimer);
@@ -46,9 +55,20 @@ PlaybackEngine::PlaybackEngine(TForm1& form) : QObject(&form), m_form(form) {
 
     // Start-up: the Windows 95/98/Me family drives the speaker through the ports.
     UsePortSpeaker = DetectWindowsVersion() < 4;
+
+    // Without a sound device the window says so once, at the first tone, where playback shows
+    // its status; the progress steps leave a status text in place until the song ends.
+    SoundDevice::setNoDeviceNotice([status = QPointer<QLabel>(form.laStatus)] {
+        if (!status)
+            return;
+        status->setText(kNoSoundDevice);
+        status->setToolTip(kNoSoundDeviceDetail);
+    });
 }
 
-PlaybackEngine::~PlaybackEngine() = default;
+PlaybackEngine::~PlaybackEngine() {
+    SoundDevice::setNoDeviceNotice({});
+}
 
 void PlaybackEngine::stopToneTimer() {
     Timer1->stop();
@@ -75,12 +95,19 @@ void PlaybackEngine::btplayClick() {
         f.PlayStopped = true;
         Timer1->stop();
         f.btplay->setText(QStringLiteral("Play"));
-        // The paused line's silent rest is not waited for: Play sounds the next line at once.
-        SoundDevice::instance().dropQueuedSilence();
+        // What was queued beyond the line heard now is taken back: Play goes on right after it.
+        takeBackQueued();
+        if (f.midi)
+            f.midi->pause();
     }
     Timer1->stop();
     // With "MIDI Output aktivieren" the MIDI engine takes over from here instead.
+    if (f.midi && f.midi->selected()) {
+        f.midi->MidiEngineStart();
+        return;
+    }
     prepareToneTable();
+    m_plan.restart(PlayPosition);
     Timer1->setInterval(10);
     f.mirror->startPeer(!f.PlayStopped);
     if (!f.PlayStopped)
@@ -119,62 +146,90 @@ void PlaybackEngine::Timer1Timer() {
         return;
     m_inTick = true;
     const auto leave = qScopeGuard([this] { m_inTick = false; });
-    m_tickStart = std::chrono::steady_clock::now();
-    // The table can be shorter than the position when lines were deleted during a pause.
-    if (PlayPosition < 0 || std::size_t(PlayPosition) >= PlayTable.first.size()) {
-        btstopClick();
-        return;
+    m_plan.topUp();
+    if (const auto line = m_plan.takeDue()) {
+        stepLine(*line);
+        // Stopped, or stopped or paused while the waveform output's message was open.
+        if (!Timer1->isActive())
+            return;
+        m_plan.topUp();
     }
-    int frequency = PlayTable.first[PlayPosition];
-    if (frequency == -1) {
-        btstopClick();
-        return;
-    }
-    if (frequency == 0)
-        frequency = PlayTable.second[PlayPosition];
-    const int duration = PlayTable.third[PlayPosition];
-    Timer1->setInterval(std::max(duration, 0));
-    ++PlayPosition;
-
-    SoundDevice& device = SoundDevice::instance();
-    const std::uint64_t before = device.samplesQueued();
-    if (m_form.FMSynthese1->isChecked()) {
-        PlaySynthTone(frequency, duration / 2);
-        // The rest of the line is silence on the device, so the next tone starts on time.
-        const auto line = std::uint64_t(SynthWave::sampleCount(duration));
-        const std::uint64_t played = device.samplesQueued() - before;
-        if (line > played && Timer1->isActive())
-            device.queueSilence(line - played);
-    } else {
-        PlaySpeakerTone(frequency, duration);
-    }
-    // Stopped or paused while the waveform output's message was open: the view is already set.
-    if (!Timer1->isActive())
-        return;
-
-    if (!m_form.Scrollfunktion1->isChecked()) {
-        for (ListBox* list : {m_form.Memo1, m_form.Memo2, m_form.Memo3, m_form.Memo4, m_form.Line})
-            list->setItemIndex(PlayPosition);
-        m_form.ShowProgress(PlayPosition, m_form.Line->count(), QStringLiteral("Spiele Lied"));
-    }
-    armNextTick(duration, before);
+    Timer1->start(m_plan.msUntilNextTick().value_or(10));
 }
 
-void PlaybackEngine::armNextTick(int durationMs, std::uint64_t samplesBefore) {
-    int interval = 0;
-    SoundDevice& device = SoundDevice::instance();
-    if (device.samplesQueued() != samplesBefore) {
-        // The line went to the sound device: tick again when the device is down to the lead a
-        // blocking tone keeps.
-        interval = int(std::floor(std::max(0.0, device.queuedMs() - SoundDevice::kLeadMs)));
-    } else {
-        // The ports or another receiver took the tone: keep the line's length by the clock.
-        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                 std::chrono::steady_clock::now() - m_tickStart)
-                                 .count();
-        interval = int(std::max<long long>(0, std::max(durationMs, 0) - elapsed));
+LineSound PlaybackEngine::lineSound(int index) {
+    LineSound sound;
+    // The table can be shorter than the position when lines were deleted during a pause.
+    if (index < 0 || std::size_t(index) >= PlayTable.first.size() ||
+        PlayTable.first[std::size_t(index)] == -1) {
+        sound.kind = LineSound::Kind::End;
+        return sound;
     }
-    Timer1->start(interval);
+    int frequency = PlayTable.first[std::size_t(index)];
+    if (frequency == 0)
+        frequency = PlayTable.second[std::size_t(index)];
+    const int duration = PlayTable.third[std::size_t(index)];
+    sound.lineSamples = std::uint64_t(SynthWave::sampleCount(duration));
+    if (m_form.FMSynthese1->isChecked()) {
+        const int length = duration / 2;
+        // The message, or the error of a tone too long to build, comes when the line is reached.
+        if (frequency > SynthWave::kHighestFrequency ||
+            SynthWave::sampleCount(length) > SynthWave::kMaxSamples) {
+            sound.kind = LineSound::Kind::Sync;
+        } else if (frequency != 0) {
+            const QByteArray image = SynthWave::buildImage(frequency, length, SynthVolume,
+                                                           [this] { return waveformIndex(); });
+            sound.block = std::make_unique<U8Block>(image, SynthWave::kHeaderSize);
+        }
+    } else if (UsePortSpeaker || systemBeepHooked()) {
+        sound.kind = LineSound::Kind::Sync;
+    } else {
+        sound.block = beepBlock(frequency, duration);
+    }
+    return sound;
+}
+
+void PlaybackEngine::stepLine(const TonePlan::Line& line) {
+    if (line.kind == LineSound::Kind::End) {
+        btstopClick();
+        return;
+    }
+    PlayPosition = line.index + 1;
+    if (line.kind == LineSound::Kind::Sync) {
+        soundLineNow(line.index);
+        if (!Timer1->isActive())
+            return;
+        m_plan.continueAfter(line);
+    }
+    if (!m_form.Scrollfunktion1->isChecked())
+        showPosition();
+}
+
+void PlaybackEngine::soundLineNow(int index) {
+    int frequency = PlayTable.first[std::size_t(index)];
+    if (frequency == 0)
+        frequency = PlayTable.second[std::size_t(index)];
+    const int duration = PlayTable.third[std::size_t(index)];
+    if (m_form.FMSynthese1->isChecked())
+        PlaySynthTone(frequency, duration / 2);
+    else
+        PlaySpeakerTone(frequency, duration);
+}
+
+void PlaybackEngine::showPosition() {
+    for (ListBox* list : {m_form.Memo1, m_form.Memo2, m_form.Memo3, m_form.Memo4, m_form.Line})
+        list->setItemIndex(PlayPosition);
+    m_form.ShowProgress(PlayPosition, m_form.Line->count(), QStringLiteral("Spiele Lied"));
+}
+
+void PlaybackEngine::takeBackQueued() {
+    // The view catches up with a line that is heard but whose tick has not come yet.
+    const int resume = m_plan.takeBack(PlayPosition);
+    if (resume != PlayPosition) {
+        PlayPosition = resume;
+        if (!m_form.Scrollfunktion1->isChecked())
+            showPosition();
+    }
 }
 
 void PlaybackEngine::btstopClick() {
@@ -186,14 +241,16 @@ void PlaybackEngine::btstopClick() {
         list->setItemIndex(0);
     PlayPosition = 0;
     f.ShowProgress(1, 1, QString());
-    // The silent rest of the line that was playing is not waited for either.
-    SoundDevice::instance().dropQueuedSilence();
+    // Nothing queued beyond the line heard now sounds any more: Play starts right after it.
+    m_plan.takeBack(0);
     f.mirror->stopPeer();
-    // The MIDI engine's timer and output are closed here, once those exist.
     if (TForm6* settings = forms().Form6) {
         settings->btUe->setEnabled(true);
         settings->btOk->setEnabled(true);
     }
+    // The MIDI engine's timer stops, its notes end, its output closes.
+    if (f.midi)
+        f.midi->stop();
 }
 
 void PlaybackEngine::BitBtn1Click() {
@@ -203,21 +260,26 @@ void PlaybackEngine::BitBtn1Click() {
         PlaySpeakerTone(frequency, duration);
     if (m_form.FMSynthese1->isChecked())
         PlaySynthTone(frequency, duration / 2);
-    // "MIDI-Out" adds its tone test here.
+    if (m_form.MIDIOut1->isChecked())
+        m_form.midi->MidiToneTest(frequency);
 }
 
 void PlaybackEngine::Beeper1Click() {
+    const bool waveform = m_form.FMSynthese1->isChecked();
     m_form.FMSynthese1->setChecked(false);
     m_form.MIDIOut1->setChecked(false);
     if (TForm6* settings = forms().Form6)
         settings->cbMIDI->setChecked(false);
     m_form.Beeper1->setChecked(true);
+    if (waveform)
+        outputChanged();
 }
 
 void PlaybackEngine::FMSynthese1Click() {
     if (m_form.FMSynthese1->isChecked()) {
         m_form.FMSynthese1->setChecked(false);
         m_form.Beeper1->setChecked(true);
+        outputChanged();
         return;
     }
     m_form.FMSynthese1->setChecked(true);
@@ -225,6 +287,16 @@ void PlaybackEngine::FMSynthese1Click() {
     if (TForm6* settings = forms().Form6)
         settings->cbMIDI->setChecked(false);
     m_form.Beeper1->setChecked(false);
+    outputChanged();
+}
+
+void PlaybackEngine::outputChanged() {
+    // The output is chosen line by line: lines queued ahead with the other one are queued anew,
+    // from the line after the one heard now.
+    if (!Timer1->isActive() || m_inTick)
+        return;
+    m_plan.replan();
+    Timer1->start(0);
 }
 
 void PlaybackEngine::PlaySpeakerTone(int frequencyHz, int durationMs) {

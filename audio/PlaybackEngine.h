@@ -1,8 +1,9 @@
 #pragma once
 
+#include "audio/TonePlan.h"
+
 #include <QObject>
 
-#include <chrono>
 #include <vector>
 
 class QTimer;
@@ -19,10 +20,12 @@ struct TPlayTable {
 /// Plays the song of the main window line by line on the speaker or the waveform output, and
 /// owns the output choice of the "Optionen" menu and the tone test of the entry fields.
 ///
-/// Timing: each line hands its whole length to the sound device (the tone, and silence where
-/// the tone is shorter or a rest), and the next tick comes when the device is down to a few buffers
-/// (SoundDevice::kLeadMs); so lines join without gaps and the song keeps the sum of its durations,
-/// whatever the timer's accuracy.
+/// Timing: the lines' sounds are queued on the sound device ahead of time, each at its start on
+/// the device's sample clock (TonePlan), so lines join without gaps and the song keeps the sum of
+/// its durations however late a tick comes. The ticks step the view (selection, progress) as
+/// each line is heard. What must happen on this thread when its line is reached (the waveform
+/// output's message, a tone that the ports or a test hook take) stops the queueing there and
+/// happens in its tick, in order.
 class PlaybackEngine final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(PlaybackEngine)
@@ -30,6 +33,10 @@ class PlaybackEngine final : public QObject {
 public:
     explicit PlaybackEngine(TForm1& form);
     ~PlaybackEngine() override;
+
+    /// The status text shown once when the first tone finds no sound device, and its tooltip.
+    static const QString kNoSoundDevice;
+    static const QString kNoSoundDeviceDetail;
 
     QTimer* Timer1 = nullptr;
     TPlayTable PlayTable;
@@ -58,10 +65,15 @@ public:
 
 private:
     void prepareToneTable();
-    void armNextTick(int durationMs, std::uint64_t samplesBefore);
+    LineSound lineSound(int index);
+    void stepLine(const TonePlan::Line& line);
+    void soundLineNow(int index);
+    void showPosition();
+    void takeBackQueued();
+    void outputChanged();
     int waveformIndex() const;
 
     TForm1& m_form;
+    TonePlan m_plan;
     bool m_inTick = false;
-    std::chrono::steady_clock::time_point m_tickStart{};
 };

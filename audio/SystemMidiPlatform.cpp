@@ -1,6 +1,11 @@
 #include "audio/SystemMidiPlatform.h"
 
 #include "audio/AlsaMidiPorts.h"
+#include "audio/GmSynth.h"
+#include "audio/MidiTypes.h"
+#include "audio/SoundDevice.h"
+
+#include <cstdio>
 
 SystemMidiPlatform& SystemMidiPlatform::instance() {
     static SystemMidiPlatform platform;
@@ -17,38 +22,149 @@ AlsaMidiPorts& SystemMidiPlatform::ports() {
     return *m_ports;
 }
 
+bool SystemMidiPlatform::hasSynth() {
+    if (m_hasSynth < 0) {
+        m_hasSynth = GmSynth::soundFontPath().isEmpty() ? 0 : 1;
+        if (!m_hasSynth)
+            std::fprintf(stderr, "z1rpw3rk: no General MIDI SoundFont found (package "
+                                 "timgm6mb-soundfont); the built-in synthesizer is not "
+                                 "available\n");
+    }
+    return m_hasSynth == 1;
+}
+
+GmSynth* SystemMidiPlatform::synth() {
+    if (!m_synth && hasSynth()) {
+        // Kept to the end of the program: the audio thread may mix it until the very last.
+        auto* synth = new GmSynth(GmSynth::soundFontPath());
+        if (!synth->loaded()) {
+            delete synth;
+            return nullptr;
+        }
+        m_synth = synth;
+    }
+    return m_synth;
+}
+
+std::uint64_t SystemMidiPlatform::synthTime(std::chrono::steady_clock::time_point due) {
+    SoundDevice& device = SoundDevice::instance();
+    // The device may have been closed and opened anew since: attaching again is harmless, and
+    // it starts the device's clock if it rested.
+    if (m_synth)
+        device.attachSource(m_synth);
+    else
+        device.wake();
+    const std::uint64_t next = device.playedSamples();
+    const auto now = std::chrono::steady_clock::now();
+    const auto samplesOf = [](std::chrono::steady_clock::duration d) {
+        return std::int64_t(std::chrono::duration<double>(d).count() * SoundDevice::kSampleRate);
+    };
+    // Times keep their distances as long as the anchor holds. A message that comes a little
+    // late sounds at once and the anchor stays, so the lines after it are on time again; one
+    // far off the device's clock (it rested, or the clocks drifted apart) sets a new anchor
+    // at the next block plus the lead.
+    std::int64_t at = 0;
+    if (m_anchored)
+        at = std::int64_t(m_anchorSample) + samplesOf(due - m_anchorTime);
+    const std::int64_t earliest = std::int64_t(next);
+    const std::int64_t farOff = SoundDevice::kSampleRate / 10;
+    const std::int64_t latestForNow =
+        earliest + kSynthLeadSamples + SoundDevice::kBufferSamples + samplesOf(due - now);
+    if (!m_anchored || at < earliest - farOff || at > latestForNow + farOff) {
+        m_anchorTime = now;
+        m_anchorSample = next + kSynthLeadSamples;
+        m_anchored = true;
+        at = std::int64_t(m_anchorSample) + samplesOf(due - now);
+    }
+    const auto stamp = std::uint64_t(std::max(at, earliest));
+    m_lastStamp = std::max(m_lastStamp, stamp);
+    return stamp;
+}
+
 QString SystemMidiPlatform::errorText(int code, bool input) {
     return ports().errorText(code, input);
 }
+
 unsigned SystemMidiPlatform::outputCount() {
-    return ports().outputCount();
+    return ports().outputCount() + (hasSynth() ? 1 : 0);
 }
+
 unsigned SystemMidiPlatform::inputCount() {
     return ports().inputCount();
 }
+
 int SystemMidiPlatform::outputCaps(int id, MidiOutCaps& caps) {
-    return ports().outputCaps(id, caps);
+    if (hasSynth() && (id == 0 || id == -1)) {
+        caps = {};
+        caps.productName = QString::fromLatin1(GmSynth::kDeviceName);
+        caps.technology = 7; // a software synthesizer
+        caps.voices = 64;
+        caps.notes = 64;
+        caps.channelMask = 0xFFFF;
+        caps.support = kMidiCapsStream;
+        return kMidiOk;
+    }
+    return ports().outputCaps(portId(id), caps);
 }
+
 int SystemMidiPlatform::inputCaps(unsigned id, MidiInCaps& caps) {
     return ports().inputCaps(id, caps);
 }
+
 int SystemMidiPlatform::openOutput(int id, MidiCallback callback, void* context,
                                    MidiHandle& handle) {
-    return ports().openOutput(id, callback, context, handle);
+    if (hasSynth() && (id == 0 || id == -1)) {
+        if (!synth())
+            return kMidiNoDriver;
+        handle = kSynthHandle | m_nextSynth++;
+        m_synthOpen[handle] = {callback, context};
+        return kMidiOk;
+    }
+    return ports().openOutput(portId(id), callback, context, handle);
 }
+
 int SystemMidiPlatform::closeOutput(MidiHandle handle) {
-    return ports().closeOutput(handle);
+    if (!isSynth(handle))
+        return ports().closeOutput(handle);
+    if (!m_synthOpen.erase(handle))
+        return kMidiInvalidHandle;
+    // Nothing of a closed device keeps sounding beyond its notes' own release.
+    if (m_synthOpen.empty() && m_synth)
+        m_synth->releaseAll(std::max(m_lastStamp, synthTime(std::chrono::steady_clock::now())));
+    return kMidiOk;
 }
+
 int SystemMidiPlatform::sendShort(MidiHandle handle, std::uint32_t message) {
-    return ports().sendShort(handle, message);
+    return sendShortAt(handle, message, std::chrono::steady_clock::now());
 }
+
 int SystemMidiPlatform::sendShortAt(MidiHandle handle, std::uint32_t message,
-                                    std::chrono::steady_clock::time_point) {
-    return ports().sendShort(handle, message);
+                                    std::chrono::steady_clock::time_point due) {
+    if (!isSynth(handle))
+        return ports().sendShort(handle, message);
+    if (!m_synthOpen.count(handle) || !m_synth)
+        return kMidiInvalidHandle;
+    if ((message & 0x80) == 0)
+        return kMidiInvalidParam;
+    m_synth->post(message, synthTime(due));
+    return kMidiOk;
 }
+
 int SystemMidiPlatform::sendLong(MidiHandle handle, MidiHeader* header) {
-    return ports().sendLong(handle, header);
+    if (!isSynth(handle))
+        return ports().sendLong(handle, header);
+    const auto it = m_synthOpen.find(handle);
+    if (it == m_synthOpen.end())
+        return kMidiInvalidHandle;
+    if (!header)
+        return kMidiInvalidParam;
+    if (!header->prepared)
+        return kMidiUnprepared;
+    // The synthesizer takes no system-exclusive settings; the block counts as sent.
+    it->second.first(it->second.second, kMomDone, reinterpret_cast<std::uintptr_t>(header), 0);
+    return kMidiOk;
 }
+
 int SystemMidiPlatform::openInput(unsigned id, MidiCallback callback, void* context,
                                   MidiHandle& handle) {
     return ports().openInput(id, callback, context, handle);

@@ -2,11 +2,15 @@
 
 #include "audio/MidiPlatform.h"
 
+#include <map>
 #include <memory>
 
 class AlsaMidiPorts;
+class GmSynth;
 
-/// The program's MIDI devices: the system's ports through the ALSA sequencer.
+/// The program's MIDI devices: output 0 is the built-in synthesizer (also the mapper's target)
+/// when a General MIDI SoundFont is installed; the system's ports through the ALSA sequencer
+/// follow it. Without a SoundFont the synthesizer is not listed and stderr says why, once.
 class SystemMidiPlatform final : public MidiPlatform {
 public:
     static SystemMidiPlatform& instance();
@@ -34,8 +38,27 @@ public:
     int stopInput(MidiHandle handle) override;
     int resetInput(MidiHandle handle) override;
 
+    /// Samples from a note-on to its first sound at most: the next block plus this margin.
+    static constexpr int kSynthLeadSamples = 176; // 4 ms
+
 private:
     AlsaMidiPorts& ports();
+    bool hasSynth();
+    GmSynth* synth();
+    bool isSynth(MidiHandle handle) const { return (handle & kSynthHandle) != 0; }
+    int portId(int id) { return id == -1 ? -1 : id - (hasSynth() ? 1 : 0); }
+    std::uint64_t synthTime(std::chrono::steady_clock::time_point due);
 
+    static constexpr MidiHandle kSynthHandle = 0x80000000u;
     std::unique_ptr<AlsaMidiPorts> m_ports;
+    int m_hasSynth = -1; ///< −1 not yet known
+    GmSynth* m_synth = nullptr;
+    std::map<MidiHandle, std::pair<MidiCallback, void*>> m_synthOpen;
+    MidiHandle m_nextSynth = 1;
+    /// Maps the steady clock onto the sound device's sample clock for placing messages.
+    std::chrono::steady_clock::time_point m_anchorTime{};
+    std::uint64_t m_anchorSample = 0;
+    bool m_anchored = false;
+    /// Latest sample time a message was placed at: a release never comes before it.
+    std::uint64_t m_lastStamp = 0;
 };

@@ -2,40 +2,73 @@
 
 #include "base/Errors.h"
 #include "base/ItemTextDelegate.h"
+#include "base/LineNumberModel.h"
+#include "base/ListTextModel.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 
-ListBox::ListBox(QWidget* parent) : QListWidget(parent) {
+#include <algorithm>
+
+ListBox::ListBox(QWidget* parent, Content content) : QListView(parent) {
+    if (content == Content::Numbers)
+        setModel(m_numbers = new LineNumberModel(this));
+    else
+        setModel(m_texts = new ListTextModel(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
-    // Uniform sizes keep repaints of long songs cheap (no per-item layout).
     setUniformItemSizes(true);
     // Items can be arbitrarily long (a loaded file, a typed text); only their beginning is drawn.
-    setItemDelegate(new ItemTextDelegate(this));
+    auto* delegate = new ItemTextDelegate(this);
+    // Line numbers of any length stay whole: a long one is drawn smaller instead of cut short.
+    delegate->setShrinkToFit(content == Content::Numbers);
+    setItemDelegate(delegate);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+}
+
+int ListBox::count() const {
+    return m_texts ? m_texts->count() : m_numbers->count();
 }
 
 QString ListBox::item(int index) const {
     if (index < 0 || index >= count())
         throw EListError(index);
-    return QListWidget::item(index)->text();
+    return m_texts ? m_texts->text(index) : QString::number(index);
 }
 
 void ListBox::setItem(int index, const QString& text) {
     if (index < 0 || index >= count())
         throw EListError(index);
-    QListWidget::item(index)->setText(text);
+    // The items of a list of numbers are its numbers; there is no other text to keep.
+    if (m_texts)
+        m_texts->setText(index, text);
 }
 
-void ListBox::add(const QString& text) { addItem(text); }
+void ListBox::add(const QString& text) {
+    if (m_texts)
+        m_texts->append(text);
+    else
+        m_numbers->insertRow(count());
+}
 
-void ListBox::addAll(const QStringList& texts) { addItems(texts); }
+void ListBox::addAll(const QStringList& texts) {
+    if (m_texts) {
+        m_texts->append(texts);
+        return;
+    }
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        m_numbers->insertRow(count());
+}
 
 void ListBox::insert(int index, const QString& text) {
     if (index < 0 || index > count())
         throw EListError(index);
-    insertItem(index, text);
+    if (m_texts)
+        m_texts->insert(index, text);
+    else
+        m_numbers->insertRow(index);
 }
 
 void ListBox::remove(int index) {
@@ -43,7 +76,10 @@ void ListBox::remove(int index) {
         throw EListError(index);
     const int selected = itemIndex();
     const QSignalBlocker blocker(this);
-    delete takeItem(index);
+    if (m_texts)
+        m_texts->remove(index);
+    else
+        m_numbers->removeRow(index);
     // Removing the selected item leaves no selection; later items keep theirs, shifted.
     if (selected == index)
         setItemIndex(-1);
@@ -53,15 +89,39 @@ void ListBox::remove(int index) {
         setItemIndex(selected);
 }
 
-QStringList ListBox::items() const {
-    QStringList texts;
-    texts.reserve(count());
-    for (int i = 0; i < count(); ++i)
-        texts.append(QListWidget::item(i)->text());
-    return texts;
+namespace {
+
+QStringList numbersUpTo(int count) {
+    QStringList numbers;
+    numbers.reserve(count);
+    for (int i = 0; i < count; ++i)
+        numbers.append(QString::number(i));
+    return numbers;
 }
 
-void ListBox::clearItems() { clear(); }
+} // namespace
+
+QStringList ListBox::items() const {
+    return m_texts ? m_texts->texts() : numbersUpTo(count());
+}
+
+void ListBox::setItems(const QStringList& texts) {
+    if (m_texts)
+        m_texts->setTexts(texts);
+    else
+        m_numbers->setCount(int(texts.size()));
+}
+
+void ListBox::clearItems() {
+    setItems({});
+}
+
+void ListBox::setLineCount(int count) {
+    if (m_numbers)
+        m_numbers->setCount(count);
+    else
+        m_texts->setTexts(numbersUpTo(count));
+}
 
 int ListBox::itemIndex() const {
     const QModelIndexList rows = selectionModel()->selectedRows();
@@ -75,22 +135,228 @@ void ListBox::setItemIndex(int index) {
         selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
         return;
     }
-    setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+    selectionModel()->setCurrentIndex(indexOf(index), QItemSelectionModel::ClearAndSelect);
 }
 
 int ListBox::topIndex() const {
     if (count() == 0)
         return 0;
-    const QModelIndex top = indexAt(QPoint(1, 1));
-    return top.isValid() ? top.row() : verticalScrollBar()->value();
+    const_cast<ListBox*>(this)->executeDelayedItemsLayout();
+    return std::min(verticalScrollBar()->value(), count() - 1);
 }
 
 void ListBox::setTopIndex(int index) {
     if (count() == 0)
         return;
-    index = std::clamp(index, 0, count() - 1);
-    scrollToItem(QListWidget::item(index), QAbstractItemView::PositionAtTop);
+    scrollTo(indexOf(std::clamp(index, 0, count() - 1)), QAbstractItemView::PositionAtTop);
 }
+
+QRect ListBox::itemRect(int index) const {
+    return visualRect(indexOf(index));
+}
+
+// ---- Geometry: rows of one height, one below the other, as wide as the view. ----
+
+QModelIndex ListBox::indexOf(int row) const {
+    return model()->index(row, 0);
+}
+
+int ListBox::rowHeight() const {
+    if (m_rowSize.isEmpty()) {
+        // Measured on a one-character text: an empty first item must not squash every row.
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        option.features |= QStyleOptionViewItem::HasDisplay;
+        option.text = QStringLiteral("0");
+        const QSize line = style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, {}, this);
+        const QSize first = count() > 0 ? itemDelegate()->sizeHint(option, indexOf(0)) : QSize();
+        m_rowSize = QSize(std::max(1, first.width()), std::max({1, line.height(), first.height()}));
+    }
+    return m_rowSize.height();
+}
+
+int ListBox::rowWidth() const {
+    rowHeight();
+    return std::max(m_rowSize.width(), viewport()->width());
+}
+
+int ListBox::visibleRows() const {
+    return std::max(1, viewport()->height() / rowHeight());
+}
+
+int ListBox::firstRowAt(int y) const {
+    const int content = y + verticalOffset();
+    return content < 0 ? -1 : content / rowHeight();
+}
+
+QRect ListBox::visualRect(const QModelIndex& index) const {
+    if (!index.isValid() || index.model() != model() || index.row() >= count())
+        return {};
+    return QRect(-horizontalOffset(), index.row() * rowHeight() - verticalOffset(), rowWidth(),
+                 rowHeight());
+}
+
+QModelIndex ListBox::indexAt(const QPoint& point) const {
+    const int row = firstRowAt(point.y());
+    if (row < 0 || row >= count() || point.x() < 0 || point.x() >= viewport()->width())
+        return {};
+    return indexOf(row);
+}
+
+int ListBox::horizontalOffset() const {
+    return horizontalScrollBar()->value();
+}
+
+int ListBox::verticalOffset() const {
+    return verticalScrollBar()->value() * rowHeight();
+}
+
+bool ListBox::isIndexHidden(const QModelIndex&) const {
+    return false;
+}
+
+void ListBox::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    if (!index.isValid() || index.model() != model())
+        return;
+    executeDelayedItemsLayout();
+    const int row = index.row();
+    const int top = verticalScrollBar()->value();
+    const int rows = visibleRows();
+    int target = top;
+    switch (hint) {
+    case PositionAtTop:
+        target = row;
+        break;
+    case PositionAtBottom:
+        target = row - rows + 1;
+        break;
+    case PositionAtCenter:
+        target = row - rows / 2;
+        break;
+    case EnsureVisible:
+        if (row < top)
+            target = row;
+        else if (row >= top + rows)
+            target = row - rows + 1;
+        break;
+    }
+    verticalScrollBar()->setValue(target);
+}
+
+QModelIndex ListBox::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers) {
+    const int n = count();
+    if (n == 0)
+        return {};
+    const QModelIndex current = currentIndex();
+    if (!current.isValid())
+        return indexOf(0);
+    const int row = current.row();
+    const int page = std::max(1, visibleRows() - 1);
+    switch (cursorAction) {
+    case MoveUp:
+    case MovePrevious:
+        return indexOf(std::max(0, row - 1));
+    case MoveDown:
+    case MoveNext:
+        return indexOf(std::min(n - 1, row + 1));
+    case MovePageUp:
+        return indexOf(std::max(0, row - page));
+    case MovePageDown:
+        return indexOf(std::min(n - 1, row + page));
+    case MoveHome:
+        return indexOf(0);
+    case MoveEnd:
+        return indexOf(n - 1);
+    case MoveLeft:
+    case MoveRight:
+        break;
+    }
+    return current;
+}
+
+void ListBox::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) {
+    const QRect area = rect.normalized();
+    const int first = std::max(0, firstRowAt(area.top()));
+    const int last = std::min(count() - 1, firstRowAt(area.bottom()));
+    QItemSelection selection;
+    if (first <= last && area.right() >= 0 && area.left() < viewport()->width())
+        selection.select(indexOf(first), indexOf(last));
+    selectionModel()->select(selection, command);
+}
+
+QRegion ListBox::visualRegionForSelection(const QItemSelection& selection) const {
+    QRegion region;
+    for (const QItemSelectionRange& range : selection) {
+        if (!range.isValid() || range.model() != model())
+            continue;
+        const QRect top = visualRect(indexOf(range.top()));
+        const QRect bottom = visualRect(indexOf(range.bottom()));
+        region += (top | bottom) & viewport()->rect();
+    }
+    return region;
+}
+
+void ListBox::doItemsLayout() {
+    // Nothing to place one by one: rows follow from their number. Only the row size may have
+    // changed with the contents (the first item's width) or the font.
+    m_rowSize = QSize();
+    QAbstractItemView::doItemsLayout();
+}
+
+void ListBox::updateGeometries() {
+    const int rows = visibleRows();
+    verticalScrollBar()->setSingleStep(1);
+    verticalScrollBar()->setPageStep(rows);
+    verticalScrollBar()->setRange(0, std::max(0, count() - rows));
+    const int width = count() > 0 ? (rowHeight(), m_rowSize.width()) : 0;
+    horizontalScrollBar()->setSingleStep(std::max(1, fontMetrics().averageCharWidth()));
+    horizontalScrollBar()->setPageStep(viewport()->width());
+    horizontalScrollBar()->setRange(0, std::max(0, width - viewport()->width()));
+    QAbstractItemView::updateGeometries();
+}
+
+void ListBox::scrollContentsBy(int, int) {
+    viewport()->update();
+}
+
+void ListBox::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        m_rowSize = QSize();
+    QListView::changeEvent(event);
+}
+
+void ListBox::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QStyle::State state = option.state;
+    const bool enabled = state & QStyle::State_Enabled;
+    const QPalette::ColorGroup group = !enabled           ? QPalette::Disabled
+                                       : isActiveWindow() ? QPalette::Active
+                                                          : QPalette::Inactive;
+    const QModelIndex current = currentIndex();
+    const bool focus = (hasFocus() || viewport()->hasFocus()) && current.isValid();
+    const QModelIndex hover =
+        underMouse() ? indexAt(viewport()->mapFromGlobal(QCursor::pos())) : QModelIndex();
+    const QRect area = event->rect();
+    const int first = std::max(0, firstRowAt(area.top()));
+    const int last = std::min(count() - 1, firstRowAt(area.bottom()));
+    for (int row = first; row <= last; ++row) {
+        const QModelIndex index = indexOf(row);
+        option.rect = visualRect(index);
+        option.state = state;
+        option.palette.setCurrentColorGroup(group);
+        if (selectionModel()->isSelected(index))
+            option.state |= QStyle::State_Selected;
+        if (focus && index == current)
+            option.state |= QStyle::State_HasFocus;
+        if (index == hover)
+            option.state |= QStyle::State_MouseOver;
+        itemDelegate()->paint(&painter, option, index);
+    }
+}
+
+// ---- The user's mouse and keys. ----
 
 namespace {
 
@@ -109,7 +375,7 @@ void ListBox::mousePressEvent(QMouseEvent* event) {
         event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid();
     if (m_captured) {
         QMouseEvent press = plain(QEvent::MouseButtonPress, event);
-        QListWidget::mousePressEvent(&press);
+        QListView::mousePressEvent(&press);
     }
     emit MouseDown(event->button());
 }
@@ -119,13 +385,13 @@ void ListBox::mouseMoveEvent(QMouseEvent* event) {
     if ((event->buttons() & Qt::LeftButton) && !m_captured)
         return;
     QMouseEvent move = plain(QEvent::MouseMove, event);
-    QListWidget::mouseMoveEvent(&move);
+    QListView::mouseMoveEvent(&move);
 }
 
 void ListBox::mouseReleaseEvent(QMouseEvent* event) {
     const int before = itemIndex();
     QMouseEvent release = plain(QEvent::MouseButtonRelease, event);
-    QListWidget::mouseReleaseEvent(&release);
+    QListView::mouseReleaseEvent(&release);
     // Released outside the items, the selection stays where the drag left it.
     if (itemIndex() < 0 && before >= 0)
         setItemIndex(before);
@@ -146,7 +412,7 @@ void ListBox::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void ListBox::keyPressEvent(QKeyEvent* event) {
     const int before = itemIndex();
-    QListWidget::keyPressEvent(event);
+    QListView::keyPressEvent(event);
     if (itemIndex() != before)
         emit Click();
 }

@@ -1,6 +1,10 @@
 #pragma once
 
-#include <QListWidget>
+#include <QListView>
+#include <QStringList>
+
+class LineNumberModel;
+class ListTextModel;
 
 /// A list box with the semantics the song relies on: ItemIndex is -1 without a selection,
 /// selecting an index outside the list clears the selection, reading or writing an item out of
@@ -8,27 +12,46 @@
 /// user signal; a user's click or keyboard move emits Click, a mouse press MouseDown, a double
 /// click anywhere in the list (below the items or in an empty list too) DblClick. Only a left
 /// press on an item moves the selection.
-class ListBox final : public QListWidget {
+///
+/// All rows have the height of one line of text, so the view places them by arithmetic: a song
+/// of millions of lines costs no layout, and adding or removing a row costs the same at any
+/// length. A list of `Content::Numbers` shows "0" … "n − 1" and holds nothing but n.
+class ListBox final : public QListView {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ListBox)
 
 public:
-    explicit ListBox(QWidget* parent = nullptr);
+    enum class Content { Texts, Numbers };
 
-    int count() const { return QListWidget::count(); }
+    explicit ListBox(QWidget* parent = nullptr, Content content = Content::Texts);
+
+    int count() const;
     QString item(int index) const;
     void setItem(int index, const QString& text);
     void add(const QString& text);
     void addAll(const QStringList& texts);
     void insert(int index, const QString& text);
     void remove(int index);
+    /// All items. For a list of texts this shares the list's storage: no copy is made until
+    /// one side changes.
     QStringList items() const;
+    /// Replaces all items at once; like emptying the list, this drops the selection.
+    void setItems(const QStringList& texts);
     void clearItems();
+    /// A list of numbers: renumbers it to "0" … "count − 1" (no selection afterwards).
+    void setLineCount(int count);
 
     int itemIndex() const;
     void setItemIndex(int index);
     int topIndex() const;
     void setTopIndex(int index);
+    /// Where item `index` is drawn, in viewport coordinates.
+    QRect itemRect(int index) const;
+
+    QRect visualRect(const QModelIndex& index) const override;
+    QModelIndex indexAt(const QPoint& point) const override;
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+    void doItemsLayout() override;
 
 signals:
     void Click();
@@ -36,6 +59,17 @@ signals:
     void DblClick();
 
 protected:
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    int horizontalOffset() const override;
+    int verticalOffset() const override;
+    bool isIndexHidden(const QModelIndex& index) const override;
+    void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) override;
+    QRegion visualRegionForSelection(const QItemSelection& selection) const override;
+    void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -43,5 +77,15 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    QModelIndex indexOf(int row) const;
+    int rowHeight() const;
+    int rowWidth() const;
+    /// Rows that fit wholly into the viewport (at least one).
+    int visibleRows() const;
+    int firstRowAt(int y) const;
+
+    ListTextModel* m_texts = nullptr;     ///< the items of a list of texts
+    LineNumberModel* m_numbers = nullptr; ///< the count of a list of numbers
+    mutable QSize m_rowSize;              ///< every row's size; empty until measured
     bool m_captured = false; ///< a left press on an item: its release reports the selection
 };

@@ -1,5 +1,7 @@
 #include "base/Prompts.h"
 
+#include <QAbstractButton>
+
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
@@ -47,9 +49,17 @@ public:
             qtButtons = QMessageBox::Yes | QMessageBox::No;
         else if (buttons == Buttons::OkCancel)
             qtButtons = QMessageBox::Ok | QMessageBox::Cancel;
+        else if (buttons == Buttons::YesNoCancel)
+            qtButtons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         if (icon == Icon::Warning || icon == Icon::Error)
             QApplication::beep();
         QMessageBox box(toQt(icon), caption, text, qtButtons, QApplication::activeWindow());
+        if (buttons == Buttons::YesNoCancel) {
+            box.button(QMessageBox::Yes)->setText(QStringLiteral("&Ja"));
+            box.button(QMessageBox::No)->setText(QStringLiteral("&Nein"));
+            box.button(QMessageBox::Cancel)->setText(QStringLiteral("Abbrechen"));
+            box.setEscapeButton(QMessageBox::Cancel);
+        }
         switch (box.exec()) {
         case QMessageBox::Yes:
             return Answer::Yes;

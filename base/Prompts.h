@@ -13,7 +13,7 @@ class QWidget;
 class Prompts {
 public:
     enum class Icon { None, Information, Warning, Error, Question };
-    enum class Buttons { Ok, YesNo, OkCancel };
+    enum class Buttons { Ok, YesNo, OkCancel, YesNoCancel };
     enum class Answer { Ok, Cancel, Yes, No };
 
     struct FileDialog {

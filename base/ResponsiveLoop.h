@@ -12,6 +12,10 @@ public:
     ResponsiveLoop();
     void step();
 
+    /// True while a loop lets the toolkit process events: what happens then belongs to the
+    /// loop's command.
+    static bool running();
+
 private:
     QElapsedTimer m_sinceEvents;
 };

@@ -1,8 +1,11 @@
 // Plays a song through the real playback engine into SDL's disk driver and reports, from the
 // captured samples, how exactly the song keeps time: total length against the sum of the
-// durations, the largest gap between joined tones, and each tone's onset error.
+// durations, the largest gap between joined tones, and each tone's onset error. Then it plays
+// one tone and reports the program's CPU use second by second while it idles afterwards.
 //
-//   bench_playback [lines] [duration-ms] [frequency]     (defaults: 200 50 440)
+//   bench_playback [--load] [lines] [duration-ms] [frequency]     (defaults: 200 50 440)
+//
+// --load starts two busy processes beside the program for the playback runs (and ends them).
 
 #include "audio/PlaybackEngine.h"
 #include "audio/SoundDevice.h"
@@ -13,14 +16,22 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <optional>
 #include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -135,6 +146,89 @@ void report(const Run& run, int lines, int durationMs, int frequency,
     std::printf("  wall clock        %.3f s from Play to Stop\n", wallMs / 1000.0);
 }
 
+/// Busy processes that compete with the program for the processors while alive.
+class BusyProcesses {
+public:
+    explicit BusyProcesses(int count) {
+        for (int i = 0; i < count; ++i) {
+            const pid_t pid = fork();
+            if (pid == 0) {
+                volatile unsigned long spin = 0;
+                for (;;)
+                    spin = spin + 1;
+            }
+            if (pid > 0)
+                m_pids.push_back(pid);
+        }
+    }
+    ~BusyProcesses() {
+        for (const pid_t pid : m_pids)
+            kill(pid, SIGKILL);
+        for (const pid_t pid : m_pids)
+            waitpid(pid, nullptr, 0);
+    }
+    BusyProcesses(const BusyProcesses&) = delete;
+    BusyProcesses& operator=(const BusyProcesses&) = delete;
+
+private:
+    std::vector<pid_t> m_pids;
+};
+
+double processCpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+
+double mainThreadCpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+
+// One tone, then the window idles: the program's CPU use in each second after the tone ends.
+void reportIdleCpu(TForm1& w) {
+    SoundDevice::shutdown();
+    SoundDevice::instance();
+    w.Neu1Click();
+    w.Memo1->addAll({QStringLiteral("440")});
+    w.Memo2->addAll({QStringLiteral("100")});
+    w.Memo3->addAll({QStringLiteral("0")});
+    w.Memo4->addAll({QStringLiteral("100")});
+    w.RenumberLines();
+    w.playback->btplayClick();
+    while (!w.PlayStopped)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    std::printf("idle after the last tone, CPU use per second (all threads but the window's "
+                "/ the window's thread):\n ");
+    QElapsedTimer clock;
+    clock.start();
+    double lastAll = processCpuSeconds();
+    double lastMain = mainThreadCpuSeconds();
+    int quietFrom = -1;
+    for (int second = 1; second <= 12; ++second) {
+        QEventLoop idle;
+        QTimer::singleShot(std::max<qint64>(0, second * 1000 - clock.elapsed()), &idle,
+                           &QEventLoop::quit);
+        idle.exec();
+        const double all = processCpuSeconds();
+        const double main = mainThreadCpuSeconds();
+        const double others = std::max(0.0, ((all - lastAll) - (main - lastMain)) * 100);
+        std::printf(" %2d s: %.3f / %.2f %%%s", second, others, (main - lastMain) * 100,
+                    second % 4 == 0 ? "\n " : ",");
+        lastAll = all;
+        lastMain = main;
+        if (others >= 0.01)
+            quietFrom = -1;
+        else if (quietFrom < 0)
+            quietFrom = second;
+    }
+    std::printf("device streaming at the end: %s; the sound threads stay below 0.01 %% from "
+                "second %d on\n",
+                SoundDevice::instance().isStreaming() ? "yes" : "no", quietFrom);
+    SoundDevice::shutdown();
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -145,7 +239,8 @@ int main(int argc, char* argv[]) {
     qputenv("SDL_DISKAUDIOFILE", path.toLocal8Bit());
 
     QApplication app(argc, argv);
-    const QStringList args = app.arguments();
+    QStringList args = app.arguments();
+    const bool load = args.removeAll(QStringLiteral("--load")) > 0;
     const int lines = args.size() > 1 ? args[1].toInt() : 200;
     const int durationMs = args.size() > 2 ? args[2].toInt() : 50;
     const int frequency = args.size() > 3 ? args[3].toInt() : 440;
@@ -154,6 +249,11 @@ int main(int argc, char* argv[]) {
     TForm1& w = *forms().Form1;
     w.show();
 
+    std::printf("%s\n", load ? "with two busy processes beside the program"
+                             : "without other load of its own");
+    std::optional<BusyProcesses> busy;
+    if (load)
+        busy.emplace(2);
     for (const Run run :
          {Run{"speaker (system beep)", false}, Run{"waveform (FM-Synthese)", true}}) {
         SoundDevice::shutdown();
@@ -176,14 +276,19 @@ int main(int argc, char* argv[]) {
 
         QElapsedTimer clock;
         clock.start();
+        const double windowCpuBefore = mainThreadCpuSeconds();
         w.playback->btplayClick();
         while (!w.PlayStopped)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         const qint64 wall = clock.elapsed();
+        const double windowCpu = mainThreadCpuSeconds() - windowCpuBefore;
         SoundDevice::instance().drain();
         SoundDevice::shutdown();
         report(run, lines, durationMs, frequency, readSamples(path), wall);
+        std::printf("  window's thread   %.3f s of CPU from Play to Stop\n", windowCpu);
     }
+    busy.reset();
+    reportIdleCpu(w);
     destroyForms();
     return 0;
 }

@@ -1,5 +1,7 @@
 // Opens and saves a 100,000-line song through the real main window and measures the pure
-// song file reader. Prints figures; it checks nothing.
+// song file reader; then opens a 1,000,000-line song and edits it (one line added, one line
+// deleted, "Neu"), with the memory it takes, and opens the largest song file the program
+// accepts. Prints figures; it checks nothing.
 
 #include "base/ListBox.h"
 #include "base/Prompts.h"
@@ -14,10 +16,14 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
+#include <malloc.h>
 #include <vector>
 
 namespace {
@@ -67,20 +73,47 @@ double median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+/// Processor time of this thread in ms: on a busy machine it shows what the work itself costs.
+double cpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+std::vector<double> g_cpu; ///< processor times of the last timeRuns call
+
 template <typename Fn> std::vector<double> timeRuns(int runs, Fn&& fn) {
     std::vector<double> ms;
+    g_cpu.clear();
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer timer;
+        const double cpu = cpuMs();
         timer.start();
         fn();
         ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+        g_cpu.push_back(cpuMs() - cpu);
     }
     return ms;
 }
 
+/// The process's resident memory in MB, once released lists are gone and freed memory is
+/// given back to the system.
+double residentMb() {
+    QThreadPool::globalInstance()->waitForDone();
+    malloc_trim(0);
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+    return 0;
+}
+
 void print(const char* what, const std::vector<double>& ms) {
-    std::printf("%-44s median %8.1f ms   min %8.1f ms   (%zu runs)\n", what, median(ms),
-                *std::min_element(ms.begin(), ms.end()), ms.size());
+    std::printf("%-44s median %8.1f ms   min %8.1f ms   cpu %7.1f ms   (%zu runs)\n", what,
+                median(ms), *std::min_element(ms.begin(), ms.end()),
+                g_cpu.size() == ms.size() ? median(g_cpu) : 0.0, ms.size());
 }
 
 } // namespace
@@ -169,6 +202,113 @@ int main(int argc, char* argv[]) {
     if (window.Memo1->count() != kLines)
         std::fprintf(stderr, "import gave %d lines\n", window.Memo1->count());
     print("import 100,000 .bmm note lines", importRuns);
+
+    // A song of a million lines: open, memory, one line added and deleted, "Neu".
+    constexpr int kBigLines = 1000000;
+    window.Neu1->trigger();
+    QApplication::processEvents();
+    const QString bigPath = dir.filePath(QStringLiteral("big.zwk"));
+    {
+        const QByteArray big = songBytes(kBigLines);
+        QFile file(bigPath);
+        if (!file.open(QIODevice::WriteOnly) || file.write(big) != big.size())
+            return 1;
+        std::printf("song: %d lines, %.2f MB\n", kBigLines, big.size() / 1e6);
+    }
+    const double idle = residentMb();
+    prompts.fileName = bigPath;
+    std::vector<double> bigOpenRuns;
+    std::vector<double> bigOpenCpu;
+    double opened = 0;
+    for (int run = 0; run < 3; ++run) {
+        window.Neu1->trigger();
+        QApplication::processEvents();
+        const auto once = timeRuns(1, [&] {
+            window.Oeffnen1->trigger();
+            QApplication::processEvents();
+        });
+        bigOpenRuns.push_back(once[0]);
+        bigOpenCpu.push_back(g_cpu[0]);
+        if (run == 0)
+            opened = residentMb();
+    }
+    g_cpu = bigOpenCpu;
+    if (window.Memo1->count() != kBigLines || window.Line->count() != kBigLines)
+        std::fprintf(stderr, "open loaded %d lines\n", window.Memo1->count());
+    print("open 1,000,000 lines (goal <= 1000 ms)", bigOpenRuns);
+    std::printf("%-44s %8.1f MB above idle (goal <= 250 MB; idle %.1f MB)\n",
+                "memory after opening 1,000,000 lines", opened - idle, idle);
+
+    const auto clickAndPaint = [](QPushButton* button) {
+        button->click();
+        QApplication::processEvents();
+    };
+    window.Line->setItemIndex(-1);
+    print("add one line at 1,000,000 (goal <= 5 ms)",
+          timeRuns(kRuns, [&] { clickAndPaint(window.btadd); }));
+    print("delete the last line at 1,000,000 (<= 5 ms)",
+          timeRuns(kRuns, [&] { clickAndPaint(window.btloeschen); }));
+    print("delete line 500,000 of 1,000,000 (<= 5 ms)", timeRuns(kRuns, [&] {
+              window.Memo1->setItemIndex(kBigLines / 2);
+              window.Memo1Click();
+              clickAndPaint(window.btloeschen);
+          }));
+    if (window.Memo1->count() != kBigLines - kRuns || window.Line->count() != kBigLines - kRuns)
+        std::fprintf(stderr, "editing left %d lines\n", window.Memo1->count());
+    const int before = window.Memo1->count();
+    print("\"Neu\" with 1,000,000 lines (goal <= 50 ms)", timeRuns(1, [&] {
+              window.Neu1->trigger();
+              QApplication::processEvents();
+          }));
+    if (window.Memo1->count() != 0 || window.Line->count() != 0)
+        std::fprintf(stderr, "\"Neu\" left %d of %d lines\n", window.Memo1->count(), before);
+
+    // The most memory a line can take: every field a text of its own (none shared).
+    const QString distinctPath = dir.filePath(QStringLiteral("distinct.zwk"));
+    {
+        QByteArray distinct;
+        for (int i = 0; i < kBigLines; ++i)
+            distinct += QByteArray::number(1000000 + i) + '|' + QByteArray::number(2000000 + i) +
+                        '|' + QByteArray::number(3000000 + i) + '|' +
+                        QByteArray::number(4000000 + i) + '\n';
+        QFile file(distinctPath);
+        if (!file.open(QIODevice::WriteOnly) || file.write(distinct) != distinct.size())
+            return 1;
+    }
+    window.Neu1->trigger();
+    QApplication::processEvents();
+    prompts.fileName = distinctPath;
+    const double beforeDistinct = residentMb();
+    print("open 1,000,000 lines of distinct texts", timeRuns(1, [&] {
+              window.Oeffnen1->trigger();
+              QApplication::processEvents();
+          }));
+    std::printf("%-44s %8.0f bytes a line\n", "memory, every field a text of its own",
+                (residentMb() - beforeDistinct) * 1024 * 1024 / kBigLines);
+
+    // The largest file the program accepts: the most lines of the shortest kind ("|||").
+    const QString largestPath = dir.filePath(QStringLiteral("largest.zwk"));
+    {
+        QFile file(largestPath);
+        const QByteArray largest = QByteArray("|||\n").repeated(SongFormat::kMaxLines);
+        if (!file.open(QIODevice::WriteOnly) || file.write(largest) != largest.size())
+            return 1;
+    }
+    prompts.fileName = largestPath;
+    window.Neu1->trigger();
+    QApplication::processEvents();
+    const double beforeLargest = residentMb();
+    const auto largestRuns = timeRuns(3, [&] {
+        window.Neu1->trigger();
+        QApplication::processEvents();
+        window.Oeffnen1->trigger();
+        QApplication::processEvents();
+    });
+    if (window.Memo1->count() != SongFormat::kMaxLines)
+        std::fprintf(stderr, "largest file loaded %d lines\n", window.Memo1->count());
+    std::printf("largest accepted file: %lld lines of \"|||\", %.1f MB above idle\n",
+                qlonglong(SongFormat::kMaxLines), residentMb() - beforeLargest);
+    print("open the largest accepted file", largestRuns);
 
     destroyForms();
     setPrompts(nullptr);

@@ -22,6 +22,8 @@ public:
     static QString noTempoMessage();
 
     void BleeperMusicMakerbmm1Click();
+    /// Imports the file without asking for it (a file named on the command line).
+    void importFile(const QString& fileName) { import(fileName); }
 
     /// The main window's hidden scratch list: the lines of the last imported file.
     ListBox* bmm = nullptr;

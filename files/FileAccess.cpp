@@ -98,8 +98,8 @@ int codeForErrno(int error) {
 
 namespace {
 
-/// Reads a regular file, at most `limit` bytes; with `refuseLarger` a longer file is refused as
-/// "Zu wenig Speicherplatz" instead of being cut.
+/// Reads a regular file, at most `limit` bytes; with `refuseLarger` a longer file is refused
+/// with a message that names the limit instead of being cut.
 QByteArray readRegularFile(const QString& fileName, qint64 limit, bool refuseLarger) {
     if (unusableName(fileName))
         fail(kBadName);
@@ -115,7 +115,7 @@ QByteArray readRegularFile(const QString& fileName, qint64 limit, bool refuseLar
     if (!S_ISREG(info.st_mode))
         fail(kAccessDenied);
     if (refuseLarger && info.st_size > limit)
-        fail(kOutOfMemory);
+        throw AppError(FileAccess::tooLargeText(limit));
 
     // Read one byte beyond the limit, so that a file of exactly the largest size still loads
     // and a longer one (it may have grown since fstat) is noticed.
@@ -140,15 +140,19 @@ QByteArray readRegularFile(const QString& fileName, qint64 limit, bool refuseLar
         done += got;
     }
     if (refuseLarger && done > limit)
-        fail(kOutOfMemory);
+        throw AppError(FileAccess::tooLargeText(limit));
     bytes.truncate(done);
     return bytes;
 }
 
 } // namespace
 
-QByteArray readAll(const QString& fileName) {
-    return readRegularFile(fileName, kMaxReadSize, true);
+QString tooLargeText(qint64 maxBytes) {
+    return QStringLiteral("Datei zu groß (mehr als %1 MB)").arg(maxBytes / (1024 * 1024));
+}
+
+QByteArray readAll(const QString& fileName, qint64 maxBytes) {
+    return readRegularFile(fileName, maxBytes, true);
 }
 
 QByteArray readStart(const QString& fileName, qint64 maxBytes) {

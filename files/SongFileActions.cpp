@@ -58,6 +58,7 @@ void SongFileActions::Speichern1Click() {
         return;
     const SongTracks song{f.Memo1->items(), f.Memo2->items(), f.Memo3->items(), f.Memo4->items()};
     FileAccess::saveAll(*fileName, SongFormat::write(song));
+    emit saved();
 }
 
 void SongFileActions::LoadSongFile(const QString& fileName) {
@@ -69,7 +70,7 @@ void SongFileActions::LoadSongFile(const QString& fileName) {
 
     SongFormat::ReadResult result;
     try {
-        result = SongFormat::read(FileAccess::readAll(fileName));
+        result = SongFormat::read(FileAccess::readAll(fileName, SongFormat::kMaxFileSize));
     } catch (const AppError&) {
         // The song is empty now; the line numbers must not show the previous one.
         f.RenumberLines();
@@ -83,4 +84,5 @@ void SongFileActions::LoadSongFile(const QString& fileName) {
     f.RenumberLines();
     if (result.shortLineFields)
         throw EListError(*result.shortLineFields);
+    emit loaded();
 }

@@ -25,6 +25,11 @@ public:
     /// it stay loaded and the line numbers match them.
     void LoadSongFile(const QString& fileName);
 
+signals:
+    /// The song was written to a file, or read completely from one.
+    void saved();
+    void loaded();
+
 private:
     TForm1& m_form;
 };

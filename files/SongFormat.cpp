@@ -1,6 +1,11 @@
 #include "files/SongFormat.h"
 
+#include "base/Errors.h"
+
 #include <QHash>
+#include <QLocale>
+
+#include <algorithm>
 
 #include <cstring>
 
@@ -117,20 +122,49 @@ QStringList splitLine(QByteArrayView line, int maxFields) {
     return fields;
 }
 
+QString tooManyLinesText() {
+    return QStringLiteral("Datei zu groß (mehr als %1 Zeilen)")
+        .arg(QLocale(QLocale::German).toString(qlonglong(kMaxLines)));
+}
+
+namespace {
+
+/// Where reading ends: at the first Ctrl+Z byte or at the end of the data.
+const char* readableEnd(QByteArrayView data) {
+    const char* end = data.data() + data.size();
+    if (data.isEmpty())
+        return end;
+    if (const void* eof = std::memchr(data.data(), kEndOfFile, size_t(data.size())))
+        end = static_cast<const char*>(eof);
+    return end;
+}
+
+} // namespace
+
+qsizetype lineCount(QByteArrayView data) {
+    const char* begin = data.data();
+    const char* end = readableEnd(data);
+    if (begin == end)
+        return 0;
+    const qsizetype ends = std::count(begin, end, '\n');
+    return end[-1] == '\n' ? ends : ends + 1;
+}
+
 ReadResult read(QByteArrayView data) {
     ReadResult result;
     const char* p = data.data();
-    const char* end = p + data.size();
-    if (data.isEmpty())
+    const char* end = readableEnd(data);
+    if (p == end)
         return result;
-    if (const void* eof = std::memchr(p, kEndOfFile, size_t(data.size())))
-        end = static_cast<const char*>(eof);
+    // Counting first costs little against the reading itself, and a refused file leaves no
+    // half-read song behind.
+    const qsizetype lines = lineCount(data);
+    if (lines > kMaxLines)
+        throw AppError(tooManyLinesText());
 
-    // A rough line count from the size keeps the lists from regrowing.
-    const qsizetype estimate = std::min<qsizetype>((end - p) / 12 + 1, 1 << 20);
     SongTracks& song = result.song;
     for (QStringList* list : {&song.freq1, &song.dur1, &song.freq2, &song.dur2})
-        list->reserve(estimate);
+        list->reserve(lines);
 
     FieldTexts texts;
     QString fields[4];

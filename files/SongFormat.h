@@ -18,6 +18,21 @@ struct SongTracks {
 /// The `.zwk` song file: one text line per song line, "f1|d1|f2|d2" and CR LF, in Latin-1.
 namespace SongFormat {
 
+/// The largest song file, in bytes and in lines. The lists hold a line in about 80 bytes
+/// (about 240 when every field is a text of its own), and long fields take three bytes per
+/// file byte while they are read: within these limits a song needs at most about 0.8 GB, and
+/// a song of the most lines opens within a second.
+constexpr qint64 kMaxFileSize = 256LL * 1024 * 1024;
+constexpr qsizetype kMaxLines = 2000000;
+
+/// What the user reads for a song file of more than `kMaxLines` lines:
+/// "Datei zu groß (mehr als 2.000.000 Zeilen)".
+QString tooManyLinesText();
+
+/// The number of lines `read` would look at: up to a Ctrl+Z byte, the last line counted
+/// also without its line end.
+qsizetype lineCount(QByteArrayView data);
+
 /// The file's bytes for a song whose four lists have equal length. Items are written as they
 /// stand, neither quoted nor escaped; characters outside Latin-1 become "?".
 QByteArray write(const SongTracks& song);
@@ -38,7 +53,8 @@ struct ReadResult {
 
 /// Reads a song file's bytes: lines end at LF or CR LF (a lone CR belongs to the line), the
 /// last line needs no line end, a Ctrl+Z byte ends the file, fields beyond four are ignored.
-/// Reading stops at the first line with fewer than four fields.
+/// Reading stops at the first line with fewer than four fields. Data of more than `kMaxLines`
+/// lines is refused as a whole with `tooManyLinesText` (an AppError), before any line is read.
 ReadResult read(QByteArrayView data);
 
 } // namespace SongFormat

@@ -1,7 +1,6 @@
 #include "net/MirrorServer.h"
 
 #include "base/Errors.h"
-#include "base/Guard.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -36,7 +35,7 @@ int errnoFor(QAbstractSocket::SocketError error) {
 MirrorServer::MirrorServer(QObject* parent) : QObject(parent) {
     m_server = new QTcpServer(this);
     m_server->setObjectName(QStringLiteral("ssBeep"));
-    connectGuarded(m_server, &QTcpServer::newConnection, this, [this] { ssBeepAccept(); });
+    connect(m_server, &QTcpServer::newConnection, this, [this] { ssBeepAccept(); });
 }
 
 MirrorServer::~MirrorServer() = default;
@@ -80,7 +79,7 @@ void MirrorServer::ssBeepAccept() {
         connect(socket, &QTcpSocket::readyRead, socket, [socket] { socket->readAll(); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             socket->deleteLater();
-            guarded([this] { ssBeepClientDisconnect(); });
+            ssBeepClientDisconnect();
         });
         m_client = socket;
         m_connected = true;

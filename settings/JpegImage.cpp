@@ -2,6 +2,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 // jpeglib.h needs FILE and size_t declared first.
 #include <jerror.h>
 #include <jpeglib.h>
@@ -111,6 +112,72 @@ JpegImage decodeJpeg(const QByteArray& bytes) {
         jpeg_read_scanlines(&info, &row, 1);
     }
     jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return image;
+}
+
+JpegImage decodeJpegRegion(const QByteArray& bytes, const QRect& region) {
+    if (bytes.isEmpty())
+        throw EJpegError(QStringLiteral("keine Daten"));
+
+    jpeg_decompress_struct info{};
+    ErrorManager errors{};
+    info.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = onError;
+    errors.base.emit_message = onMessage;
+
+    // As in decodeJpeg: whatever must survive the jump back exists before setjmp.
+    JpegImage image;
+    QByteArray row;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&info);
+        throw EJpegError(reason(errors.code, errors.text));
+    }
+
+    jpeg_create_decompress(&info);
+    info.mem->max_memory_to_use = kMaxDecoderMemory;
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.constData()),
+                 static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&info, TRUE);
+    // Refused from the header alone: the library reserves memory for the whole picture when
+    // decompression starts (all of it for a progressive file).
+    if (quint64(info.image_width) * info.image_height > kMaxPixels) {
+        jpeg_destroy_decompress(&info);
+        throw EJpegError(
+            QStringLiteral("Bild zu groß (%1 × %2)").arg(info.image_width).arg(info.image_height));
+    }
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    if (info.output_components != 3) {
+        jpeg_destroy_decompress(&info);
+        throw EJpegError(QStringLiteral("nicht unterstützte Farbdarstellung"));
+    }
+    const QRect part = region & QRect(0, 0, int(info.output_width), int(info.output_height));
+    if (part.isEmpty()) {
+        jpeg_destroy_decompress(&info);
+        return image;
+    }
+
+    // The library widens the columns to whole blocks; the rows it gives start at `left`.
+    JDIMENSION left = JDIMENSION(part.x());
+    JDIMENSION width = JDIMENSION(part.width());
+    jpeg_crop_scanline(&info, &left, &width);
+    if (part.y() > 0)
+        jpeg_skip_scanlines(&info, JDIMENSION(part.y()));
+
+    image.width = part.width();
+    image.height = part.height();
+    image.rgb.resize(qsizetype(image.stride()) * image.height);
+    row.resize(qsizetype(info.output_width) * 3);
+    const qsizetype skip = qsizetype(JDIMENSION(part.x()) - left) * 3;
+    for (int y = 0; y < image.height; ++y) {
+        auto* sample = reinterpret_cast<JSAMPLE*>(row.data());
+        JSAMPROW rows[] = {sample};
+        jpeg_read_scanlines(&info, rows, 1);
+        std::memcpy(image.rgb.data() + qsizetype(y) * image.stride(), row.constData() + skip,
+                    size_t(image.stride()));
+    }
+    // The rows below the part are never decoded.
     jpeg_destroy_decompress(&info);
     return image;
 }

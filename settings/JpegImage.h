@@ -3,6 +3,7 @@
 #include "base/Errors.h"
 
 #include <QByteArray>
+#include <QRect>
 
 /// A picture decoded from JPEG bytes: 8-bit RGB, rows top to bottom, no padding.
 struct JpegImage {
@@ -25,3 +26,9 @@ public:
 /// warn about and fill with grey, such as a file cut short — raises EJpegError, so a broken
 /// picture never shows up half grey.
 JpegImage decodeJpeg(const QByteArray& bytes);
+
+/// Decodes only the part of the picture inside `region` (in picture pixels; what lies outside
+/// the picture is left out). Rows above the part are skipped and columns beside it are not
+/// converted, so a window that shows a corner of a large picture pays for little more than that
+/// corner. Errors as for decodeJpeg.
+JpegImage decodeJpegRegion(const QByteArray& bytes, const QRect& region);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 #include <QString>
 
 /// The program's pictures, decoded from the JPEG resources with the program's own loader.
@@ -18,5 +19,10 @@ QImage load(const QString& name);
 /// Like load(), but a damaged or missing picture gives an empty image and its error text
 /// goes to the error display: a window without its picture still works.
 QImage loadOrReport(const QString& name);
+
+/// Only the part of the picture inside `region` (picture pixels), decoded without the rest.
+/// A damaged or missing picture gives an empty image and reports nothing: the whole picture,
+/// loaded with loadOrReport, reports it.
+QImage loadRegion(const QString& name, const QRect& region);
 
 } // namespace Pictures

@@ -3,7 +3,14 @@
 #include "audio/PlaybackEngine.h"
 #include "base/Controls.h"
 #include "base/Guard.h"
+#include "settings/ControlLookup.h"
+#include "settings/EnglishTexts.h"
+#include "settings/InfoText.h"
 #include "settings/Pictures.h"
+#include "settings/SettingsMidiPage.h"
+#include "settings/SettingsNetworkPage.h"
+#include "settings/SettingsLinks.h"
+#include "settings/SettingsStore.h"
 #include "song/Forms.h"
 #include "song/MainWindow.h"
 
@@ -14,6 +21,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -107,13 +115,62 @@ TForm6::TForm6(QWidget* parent)
     btUe->setGeometry(btOk->x() - 5 - ueWidth, 362, ueWidth, 25);
 
     connectGuarded(btOk, &QPushButton::clicked, this, [this] { btOkClick(); });
+    connectGuarded(btUe, &QPushButton::clicked, this, [this] { btUeClick(); });
+    connectGuarded(tabs, &QTabBar::tabBarClicked, this, [this] { TabbedNotebook1Click(); });
 
     buildAnzeige();
+    // The "MulTiZ1rp" and "OnlineDB" pages are built by the network options.
     buildKlaviatur();
     buildSynthese();
     buildMidi();
     buildCredits();
+    networkPage = new SettingsNetworkPage(*this);
+    buildInfo();
+
+    store = std::make_unique<SettingsStore>(*this);
+    FormCreate();
 }
+
+TForm6::~TForm6() = default;
+
+void TForm6::FormCreate() {
+    if (const std::optional<QString> text = InfoText::readmeNfo())
+        mInfo->setPlainText(*text);
+    LoadSettings();
+    m_hasMidiInput = fillMidiDeviceLists(*this);
+    if (!m_hasMidiInput)
+        setToolTip(QStringLiteral("NOMIDIIN"));
+    connectLibraryAtStart();
+    CreditsShifted = false;
+    if (TForm1* main = forms().Form1; main && main->playback)
+        main->playback->SynthVolume = tbfm->value();
+    if (cbSprache->currentIndex() == 1)
+        EnglishTexts::apply(*this);
+    showMelodyGlyphs(*this);
+}
+
+void TForm6::connectLibraryAtStart() {
+    // The own server's address and credentials are stored; with auto-connect the start-up
+    // connection uses them instead of waiting for "OK", so an own library is online at start
+    // like a preset one.
+    const auto* servers = requiredControl<QComboBox>(this, QStringLiteral("ComboBox1"));
+    const auto* autoconnect = requiredControl<QCheckBox>(this, QStringLiteral("cbAutoconnect"));
+    TForm1* main = forms().Form1;
+    if (main && servers && autoconnect && autoconnect->isChecked() &&
+        servers->currentIndex() == SettingsStore::kOwnServer) {
+        const auto text = [this](const QString& name) {
+            const auto* edit = requiredControl<QLineEdit>(this, name);
+            return edit ? edit->text() : QString();
+        };
+        setLibraryCredentials(*main, text(QStringLiteral("edAdresse")),
+                              text(QStringLiteral("edUser")), text(QStringLiteral("edPw")));
+    }
+    ::connectLibraryAtStart(*this);
+}
+
+void TForm6::LoadSettings() { store->LoadSettings(); }
+
+void TForm6::ApplySettings() { store->ApplySettings(); }
 
 void TForm6::buildAnzeige() {
     GroupBox2 = group(pageAnzeige, QStringLiteral("GroupBox2"), QStringLiteral("Anzeigeoptionen"),
@@ -196,9 +253,8 @@ void TForm6::buildSynthese() {
 }
 
 void TForm6::buildMidi() {
-    GroupBox9 = group(pageMIDI, QStringLiteral("GroupBox9"), QStringLiteral("MIDI Ausgang"), QRect(8, 8, 401, 233));
-    GroupBox7 = group(GroupBox9, QStringLiteral("GroupBox7"), QStringLiteral("Optionen"), QRect(8, 16, 385, 57));
-    cbMIDI = check(GroupBox7, QStringLiteral("cbMIDI"), QStringLiteral("MIDI Output aktivieren"), QRect(8, 16, 180, 20));
+    // The page's controls are the dialog's children; the page object holds them.
+    midiPage = new SettingsMidiPage(*this);
 }
 
 void TForm6::buildCredits() {
@@ -220,6 +276,19 @@ void TForm6::buildCredits() {
         label(pageCredits, QStringLiteral("laCredit%1").arg(i + 1), lines[i], 48, 136 + i * 22);
 
     Label15 = label(pageCredits, QStringLiteral("Label15"), QStringLiteral("Z1rpW3rk 3.3"), 32, 300);
+}
+
+void TForm6::buildInfo() {
+    mInfo = named(new QPlainTextEdit(pageInfo), QStringLiteral("mInfo"));
+    mInfo->setGeometry(4, 4, 411, 330);
+    mInfo->setReadOnly(true);
+    mInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    mInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QFont fixed(QStringLiteral("Monospace"));
+    fixed.setStyleHint(QFont::TypeWriter);
+    fixed.setPixelSize(10);
+    mInfo->setFont(fixed);
+    mInfo->setPlainText(InfoText::builtIn());
 }
 
 int TForm6::rgTonItemIndex() const { return rgTonItems->checkedId(); }
@@ -248,9 +317,18 @@ void TForm6::tbfmChange() {
 }
 
 void TForm6::btOkClick() {
-    // The settings are applied and stored here once the settings store exists; the dialog
-    // closes in any case.
+    // A failed step (a port that is no number) keeps the dialog open to correct it.
+    ApplySettings();
     hide();
+}
+
+void TForm6::btUeClick() { ApplySettings(); }
+
+void TForm6::TabbedNotebook1Click() {
+    if (CreditsShifted)
+        return;
+    Image1->move(Image1->x() + 8, Image1->y());
+    CreditsShifted = true;
 }
 
 void TForm6::cbtransClick() {

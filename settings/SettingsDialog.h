@@ -2,16 +2,22 @@
 
 #include <QDialog>
 
+#include <memory>
+
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QSlider;
 class QTabWidget;
+class SettingsMidiPage;
+class SettingsNetworkPage;
+class SettingsStore;
 
 /// The settings dialog: eight pages whose controls hold the program's settings while it runs.
 /// Other windows read these controls directly.
@@ -21,6 +27,7 @@ class TForm6 final : public QDialog {
 
 public:
     explicit TForm6(QWidget* parent = nullptr);
+    ~TForm6() override;
 
     QTabWidget* TabbedNotebook1 = nullptr;
     QWidget* pageAnzeige = nullptr;
@@ -77,21 +84,41 @@ public:
     QGroupBox* GroupBox9 = nullptr;
     QGroupBox* GroupBox7 = nullptr;
     QCheckBox* cbMIDI = nullptr;
+    /// The rest of the page: devices, instruments, velocities, tests, input.
+    SettingsMidiPage* midiPage = nullptr;
+    SettingsNetworkPage* networkPage = nullptr;
 
     // "Credits"
     QLabel* Image1 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label15 = nullptr;
 
+    // "Info"
+    QPlainTextEdit* mInfo = nullptr;
+
+    /// The credits picture has been moved by the first click on a tab.
+    bool CreditsShifted = false;
+    /// Loads and stores the settings these controls hold.
+    std::unique_ptr<SettingsStore> store;
+    /// Whether the dialog could create its MIDI input object (it lists the input devices).
+    bool hasMidiInput() const { return m_hasMidiInput; }
+
     /// Index of the selected waveform of rgTon: 0 sine, 1 square, 2 square root, 3 noise.
     int rgTonItemIndex() const;
     void setRgTonItemIndex(int index);
 
+    /// Creation: the Info text, the stored settings, the MIDI devices, the library connection
+    /// and, when stored, the English texts.
+    void FormCreate();
     void Einstellungen1Click();
     /// The waveform output's volume follows the track bar; "Muted" shows at 0.
     void tbfmChange();
     void cbtransClick();
     void btOkClick();
+    void btUeClick();
+    void TabbedNotebook1Click();
+    void LoadSettings();
+    void ApplySettings();
 
 private:
     void buildAnzeige();
@@ -99,4 +126,8 @@ private:
     void buildSynthese();
     void buildMidi();
     void buildCredits();
+    void buildInfo();
+    void connectLibraryAtStart();
+
+    bool m_hasMidiInput = false;
 };

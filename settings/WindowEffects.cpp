@@ -4,6 +4,7 @@
 #include "settings/Pictures.h"
 #include "settings/SettingsDialog.h"
 #include "song/Forms.h"
+#include "song/LineEditor.h"
 #include "song/MainWindow.h"
 
 #include <QAction>
@@ -35,9 +36,7 @@ WindowEffects::WindowEffects(TForm1& window) : m_window(window) {
     BildHALT->setAttribute(Qt::WA_TransparentForMouseEvents);
     BildHALT->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     BildHALT->setGeometry(QRect(kBackgroundOrigin, QSize(2560, 1600)));
-    const QImage picture = Pictures::loadOrReport(Pictures::kBackground);
-    if (!picture.isNull())
-        BildHALT->setPixmap(QPixmap::fromImage(picture));
+    showBackgroundPart();
     BildHALT->lower();
 
     Timer2 = new QTimer(this);
@@ -62,6 +61,31 @@ WindowEffects::WindowEffects(TForm1& window) : m_window(window) {
 }
 
 WindowEffects::~WindowEffects() = default;
+
+void WindowEffects::showBackgroundPart() {
+    // Only the corner of the picture that the window shows at its largest: decoding the whole
+    // 2560 × 1600 picture would hold up the first sight of the window several times over. The
+    // label keeps its place and draws the part where the whole picture would have it.
+    const QPoint corner = -kBackgroundOrigin;
+    const QRect part(corner, QSize(TForm1::kWideWidth, TForm1::kClientHeight + kSpareRows));
+    const QImage picture = Pictures::loadRegion(Pictures::kBackground, part);
+    if (picture.isNull())
+        return;
+    BildHALT->setContentsMargins(corner.x(), corner.y(), 0, 0);
+    BildHALT->setPixmap(QPixmap::fromImage(picture));
+}
+
+void WindowEffects::loadWholeBackground() {
+    if (m_backgroundComplete)
+        return;
+    m_backgroundComplete = true;
+    const QImage picture = Pictures::loadOrReport(Pictures::kBackground);
+    BildHALT->setContentsMargins(0, 0, 0, 0);
+    BildHALT->setPixmap(picture.isNull() ? QPixmap() : QPixmap::fromImage(picture));
+    // The line editor shows the same picture from its top left corner.
+    if (TForm2* editor = forms().Form2)
+        editor->FormCreate();
+}
 
 const std::array<QColor, 20>& WindowEffects::defaultPalette() {
     // The static colours of the system palette: ten dark and pale ones, then ten bright ones.
@@ -190,6 +214,9 @@ void WindowEffects::updateTextColour() {
 }
 
 bool WindowEffects::eventFilter(QObject* watched, QEvent* event) {
+    // The whole picture follows as soon as the window has been drawn once.
+    if (event->type() == QEvent::Paint && watched == &m_window && !m_backgroundComplete)
+        QTimer::singleShot(0, this, [this] { guarded([this] { loadWholeBackground(); }); });
     if (event->type() == QEvent::Resize) {
         if (watched == m_window.centralWidget())
             guarded([this] { FormResize(); });

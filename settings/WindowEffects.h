@@ -61,10 +61,21 @@ public:
     /// Lets the width slide settle the window on the state of SidePanelOpen.
     void settleWidth();
 
+    /// Whether the whole background picture is decoded. Until the window has first been drawn
+    /// it holds only the part the window shows; the rest (for a taller window and for the line
+    /// editor) is decoded right after.
+    bool backgroundComplete() const { return m_backgroundComplete; }
+    /// Decodes the whole background picture now, if that has not happened yet.
+    void loadWholeBackground();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    /// Rows below the first window height that the first part includes.
+    static constexpr int kSpareRows = 64;
+
+    void showBackgroundPart();
     void setLogoColor(quint32 value);
     void updateTextColour();
     void updateSeeThroughShape();
@@ -72,5 +83,6 @@ private:
     TForm1& m_window;
     quint32 m_logoColor = kWhite;
     bool m_seeThrough = false;
+    bool m_backgroundComplete = false;
     QTimer* m_shapeRefresh = nullptr;
 };

@@ -1,26 +1,36 @@
 #include "song/MainWindow.h"
 
 #include "base/Controls.h"
+#include "audio/MidiEngine.h"
+#include "audio/MidiBeep.h"
 #include "audio/PlaybackEngine.h"
 #include "base/Guard.h"
+#include "base/TerminationSignals.h"
 #include "base/IntMath.h"
 #include "base/ListBox.h"
 #include "files/BmmImporter.h"
+#include "audio/AudioExport.h"
 #include "files/MidiFileActions.h"
+#include "song/CloseQuestion.h"
 #include "song/ExtraMenu.h"
+#include "song/SongHistory.h"
 #include "files/SongFileActions.h"
 #include "net/MultiZ1rp.h"
+#include "net/OnlineLibrary.h"
 #include "song/Forms.h"
 #include "song/SpeedPitch.h"
 #include "song/TrackOperations.h"
 #include "settings/SettingsDialog.h"
+#include "settings/SettingsLinks.h"
 #include "settings/WindowEffects.h"
 #include "tools/BpmPanel.h"
 #include "tools/GeneratorPanels.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QGroupBox>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,6 +46,8 @@
 namespace {
 
 const QColor kWhite(255, 255, 255);
+// Set on a side panel once it has been shown: the menu item whose check mark tells its state.
+constexpr const char* kSidePanelItem = "sidePanelItem";
 const QColor kSilver(192, 192, 192);
 
 void setBase(QWidget* widget, const QColor& colour) {
@@ -71,8 +83,9 @@ QLineEdit* edit(QWidget* parent, const QString& name, const QString& text, const
     return e;
 }
 
-ListBox* songList(QWidget* parent, const QString& name, const QRect& geometry) {
-    auto* list = new ListBox(parent);
+ListBox* songList(QWidget* parent, const QString& name, const QRect& geometry,
+                  ListBox::Content content = ListBox::Content::Texts) {
+    auto* list = new ListBox(parent, content);
     list->setObjectName(name);
     list->setGeometry(geometry);
     QFont font = list->font();
@@ -125,22 +138,30 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     effects = std::make_unique<WindowEffects>(*this);
     // Playback.
     playback = std::make_unique<PlaybackEngine>(*this);
+    midi = std::make_unique<MidiEngine>(*this);
     // Network: the MulTiZ1rp mirror.
     mirror = std::make_unique<MultiZ1rp>(*this);
+    library = std::make_unique<OnlineLibrary>(*this);
 
     // Composition tools: generator panels and BPM note values.
     generators = std::make_unique<GeneratorPanels>(*this);
     bpmPanel = std::make_unique<BpmPanel>(*this);
+    midiBeep = std::make_unique<MidiBeep>(*this);
 
     // Beyond the original: export, MIDI file import, undo and redo, the question on closing.
     extraMenu = std::make_unique<ExtraMenu>(*this);
     midiFiles = std::make_unique<MidiFileActions>(*this, extraMenu->ExportMidi1);
+    audioExport = new AudioExport(*this, extraMenu->ExportAudio1);
+    history = new SongHistory(*this);
+    closeQuestion = new CloseQuestion(*this, *history);
 }
 
 TForm1::~TForm1() = default;
 
 void TForm1::createControls(QWidget* client) {
-    Line = songList(client, QStringLiteral("Line"), QRect(0, 16, 57, 330));
+    // The line numbers are always 0 … n − 1: the list holds only their count.
+    Line = songList(client, QStringLiteral("Line"), QRect(0, 16, 57, 330),
+                    ListBox::Content::Numbers);
     QPalette grey = Line->palette();
     grey.setColor(QPalette::Base, QColor(128, 128, 128));
     grey.setColor(QPalette::Text, kWhite);
@@ -208,6 +229,7 @@ void TForm1::createControls(QWidget* client) {
     Label9->setFont(title);
     Label9->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
     Label9->move(312, 248);
+    Label9->setIndent(2); // keeps the first letter off the track list to its left
     Label9->adjustSize();
 
     laStatus = new QLabel(client);
@@ -296,6 +318,7 @@ void TForm1::createMenu() {
 
     Optionen1 = bar->addMenu(QStringLiteral("Optionen"));
     Optionen1->setObjectName(QStringLiteral("Optionen1"));
+    Optionen1->menuAction()->setObjectName(QStringLiteral("N2"));
     Scrollfunktion1 = menuItem(Optionen1, QStringLiteral("Scrollfunktion1"), QStringLiteral("Scrollfunktion deaktivieren"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
     Scrollfunktion1->setCheckable(true);
     Optionen1->addSeparator();
@@ -381,7 +404,10 @@ void TForm1::resizeEvent(QResizeEvent* event) {
     for (ListBox* list : {Line, Memo1, Memo2, Memo3, Memo4})
         list->resize(list->width(), height);
     Label9->move(Label9->x(), 248 + clientHeight - kClientHeight);
+    if (library)
+        library->FormResize();
 }
+
 
 void TForm1::FormCreate() {
     PlayStopped = true;
@@ -434,6 +460,22 @@ void TForm1::Neu1Click() {
 
 void TForm1::Beenden1Click() { close(); }
 
+void TForm1::closeEvent(QCloseEvent* event) {
+    // A signal ends the program at once: nothing is asked and nothing saved but the settings.
+    if (!TerminationSignals::received() && closeQuestion && !closeQuestion->mayClose()) {
+        event->ignore();
+        return;
+    }
+    guarded([this] { FormClose(); });
+    QMainWindow::closeEvent(event);
+}
+
+void TForm1::FormClose() {
+    closeLibrary(*this);
+    if (TForm6* settings = forms().Form6)
+        settings->btOkClick();
+}
+
 void TForm1::LoadSongFile(const QString& fileName) { songFiles->LoadSongFile(fileName); }
 
 void TForm1::selectLikewise(ListBox* source, std::initializer_list<ListBox*> targets) {
@@ -449,13 +491,8 @@ void TForm1::Memo4Click() { selectLikewise(Memo4, {Line, Memo1, Memo2, Memo3}); 
 void TForm1::LineMouseDown() { selectLikewise(Line, {Memo1, Memo2, Memo3, Memo4}); }
 
 void TForm1::RenumberLines() {
-    Line->clearItems();
     const int n = Memo1->count();
-    QStringList numbers;
-    numbers.reserve(n);
-    for (int k = 0; k < n; ++k)
-        numbers.append(QString::number(k));
-    Line->addAll(numbers);
+    Line->setLineCount(n);
     // Progress after every line ends at 100 %, which clears bar and status again; only the
     // last report is visible once the loop is done, so report it once.
     if (n >= 2)
@@ -481,10 +518,29 @@ void TForm1::ShowProgress(int current, int total, const QString& text) {
 
 void TForm1::toggleSidePanel(QAction* item, QWidget* panel) {
     const bool visible = !item->isChecked();
+    // The panels share one place: opening one closes the one that is open, check mark and all,
+    // so they never draw over each other and the slide follows the one that shows.
+    if (visible)
+        closeOtherSidePanels(panel);
+    panel->setProperty(kSidePanelItem, QVariant::fromValue<QObject*>(item));
     panel->setVisible(visible);
     item->setChecked(visible);
     SidePanelOpen = visible;
     TimerFade->start();
+}
+
+void TForm1::closeOtherSidePanels(const QWidget* keep) {
+    const QWidget* area = keep->parentWidget();
+    if (area == nullptr)
+        return;
+    for (QWidget* other : area->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const QVariant item = other->property(kSidePanelItem);
+        if (other == keep || !item.isValid())
+            continue;
+        other->hide();
+        if (auto* action = qobject_cast<QAction*>(item.value<QObject*>()))
+            action->setChecked(false);
+    }
 }
 
 void TForm1::closeSidePanel(QAction* item, QWidget* panel) {

@@ -8,7 +8,10 @@ class BmmImporter;
 class BpmPanel;
 class GeneratorPanels;
 class ListBox;
+class MidiEngine;
+class MidiBeep;
 class MultiZ1rp;
+class OnlineLibrary;
 class PlaybackEngine;
 class QAction;
 class QGroupBox;
@@ -25,8 +28,11 @@ class SongFileActions;
 class SpeedPitchChange;
 class TrackOperations;
 class WindowEffects;
+class AudioExport;
+class CloseQuestion;
 class ExtraMenu;
 class MidiFileActions;
+class SongHistory;
 
 /// The main window: the song in five parallel lists, the tone entry, the menu, the progress
 /// display. Subsystems attach their collaborators here; the controls keep their given names.
@@ -119,16 +125,25 @@ public:
     std::unique_ptr<SpeedPitchChange> speedPitch;
     // Playback: Play/Pause/Stop, the tone engine and the output choice.
     std::unique_ptr<PlaybackEngine> playback;
+    // The MIDI engine, the MIDI tone test and "MIDI-Out".
+    std::unique_ptr<MidiEngine> midi;
 
     // State shared with playback and the network mirror.
     bool PlayStopped = true;
     bool MirrorConnected = false;
     // The MulTiZ1rp mirror: "Multi-Beep" and the transfer of track 2 to a peer.
     std::unique_ptr<MultiZ1rp> mirror;
+    // The online song library: its connection, the online list and the upload panel.
+    std::unique_ptr<OnlineLibrary> library;
+    QString FtpHost;
+    QString FtpUser;
+    QString FtpPassword;
 
     // Composition tools: generator panels and BPM note values in the side area.
     std::unique_ptr<GeneratorPanels> generators;
     std::unique_ptr<BpmPanel> bpmPanel;
+    // MIDI input: MIDI-Beep and recording from a MIDI keyboard.
+    std::unique_ptr<MidiBeep> midiBeep;
 
     // Side panels beyond the right edge: the width slide uncovers or covers them.
     static constexpr int kFrameWidth = 16; ///< the original's frame, included in its widths
@@ -156,6 +171,9 @@ public:
 
     // Handlers.
     void FormCreate();
+    /// The window closes (close box, "Beenden", end of the session): the library connection
+    /// ends and the settings are applied and written, as "OK" in the settings would.
+    void FormClose();
     void FormKeyDown(int key);
     void rgASpurClick();
     void Neu1Click();
@@ -184,8 +202,12 @@ public:
     // Beyond the original: export, MIDI file import, undo and redo, the question on closing.
     std::unique_ptr<ExtraMenu> extraMenu;
     std::unique_ptr<MidiFileActions> midiFiles;
+    AudioExport* audioExport = nullptr;
+    SongHistory* history = nullptr;
+    CloseQuestion* closeQuestion = nullptr;
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -195,6 +217,7 @@ private:
     void connectHandlers();
     void selectLikewise(ListBox* source, std::initializer_list<ListBox*> targets);
     void openLineEditor();
+    void closeOtherSidePanels(const QWidget* keep);
     void pressDefaultButton();
     bool isWindowKey(const QKeyEvent* event) const;
 };

@@ -69,6 +69,7 @@ void GeneratorPanels::buildSchredder() {
     QWidget::setTabOrder(EditSchredderBis, EditSchredderInterval);
     QWidget::setTabOrder(EditSchredderInterval, EditSchredderDauer);
     QWidget::setTabOrder(EditSchredderDauer, ButtonSchredder);
+    SidePanels::fitTexts(gbSchredder);
 }
 
 void GeneratorPanels::buildWelle() {
@@ -100,6 +101,7 @@ void GeneratorPanels::buildWelle() {
     QWidget::setTabOrder(edAnzahl, edStarke);
     QWidget::setTabOrder(edStarke, btokwelle);
     QWidget::setTabOrder(btokwelle, edtonhoehe);
+    SidePanels::fitTexts(gbWelle);
 }
 
 void GeneratorPanels::Schredder1Click() {

@@ -22,6 +22,9 @@ PanelCloseLabel* closeLabel(QGroupBox* panel, const QString& name);
 /// height.
 QLineEdit* field(QGroupBox* panel, const QString& name, const QString& text, int left, int top,
                  int width, const QString& caption, int captionLeft, const QString& captionName);
+/// Makes the texts of a finished panel fit at the font in use: a field whose text does not fit
+/// gets a smaller type, and so does a caption that would reach the control to its right.
+void fitTexts(QGroupBox* panel);
 /// Runs `handler` (inside the guard) when the checkable menu item is chosen. The toolkit has
 /// already flipped the check mark by then; it is put back first, so that the handler sees the
 /// mark as it was and sets it itself.

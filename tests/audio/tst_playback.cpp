@@ -10,10 +10,12 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
@@ -82,8 +84,8 @@ private slots:
     void pauseResumesAtNextLine();
     void stopThenPlayStartsAtLineZero();
     void stopResetsState();
-    void stopOrPauseDropsTheLineRest_data();
-    void stopOrPauseDropsTheLineRest();
+    void stopOrPauseWithSoundQueuedAhead_data();
+    void stopOrPauseWithSoundQueuedAhead();
     void playFollowsLines();
     void tickUpdatesView_data();
     void tickUpdatesView();
@@ -102,6 +104,9 @@ private slots:
     void volumeFollowsTrackBar_data();
     void volumeFollowsTrackBar();
     void mutedWaveformIsSilent();
+    void noDeviceIsShownOnceAtFirstTone();
+    void outputSwitchedWhilePlaying_data();
+    void outputSwitchedWhilePlaying();
 };
 
 void TestPlayback::speakerPlaysSong_data() {
@@ -189,25 +194,31 @@ void TestPlayback::waveformHalfLengthTones() {
     QVERIFY(segments[2].start - segments[1].start >= samplesOf(61));
 }
 
-// Pause after the second line; Play goes on with the third: every line sounds exactly once.
+// Pause after the second line; Play goes on with the next: every line sounds exactly once.
 void TestPlayback::pauseResumesAtNextLine() {
     AppFixture app;
     TForm1& w = app.main();
     DiskCapture capture;
     setSong(w, {"400 30 0 30", "0 15 0 15", "800 30 0 30", "0 15 0 15", "1200 30 0 30", "0 15 0 15",
                 "1600 30 0 30"});
-    int ticks = 0;
+    // Pause in the tick that shows the second line heard (ticks that only queue sound ahead
+    // show nothing).
+    bool paused = false;
     QObject::connect(engine(w).Timer1, &QTimer::timeout, &w, [&] {
-        if (++ticks == 2)
+        if (!paused && engine(w).PlayPosition == 2) {
+            paused = true;
             w.btplay->click();
+        }
     });
     w.btplay->click();
     QTRY_VERIFY_WITH_TIMEOUT(w.PlayStopped, kEnd);
     QCOMPARE(w.btplay->text(), QStringLiteral("Play"));
-    QCOMPARE(engine(w).PlayPosition, 2);
+    // the line after the one heard when Pause came (a late tick may find line 2 sounding)
+    const int position = engine(w).PlayPosition;
+    QVERIFY2(position >= 2 && position <= 7, qPrintable(QString::number(position)));
     QVERIFY(!engine(w).Timer1->isActive());
     QTest::qWait(50);
-    QCOMPARE(engine(w).PlayPosition, 2);
+    QCOMPARE(engine(w).PlayPosition, position);
     playToEnd(w);
     const auto segments = toneSegments(capture.samples());
     QVERIFY2(segments.size() == 4, qPrintable(describe(segments)));
@@ -220,11 +231,14 @@ void TestPlayback::stopThenPlayStartsAtLineZero() {
     AppFixture app;
     TForm1& w = app.main();
     DiskCapture capture;
-    setSong(w, {"400 30 0 30", "0 15 0 15", "800 30 0 30", "0 15 0 15", "1200 30 0 30"});
-    int ticks = 0;
+    // (lines long enough that the third tick still finds the third line sounding)
+    setSong(w, {"400 200 0 200", "0 100 0 100", "800 200 0 200", "0 100 0 100", "1200 200 0 200"});
+    bool stopped = false;
     QObject::connect(engine(w).Timer1, &QTimer::timeout, &w, [&] {
-        if (++ticks == 3)
+        if (!stopped && engine(w).PlayPosition == 3) {
+            stopped = true;
             w.Stop1->trigger();
+        }
     });
     playToEnd(w);
     QCOMPARE(engine(w).PlayPosition, 0);
@@ -265,45 +279,59 @@ void TestPlayback::stopResetsState() {
     QVERIFY(forms().Form6->btUe->isEnabled());
 }
 
-void TestPlayback::stopOrPauseDropsTheLineRest_data() {
+void TestPlayback::stopOrPauseWithSoundQueuedAhead_data() {
     QTest::addColumn<bool>("pause");
-    QTest::addColumn<bool>("disk");
-    QTest::newRow("Stop, silent device") << false << false;
-    QTest::newRow("Pause, silent device") << true << false;
-    QTest::newRow("Stop, sound device") << false << true;
-    QTest::newRow("Pause, sound device") << true << true;
+    QTest::addColumn<bool>("waveform");
+    QTest::addColumn<QStringList>("song");
+    QTest::addColumn<QList<int>>("heard"); // sounding stretches in ms, in order
+    // Stop or Pause while the first line sounds, and Play again at once. The lines queued
+    // ahead (and the waveform line's silent half) are taken back: the next tone follows the
+    // sounding one directly, and no taken-back tone is heard.
+    const QStringList speaker{"600 800 0 800", "900 800 0 800", "1200 800 0 800"};
+    const QStringList waveform{"600 2000 0 2000", "900 100 0 100", "1200 100 0 100"};
+    QTest::newRow("Stop, speaker: line 0 again")
+        << false << false << speaker << QList<int>{800 + 2400};
+    QTest::newRow("Pause, speaker: line 1 next")
+        << true << false << speaker << QList<int>{800 + 1600};
+    QTest::newRow("Stop, waveform: line 0 again")
+        << false << true << waveform << QList<int>{1000 + 1000, 50, 50};
+    QTest::newRow("Pause, waveform: line 1 next")
+        << true << true << waveform << QList<int>{1000 + 50, 50};
 }
 
-// Stop or Pause after a waveform tone: the silent second half of its line is not left queued
-// in front of whatever sounds next; the tone itself still ends in full.
-void TestPlayback::stopOrPauseDropsTheLineRest() {
+void TestPlayback::stopOrPauseWithSoundQueuedAhead() {
     QFETCH(bool, pause);
-    QFETCH(bool, disk);
+    QFETCH(bool, waveform);
+    QFETCH(QStringList, song);
+    QFETCH(QList<int>, heard);
     AppFixture app;
     TForm1& w = app.main();
-    std::optional<DiskCapture> capture;
-    if (disk)
-        capture.emplace();
-    engine(w).FMSynthese1Click();
-    setSong(w, {"600 2000 0 2000", "900 100 0 100"});
+    DiskCapture capture;
+    if (waveform)
+        engine(w).FMSynthese1Click();
+    setSong(w, song);
+    int ticks = 0;
     double queuedAfter = -1;
     QObject::connect(engine(w).Timer1, &QTimer::timeout, &w, [&] {
-        if (queuedAfter >= 0)
+        if (++ticks > 1 || engine(w).PlayPosition != 1)
             return;
+        // the line heard now has more lines queued behind it
+        QVERIFY(SoundDevice::instance().queuedMs() > (waveform ? 1100 : 800));
         (pause ? w.btplay : w.btstop)->click();
         queuedAfter = SoundDevice::instance().queuedMs();
+        w.btplay->click();
     });
     w.btplay->click();
     QTRY_VERIFY_WITH_TIMEOUT(queuedAfter >= 0, kEnd);
-    QCOMPARE(engine(w).PlayPosition, pause ? 1 : 0);
-    // what is left is at most the lead a blocking tone leaves, never the 1000 ms rest
-    QVERIFY2(queuedAfter <= SoundDevice::kLeadMs + 1, qPrintable(QString::number(queuedAfter)));
-    if (disk) {
-        const auto segments = toneSegments(capture->samples());
-        QVERIFY2(segments.size() == 1 && near(segments[0], 600), qPrintable(describe(segments)));
-        QVERIFY2(segments[0].length + 1 >= samplesOf(1000) && segments[0].length <= samplesOf(1000),
+    // what is left is the rest of the sounding tone, never a line's silence or a later line
+    QVERIFY2(queuedAfter <= (waveform ? 1000 : 800), qPrintable(QString::number(queuedAfter)));
+    QTRY_VERIFY_WITH_TIMEOUT(w.PlayStopped, kEnd);
+    const auto segments = toneSegments(capture.samples());
+    QVERIFY2(segments.size() == std::size_t(heard.size()), qPrintable(describe(segments)));
+    for (int i = 0; i < heard.size(); ++i)
+        QVERIFY2(segments[i].length + 1 >= samplesOf(heard[i]) &&
+                     segments[i].length <= samplesOf(heard[i]) + 1,
                  qPrintable(describe(segments)));
-    }
 }
 
 // While playing, the lists select the next line to sound and the bar shows "Spiele Lied".
@@ -640,6 +668,76 @@ void TestPlayback::mutedWaveformIsSilent() {
     setSong(w, {"600 40 0 40", "900 40 0 40"});
     playToEnd(w);
     QVERIFY(toneSegments(capture.samples(), 300).empty());
+}
+
+// Without a sound device the status area says so at the first tone, for that song, and only
+// once; the song still plays in silence with its view steps.
+void TestPlayback::noDeviceIsShownOnceAtFirstTone() {
+    AppFixture app;
+    TForm1& w = app.main();
+    SoundDevice::shutdown();
+    const QByteArray oldDriver = qgetenv("SDL_AUDIODRIVER");
+    qputenv("SDL_AUDIODRIVER", "disk");
+    qputenv("SDL_DISKAUDIOFILE", "/nonexistent-dir/out.raw");
+    const auto restore = qScopeGuard([&] {
+        SoundDevice::shutdown();
+        qputenv("SDL_AUDIODRIVER", oldDriver);
+        qunsetenv("SDL_DISKAUDIOFILE");
+    });
+    QVERIFY(SoundDevice::instance().hasNoDevice());
+    QCOMPARE(w.laStatus->text(), QString()); // not before a tone
+    setSong(w, {"500 60 0 60", "600 60 0 60", "700 60 0 60"});
+    QStringList seen;
+    QObject::connect(engine(w).Timer1, &QTimer::timeout, &w, [&] { seen << w.laStatus->text(); });
+    playToEnd(w);
+    QVERIFY2(!seen.isEmpty() && seen.first() == PlaybackEngine::kNoSoundDevice,
+             qPrintable(seen.join(QLatin1Char('|'))));
+    QVERIFY(QFontMetrics(w.laStatus->font()).horizontalAdvance(PlaybackEngine::kNoSoundDevice) <=
+            w.laStatus->width());
+    QCOMPARE(w.laStatus->text(), QString());
+    seen.clear();
+    playToEnd(w);
+    QVERIFY2(!seen.contains(PlaybackEngine::kNoSoundDevice),
+             qPrintable(seen.join(QLatin1Char('|'))));
+    QVERIFY(seen.contains(QStringLiteral("Spiele Lied")));
+}
+
+void TestPlayback::outputSwitchedWhilePlaying_data() {
+    QTest::addColumn<bool>("waveformFirst");
+    QTest::addColumn<QList<int>>("heard"); // sounding stretches in ms
+    // Lines of 400 ms; the output changes while line 0 sounds. The speaker fills its line, the
+    // waveform output sounds the first half.
+    QTest::newRow("Beeper, then FM-Synthese") << false << QList<int>{400 + 200, 200};
+    QTest::newRow("FM-Synthese, then Beeper") << true << QList<int>{200, 800};
+}
+
+// The output is chosen line by line even though lines are queued ahead: the lines after the one
+// heard when the choice changes sound on the new output, in time.
+void TestPlayback::outputSwitchedWhilePlaying() {
+    QFETCH(bool, waveformFirst);
+    QFETCH(QList<int>, heard);
+    AppFixture app;
+    TForm1& w = app.main();
+    DiskCapture capture;
+    if (waveformFirst)
+        engine(w).FMSynthese1Click();
+    setSong(w, {"600 400 0 400", "900 400 0 400", "1200 400 0 400"});
+    bool switched = false;
+    QObject::connect(engine(w).Timer1, &QTimer::timeout, &w, [&] {
+        if (switched || engine(w).PlayPosition != 1)
+            return;
+        switched = true;
+        (waveformFirst ? w.Beeper1 : w.FMSynthese1)->trigger();
+    });
+    playToEnd(w);
+    QVERIFY(switched);
+    QCOMPARE(w.FMSynthese1->isChecked(), !waveformFirst);
+    const auto segments = toneSegments(capture.samples());
+    QVERIFY2(segments.size() == std::size_t(heard.size()), qPrintable(describe(segments)));
+    for (int i = 0; i < heard.size(); ++i)
+        QVERIFY2(segments[i].length + 2 >= samplesOf(heard[i]) &&
+                     segments[i].length <= samplesOf(heard[i]) + 1,
+                 qPrintable(describe(segments)));
 }
 
 QTEST_MAIN(TestPlayback)

@@ -5,10 +5,14 @@
 #include <QtTest>
 
 #include <atomic>
+#include <csignal>
 
 namespace {
 
 constexpr int kRate = SoundDevice::kSampleRate;
+// Sounds are placed this far ahead of the clock, so a test thread held up by a busy machine
+// still queues them before their time.
+constexpr int kPlaceAheadMs = 500;
 
 std::uint64_t samplesOf(int ms) {
     return std::uint64_t(ms) * kRate / 1000;
@@ -48,8 +52,11 @@ private slots:
     void takeBackLeavesWhatSounds();
     void sourceSoundsAtItsSampleTimes();
     void overlappingSoundsAddUp();
+    void droppedSilenceIsNotWaitedFor();
     void restsWhenIdleAndResumesWholeTone();
     void clockRunsOnWhileResting();
+    void signalsStayWithTheProgram_data();
+    void signalsStayWithTheProgram();
 };
 
 void TestSoundDevice::blocksStartAtTheirSampleTimes_data() {
@@ -72,7 +79,7 @@ void TestSoundDevice::blocksStartAtTheirSampleTimes() {
     QFETCH(QList<int>, heardAt);
     DiskCapture capture;
     SoundDevice& device = SoundDevice::instance();
-    const std::uint64_t base = device.nextBlockStart() + samplesOf(100);
+    const std::uint64_t base = device.nextBlockStart() + samplesOf(kPlaceAheadMs);
     for (int i = 0; i < offsets.size(); ++i) {
         const std::uint64_t start =
             device.queue(beepBlock(1000 + 500 * i, lengths[i]), base + samplesOf(offsets[i]));
@@ -90,12 +97,12 @@ void TestSoundDevice::blocksStartAtTheirSampleTimes() {
 void TestSoundDevice::takeBackLeavesWhatSounds() {
     DiskCapture capture;
     SoundDevice& device = SoundDevice::instance();
-    const std::uint64_t base = device.nextBlockStart() + samplesOf(50);
+    const std::uint64_t base = device.nextBlockStart() + samplesOf(kPlaceAheadMs);
     device.queue(beepBlock(800, 40), base);
     const std::uint64_t second = device.queue(beepBlock(1600, 40), base + samplesOf(300));
     device.queue(beepBlock(2400, 40), base + samplesOf(400));
     device.takeBackFrom(second);
-    QVERIFY(device.queuedMs() < 300);
+    QVERIFY(device.queuedMs() < kPlaceAheadMs + 300);
     // what comes next is placed right behind what is left
     QCOMPARE(device.nextBlockStart(), base + samplesOf(40));
     device.queue(beepBlock(500, 40), device.nextBlockStart() + samplesOf(100));
@@ -109,7 +116,7 @@ void TestSoundDevice::takeBackLeavesWhatSounds() {
 void TestSoundDevice::sourceSoundsAtItsSampleTimes() {
     DiskCapture capture;
     SoundDevice& device = SoundDevice::instance();
-    const std::uint64_t from = device.nextBlockStart() + samplesOf(100);
+    const std::uint64_t from = device.nextBlockStart() + samplesOf(kPlaceAheadMs);
     SquareSource source(from, from + samplesOf(80));
     device.attachSource(&source);
     // a block right after the source's note: they join without a gap
@@ -126,7 +133,7 @@ void TestSoundDevice::sourceSoundsAtItsSampleTimes() {
 void TestSoundDevice::overlappingSoundsAddUp() {
     DiskCapture capture;
     SoundDevice& device = SoundDevice::instance();
-    const std::uint64_t from = device.nextBlockStart() + samplesOf(100);
+    const std::uint64_t from = device.nextBlockStart() + samplesOf(kPlaceAheadMs);
     SquareSource source(from, from + samplesOf(50));
     device.attachSource(&source);
     device.queue(beepBlock(1000, 50), from);
@@ -137,6 +144,22 @@ void TestSoundDevice::overlappingSoundsAddUp() {
     for (const auto s : samples)
         peak = std::max(peak, std::abs(int(s)));
     QCOMPARE(peak, 6000 + int(kBeepAmplitude));
+}
+
+// Silence queued behind a tone and then taken back: the next tone follows the first directly.
+void TestSoundDevice::droppedSilenceIsNotWaitedFor() {
+    DiskCapture capture;
+    SoundDevice& device = SoundDevice::instance();
+    SystemBeep(700, 60);
+    device.queueSilence(std::size_t(samplesOf(1000)));
+    QVERIFY(device.queuedMs() > 900);
+    device.dropQueuedSilence();
+    QVERIFY2(device.queuedMs() <= SoundDevice::kLeadMs + 1,
+             qPrintable(QString::number(device.queuedMs())));
+    SystemBeep(1400, 60);
+    const auto segments = toneSegments(capture.samples());
+    QCOMPARE(segments.size(), std::size_t(1));
+    QCOMPARE(segments[0].length, std::size_t(samplesOf(120)));
 }
 
 // With nothing to play the device stops streaming; the next tone opens it again and sounds
@@ -168,6 +191,33 @@ void TestSoundDevice::clockRunsOnWhileResting() {
     QVERIFY(device.isStreaming());
     QVERIFY(device.playedSamples() >= before + samplesOf(100));
     SoundDevice::shutdown();
+}
+
+void TestSoundDevice::signalsStayWithTheProgram_data() {
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGINT") << SIGINT;
+    QTest::newRow("SIGTERM") << SIGTERM;
+}
+
+// Opening the sound output installs no handler of its own for the signals that end the
+// program (one that only posts an event nobody reads would keep it from ending).
+void TestSoundDevice::signalsStayWithTheProgram() {
+    QFETCH(int, signal);
+    SoundDevice::shutdown();
+    // The default disposition, as a program has it before it sets its own (the test framework
+    // has handlers of its own; the sound library only replaces a default one).
+    struct sigaction plain = {};
+    plain.sa_handler = SIG_DFL;
+    struct sigaction framework = {};
+    QCOMPARE(sigaction(signal, &plain, &framework), 0);
+    struct sigaction now = {};
+    {
+        DiskCapture capture;
+        SystemBeep(440, 20);
+        QCOMPARE(sigaction(signal, nullptr, &now), 0);
+    }
+    sigaction(signal, &framework, nullptr);
+    QVERIFY(now.sa_handler == SIG_DFL);
 }
 
 QTEST_GUILESS_MAIN(TestSoundDevice)

@@ -3,6 +3,7 @@
 #include "base/ListBox.h"
 #include "files/FileAccess.h"
 #include "files/SongFileActions.h"
+#include "files/SongFormat.h"
 #include "song/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
@@ -246,7 +247,9 @@ private slots:
         QTest::newRow("empty name") << "empty"
                                     << "Ungültiger Dateiname";
         QTest::newRow("larger than any song") << "too-large"
-                                              << "Zu wenig Speicherplatz";
+                                              << "Datei zu groß (mehr als 256 MB)";
+        QTest::newRow("more lines than any song") << "too-many-lines"
+                                                  << "Datei zu groß (mehr als 2.000.000 Zeilen)";
     }
 
     void loadFailure() {
@@ -268,7 +271,10 @@ private slots:
         } else if (kind == QLatin1String("too-large")) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
-            QVERIFY(file.resize(FileAccess::kMaxReadSize + 1)); // sparse: no time, no space
+            QVERIFY(file.resize(SongFormat::kMaxFileSize + 1)); // sparse: no time, no space
+        } else if (kind == QLatin1String("too-many-lines")) {
+            // The shortest lines there are, one more than a song may have.
+            writeFile(path, QByteArray("|||\n").repeated(SongFormat::kMaxLines + 1));
         }
         AppFixture app;
         TForm1& w = app.main();
@@ -302,21 +308,60 @@ private slots:
         QCOMPARE(EInOutError(FileAccess::codeForErrno(error)).message(), text);
     }
 
-    void largestFileLoads() {
-        // A file of exactly the largest size is read; one byte more is refused.
+    void sizeLimit_data() {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<QString>("error");
+        constexpr qint64 kLimit = 1024 * 1024;
+        QTest::newRow("one byte below") << kLimit - 1 << QString();
+        QTest::newRow("exactly the limit") << kLimit << QString();
+        QTest::newRow("one byte more") << kLimit + 1 << "Datei zu groß (mehr als 1 MB)";
+    }
+
+    void sizeLimit() {
+        // A file of exactly the largest size is read whole; one byte more is refused.
+        QFETCH(qint64, size);
+        QFETCH(QString, error);
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("largest.zwk"));
-        writeFile(path, "1|2|3|4\r\n");
-        {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::ReadWrite));
-            QVERIFY(file.resize(FileAccess::kMaxReadSize)); // sparse: the rest reads as NULs
+        const QString path = dir.filePath(QStringLiteral("file"));
+        writeFile(path, QByteArray(size, 'x'));
+        try {
+            QCOMPARE(FileAccess::readAll(path, 1024 * 1024).size(), size);
+            QVERIFY(error.isEmpty());
+        } catch (const AppError& e) {
+            QCOMPARE(e.message(), error);
         }
-        AppFixture app;
-        TForm1& w = app.main();
-        open(app, path);
-        QCOMPARE(songRows(w), QStringList{"1 2 3 4"});
-        QCOMPARE(app.prompts.errors, QStringList{"Listenindex überschreitet das Maximum (1)"});
+    }
+
+    void lineLimit_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<qsizetype>("lines");
+        QTest::addColumn<QString>("error");
+        const qsizetype max = SongFormat::kMaxLines;
+        const QString tooMany = QStringLiteral("Datei zu groß (mehr als 2.000.000 Zeilen)");
+        QTest::newRow("one line more, LF")
+            << QByteArray("|||\n").repeated(max + 1) << qsizetype(0) << tooMany;
+        QTest::newRow("one line more, CR LF")
+            << QByteArray("|||\r\n").repeated(max + 1) << qsizetype(0) << tooMany;
+        QTest::newRow("one line more, the last without line end")
+            << QByteArray("|||\n").repeated(max) + "|||" << qsizetype(0) << tooMany;
+        QTest::newRow("the most lines, then Ctrl+Z and more")
+            << QByteArray("|||\n").repeated(max) + "\x1a" + QByteArray("|||\n").repeated(9)
+            << max << QString();
+    }
+
+    void lineLimit() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(qsizetype, lines);
+        QFETCH(QString, error);
+        try {
+            const SongFormat::ReadResult result = SongFormat::read(bytes);
+            QCOMPARE(result.song.freq1.size(), lines);
+            QCOMPARE(result.song.dur2.size(), lines);
+            QVERIFY(!result.shortLineFields);
+            QVERIFY(error.isEmpty());
+        } catch (const AppError& e) {
+            QCOMPARE(e.message(), error);
+        }
     }
 
     void saveBytes_data() {

@@ -1,6 +1,8 @@
+#include "audio/DiskCapture.h"
 #include "audio/SystemBeep.h"
 #include "base/Errors.h"
 #include "base/ListBox.h"
+#include "net/MirrorPeer.h"
 #include "net/MirrorProtocol.h"
 #include "net/MirrorServer.h"
 #include "net/MirrorStreamSplitter.h"
@@ -99,6 +101,10 @@ private slots:
     void sendFailureClosesPeer();
     void splitterCutsAtCarriageReturns_data();
     void splitterCutsAtCarriageReturns();
+    void peerFollowsMessages_data();
+    void peerFollowsMessages();
+    void peerPlaysTrackTwoOfTheWindow();
+    void peerPlaysIntoTheSoundOutput();
 };
 
 void TestMirror::commandsSendExactBytes_data() {
@@ -400,6 +406,95 @@ void TestMirror::splitterCutsAtCarriageReturns() {
         got += splitter.feed(chunk);
     QCOMPARE(got, messages);
     QCOMPARE(splitter.pending(), pending);
+}
+
+void TestMirror::peerFollowsMessages_data() {
+    QTest::addColumn<QList<QByteArray>>("messages");
+    QTest::addColumn<QString>("tones"); // "f/d f/d ..."
+    QTest::addColumn<bool>("complete");
+    QTest::addColumn<bool>("playing");
+    using L = QList<QByteArray>;
+    QTest::newRow("a list") << L{"C", "D440|100", "D0|50", "D-1|-1"} << "440/100 0/50" << true
+                            << false;
+    QTest::newRow("play") << L{"C", "D440|100", "D-1|-1", "P"} << "440/100" << true << true;
+    QTest::newRow("clear forgets") << L{"D440|100", "D-1|-1", "P", "C"} << "" << false << false;
+    QTest::newRow("a second transfer replaces the first")
+        << L{"C", "D1|1", "D-1|-1", "C", "D2|2", "D-1|-1"} << "2/2" << true << false;
+    QTest::newRow("numbers with signs and blanks")
+        << L{"D+440|0100", "D 5 | 7 "} << "440/100 5/7" << false << false;
+    QTest::newRow("garbage ignored")
+        << L{"", "X", "D", "D440", "D440|", "Dabc|1", "D1|2|3", "d440|100", "D1|1"} << "1/1"
+        << false << false;
+}
+
+void TestMirror::peerFollowsMessages() {
+    QFETCH(QList<QByteArray>, messages);
+    QFETCH(QString, tones);
+    QFETCH(bool, complete);
+    QFETCH(bool, playing);
+    SilentBeeps beeps;
+    MirrorPeer peer;
+    for (const QByteArray& message : messages)
+        peer.handleMessage(message);
+    QStringList got;
+    for (const MirrorPeer::Tone& tone : peer.tones())
+        got << QStringLiteral("%1/%2").arg(tone.first).arg(tone.second);
+    QCOMPARE(got.join(QLatin1Char(' ')), tones);
+    QCOMPARE(peer.listComplete(), complete);
+    QCOMPARE(peer.isPlaying(), playing);
+}
+
+void TestMirror::peerPlaysTrackTwoOfTheWindow() {
+    SilentBeeps beeps;
+    AppFixture app;
+    TForm1& w = app.main();
+    // Track 1 rests in lines of 10 ms: the window's own calls are told apart by that length.
+    setSong(w, {"0 10 440 60", "0 10 0 30", "0 10 660 60"});
+    const quint16 port = startMirror(w);
+    MirrorPeer peer;
+    QSignalSpy finished(&peer, &MirrorPeer::finished);
+    w.MirrorConnected = false;
+    peer.connectToServer(QStringLiteral("127.0.0.1"), port);
+    QTRY_VERIFY_WITH_TIMEOUT(w.MirrorConnected, kWait);
+    w.btplay->click();
+    QTRY_VERIFY_WITH_TIMEOUT(finished.count() == 1 && w.PlayStopped, kWait);
+    QList<QPair<int, int>> peerTones;
+    for (const auto& call : std::as_const(beeps.calls))
+        if (call.second != 10)
+            peerTones << call;
+    QCOMPARE(peerTones, (QList<QPair<int, int>>{{440, 60}, {0, 30}, {660, 60}}));
+    // The window's Stop at the song's end told the peer to forget the list.
+    QTRY_VERIFY_WITH_TIMEOUT(peer.tones().isEmpty(), kWait);
+}
+
+void TestMirror::peerPlaysIntoTheSoundOutput() {
+    MirrorServer server;
+    server.setPort(0);
+    server.open();
+    MirrorPeer peer;
+    QSignalSpy finished(&peer, &MirrorPeer::finished);
+    peer.connectToServer(QStringLiteral("127.0.0.1"), server.listeningPort());
+    QTRY_VERIFY_WITH_TIMEOUT(server.connected(), kWait);
+    {
+        DiskCapture capture;
+        // The messages arrive joined in one piece and split inside a message.
+        server.send(MirrorProtocol::clear() + MirrorProtocol::data("440", "200") + "D0|1");
+        QTest::qWait(50);
+        server.send("00\r" + MirrorProtocol::data("880", "200") + MirrorProtocol::endOfData() +
+                    MirrorProtocol::play());
+        QTRY_VERIFY_WITH_TIMEOUT(finished.count() == 1, kWait);
+        const std::vector<ToneSegment> segments = toneSegments(capture.samples());
+        QCOMPARE(segments.size(), std::size_t(2));
+        QVERIFY2(std::abs(segments[0].frequency() - 440) < 20,
+                 qPrintable(QString::number(segments[0].frequency())));
+        QVERIFY2(std::abs(segments[1].frequency() - 880) < 30,
+                 qPrintable(QString::number(segments[1].frequency())));
+        QVERIFY(std::abs(segments[0].milliseconds() - 200) < 15);
+        // The rest of 100 ms lies between them (longer only if the machine fell behind).
+        const double gap =
+            segments[1].startMs() - segments[0].startMs() - segments[0].milliseconds();
+        QVERIFY2(gap > 85 && gap < 1000, qPrintable(QString::number(gap)));
+    }
 }
 
 QTEST_MAIN(TestMirror)

@@ -163,6 +163,45 @@ private slots:
         const double contrast = 1.05 / (brightest + 0.05);
         QVERIFY2(contrast >= 4.5, qPrintable(QString::number(contrast)));
     }
+
+    void regionMatchesTheWholePicture_data() {
+        QTest::addColumn<QRect>("region");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("what the main window shows")
+            << QRect(1504, 672, 764, 410) << QSize(764, 410);
+        QTest::newRow("top left corner") << QRect(0, 0, 100, 50) << QSize(100, 50);
+        QTest::newRow("odd place, not on block edges") << QRect(333, 77, 51, 29) << QSize(51, 29);
+        QTest::newRow("over the bottom right edge") << QRect(2500, 1550, 100, 100) << QSize(60, 50);
+        QTest::newRow("outside the picture") << QRect(3000, 0, 10, 10) << QSize(0, 0);
+    }
+
+    void regionMatchesTheWholePicture() {
+        // The part decoded alone shows what the whole picture shows there.
+        QFETCH(QRect, region);
+        QFETCH(QSize, size);
+        const QByteArray bytes = resource(Pictures::kBackground);
+        const JpegImage whole = decodeJpeg(bytes);
+        const JpegImage part = decodeJpegRegion(bytes, region);
+        QCOMPARE(QSize(part.width, part.height), size);
+        QCOMPARE(part.rgb.size(), qsizetype(size.width()) * size.height() * 3);
+        for (int y = 0; y < part.height; ++y)
+            for (int x = 0; x < part.width; ++x)
+                if (!near(pixel(part, x, y), pixel(whole, region.x() + x, region.y() + y), 8))
+                    QFAIL(qPrintable(QStringLiteral("pixel %1, %2 differs").arg(x).arg(y)));
+    }
+
+    void regionOfBrokenData_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("not a picture") << QByteArray("plain text, no picture");
+        QTest::newRow("cut short") << resource(Pictures::kBackground).left(5000);
+    }
+
+    void regionOfBrokenData() {
+        // Damaged data is refused as by the whole-picture decoder, whatever part is asked for.
+        QFETCH(QByteArray, bytes);
+        QVERIFY_THROWS_EXCEPTION(EJpegError, decodeJpegRegion(bytes, QRect(0, 0, 2560, 1600)));
+    }
 };
 
 QTEST_MAIN(TestJpegImage)

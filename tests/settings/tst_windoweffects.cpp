@@ -12,7 +12,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QTest>
@@ -229,8 +229,9 @@ private slots:
         QFETCH(int, grow);
         AppFixture app;
         TForm1& w = app.main();
-        auto* list = new QListWidget(w.centralWidget());
-        list->setObjectName(QStringLiteral("Memo6"));
+        // The window's own online list.
+        auto* list = w.centralWidget()->findChild<QListView*>(QStringLiteral("Memo6"));
+        QVERIFY(list);
         list->setGeometry(0, 200, 313, 100);
         w.ListderonlineDateien1->setChecked(listShown);
         w.resize(w.width(), w.height() + grow + 1);
@@ -287,7 +288,7 @@ private slots:
         QCOMPARE(w.width(), width);
     }
 
-    void twoPanelsOneClosedByItsLabel() {
+    void secondPanelClosesTheFirst() {
         AppFixture app;
         TForm1& w = app.main();
         QWidget shredder(w.centralWidget());
@@ -296,23 +297,24 @@ private slots:
         wave.hide();
         w.toggleSidePanel(w.Schredder1, &shredder);
         w.toggleSidePanel(w.Welle1, &wave);
+        QVERIFY(!shredder.isVisibleTo(w.centralWidget()));
+        QVERIFY(!w.Schredder1->isChecked());
+        QVERIFY(wave.isVisibleTo(w.centralWidget()));
+        QVERIFY(w.Welle1->isChecked());
         QTRY_COMPARE(w.width(), 764);
         QTRY_VERIFY(!w.TimerFade->isActive());
 
-        // Closing one by its "X" narrows the window though the other is still marked shown.
+        // Closing the open one by its "X" narrows the window with nothing left marked.
         w.closeSidePanel(w.Welle1, &wave);
         QTRY_COMPARE(w.width(), 529);
         QTRY_VERIFY(!w.TimerFade->isActive());
-        QVERIFY(shredder.isVisibleTo(w.centralWidget()));
-        QVERIFY(w.Schredder1->isChecked());
+        QVERIFY(!w.Schredder1->isChecked() && !w.Welle1->isChecked());
 
-        // Its menu item then hides it (the check mark was still set); the window stays narrow.
+        // The first panel's item opens it again.
         w.toggleSidePanel(w.Schredder1, &shredder);
-        QVERIFY(!shredder.isVisibleTo(w.centralWidget()));
-        QVERIFY(!w.Schredder1->isChecked());
-        QVERIFY(!w.SidePanelOpen);
-        QTRY_VERIFY(!w.TimerFade->isActive());
-        QCOMPARE(w.width(), 529);
+        QVERIFY(shredder.isVisibleTo(w.centralWidget()));
+        QVERIFY(w.Schredder1->isChecked() && w.SidePanelOpen);
+        QTRY_COMPARE(w.width(), 764);
     }
 
     void settlingWithNoPanelStopsAtOnce() {

@@ -76,7 +76,7 @@ private slots:
         QVERIFY(w.rgASpurItem0->isChecked());
         QVERIFY(w.Beeper1->isChecked());
         QVERIFY(!w.FMSynthese1->isChecked());
-        QVERIFY(!w.MIDIFilemidmidi1->isEnabled());
+        QVERIFY(w.MIDIFilemidmidi1->isEnabled());
         QVERIFY(!w.MidiBeep1->isEnabled());
         QVERIFY(w.PlayStopped);
         QVERIFY(!w.MirrorConnected);
@@ -196,7 +196,7 @@ private slots:
         row("Hochladen1", "Hochladen", "Ctrl+H");
         row("ListderonlineDateien1", "List der online Dateien", "Ctrl+L");
         row("BleeperMusicMakerbmm1", "Bleeper Music Maker (.bmm)", "");
-        row("MIDIFilemidmidi1", "MIDI-File (.mid / .midi)", "", false);
+        row("MIDIFilemidmidi1", "MIDI-File (.mid / .midi)", "");
         row("Schredder1", "Schredder", "Ctrl+R");
         row("Welle1", "Welle", "Ctrl+W");
         row("ListeNotenFrequenzen1", "Liste Noten - Frequenzen", "Ctrl+F");
@@ -211,6 +211,10 @@ private slots:
         row("FMSynthese1", "FM-Synthese", "Ctrl+Alt+F");
         row("MIDIOut1", "MIDI-Out", "Ctrl+Alt+M");
         row("Einstellungen1", "Einstellungen", "Ctrl+E");
+        row("ExportAudio1", "Audio (WAV, FLAC, OGG, MP3)...", "");
+        row("ExportMidi1", "MIDI-Datei (.mid)...", "");
+        row("Rueckgaengig1", "Rückgängig", "Ctrl+Z", false);
+        row("Wiederholen1", "Wiederholen", "Ctrl+Y", false);
     }
 
     void menuShortcuts() {
@@ -232,12 +236,17 @@ private slots:
     void menuStructure_data() {
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QStringList>("items"); // "-" for a separator, "name >" for a submenu
-        QTest::newRow("Datei") << "Datei1" << QStringList{"Neu",     "Öffnen", "Speichern", "-",
-                                                          "Beenden", "-",      "Play",      "Stop"};
+        QTest::newRow("Datei") << "Datei1"
+                               << QStringList{"Neu",     "Öffnen", "Speichern", "Exportieren >", "-",
+                                              "Beenden", "-",      "Play",      "Stop"};
+        QTest::newRow("Exportieren") << "Exportieren1"
+                                     << QStringList{"Audio (WAV, FLAC, OGG, MP3)...",
+                                                    "MIDI-Datei (.mid)..."};
         QTest::newRow("Bearbeiten")
             << "Bearbeiten1"
-            << QStringList{"Geschwindigkeit ändern...", "Tonhöhe ändern...", "Spuren tauschen",
-                           "Dual-Spur >", "Spur Löschen >"};
+            << QStringList{"Rückgängig",        "Wiederholen",     "-",
+                           "Geschwindigkeit ändern...", "Tonhöhe ändern...", "Spuren tauschen",
+                           "Dual-Spur >",       "Spur Löschen >"};
         QTest::newRow("Dual-Spur") << "DualSpur1" << QStringList{"Spur 1", "Spur 2"};
         QTest::newRow("Spur Löschen") << "SpurLoeschen1" << QStringList{"Spur 1", "Spur 2"};
         QTest::newRow("Extras") << "Extras1"
@@ -510,7 +519,7 @@ private slots:
         auto* target = w.findChild<ListBox*>(list);
         QWidget* view = target->viewport();
         const auto at = [&](int row) {
-            return target->visualItemRect(target->QListWidget::item(row)).center();
+            return target->itemRect(row).center();
         };
         const QPoint below(10, view->height() - 10);
         const QStringList parts = gesture.split(QLatin1Char(' '));

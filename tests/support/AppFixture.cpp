@@ -1,11 +1,15 @@
 #include "support/AppFixture.h"
 
+#include "settings/WindowEffects.h"
+#include "settings/ConfigLocation.h"
 #include "song/MainWindow.h"
 
 #include <QApplication>
 #include <QTest>
 
-AppFixture::AppFixture() {
+AppFixture::AppFixture(const QString& configFile) {
+    setConfigFilePath(configFile.isEmpty() ? configDir.filePath(QStringLiteral("Config.ini"))
+                                           : configFile);
     createForms();
     TForm1& window = main();
     window.show();
@@ -13,8 +17,16 @@ AppFixture::AppFixture() {
     QApplication::setActiveWindow(&window);
     if (!QTest::qWaitForWindowActive(&window))
         qWarning("main window did not become active");
+    // What the window does once it has been drawn belongs to its start.
+    if (!QTest::qWaitFor([&] { return window.effects->backgroundComplete(); }))
+        qWarning("main window did not finish its start");
 }
 
-AppFixture::~AppFixture() { destroyForms(); }
+AppFixture::~AppFixture() {
+    destroyForms();
+    setConfigFilePath(QString());
+}
 
-TForm1& AppFixture::main() const { return *forms().Form1; }
+TForm1& AppFixture::main() const {
+    return *forms().Form1;
+}

@@ -3,15 +3,20 @@
 #include "song/Forms.h"
 #include "support/ScriptedPrompts.h"
 
+#include <QString>
+#include <QTemporaryDir>
+
 /// A fresh set of the program's windows for one test, with scripted prompts; the main window
-/// is shown and active so that shortcuts reach it.
+/// is shown and active so that shortcuts reach it. The settings file is the given one, or one
+/// of the fixture's own, so that no test sees another's settings.
 class AppFixture {
 public:
-    AppFixture();
+    explicit AppFixture(const QString& configFile = QString());
     ~AppFixture();
     AppFixture(const AppFixture&) = delete;
     AppFixture& operator=(const AppFixture&) = delete;
 
+    QTemporaryDir configDir;
     ScriptedPrompts prompts;
     TForm1& main() const;
 };

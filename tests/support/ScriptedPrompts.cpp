@@ -23,6 +23,9 @@ Prompts::Answer ScriptedPrompts::messageBox(const QString& text, const QString& 
     messages.append({text, caption, icon});
     if (!boxAnswers.isEmpty())
         return boxAnswers.takeFirst();
+    // Unscripted, a question that could lose work is answered the safe way.
+    if (buttons == Buttons::YesNoCancel)
+        return Answer::Cancel;
     return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
 }
 

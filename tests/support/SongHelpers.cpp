@@ -27,12 +27,12 @@ void setSong(TForm1& window, const QStringList& rows) {
 }
 
 void clickItem(ListBox* list, int index) {
-    const QRect rect = list->visualItemRect(list->QListWidget::item(index));
+    const QRect rect = list->itemRect(index);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
 }
 
 void doubleClickItem(ListBox* list, int index) {
-    const QRect rect = list->visualItemRect(list->QListWidget::item(index));
+    const QRect rect = list->itemRect(index);
     // A double click is a press and release followed by a second press that the view sees as
     // the double click on the item it already pressed.
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());

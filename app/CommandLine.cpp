@@ -1,0 +1,263 @@
+#include "app/CommandLine.h"
+
+#include "app/ConsolePlayer.h"
+#include "audio/AudioExport.h"
+#include "audio/AudioFileWriter.h"
+#include "base/Errors.h"
+#include "base/Guard.h"
+#include "base/ListBox.h"
+#include "base/Prompts.h"
+#include "files/BmmImporter.h"
+#include "files/FileAccess.h"
+#include "files/MidiFileActions.h"
+#include "song/Forms.h"
+#include "song/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <cstdio>
+#include <exception>
+
+#ifndef Z1RPW3RK_VERSION
+#define Z1RPW3RK_VERSION "3.3"
+#endif
+
+namespace {
+
+CommandLine failed(const QString& error) {
+    CommandLine line;
+    line.action = CommandLine::Action::Error;
+    line.error = error;
+    return line;
+}
+
+/// Messages of a run without a window: warnings and errors go to stderr as one line each and
+/// make the run fail; information stays quiet; nothing is asked.
+class ConsolePrompts final : public Prompts {
+public:
+    bool failed = false;
+
+    void showMessage(const QString& text) override { report(text); }
+    Answer messageBox(const QString& text, const QString&, Icon icon, Buttons) override {
+        if (icon == Icon::Warning || icon == Icon::Error)
+            report(text);
+        return Answer::Cancel;
+    }
+    void showError(const QString& text) override { report(text); }
+    std::optional<QString> openFile(const FileDialog&) override { return std::nullopt; }
+    std::optional<QString> saveFile(const FileDialog&) override { return std::nullopt; }
+    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    int execModal(QDialog&) override { return 0; }
+
+private:
+    void report(const QString& text) {
+        failed = true;
+        QString line = text;
+        line.replace(QLatin1Char('\r'), QLatin1Char(' '))
+            .replace(QLatin1Char('\n'), QLatin1Char(' '));
+        std::fprintf(stderr, "z1rpw3rk: %s\n", qPrintable(line));
+    }
+};
+
+// Without a window the toolkit's notes (a missing runtime folder, plugin remarks) are noise
+// between the program's own lines; only its critical messages are shown.
+void quietToolkit(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
+QString suffixOf(const QString& fileName) {
+    return QFileInfo(fileName).suffix().toLower();
+}
+
+/// Replaces the main window's song by the file: a song file is opened, a .bmm or MIDI file
+/// imported.
+void loadSong(TForm1& window, const QString& fileName) {
+    const QString suffix = suffixOf(fileName);
+    if (suffix == QLatin1String("bmm"))
+        window.bmmImport->importFile(fileName);
+    else if (suffix == QLatin1String("mid") || suffix == QLatin1String("midi"))
+        window.midiFiles->importFile(fileName);
+    else
+        window.LoadSongFile(fileName);
+}
+
+/// Sets the output of the "Optionen" menu as the run asks.
+bool chooseOutput(TForm1& window, const QString& output) {
+    if (output.isEmpty())
+        return true;
+    if (output == QLatin1String("midi"))
+        return false;
+    const bool wave = output == QLatin1String("wave");
+    window.Beeper1->setChecked(!wave);
+    window.FMSynthese1->setChecked(wave);
+    window.MIDIOut1->setChecked(false);
+    return true;
+}
+
+} // namespace
+
+CommandLine CommandLine::parse(int argc, char* argv[]) {
+    CommandLine line;
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+    bool play = false, render = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        const auto value = [&](const QString& option) -> std::optional<QString> {
+            if (i + 1 >= args.size())
+                return std::nullopt;
+            Q_UNUSED(option);
+            return args[++i];
+        };
+        if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
+            line.action = Action::Help;
+            return line;
+        }
+        if (arg == QLatin1String("-V") || arg == QLatin1String("--version")) {
+            line.action = Action::Version;
+            return line;
+        }
+        if (arg == QLatin1String("--play") || arg == QLatin1String("--render")) {
+            const auto song = value(arg);
+            if (!song)
+                return failed(arg + QStringLiteral(" needs a song file"));
+            (arg == QLatin1String("--play") ? play : render) = true;
+            if (!line.song.isEmpty())
+                return failed(QStringLiteral("only one song can be given"));
+            line.song = *song;
+        } else if (arg == QLatin1String("-o") || arg == QLatin1String("--out")) {
+            const auto out = value(arg);
+            if (!out)
+                return failed(arg + QStringLiteral(" needs a file name"));
+            line.outFile = *out;
+        } else if (arg == QLatin1String("--output")) {
+            const auto output = value(arg);
+            if (!output || !QStringList{"beep", "wave", "midi"}.contains(*output))
+                return failed(QStringLiteral("--output takes beep, wave or midi"));
+            line.output = *output;
+        } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
+            return failed(QStringLiteral("unknown option %1 (see --help)").arg(arg));
+        } else {
+            if (!line.song.isEmpty())
+                return failed(QStringLiteral("only one song can be given"));
+            line.song = arg;
+        }
+    }
+    if (play && render)
+        return failed(QStringLiteral("--play and --render cannot be combined"));
+    if (render) {
+        line.action = Action::Render;
+        if (line.outFile.isEmpty())
+            return failed(QStringLiteral("--render needs -o OUT"));
+        const QString suffix = suffixOf(line.outFile);
+        if (suffix != QLatin1String("mid") && !AudioFileWriter::supports(line.outFile))
+            return failed(QStringLiteral("cannot write .%1 files; use .wav, .flac, .ogg, .mp3 "
+                                         "or .mid")
+                              .arg(suffix));
+    } else if (play) {
+        line.action = Action::Play;
+    }
+    if (!render && !line.outFile.isEmpty())
+        return failed(QStringLiteral("-o belongs to --render"));
+    if (!play && !render && !line.output.isEmpty())
+        return failed(QStringLiteral("--output belongs to --play or --render"));
+    return line;
+}
+
+QString CommandLine::helpText() {
+    return QStringLiteral(
+        "Usage: z1rpw3rk [SONG]\n"
+        "       z1rpw3rk --play SONG [--output beep|wave|midi]\n"
+        "       z1rpw3rk --render SONG -o OUT [--output beep|wave|midi]\n"
+        "\n"
+        "A composer and player for two-voice beep melodies.\n"
+        "\n"
+        "  SONG                  a song (.zwk) to open; a .bmm or .mid/.midi file is imported\n"
+        "  --play SONG           play the song without a window; Ctrl+C stops\n"
+        "  --render SONG -o OUT  write the song to OUT: .wav, .flac, .ogg or .mp3 (its sound)\n"
+        "                        or .mid (a Standard MIDI File)\n"
+        "  --output KIND         beep (the speaker), wave (the waveform output) or midi;\n"
+        "                        without it, the output chosen in the program\n"
+        "  -h, --help            show this help\n"
+        "  -V, --version         show the version\n");
+}
+
+QString CommandLine::versionText() {
+    return QStringLiteral("Z1rpW3rk " Z1RPW3RK_VERSION "\n");
+}
+
+int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
+    switch (action) {
+    case Action::Help:
+        std::fputs(qPrintable(helpText()), stdout);
+        return 0;
+    case Action::Version:
+        std::fputs(qPrintable(versionText()), stdout);
+        return 0;
+    case Action::Error:
+        std::fprintf(stderr, "z1rpw3rk: %s\n", qPrintable(error));
+        return 2;
+    case Action::Window:
+        return 0;
+    case Action::Play:
+    case Action::Render:
+        break;
+    }
+
+    // The windows are made, unseen, so the song and the settings load exactly as they do for
+    // the window; nothing is shown and nothing is asked.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietToolkit);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Z1rpW3rk"));
+    ConsolePrompts console;
+    setPrompts(&console);
+    createForms();
+    int result = 1;
+    try {
+        TForm1& window = *forms().Form1;
+        loadSong(window, song);
+        if (console.failed)
+            throw AppError(QString());
+        const bool midiFile = action == Action::Render && suffixOf(outFile) == QLatin1String("mid");
+        if (!midiFile && !chooseOutput(window, output))
+            throw AppError(AudioExport::midiOutMessage());
+        if (midiFile) {
+            FileAccess::saveAll(outFile, window.midiFiles->exportBytes());
+            result = 0;
+        } else {
+            const auto settings = AudioExport::currentSettings(window);
+            if (!settings)
+                throw AppError(AudioExport::midiOutMessage());
+            OfflineRender render(AudioExport::songLines(window), *settings);
+            if (action == Action::Render) {
+                render.writeFile(outFile, {});
+                result = 0;
+            } else {
+                result = ConsolePlayer(render, QFileInfo(song).fileName()).run();
+            }
+        }
+    } catch (const AppError& e) {
+        if (!e.message().isEmpty())
+            std::fprintf(stderr, "z1rpw3rk: %s\n", qPrintable(e.message()));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "z1rpw3rk: %s\n", e.what());
+    }
+    destroyForms();
+    setPrompts(nullptr);
+    return result;
+}
+
+void CommandLine::openInWindow() const {
+    if (song.isEmpty())
+        return;
+    guarded([this] { loadSong(*forms().Form1, song); });
+}

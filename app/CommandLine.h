@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+/// What the program was asked to do on its command line.
+class CommandLine {
+public:
+    enum class Action { Window, Help, Version, Play, Render, Error };
+
+    static CommandLine parse(int argc, char* argv[]);
+    static QString helpText();
+    static QString versionText();
+
+    Action action = Action::Window;
+    /// The song to open, play or render.
+    QString song;
+    /// --render's target.
+    QString outFile;
+    /// "beep", "wave", "midi", or empty for the output chosen in the program.
+    QString output;
+    /// For Action::Error: what is wrong, one line.
+    QString error;
+
+    /// Help, version, an error, playing and rendering run without a window.
+    bool runsWithoutWindow() const { return action != Action::Window; }
+    /// Runs such an action to its end; the program's exit code.
+    int runWithoutWindow(int argc, char* argv[]) const;
+    /// Opens the song named for the window, once the windows exist (errors as messages).
+    void openInWindow() const;
+};

@@ -1,0 +1,99 @@
+#include "audio/AudioExport.h"
+
+#include "audio/PlaybackEngine.h"
+#include "base/Errors.h"
+#include "base/Guard.h"
+#include "base/ListBox.h"
+#include "base/StrToInt.h"
+#include "settings/SettingsDialog.h"
+#include "song/Forms.h"
+#include "song/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProgressDialog>
+
+AudioExport::AudioExport(TForm1& form, QAction* item) : QObject(&form), m_form(form) {
+    connectGuarded(item, &QAction::triggered, this, [this] { exportClick(); });
+}
+
+Prompts::FileDialog AudioExport::exportDialog() {
+    Prompts::FileDialog dialog;
+    dialog.title = QStringLiteral("Audio exportieren");
+    dialog.filter = QStringLiteral("WAV (.wav)|*.wav|FLAC (.flac)|*.flac|Ogg Vorbis (.ogg)|*.ogg|"
+                                   "MP3 (.mp3)|*.mp3");
+    dialog.defaultExt = QStringLiteral(".wav");
+    return dialog;
+}
+
+QString AudioExport::midiOutMessage() {
+    return QStringLiteral("Mit MIDI-Out als Ausgabe kann nicht als Audio exportiert werden; "
+                          "bitte \"Beeper\" oder \"FM-Synthese\" wählen oder als MIDI-Datei "
+                          "exportieren.");
+}
+
+std::optional<OfflineRender::Settings> AudioExport::currentSettings(const TForm1& form) {
+    OfflineRender::Settings settings;
+    if (form.FMSynthese1->isChecked())
+        settings.output = OfflineRender::Output::Wave;
+    else if (!form.Beeper1->isChecked())
+        return std::nullopt;
+    settings.volume = form.playback->SynthVolume;
+    if (const TForm6* dialog = forms().Form6)
+        settings.waveform = dialog->rgTonItemIndex();
+    return settings;
+}
+
+QList<OfflineRender::Line> AudioExport::songLines(const TForm1& form) {
+    const QStringList f1 = form.Memo1->items();
+    const QStringList d1 = form.Memo2->items();
+    const QStringList f2 = form.Memo3->items();
+    QList<OfflineRender::Line> lines;
+    lines.reserve(f1.size());
+    for (qsizetype i = 0; i < f1.size(); ++i)
+        lines.append({StrToInt(f1[i]), StrToInt(f2.value(i)), StrToInt(d1.value(i))});
+    return lines;
+}
+
+void AudioExport::exportClick() {
+    const TForm1& f = m_form;
+    const int n = f.Memo1->count();
+    if (f.Memo2->count() != n || f.Memo3->count() != n || f.Memo4->count() != n) {
+        prompts().messageBox(QStringLiteral("Fehler im Track"), QStringLiteral("Z1rpW3rk"),
+                             Prompts::Icon::Warning);
+        return;
+    }
+    const auto settings = currentSettings(f);
+    if (!settings) {
+        prompts().messageBox(midiOutMessage(), QStringLiteral("Z1rpW3rk"),
+                             Prompts::Icon::Information);
+        return;
+    }
+    // Numbers are checked before a file name is asked for.
+    songLines(f);
+    if (const auto fileName = prompts().saveFile(exportDialog()))
+        exportTo(*fileName, *settings);
+}
+
+bool AudioExport::exportTo(const QString& fileName, const OfflineRender::Settings& settings) {
+    OfflineRender render(songLines(m_form), settings);
+    QProgressDialog progress(QStringLiteral("Exportiere Audio..."), QStringLiteral("Abbrechen"), 0,
+                             1000, &m_form);
+    progress.setObjectName(QStringLiteral("AudioExportProgress"));
+    progress.setWindowTitle(QStringLiteral("Z1rpW3rk"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
+    return render.writeFile(fileName, [&](std::uint64_t done, std::uint64_t total) {
+        // Events are let through every 50 ms: often enough for the cancel button, rarely
+        // enough to cost nothing.
+        if (sinceEvents.elapsed() >= 50) {
+            progress.setValue(total ? int(done * 1000 / total) : 0);
+            QApplication::processEvents();
+            sinceEvents.restart();
+        }
+        return !progress.wasCanceled();
+    });
+}

@@ -1,0 +1,163 @@
+#include "audio/GmSynth.h"
+
+#include <fluidsynth.h>
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr const char* kSoundFonts[] = {
+    "/usr/share/sounds/sf2/FluidR3_GM.sf2", // the full set, when installed
+    "/usr/share/sounds/sf2/TimGM6mb.sf2",   // the small set the program installs
+};
+
+/// Float output of the synthesizer to 16-bit sample values, leaving headroom for two tracks
+/// and the other sounds of the mix.
+constexpr float kScale = 32767.0f * 0.7f;
+
+} // namespace
+
+QString GmSynth::soundFontPath() {
+    for (const char* path : kSoundFonts)
+        if (QFileInfo(QString::fromLatin1(path)).isReadable())
+            return QString::fromLatin1(path);
+    return {};
+}
+
+GmSynth::GmSynth(const QString& soundFont) {
+    m_events.reserve(4096);
+    fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+    fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+    fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+    m_settings = new_fluid_settings();
+    if (!m_settings)
+        return;
+    fluid_settings_setnum(m_settings, "synth.sample-rate", 44100.0);
+    // Plain notes: no reverb or chorus tails to smear the lines of a song.
+    fluid_settings_setint(m_settings, "synth.reverb.active", 0);
+    fluid_settings_setint(m_settings, "synth.chorus.active", 0);
+    fluid_settings_setint(m_settings, "synth.polyphony", 64);
+    fluid_settings_setnum(m_settings, "synth.gain", 0.6);
+    fluid_synth_t* synth = new_fluid_synth(m_settings);
+    if (!synth)
+        return;
+    if (fluid_synth_sfload(synth, soundFont.toLocal8Bit().constData(), 1) == FLUID_FAILED) {
+        delete_fluid_synth(synth);
+        return;
+    }
+    m_synth = synth;
+}
+
+GmSynth::~GmSynth() {
+    if (m_synth)
+        delete_fluid_synth(m_synth);
+    if (m_settings)
+        delete_fluid_settings(m_settings);
+}
+
+void GmSynth::post(std::uint32_t message, std::uint64_t sampleTime) {
+    std::lock_guard lock(m_mutex);
+    // Usually in order already; a message placed earlier goes before the later ones.
+    auto at = m_events.end();
+    while (at != m_events.begin() && std::prev(at)->time > sampleTime)
+        --at;
+    m_events.insert(at, Event{sampleTime, message});
+    m_pending.store(true, std::memory_order_release);
+}
+
+void GmSynth::releaseAll(std::uint64_t sampleTime) {
+    for (std::uint32_t channel = 0; channel < 16; ++channel)
+        post(0xB0 | channel | 123u << 8, sampleTime); // all notes off: each note's own release
+}
+
+void GmSynth::apply(std::uint32_t message) {
+    const int status = int(message & 0xFF);
+    const int channel = status & 0x0F;
+    const int data1 = int(message >> 8) & 0x7F;
+    const int data2 = int(message >> 16) & 0x7F;
+    switch (status & 0xF0) {
+    case 0x80:
+        fluid_synth_noteoff(m_synth, channel, data1);
+        break;
+    case 0x90:
+        if (data2 == 0)
+            fluid_synth_noteoff(m_synth, channel, data1);
+        else
+            fluid_synth_noteon(m_synth, channel, data1, data2);
+        break;
+    case 0xA0:
+        fluid_synth_key_pressure(m_synth, channel, data1, data2);
+        break;
+    case 0xB0:
+        fluid_synth_cc(m_synth, channel, data1, data2);
+        break;
+    case 0xC0:
+        fluid_synth_program_change(m_synth, channel, data1);
+        break;
+    case 0xD0:
+        fluid_synth_channel_pressure(m_synth, channel, data1);
+        break;
+    case 0xE0:
+        fluid_synth_pitch_bend(m_synth, channel, data1 | data2 << 7);
+        break;
+    default:
+        break;
+    }
+}
+
+void GmSynth::renderInto(std::int32_t* mix, int frames) {
+    while (frames > 0) {
+        const int n = std::min(frames, kChunk);
+        fluid_synth_write_float(m_synth, n, m_left.data(), 0, 1, m_right.data(), 0, 1);
+        for (int i = 0; i < n; ++i)
+            mix[i] += std::int32_t(std::lrint((m_left[i] + m_right[i]) * 0.5f * kScale));
+        mix += n;
+        frames -= n;
+    }
+}
+
+void GmSynth::mixInto(std::int32_t* mix, int frames, std::uint64_t start) {
+    if (!m_synth || frames <= 0)
+        return;
+    const std::uint64_t end = start + std::uint64_t(frames);
+    std::uint64_t cursor = start;
+    for (;;) {
+        // Take the messages due in this block, a batch at a time, without allocating.
+        std::size_t count = 0;
+        {
+            std::lock_guard lock(m_mutex);
+            while (count < m_due.size() && count < m_events.size() && m_events[count].time < end)
+                m_due[count] = m_events[count], ++count;
+            m_events.erase(m_events.begin(), m_events.begin() + std::ptrdiff_t(count));
+            m_pending.store(!m_events.empty(), std::memory_order_release);
+        }
+        for (std::size_t k = 0; k < count; ++k) {
+            // A message placed in the past takes effect at once.
+            const std::uint64_t at = std::max(m_due[k].time, cursor);
+            if (at > cursor) {
+                renderInto(mix + (cursor - start), int(at - cursor));
+                cursor = at;
+            }
+            apply(m_due[k].message);
+        }
+        if (count < m_due.size())
+            break;
+    }
+    if (cursor < end)
+        renderInto(mix + (cursor - start), int(end - cursor));
+}
+
+bool GmSynth::active() const {
+    return m_synth && (m_pending.load(std::memory_order_acquire) ||
+                       fluid_synth_get_active_voice_count(m_synth) > 0);
+}
+
+void GmSynth::render(std::int16_t* out, int frames, std::uint64_t start) {
+    std::vector<std::int32_t> mix(std::size_t(std::max(frames, 0)), 0);
+    mixInto(mix.data(), frames, start);
+    for (int i = 0; i < frames; ++i)
+        out[i] = std::int16_t(std::clamp<std::int32_t>(mix[i], -32768, 32767));
+}

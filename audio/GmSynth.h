@@ -1,0 +1,65 @@
+#pragma once
+
+#include "audio/SampleSource.h"
+
+#include <QString>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+struct _fluid_hashtable_t;
+struct _fluid_synth_t;
+
+/// The built-in General MIDI synthesizer: renders MIDI messages with a General MIDI SoundFont
+/// into the sound device's mix. Each message carries the sample time at which it takes effect,
+/// and the rendering splits at that sample, so notes start where they are placed whatever the
+/// block size. Messages come from the GUI thread; rendering runs on the audio thread.
+class GmSynth final : public SampleSource {
+public:
+    static constexpr const char* kDeviceName = "Z1rpW3rk GM-Synth";
+
+    /// The SoundFont to use: the larger General MIDI set when installed, else the small one;
+    /// empty when there is none.
+    static QString soundFontPath();
+
+    /// Loads the SoundFont; check loaded() afterwards.
+    explicit GmSynth(const QString& soundFont);
+    ~GmSynth() override;
+    GmSynth(const GmSynth&) = delete;
+    GmSynth& operator=(const GmSynth&) = delete;
+
+    bool loaded() const { return m_synth != nullptr; }
+
+    /// A short message (status, data 1, data 2 in the low three bytes) taking effect at
+    /// @p sampleTime. Messages with equal times keep their order.
+    void post(std::uint32_t message, std::uint64_t sampleTime);
+    /// Every sounding note of every channel is released at @p sampleTime.
+    void releaseAll(std::uint64_t sampleTime);
+
+    void mixInto(std::int32_t* mix, int frames, std::uint64_t start) override;
+    bool active() const override;
+
+    /// Renders @p frames samples from @p start into @p out (for tests and measurements).
+    void render(std::int16_t* out, int frames, std::uint64_t start);
+
+private:
+    struct Event {
+        std::uint64_t time;
+        std::uint32_t message;
+    };
+    void apply(std::uint32_t message);
+    void renderInto(std::int32_t* mix, int frames);
+
+    _fluid_hashtable_t* m_settings = nullptr;
+    _fluid_synth_t* m_synth = nullptr;
+    mutable std::mutex m_mutex;
+    std::vector<Event> m_events; ///< waiting, ordered by time
+    static constexpr int kChunk = 1024;
+    std::array<Event, 256> m_due{};
+    std::array<float, kChunk> m_left{};
+    std::array<float, kChunk> m_right{};
+    std::atomic<bool> m_pending{false};
+};

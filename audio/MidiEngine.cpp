@@ -1,0 +1,291 @@
+#include "audio/MidiEngine.h"
+
+#include "audio/MidiOutput.h"
+#include "audio/PlaybackEngine.h"
+#include "base/Guard.h"
+#include "base/ListBox.h"
+#include "base/StrToInt.h"
+#include "settings/SettingsDialog.h"
+#include "settings/SettingsMidiPage.h"
+#include "song/Forms.h"
+#include "song/MainWindow.h"
+#include "tools/NoteTableWindow.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QScopeGuard>
+#include <QSlider>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <thread>
+
+namespace {
+
+/// A tick that comes this late starts the schedule afresh instead of rushing the lines after it.
+constexpr auto kResyncAfter = std::chrono::milliseconds(100);
+/// A device that places messages at their time gets them this early, so a tick that the
+/// window delays (a repaint, a busy machine) still sounds its line on time.
+constexpr auto kScheduleAhead = std::chrono::milliseconds(30);
+
+} // namespace
+
+MidiEngine::MidiEngine(TForm1& form) : QObject(&form), m_form(form) {
+    tiMIDI = new QTimer(this);
+    tiMIDI->setObjectName(QStringLiteral("tiMIDI"));
+    tiMIDI->setTimerType(Qt::PreciseTimer);
+    tiMIDI->setSingleShot(true);
+    MidiOutput = new TMidiOutput(this);
+    MidiOutput->setObjectName(QStringLiteral("MidiOutput"));
+
+    connectGuarded(tiMIDI, &QTimer::timeout, this, [this] { tiMIDITimer(); });
+    // The item sets its check mark itself: undo the toolkit's own toggle first.
+    connect(form.MIDIOut1, &QAction::triggered, this, [this](bool checked) {
+        m_form.MIDIOut1->setChecked(!checked);
+        guarded([this] { MIDIOut1Click(); });
+    });
+}
+
+MidiEngine::~MidiEngine() {
+    // Closing the window ends every note that still sounds.
+    tiMIDI->stop();
+    try {
+        endSoundingNotes();
+    } catch (...) {
+    }
+    try {
+        MidiOutput->Close();
+    } catch (...) {
+    }
+}
+
+SettingsMidiPage* MidiEngine::page() const {
+    TForm6* settings = forms().Form6;
+    return settings ? settings->midiPage : nullptr;
+}
+
+bool MidiEngine::selected() const {
+    const TForm6* settings = forms().Form6;
+    return settings && settings->cbMIDI && settings->cbMIDI->isChecked();
+}
+
+void MidiEngine::reopenOutput() {
+    SettingsMidiPage* settings = page();
+    MidiOutput->Close();
+    MidiOutput->setDeviceID(settings ? settings->MidiOutput->DeviceID() : 0);
+    MidiOutput->Open();
+}
+
+void MidiEngine::MidiEngineStart() {
+    SettingsMidiPage* settings = page();
+    if (!settings)
+        return;
+    tiMIDI->stop();
+    endSoundingNotes();
+    reopenOutput();
+    MidiOutput->SendShortMessage(0xC0, std::uint8_t(settings->cbMidiNote1->currentIndex()), 0);
+
+    TPlayTable& table = m_form.playback->PlayTable;
+    const int n = m_form.Memo1->count();
+    table.first.assign(std::size_t(n) + 1, 0);
+    table.second.assign(std::size_t(n) + 1, 0);
+    table.third.assign(std::size_t(n) + 1, 0);
+    const TForm3* notes = forms().Form3;
+    for (int i = 0; i < n; ++i) {
+        table.first[i] = notes ? notes->FrequencyToMidiNote(m_form.Memo1->item(i)) : -2;
+        table.second[i] = notes ? notes->FrequencyToMidiNote(m_form.Memo3->item(i)) : -2;
+        table.third[i] = StrToInt(m_form.Memo2->item(i));
+    }
+
+    MidiOutput->SendShortMessage(0xC1, std::uint8_t(settings->cbMidiNote2->currentIndex()), 0);
+    tiMIDI->setInterval(10);
+    settings->setPlaybackLock(true);
+    TrackVelocity1 = settings->TrackBar1->value();
+    TrackVelocity2 = settings->TrackBar2->value();
+    table.first[n] = -1;
+    m_scheduleStarted = false;
+    if (!m_form.PlayStopped)
+        tiMIDI->start();
+}
+
+void MidiEngine::tiMIDITimer() {
+    // A message box during a tick runs the event loop; the running tick arms the next one.
+    if (m_inTick)
+        return;
+    m_inTick = true;
+    const auto leave = qScopeGuard([this] { m_inTick = false; });
+    try {
+        const Clock::time_point now = Clock::now();
+        if (!m_scheduleStarted || now - m_lineDue > kResyncAfter) {
+            m_ahead = (MidiOutput->support() & kMidiCapsStream) ? kScheduleAhead
+                                                                : Clock::duration::zero();
+            m_lineDue = now + m_ahead;
+            m_scheduleStarted = true;
+        }
+        const Clock::time_point due = m_lineDue;
+        // The line before this one ends where this one begins.
+        if (m_sounding.active) {
+            finishLine(due);
+            showPosition();
+        }
+
+        PlaybackEngine& playback = *m_form.playback;
+        const TPlayTable& table = playback.PlayTable;
+        const int position = playback.PlayPosition;
+        // The table can be shorter than the position when lines were deleted during a pause.
+        if (position < 0 || std::size_t(position) >= table.first.size() ||
+            table.first[position] == -1) {
+            playback.btstopClick();
+            return;
+        }
+        const int note1 = table.first[position];
+        const int note2 = table.second[position];
+        const int duration = std::max(table.third[position], 0);
+        m_lineDue = due + std::chrono::milliseconds(duration);
+        ++playback.PlayPosition;
+        armNextLine();
+
+        if (note1 == -2 && note2 == -2) {
+            showPosition(); // a rest: nothing sounds, the timer paces it
+            return;
+        }
+        SettingsMidiPage* settings = page();
+        Sounding line;
+        line.note1 = note1;
+        line.note2 = note2;
+        line.drum1 = SettingsMidiPage::kFirstDrumKey + settings->cbDrum1->currentIndex();
+        line.drum2 = SettingsMidiPage::kFirstDrumKey + settings->cbDrum2->currentIndex();
+        line.velocity1 = TrackVelocity1;
+        line.velocity2 = TrackVelocity2;
+        // Recorded before anything is sent, so an error half-way still ends what did start.
+        line.active = true;
+        m_sounding = line;
+        const auto on = [&](std::uint8_t status, int key, int velocity) {
+            MidiOutput->SendShortMessageAt(status, std::uint8_t(key), std::uint8_t(velocity), due);
+            m_lastDue = std::max(m_lastDue, due);
+        };
+        if (note1 != -2) {
+            if (!settings->drumMode(1))
+                on(0x90, note1, line.velocity1);
+            else
+                on(0x99, line.drum1, line.velocity1);
+        }
+        if (note2 != -2) {
+            if (!settings->drumMode(2))
+                on(0x91, note2, line.velocity2);
+            else
+                on(0x99, line.drum2, line.velocity2);
+        }
+    } catch (...) {
+        // A device error ends the playback (and its notes) before it is shown, instead of
+        // failing again at every line.
+        const std::exception_ptr error = std::current_exception();
+        try {
+            m_form.playback->btstopClick();
+        } catch (...) {
+        }
+        std::rethrow_exception(error);
+    }
+}
+
+void MidiEngine::armNextLine() {
+    const auto left = m_lineDue - m_ahead - Clock::now();
+    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+    tiMIDI->start(int(std::clamp<long long>(ms, 0, 24LL * 3600 * 1000)));
+}
+
+void MidiEngine::finishLine(Clock::time_point at) {
+    const Sounding line = m_sounding;
+    m_sounding = {};
+    // Every note-off is tried even when one fails; the first error is reported.
+    std::exception_ptr first;
+    const auto off = [&](std::uint8_t status, int key, int velocity) {
+        try {
+            MidiOutput->SendShortMessageAt(status, std::uint8_t(key), std::uint8_t(velocity), at);
+        } catch (...) {
+            if (!first)
+                first = std::current_exception();
+        }
+    };
+    if (line.note1 != -2)
+        off(0x80, line.note1, line.velocity1);
+    if (line.note2 != -2)
+        off(0x81, line.note2, line.velocity2);
+    if (line.note1 != -2)
+        off(0x89, line.drum1, line.velocity1);
+    if (line.note2 != -2)
+        off(0x89, line.drum2, line.velocity2);
+    if (first)
+        std::rethrow_exception(first);
+}
+
+void MidiEngine::endSoundingNotes() {
+    // A line sent ahead may not have begun yet: its end cannot come before its start.
+    if (m_sounding.active)
+        finishLine(std::max(Clock::now(), m_lastDue));
+}
+
+void MidiEngine::showPosition() {
+    if (m_form.Scrollfunktion1->isChecked())
+        return;
+    const int position = m_form.playback->PlayPosition;
+    for (ListBox* list : {m_form.Memo1, m_form.Memo2, m_form.Memo3, m_form.Memo4, m_form.Line})
+        list->setItemIndex(position);
+    m_form.ShowProgress(position, m_form.Line->count(), QStringLiteral("Spiele Lied"));
+}
+
+void MidiEngine::pause() {
+    tiMIDI->stop();
+    endSoundingNotes();
+}
+
+void MidiEngine::stop() {
+    tiMIDI->stop();
+    const auto closeAtEnd = qScopeGuard([this] {
+        if (SettingsMidiPage* settings = page())
+            settings->setPlaybackLock(false);
+        MidiOutput->Close();
+    });
+    endSoundingNotes();
+}
+
+void MidiEngine::MidiToneTest(int frequency) {
+    int note = frequency;
+    if (const TForm3* notes = forms().Form3) {
+        const NoteTable& grid = notes->noteTable();
+        const QString wanted = QString::number(frequency);
+        for (int row = 1; row < grid.rowCount(); ++row) {
+            QString cell = grid.cell(NoteTable::kFrequencyColumn, row);
+            const int dash = cell.indexOf(QLatin1Char('-'));
+            if (dash >= 0)
+                cell.remove(dash, 1);
+            if (TrimBlanks(cell) == wanted)
+                note = StrToInt(grid.cell(NoteTable::kMidiColumn, row));
+        }
+    }
+    reopenOutput();
+    const auto closeAtEnd = qScopeGuard([this] { MidiOutput->Close(); });
+    const auto key = std::uint8_t(unsigned(note) % 256);
+    MidiOutput->SendShortMessage(0x90, key, 100);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    MidiOutput->SendShortMessage(0x80, key, 64);
+}
+
+void MidiEngine::MIDIOut1Click() {
+    QCheckBox* cbMIDI = forms().Form6 ? forms().Form6->cbMIDI : nullptr;
+    if (m_form.MIDIOut1->isChecked()) {
+        m_form.MIDIOut1->setChecked(false);
+        if (cbMIDI)
+            cbMIDI->setChecked(false);
+        m_form.Beeper1->setChecked(true);
+    } else {
+        m_form.MIDIOut1->setChecked(true);
+        if (cbMIDI)
+            cbMIDI->setChecked(true);
+        m_form.FMSynthese1->setChecked(false);
+        m_form.Beeper1->setChecked(false);
+    }
+}

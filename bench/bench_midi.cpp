@@ -1,0 +1,294 @@
+// The MIDI engine on the built-in synthesizer, captured by SDL's disk driver: how exactly a
+// song keeps time (total length, onset error of every line, from the captured audio); the
+// synthesizer's rendering cost; and the MIDI input path from the device callback to
+// OnMidiInput through the loopback.
+//
+//   bench_midi [lines] [duration-ms] [program]     (defaults: 200 50 115 = "Woodblock")
+
+#include "audio/GmSynth.h"
+#include "audio/MidiInput.h"
+#include "audio/MidiLoopback.h"
+#include "audio/SoundDevice.h"
+#include "base/ListBox.h"
+#include "settings/SettingsDialog.h"
+#include "settings/SettingsMidiPage.h"
+#include "song/Forms.h"
+#include "song/MainWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr double kRate = SoundDevice::kSampleRate;
+using Clock = std::chrono::steady_clock;
+
+std::vector<std::int16_t> readSamples(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    std::vector<std::int16_t> out(std::size_t(bytes.size()) / 2);
+    std::memcpy(out.data(), bytes.constData(), out.size() * 2);
+    return out;
+}
+
+double percentile(std::vector<double> v, double p) {
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    const auto index = std::size_t(std::ceil(p * double(v.size()))) - 1;
+    return v[std::min(v.size() - 1, index)];
+}
+
+void spin(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+/// The onset of the hit nearest @p expected: the sharpest rise of the sound's envelope within
+/// ±@p reach samples, refined to the first sample of that rise above half its new level.
+std::size_t onsetNear(const std::vector<std::int16_t>& s, std::size_t expected, std::size_t reach) {
+    constexpr std::size_t kFrame = 22; // 0.5 ms
+    const auto peak = [&](std::size_t from) {
+        int m = 0;
+        for (std::size_t i = from; i < from + kFrame && i < s.size(); ++i)
+            m = std::max(m, std::abs(int(s[i])));
+        return m;
+    };
+    const std::size_t from = expected > reach + kFrame ? expected - reach : kFrame;
+    std::size_t best = expected;
+    int bestRise = -1;
+    for (std::size_t at = from; at <= expected + reach && at + kFrame < s.size(); at += 4) {
+        const int rise = peak(at) - peak(at - kFrame);
+        if (rise > bestRise) {
+            bestRise = rise;
+            best = at;
+        }
+    }
+    const int level = peak(best) / 2;
+    for (std::size_t i = best; i < best + kFrame && i < s.size(); ++i)
+        if (std::abs(int(s[i])) >= level)
+            return i;
+    return best;
+}
+
+void songTiming(int lines, int durationMs, int program) {
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/out.raw");
+    SoundDevice::shutdown();
+    qputenv("SDL_AUDIODRIVER", "disk");
+    qputenv("SDL_DISKAUDIOFILE", path.toLocal8Bit());
+    SoundDevice::instance();
+
+    createForms();
+    TForm1& w = *forms().Form1;
+    SettingsMidiPage& page = *forms().Form6->midiPage;
+    if (page.combMidiG->itemText(0) != QLatin1String(GmSynth::kDeviceName)) {
+        std::printf("built-in synthesizer not available\n");
+        destroyForms();
+        return;
+    }
+    QStringList freq, dur;
+    for (int i = 0; i < lines; ++i) {
+        freq << QStringLiteral("523");
+        dur << QString::number(durationMs);
+    }
+    w.Memo1->addAll(freq);
+    w.Memo2->addAll(dur);
+    w.Memo3->addAll(QStringList(lines, QStringLiteral("0")));
+    w.Memo4->addAll(dur);
+    page.cbMidiNote1->setCurrentIndex(program);
+    page.TrackBar1->setValue(127);
+    page.cbMIDI->setChecked(true);
+    w.show();
+    spin(300);
+
+    QElapsedTimer wall;
+    wall.start();
+    w.btplay->click();
+    while (!w.PlayStopped)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    const qint64 wallMs = wall.elapsed();
+    spin(500);
+    destroyForms();
+    SoundDevice::instance().drain();
+    SoundDevice::shutdown();
+    const auto s = readSamples(path);
+    if (qEnvironmentVariableIsSet("BENCH_MIDI_KEEP"))
+        QFile::copy(path, qEnvironmentVariable("BENCH_MIDI_KEEP"));
+
+    std::size_t first = 0;
+    while (first < s.size() && std::abs(int(s[first])) < 200)
+        ++first;
+    if (first >= s.size()) {
+        std::printf("no sound captured\n");
+        return;
+    }
+    first = onsetNear(s, first + 50, 100);
+    const double perLine = durationMs * kRate / 1000.0;
+    std::vector<double> errors;
+    std::size_t last = first;
+    for (int k = 0; k < lines; ++k) {
+        const auto expected = std::size_t(std::llround(double(first) + k * perLine));
+        last = onsetNear(s, expected, std::size_t(kRate * 0.015));
+        errors.push_back(std::abs(double(last) - double(expected)) * 1000.0 / kRate);
+    }
+    // The total from the last line's own onset, searched widely so drift shows in full.
+    last = onsetNear(s, std::size_t(std::llround(double(first) + (lines - 1) * perLine)),
+                     std::size_t(perLine * 0.45));
+    const double totalMs = (double(last) - double(first) + perLine) * 1000.0 / kRate;
+    const double ideal = double(lines) * durationMs;
+    std::printf("MIDI engine on the built-in synthesizer, %d lines of %d ms, program %d:\n", lines,
+                durationMs, program);
+    std::printf("  total from the captured audio  %.1f ms (ideal %.0f, %+.3f %%)\n", totalMs, ideal,
+                (totalMs - ideal) * 100.0 / ideal);
+    std::printf("  wall time Play to stop          %lld ms\n", static_cast<long long>(wallMs));
+    std::printf("  onset error  median %.2f ms  p99 %.2f ms  max %.2f ms\n",
+                percentile(errors, 0.5), percentile(errors, 0.99), percentile(errors, 1.0));
+}
+
+void renderCost() {
+    GmSynth synth(GmSynth::soundFontPath());
+    if (!synth.loaded())
+        return;
+    synth.post(0xC0 | 80 << 8, 0);
+    synth.post(0xC1 | 0 << 8, 0);
+    const int seconds = 20;
+    const int line = int(kRate / 20);
+    for (int i = 0; i < seconds * 20; ++i) {
+        const auto at = std::uint64_t(i) * std::uint64_t(line);
+        if (i > 0) {
+            synth.post(std::uint32_t(0x80 | (60 + (i - 1) % 12) << 8), at);
+            synth.post(std::uint32_t(0x81 | (48 + (i - 1) % 12) << 8), at);
+        }
+        synth.post(std::uint32_t(0x90 | (60 + i % 12) << 8 | 100 << 16), at);
+        synth.post(std::uint32_t(0x91 | (48 + i % 12) << 8 | 100 << 16), at);
+    }
+    std::vector<std::int32_t> mix(441);
+    timespec a{}, b{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &a);
+    for (std::uint64_t t = 0; t < std::uint64_t(seconds * kRate); t += 441) {
+        std::fill(mix.begin(), mix.end(), 0);
+        synth.mixInto(mix.data(), 441, t);
+    }
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &b);
+    const double cpu = double(b.tv_sec - a.tv_sec) + double(b.tv_nsec - a.tv_nsec) / 1e9;
+    std::printf("synthesizer rendering: %.2f ms CPU per second of audio (two tracks, 441-sample "
+                "blocks)\n",
+                cpu * 1000.0 / seconds);
+}
+
+void inputPath(int rate, int count) {
+    MidiLoopback loop({}, {QStringLiteral("Loop In")});
+    setMidiPlatform(&loop);
+    {
+        TMidiInput in;
+        std::vector<Clock::time_point> sentAt(static_cast<std::size_t>(count));
+        std::vector<double> latencies;
+        latencies.reserve(std::size_t(count));
+        std::atomic<int> overflows{0};
+        int received = 0;
+        in.OnMidiInput = [&](TMidiInput* input) {
+            if (const auto event = input->ReadEvent()) {
+                const int index = event->Data1 | event->Data2 << 7;
+                latencies.push_back(
+                    std::chrono::duration<double, std::micro>(Clock::now() - sentAt[index])
+                        .count());
+                ++received;
+            }
+        };
+        in.OnOverflow = [&](TMidiInput*) { ++overflows; };
+        in.Open();
+        in.Start();
+        std::thread sender([&] {
+            const auto start = Clock::now();
+            for (int i = 0; i < count; ++i) {
+                std::this_thread::sleep_until(
+                    start + std::chrono::microseconds(std::int64_t(i) * 1000000 / rate));
+                sentAt[std::size_t(i)] = Clock::now();
+                loop.inject(0, {0x90, std::uint8_t(i & 0x7F), std::uint8_t((i >> 7) & 0x7F)});
+            }
+        });
+        QElapsedTimer t;
+        t.start();
+        while (received + overflows < count && t.elapsed() < 30000)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        sender.join();
+        std::printf("MIDI input at %5d messages/s (%d messages): callback to OnMidiInput median "
+                    "%.0f us, p99 %.0f us; received %d, overflows %d\n",
+                    rate, count, percentile(latencies, 0.5), percentile(latencies, 0.99), received,
+                    overflows.load());
+        in.Close();
+    }
+    setMidiPlatform(nullptr);
+}
+
+void burstBelowCapacity(int count) {
+    MidiLoopback loop({}, {QStringLiteral("Loop In")});
+    setMidiPlatform(&loop);
+    {
+        TMidiInput in;
+        int received = 0;
+        int overflows = 0;
+        bool inOrder = true;
+        in.OnMidiInput = [&](TMidiInput* input) {
+            if (const auto event = input->ReadEvent()) {
+                inOrder = inOrder && (event->Data1 | event->Data2 << 7) == received;
+                ++received;
+            }
+        };
+        in.OnOverflow = [&](TMidiInput*) { ++overflows; };
+        in.Open();
+        in.Start();
+        // All at once while the GUI thread reads nothing: the ring holds them.
+        std::thread sender([&] {
+            for (int i = 0; i < count; ++i)
+                loop.inject(0, {0x90, std::uint8_t(i & 0x7F), std::uint8_t(i >> 7)});
+        });
+        sender.join();
+        QElapsedTimer t;
+        t.start();
+        while (received + overflows < count && t.elapsed() < 10000)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        std::printf("burst of %d messages (ring %d): received %d in order %s, overflows %d\n",
+                    count, int(in.Capacity()), received, inOrder ? "yes" : "no", overflows);
+        in.Close();
+    }
+    setMidiPlatform(nullptr);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int lines = argc > 1 ? std::atoi(argv[1]) : 200;
+    const int duration = argc > 2 ? std::atoi(argv[2]) : 50;
+    const int program = argc > 3 ? std::atoi(argv[3]) : 115;
+    songTiming(lines, duration, program);
+    renderCost();
+    inputPath(1000, 3000);
+    inputPath(10000, 16000);
+    burstBelowCapacity(1000);
+    return 0;
+}

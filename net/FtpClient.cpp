@@ -1,0 +1,372 @@
+#include "net/FtpClient.h"
+
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QHostAddress>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+QString describe(const FtpClient::Reply& reply) {
+    return QStringLiteral("%1 %2").arg(reply.code).arg(reply.text.trimmed());
+}
+
+bool isCode(QByteArrayView line) {
+    return line.size() >= 3 &&
+           std::all_of(line.begin(), line.begin() + 3, [](char c) { return c >= '0' && c <= '9'; });
+}
+
+QByteArray chopLineEnd(QByteArray line) {
+    if (line.endsWith('\r'))
+        line.chop(1);
+    return line;
+}
+
+/// One complete reply at the start of the buffer and the bytes it takes, if it is all there.
+/// A multi-line reply ("123-" … "123 ") is one reply; a line that carries no code becomes a
+/// reply with code 0, which no step accepts.
+std::optional<std::pair<FtpClient::Reply, qsizetype>> parseReply(const QByteArray& buffer) {
+    qsizetype end = buffer.indexOf('\n');
+    if (end < 0)
+        return std::nullopt;
+    const QByteArray first = chopLineEnd(buffer.left(end));
+    FtpClient::Reply reply;
+    reply.text = QString::fromUtf8(first);
+    if (!isCode(first))
+        return std::make_pair(reply, end + 1);
+    reply.code = first.left(3).toInt();
+    if (first.size() > 3 && first[3] == '-') {
+        const QByteArray last = first.left(3) + ' ';
+        for (;;) {
+            const qsizetype start = end + 1;
+            end = buffer.indexOf('\n', start);
+            if (end < 0)
+                return std::nullopt;
+            const QByteArray line = chopLineEnd(buffer.mid(start, end - start));
+            reply.text += QLatin1Char('\n') + QString::fromUtf8(line);
+            if (line.startsWith(last) || line == first.left(3))
+                break;
+        }
+    }
+    return std::make_pair(reply, end + 1);
+}
+
+} // namespace
+
+FtpError::FtpError(const QString& message)
+    : std::runtime_error(message.toStdString()), m_message(message) {}
+
+FtpClient::FtpClient(QObject* parent) : QObject(parent) {}
+
+FtpClient::~FtpClient() {
+    closeData();
+    if (m_control)
+        m_control->abort();
+}
+
+std::pair<QString, int> FtpClient::splitHostPort(const QString& host) {
+    const QString trimmed = host.trimmed();
+    const qsizetype colon = trimmed.lastIndexOf(QLatin1Char(':'));
+    // One colon only: an IPv6 address has several and no port of this form.
+    if (colon > 0 && trimmed.indexOf(QLatin1Char(':')) == colon) {
+        bool ok = false;
+        const int port = trimmed.mid(colon + 1).toInt(&ok);
+        if (ok && port > 0 && port <= 65535)
+            return {trimmed.left(colon), port};
+        return {trimmed.left(colon), kDefaultPort};
+    }
+    return {trimmed, kDefaultPort};
+}
+
+bool FtpClient::controlOpen() const {
+    return m_control && m_control->state() == QAbstractSocket::ConnectedState;
+}
+
+bool FtpClient::isConnected() const {
+    return m_loggedIn && m_control && m_control->state() == QAbstractSocket::ConnectedState;
+}
+
+void FtpClient::watch(QTcpSocket* socket) {
+    connect(socket, &QTcpSocket::readyRead, this, &FtpClient::activity);
+    connect(socket, &QTcpSocket::bytesWritten, this, &FtpClient::activity);
+    connect(socket, &QTcpSocket::stateChanged, this, &FtpClient::activity);
+    connect(socket, &QTcpSocket::errorOccurred, this, &FtpClient::activity);
+}
+
+bool FtpClient::waitFor(const Condition& done, int limitMs) {
+    QDeadlineTimer deadline(std::max(0, limitMs));
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        // The window keeps repainting and the timers keep running, but no input reaches it
+        // while the exchange runs.
+        QEventLoop loop;
+        QTimer timer;
+        timer.setSingleShot(true);
+        connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        connect(this, &FtpClient::activity, &loop, &QEventLoop::quit);
+        timer.start(int(std::clamp<qint64>(deadline.remainingTime(), 1, 1000)));
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    return true;
+}
+
+void FtpClient::fail(const QString& message, bool closeConnection) {
+    closeData();
+    if (closeConnection)
+        disconnectFromHost();
+    throw FtpError(message);
+}
+
+void FtpClient::connectToHost(const QString& host, const QString& user, const QString& password) {
+    disconnectFromHost();
+    const auto [name, port] = splitHostPort(host);
+    if (name.isEmpty())
+        throw FtpError(QStringLiteral("no host given"));
+    m_control = new QTcpSocket(this);
+    watch(m_control);
+    connect(m_control, &QTcpSocket::readyRead, this,
+            [this] { m_replyBuffer += m_control->readAll(); });
+    // Active transfers name the client by an IPv4 address in PORT.
+    m_control->connectToHost(name, quint16(port), QIODevice::ReadWrite,
+                             QAbstractSocket::IPv4Protocol);
+    QTcpSocket* control = m_control;
+    const bool settled = waitFor(
+        [control] {
+            return control->state() == QAbstractSocket::ConnectedState ||
+                   control->state() == QAbstractSocket::UnconnectedState;
+        },
+        m_limits.connectMs);
+    if (!settled)
+        fail(QStringLiteral("connect to %1:%2: no answer within %3 ms")
+                 .arg(name)
+                 .arg(port)
+                 .arg(m_limits.connectMs),
+             true);
+    if (control->state() != QAbstractSocket::ConnectedState)
+        fail(QStringLiteral("connect to %1:%2: %3").arg(name).arg(port).arg(control->errorString()),
+             true);
+
+    try {
+        expect(QStringLiteral("greeting"), {220});
+        const Reply login = command("USER", user, {230, 331});
+        if (login.code == 331)
+            command("PASS", password, {230});
+        m_loggedIn = true;
+        command("TYPE", QStringLiteral("I"), {200});
+        command("SYST", {}, {200, 215, 500});
+    } catch (const FtpError&) {
+        disconnectFromHost();
+        throw;
+    }
+}
+
+void FtpClient::requireConnected() const {
+    if (!isConnected())
+        throw FtpError(QStringLiteral("not connected"));
+}
+
+void FtpClient::sendCommand(const QByteArray& verb, const QString& argument) {
+    if (!controlOpen())
+        fail(QStringLiteral("%1: the connection is closed").arg(QLatin1String(verb)), true);
+    QByteArray line = verb;
+    if (!argument.isEmpty())
+        line += ' ' + argument.toUtf8();
+    // An argument must not end the command early and start another one.
+    if (line.contains('\r') || line.contains('\n'))
+        fail(QStringLiteral("%1: the argument holds a line break").arg(QLatin1String(verb)), false);
+    m_control->write(line + "\r\n");
+    m_control->flush();
+}
+
+bool FtpClient::hasReply() const {
+    return parseReply(m_replyBuffer).has_value();
+}
+
+FtpClient::Reply FtpClient::takeReply() {
+    const auto parsed = parseReply(m_replyBuffer);
+    m_replyBuffer.remove(0, parsed->second);
+    return parsed->first;
+}
+
+FtpClient::Reply FtpClient::readReply(const QString& step) {
+    const bool ready = waitFor([this] { return hasReply() || !controlOpen(); }, m_limits.replyMs);
+    if (hasReply())
+        return takeReply();
+    // Without its reply the exchange is out of step: later replies could be taken for the
+    // answers to later commands. The connection is given up.
+    if (!ready)
+        fail(QStringLiteral("%1: no reply within %2 ms").arg(step).arg(m_limits.replyMs), true);
+    fail(QStringLiteral("%1: the server closed the connection").arg(step), true);
+}
+
+FtpClient::Reply FtpClient::expect(const QString& step, std::initializer_list<int> accepted) {
+    const Reply reply = readReply(step);
+    if (std::find(accepted.begin(), accepted.end(), reply.code) == accepted.end())
+        fail(QStringLiteral("%1: %2").arg(step, describe(reply)), reply.code == 0);
+    return reply;
+}
+
+FtpClient::Reply FtpClient::command(const QByteArray& verb, const QString& argument,
+                                    std::initializer_list<int> accepted) {
+    sendCommand(verb, argument);
+    return expect(QString::fromLatin1(verb), accepted);
+}
+
+void FtpClient::changeDirectory(const QString& directory) {
+    requireConnected();
+    command("CWD", directory, {200, 250});
+}
+
+void FtpClient::openDataListener() {
+    closeData();
+    m_listener = new QTcpServer(this);
+    connect(m_listener, &QTcpServer::newConnection, this, &FtpClient::activity);
+    // The server connects back to the address by which it knows this computer.
+    const QHostAddress local = m_control->localAddress();
+    bool isIpv4 = false;
+    const quint32 ipv4 = local.toIPv4Address(&isIpv4);
+    if (!isIpv4 || !m_listener->listen(local, 0))
+        fail(QStringLiteral("PORT: cannot listen for the data connection"), false);
+    const quint16 port = m_listener->serverPort();
+    const QString argument = QStringLiteral("%1,%2,%3,%4,%5,%6")
+                                 .arg(ipv4 >> 24)
+                                 .arg((ipv4 >> 16) & 0xFF)
+                                 .arg((ipv4 >> 8) & 0xFF)
+                                 .arg(ipv4 & 0xFF)
+                                 .arg(port >> 8)
+                                 .arg(port & 0xFF);
+    command("PORT", argument, {200});
+}
+
+QTcpSocket* FtpClient::acceptDataConnection(const QString& step) {
+    const QHostAddress server = m_control->peerAddress();
+    QPointer<QTcpServer> listener = m_listener;
+    for (;;) {
+        const bool arrived = waitFor(
+            [this, listener] {
+                // A refusal the server sends instead of connecting ends the wait as well.
+                return listener->hasPendingConnections() || hasReply() || !controlOpen();
+            },
+            m_limits.dataMs);
+        if (!listener)
+            fail(QStringLiteral("%1: the transfer was given up").arg(step), true);
+        if (!listener->hasPendingConnections()) {
+            if (hasReply())
+                fail(QStringLiteral("%1: %2").arg(step, describe(takeReply())), false);
+            if (!arrived)
+                fail(QStringLiteral("%1: no data connection within %2 ms")
+                         .arg(step)
+                         .arg(m_limits.dataMs),
+                     true);
+            fail(QStringLiteral("%1: the server closed the connection").arg(step), true);
+        }
+        QTcpSocket* socket = listener->nextPendingConnection();
+        // Only the server may open the data connection; anybody else is turned away.
+        if (socket->peerAddress().isEqual(server, QHostAddress::TolerantConversion)) {
+            m_data = socket;
+            watch(m_data);
+            listener->close();
+            return socket;
+        }
+        socket->abort();
+        socket->deleteLater();
+    }
+}
+
+QByteArray FtpClient::retrieve(const QString& remoteName) {
+    requireConnected();
+    openDataListener();
+    command("RETR", remoteName, {125, 150, 154});
+    const QString step = QStringLiteral("RETR ") + remoteName;
+    QTcpSocket* data = acceptDataConnection(step);
+    QByteArray bytes;
+    for (;;) {
+        bytes += data->readAll();
+        if (data->state() == QAbstractSocket::UnconnectedState)
+            break;
+        const bool moved = waitFor(
+            [data] {
+                return data->bytesAvailable() > 0 ||
+                       data->state() == QAbstractSocket::UnconnectedState;
+            },
+            m_limits.dataMs);
+        if (!moved)
+            fail(QStringLiteral("%1: no data within %2 ms").arg(step).arg(m_limits.dataMs), true);
+    }
+    bytes += data->readAll();
+    finishTransfer(step);
+    return bytes;
+}
+
+void FtpClient::store(const QString& remoteName, const QByteArray& bytes) {
+    requireConnected();
+    openDataListener();
+    command("STOR", remoteName, {125, 150});
+    const QString step = QStringLiteral("STOR ") + remoteName;
+    QTcpSocket* data = acceptDataConnection(step);
+    data->write(bytes);
+    data->disconnectFromHost();
+    for (qint64 left = data->bytesToWrite(); data->state() != QAbstractSocket::UnconnectedState;) {
+        const bool moved = waitFor(
+            [data, left] {
+                return data->bytesToWrite() < left ||
+                       data->state() == QAbstractSocket::UnconnectedState;
+            },
+            m_limits.dataMs);
+        if (!moved)
+            fail(QStringLiteral("%1: the data did not move within %2 ms")
+                     .arg(step)
+                     .arg(m_limits.dataMs),
+                 true);
+        left = data->bytesToWrite();
+    }
+    finishTransfer(step);
+}
+
+void FtpClient::finishTransfer(const QString& step) {
+    closeData();
+    const Reply reply = expect(step, {225, 226, 250, 426, 450});
+    // An aborted transfer is followed by one more reply that closes it.
+    if (reply.code == 426 || reply.code == 450)
+        expect(step, {225, 226});
+}
+
+void FtpClient::closeData() {
+    if (m_data) {
+        m_data->abort();
+        m_data->deleteLater();
+        m_data = nullptr;
+    }
+    if (m_listener) {
+        m_listener->close();
+        m_listener->deleteLater();
+        m_listener = nullptr;
+    }
+}
+
+void FtpClient::quit() {
+    if (isConnected()) {
+        m_control->write("QUIT\r\n");
+        m_control->flush();
+    }
+    disconnectFromHost();
+}
+
+void FtpClient::disconnectFromHost() {
+    closeData();
+    m_loggedIn = false;
+    m_replyBuffer.clear();
+    if (m_control) {
+        m_control->disconnect(this);
+        m_control->abort();
+        m_control->deleteLater();
+        m_control = nullptr;
+    }
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <initializer_list>
+#include <stdexcept>
+
+class QTcpServer;
+class QTcpSocket;
+
+/// A failed FTP exchange. The text says which step failed and what the server replied; it
+/// never holds the password.
+class FtpError : public std::runtime_error {
+public:
+    explicit FtpError(const QString& message);
+    QString message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+/// The library's FTP client (`IdFTP1`): one control connection, active data connections
+/// (the client listens and sends PORT), binary transfers (RFC 959).
+///
+/// Every call returns when its exchange is done and raises FtpError when it fails. While it
+/// waits, the window repaints but takes no input; each wait has a time limit, so a server that
+/// is gone or stops answering costs seconds.
+class FtpClient final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FtpClient)
+
+public:
+    static constexpr int kDefaultPort = 21;
+
+    /// Time limits in milliseconds: for the connection to be made, for each reply, and for the
+    /// data connection to open and, once open, for the next bytes to move.
+    struct Limits {
+        int connectMs = 5000;
+        int replyMs = 5000;
+        int dataMs = 5000;
+    };
+
+    /// A reply of the server: its three-digit code and its text (all lines).
+    struct Reply {
+        int code = 0;
+        QString text;
+    };
+
+    explicit FtpClient(QObject* parent = nullptr);
+    ~FtpClient() override;
+
+    void setLimits(const Limits& limits) { m_limits = limits; }
+    const Limits& limits() const { return m_limits; }
+
+    /// "host" or "host:port"; without a port (or with one that is no number) the port is 21.
+    static std::pair<QString, int> splitHostPort(const QString& host);
+
+    /// Connects and logs in: greeting 220, USER (230, or 331 then PASS 230), TYPE I, SYST.
+    /// A failure leaves the connection closed.
+    void connectToHost(const QString& host, const QString& user, const QString& password);
+    /// True while logged in on an open control connection.
+    bool isConnected() const;
+
+    /// CWD; 200 or 250.
+    void changeDirectory(const QString& directory);
+    /// RETR over an active data connection: the file's bytes.
+    QByteArray retrieve(const QString& remoteName);
+    /// STOR over an active data connection, replacing the remote file.
+    void store(const QString& remoteName, const QByteArray& data);
+
+    /// Sends QUIT when connected, without waiting for the reply, and closes the connection.
+    void quit();
+    /// Closes the connection without a word to the server.
+    void disconnectFromHost();
+
+signals:
+    /// Something happened on a socket: a waiting call looks again.
+    void activity();
+
+private:
+    using Condition = std::function<bool()>;
+    bool waitFor(const Condition& done, int limitMs);
+    void watch(QTcpSocket* socket);
+    void requireConnected() const;
+    bool controlOpen() const;
+    void sendCommand(const QByteArray& verb, const QString& argument = {});
+    bool hasReply() const;
+    Reply takeReply();
+    Reply readReply(const QString& step);
+    Reply expect(const QString& step, std::initializer_list<int> accepted);
+    Reply command(const QByteArray& verb, const QString& argument,
+                  std::initializer_list<int> accepted);
+    [[noreturn]] void fail(const QString& message, bool closeConnection);
+    void openDataListener();
+    QTcpSocket* acceptDataConnection(const QString& step);
+    void finishTransfer(const QString& step);
+    void closeData();
+
+    Limits m_limits;
+    QTcpSocket* m_control = nullptr;
+    QTcpServer* m_listener = nullptr;
+    QTcpSocket* m_data = nullptr;
+    QByteArray m_replyBuffer;
+    bool m_loggedIn = false;
+};

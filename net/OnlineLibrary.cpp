@@ -1,0 +1,269 @@
+#include "net/OnlineLibrary.h"
+
+#include "base/Errors.h"
+#include "base/Guard.h"
+#include "base/ListBox.h"
+#include "base/Prompts.h"
+#include "files/FileAccess.h"
+#include "files/SongFormat.h"
+#include "net/FtpClient.h"
+#include "net/LibraryFiles.h"
+#include "settings/SettingsDialog.h"
+#include "settings/SettingsNetworkPage.h"
+#include "song/MainWindow.h"
+#include "tools/PanelCloseLabel.h"
+#include "tools/SidePanels.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+
+namespace {
+
+const QString kError = QStringLiteral("Fehler");
+const QString kListFailed = QStringLiteral(
+    "Online Liste konnte nicht bezogen werden. Bitte kontaktieren sie das Qorvel-Network Team");
+const QString kDownloadFailed =
+    QStringLiteral("Server ausgelastet oder nicht erreichbar, versuchen sie es erneut");
+const QString kDuplicate = QStringLiteral("Song bereits vorhanden");
+const QString kUploadFailed = QStringLiteral(
+    "Hochladen der Datei fehlgeschlagen. Bitte kontaktieren sie das Qorvel-Network Team");
+const QString kUploadNote = QStringLiteral("Bedenke, die Datei wird Unveränderbar hochgeladen");
+const QString kTitle = QStringLiteral("Z1rpW3rk 3.3");
+constexpr int kTitleStepMs = 20;
+
+constexpr int kListWidth = 529;
+constexpr int kListHeight = 161;
+
+} // namespace
+
+OnlineLibrary::OnlineLibrary(TForm1& form) : QObject(&form), m_form(form) {
+    IdFTP1 = new FtpClient(this);
+    IdFTP1->setObjectName(QStringLiteral("IdFTP1"));
+    createListBox();
+    createUploadPanel();
+
+    SidePanels::onMenuClick(form.ListderonlineDateien1, this,
+                            [this] { ListderonlineDateien1Click(); });
+    SidePanels::onMenuClick(form.Hochladen1, this, [this] { Hochladen1Click(); });
+    connectGuarded(TimerFadeListe, &QTimer::timeout, this, [this] { TimerFadeListeTimer(); });
+    connectGuarded(Memo6, &ListBox::Click, this, [this] { Memo6Click(); });
+    connectGuarded(Label8, &PanelCloseLabel::clicked, this, [this] { Label8Click(); });
+    connectGuarded(bthochladen, &QPushButton::clicked, this, [this] { bthochladenClick(); });
+    form.installEventFilter(this);
+}
+
+OnlineLibrary::~OnlineLibrary() = default;
+
+void OnlineLibrary::createListBox() {
+    QWidget* client = m_form.centralWidget();
+    Memo6 = new ListBox(client);
+    Memo6->setObjectName(QStringLiteral("Memo6"));
+    Memo6->setUniformItemSizes(true);
+    // Waits just below the visible area until the menu reveals it.
+    Memo6->setGeometry(0, client->height(), kListWidth, kListHeight);
+
+    TimerFadeListe = new QTimer(this);
+    TimerFadeListe->setObjectName(QStringLiteral("TimerFadeListe"));
+    TimerFadeListe->setInterval(3);
+    TimerFadeListe->setTimerType(Qt::PreciseTimer);
+}
+
+void OnlineLibrary::createUploadPanel() {
+    gbHochladen =
+        SidePanels::create(m_form, QStringLiteral("gbHochladen"), QStringLiteral("Hochladen"), 81);
+    const QFont plain = gbHochladen->property("plainFont").value<QFont>();
+    edDateiname =
+        SidePanels::field(gbHochladen, QStringLiteral("edDateiname"), QString(), 8, 20, 105,
+                          QStringLiteral("Dateiname"), 120, QStringLiteral("Label7"));
+    Label7 = gbHochladen->findChild<QLabel*>(QStringLiteral("Label7"));
+    bthochladen = new QPushButton(QStringLiteral("Hochladen"), gbHochladen);
+    bthochladen->setObjectName(QStringLiteral("bthochladen"));
+    bthochladen->setFont(plain);
+    bthochladen->setAutoDefault(false);
+    bthochladen->setGeometry(8, 48, 105, 25);
+    Label8 = SidePanels::closeLabel(gbHochladen, QStringLiteral("Label8"));
+}
+
+void OnlineLibrary::connectAtStart(TForm6& settings) {
+    if (auto* page = settings.findChild<SettingsNetworkPage*>())
+        page->connectAtStart();
+}
+
+void OnlineLibrary::connectAndFetchList() {
+    IdFTP1->connectToHost(m_form.FtpHost, m_form.FtpUser, m_form.FtpPassword);
+    IdFTP1->changeDirectory(LibraryFiles::kFolder);
+    fetchList();
+}
+
+void OnlineLibrary::fetchList() {
+    const QByteArray bytes = IdFTP1->retrieve(LibraryFiles::kListFile);
+    FileAccess::saveAll(LibraryFiles::kListFile, bytes);
+    const QStringList names = LibraryFiles::parseList(FileAccess::readAll(LibraryFiles::kListFile));
+    Memo6->clearItems();
+    Memo6->addAll(names);
+}
+
+void OnlineLibrary::ListderonlineDateien1Click() {
+    QAction* item = m_form.ListderonlineDateien1;
+    if (item->isChecked()) {
+        item->setChecked(false);
+    } else {
+        ListBaseHeight = m_form.centralWidget()->height();
+        item->setChecked(true);
+        Memo6->move(0, ListBaseHeight);
+        try {
+            fetchList();
+        } catch (const std::exception&) {
+            prompts().messageBox(kListFailed, kError, Prompts::Icon::Error);
+        }
+        m_anchoredTop = true;
+    }
+    TimerFadeListe->start();
+}
+
+void OnlineLibrary::TimerFadeListeTimer() {
+    const int clientHeight = m_form.centralWidget()->height();
+    if (m_form.ListderonlineDateien1->isChecked()) {
+        if (clientHeight >= ListBaseHeight + kListReveal)
+            TimerFadeListe->stop();
+        else
+            m_form.resize(m_form.width(), m_form.height() + kListStep);
+    } else {
+        if (ListBaseHeight + 5 >= clientHeight) {
+            TimerFadeListe->stop();
+            m_anchoredTop = false;
+            // Back at the bottom: the song area and the logo follow the window's height again.
+            m_form.resize(m_form.width(), m_form.height() + 1);
+            m_form.resize(m_form.width(), m_form.height() - 1);
+        } else {
+            m_form.resize(m_form.width(), m_form.height() - kListStep);
+        }
+    }
+}
+
+void OnlineLibrary::FormResize() {
+    if (!m_anchoredTop)
+        return;
+    const int songHeight = std::max(0, ListBaseHeight - 16);
+    for (ListBox* list : {m_form.Line, m_form.Memo1, m_form.Memo2, m_form.Memo3, m_form.Memo4})
+        list->resize(list->width(), songHeight);
+    m_form.Label9->move(m_form.Label9->x(), 248 + ListBaseHeight - TForm1::kClientHeight);
+    if (m_form.ListderonlineDateien1->isChecked())
+        Memo6->move(0, ListBaseHeight);
+}
+
+void OnlineLibrary::showRefusedName() {
+    prompts().messageBox(LibraryFiles::kUnsafeName, kError, Prompts::Icon::Error);
+}
+
+void OnlineLibrary::Memo6Click() {
+    for (int i = 0; i < Memo6->count(); ++i) {
+        if (i != Memo6->itemIndex())
+            continue;
+        const QString name = Memo6->item(i);
+        // The name becomes a local file name and an FTP argument: nothing happens with one
+        // that could reach outside the working directory or smuggle in a command.
+        if (!LibraryFiles::isSafeSongName(name)) {
+            showRefusedName();
+            continue;
+        }
+        const QString fileName = LibraryFiles::songFileName(name);
+        try {
+            // Written only when complete: a failed download keeps an earlier copy whole.
+            FileAccess::saveAll(fileName, IdFTP1->retrieve(fileName));
+        } catch (const std::exception&) {
+            prompts().messageBox(kDownloadFailed, kError, Prompts::Icon::Information);
+        }
+        m_form.LoadSongFile(fileName);
+    }
+}
+
+const QStringList& OnlineLibrary::titleVariants() {
+    // One letter changes from each caption to the next: stylised to plain and back.
+    static const QStringList variants = {
+        QStringLiteral("Z1rpW3rk"), QStringLiteral("ZirpW3rk"), QStringLiteral("Zirpw3rk"),
+        QStringLiteral("Zirpwerk"), QStringLiteral("zirpwerk"), QStringLiteral("Zirpwerk"),
+        QStringLiteral("Zirpw3rk"), QStringLiteral("ZirpW3rk"), QStringLiteral("Z1rpW3rk"),
+    };
+    return variants;
+}
+
+void OnlineLibrary::AnimateTitle() {
+    for (const QString& variant : titleVariants()) {
+        m_form.setWindowTitle(variant + QStringLiteral(" 3.3"));
+        QThread::msleep(kTitleStepMs);
+    }
+    m_form.setWindowTitle(kTitle);
+}
+
+void OnlineLibrary::Hochladen1Click() {
+    gbHochladen->show();
+    AnimateTitle();
+    const bool opening = !m_form.Hochladen1->isChecked();
+    m_form.toggleSidePanel(m_form.Hochladen1, gbHochladen);
+    if (opening)
+        prompts().messageBox(kUploadNote, QStringLiteral("Hinweis"), Prompts::Icon::Information);
+}
+
+void OnlineLibrary::Label8Click() {
+    m_form.closeSidePanel(m_form.Hochladen1, gbHochladen);
+}
+
+void OnlineLibrary::bthochladenClick() {
+    const QString name = edDateiname->text();
+    if (!LibraryFiles::isSafeSongName(name)) {
+        showRefusedName();
+        return;
+    }
+    try {
+        upload(name);
+    } catch (const std::exception&) {
+        prompts().messageBox(kUploadFailed, kError, Prompts::Icon::Error);
+    }
+}
+
+void OnlineLibrary::upload(const QString& name) {
+    const TForm1& f = m_form;
+    Memo5.clear();
+    SongTracks song;
+    for (int i = 0; i < f.Memo1->count(); ++i) {
+        song.freq1 << f.Memo1->item(i);
+        song.dur1 << f.Memo2->item(i);
+        song.freq2 << f.Memo3->item(i);
+        song.dur2 << f.Memo4->item(i);
+        Memo5 << QStringList{song.freq1.last(), song.dur1.last(), song.freq2.last(),
+                             song.dur2.last()}
+                     .join(QLatin1Char('|'));
+    }
+    // The same bytes as "Speichern" writes.
+    const QByteArray songBytes = SongFormat::write(song);
+    const QString fileName = LibraryFiles::songFileName(name);
+    FileAccess::saveAll(fileName, songBytes);
+
+    if (Memo6->items().contains(name)) {
+        prompts().messageBox(kDuplicate, kError, Prompts::Icon::Error);
+        return;
+    }
+    Memo6->add(name);
+    const QByteArray list = LibraryFiles::formatList(Memo6->items());
+    FileAccess::saveAll(LibraryFiles::kListFile, list);
+    IdFTP1->store(LibraryFiles::kListFile, list);
+    IdFTP1->store(fileName, songBytes);
+}
+
+void OnlineLibrary::FormClose() {
+    IdFTP1->quit();
+}
+
+bool OnlineLibrary::eventFilter(QObject* watched, QEvent* event) {
+    // The connection ends before the window's own close handling stores the settings.
+    if (watched == &m_form && event->type() == QEvent::Close)
+        guarded([this] { FormClose(); });
+    return QObject::eventFilter(watched, event);
+}

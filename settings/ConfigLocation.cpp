@@ -1,0 +1,26 @@
+#include "settings/ConfigLocation.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+QString g_override;
+const QString kFileName = QStringLiteral("Config.ini");
+} // namespace
+
+QString configFilePath() {
+    if (!g_override.isEmpty())
+        return g_override;
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QString beside = QDir(programDir).filePath(kFileName);
+    if (QFileInfo::exists(beside) || QFileInfo(programDir).isWritable())
+        return beside;
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+        .filePath(kFileName);
+}
+
+void setConfigFilePath(const QString& path) {
+    g_override = path;
+}

@@ -1,0 +1,177 @@
+#include "settings/IniFile.h"
+
+#include "base/Errors.h"
+#include "base/StrToInt.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringConverter>
+#include <QStringDecoder>
+#include <QStringList>
+
+#include <optional>
+#include <utility>
+
+namespace {
+
+// The file's lines, without their line ends. A file that is not UTF-8 (written by hand in a
+// legacy code page) is read as Latin-1 so that its text survives a rewrite.
+std::optional<QStringList> readLines(const QString& path) {
+    // Only a regular file: a pipe or device of that name would hold up the program.
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(bytes);
+    if (utf8.hasError())
+        text = QString::fromLatin1(bytes);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast(); // the final line end adds no line
+    return lines;
+}
+
+// The name of a section line "[name]", or nothing for any other line.
+std::optional<QString> sectionName(const QString& line) {
+    const QString trimmed = line.trimmed();
+    if (!trimmed.startsWith(QLatin1Char('[')))
+        return std::nullopt;
+    const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+    return (close < 0 ? trimmed.mid(1) : trimmed.mid(1, close - 1)).trimmed();
+}
+
+// The key of a key line "key=value", or nothing for a line without "=".
+std::optional<QString> keyName(const QString& line) {
+    const qsizetype equals = line.indexOf(QLatin1Char('='));
+    if (equals < 0)
+        return std::nullopt;
+    return line.left(equals).trimmed();
+}
+
+bool sameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Where a section's lines are: the index of its header, and one past its last key line
+// (trailing blank lines belong to the gap before the next section).
+struct SectionSpan {
+    qsizetype header = -1;
+    qsizetype end = -1;
+};
+
+SectionSpan findSection(const QStringList& lines, const QString& section) {
+    SectionSpan span;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const std::optional<QString> name = sectionName(lines[i]);
+        if (!name)
+            continue;
+        if (span.header >= 0) // the first section of this name counts, as on reading
+            break;
+        if (sameName(*name, section))
+            span.header = i;
+    }
+    if (span.header < 0)
+        return span;
+    span.end = span.header + 1;
+    for (qsizetype i = span.header + 1; i < lines.size() && !sectionName(lines[i]); ++i)
+        if (!lines[i].trimmed().isEmpty())
+            span.end = i + 1;
+    return span;
+}
+
+qsizetype findKey(const QStringList& lines, const SectionSpan& span, const QString& key) {
+    for (qsizetype i = span.header + 1; i < span.end; ++i)
+        if (const std::optional<QString> name = keyName(lines[i]); name && sameName(*name, key))
+            return i;
+    return -1;
+}
+
+[[noreturn]] void cannotWrite(const QString& path) {
+    throw AppError(QStringLiteral("In %1 kann nicht geschrieben werden").arg(path));
+}
+
+} // namespace
+
+IniFile::IniFile(QString path) : m_path(std::move(path)) {}
+
+QString IniFile::readString(const QString& section, const QString& key,
+                            const QString& defaultValue) const {
+    const std::optional<QStringList> lines = readLines(m_path);
+    if (!lines)
+        return defaultValue;
+    const SectionSpan span = findSection(*lines, section);
+    if (span.header < 0)
+        return defaultValue;
+    const qsizetype index = findKey(*lines, span, key);
+    if (index < 0)
+        return defaultValue;
+    const QString& line = (*lines)[index];
+    return line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed().left(kMaxValueLength).trimmed();
+}
+
+int IniFile::readInteger(const QString& section, const QString& key, int defaultValue) const {
+    QString text = readString(section, key, QString());
+    if (text.size() > 2 && text[0] == QLatin1Char('0') &&
+        (text[1] == QLatin1Char('x') || text[1] == QLatin1Char('X')))
+        text = QLatin1Char('$') + text.mid(2);
+    return TryStrToInt(text).value_or(defaultValue);
+}
+
+bool IniFile::readBool(const QString& section, const QString& key, bool defaultValue) const {
+    return readInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void IniFile::writeString(const QString& section, const QString& key, const QString& value) {
+    // A value is one line: a line break would split it into a second, foreign key.
+    QString flat = value;
+    flat.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    const QString entry = key + QLatin1Char('=') + flat;
+
+    const bool existed = QFileInfo::exists(m_path);
+    QStringList lines = readLines(m_path).value_or(QStringList());
+    if (existed && lines.isEmpty() && !QFileInfo(m_path).isReadable())
+        cannotWrite(m_path); // rewriting a file we cannot read would lose its contents
+
+    const SectionSpan span = findSection(lines, section);
+    if (span.header < 0) {
+        lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
+        lines.append(entry);
+    } else if (const qsizetype index = findKey(lines, span, key); index >= 0) {
+        lines[index] = entry;
+    } else {
+        lines.insert(span.end, entry);
+    }
+
+    const QFileInfo info(m_path);
+    if (!info.absoluteDir().exists() && !QDir().mkpath(info.absolutePath()))
+        cannotWrite(m_path);
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly))
+        cannotWrite(m_path);
+    QByteArray bytes;
+    for (const QString& line : std::as_const(lines)) {
+        bytes += line.toUtf8();
+        bytes += "\r\n";
+    }
+    if (file.write(bytes) != bytes.size())
+        cannotWrite(m_path);
+    // The file may hold a password: only its owner may read it.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (!file.commit())
+        cannotWrite(m_path);
+}
+
+void IniFile::writeInteger(const QString& section, const QString& key, int value) {
+    writeString(section, key, QString::number(value));
+}
+
+void IniFile::writeBool(const QString& section, const QString& key, bool value) {
+    writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}

@@ -1,0 +1,52 @@
+#include "settings/SettingsLinks.h"
+
+#include "audio/MidiBeep.h"
+#include "audio/MidiInput.h"
+#include "audio/MidiOutput.h"
+#include "net/MirrorServer.h"
+#include "net/MultiZ1rp.h"
+#include "settings/ControlLookup.h"
+#include "settings/SettingsDialog.h"
+#include "song/Forms.h"
+#include "song/MainWindow.h"
+
+#include <QComboBox>
+
+int mirrorPort(const TForm1& main) {
+    return main.mirror->ssBeep().port();
+}
+
+void setMirrorPort(TForm1& main, int port) {
+    main.mirror->ssBeep().setPort(port);
+}
+
+void setLibraryCredentials(TForm1&, const QString&, const QString&, const QString&) {}
+
+void connectLibraryAtStart(TForm6&) {}
+
+void closeLibrary(TForm1&) {}
+
+bool fillMidiDeviceLists(TForm6& dialog) {
+    // The "MIDI" page lists the devices as it is built; the dialog has an input object exactly
+    // when the system had an input device then.
+    return dialog.findChild<TMidiInput*>() != nullptr;
+}
+
+void showMelodyGlyphs(TForm6&) {
+    // The toggles of the "MIDI" page are built showing the melody glyph.
+}
+
+void applyMidiOutputDevice(TForm6& dialog) {
+    auto* output = dialog.findChild<TMidiOutput*>();
+    const auto* devices = requiredControl<QComboBox>(&dialog, QStringLiteral("combMidiG"));
+    if (output && devices)
+        output->setDeviceID(devices->currentIndex());
+}
+
+void restartMidiInput(TForm6& dialog) {
+    TForm1* main = forms().Form1;
+    if (!dialog.findChild<TMidiInput*>() || !main || !main->midiBeep)
+        return;
+    const auto* devices = requiredControl<QComboBox>(&dialog, QStringLiteral("cbMidiIn"));
+    main->midiBeep->restartInput(devices ? devices->currentIndex() : 0);
+}

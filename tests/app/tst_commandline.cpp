@@ -1,0 +1,210 @@
+#include "app/CommandLine.h"
+#include "audio/OfflineRender.h"
+#include "base/ListBox.h"
+#include "files/MidiFile.h"
+#include "files/MidiVoices.h"
+#include "song/MainWindow.h"
+#include "support/AppFixture.h"
+#include "support/SongHelpers.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sndfile.h>
+
+namespace {
+
+const QByteArray kSong = "440|100|0|100\r\n0|50|0|50\r\n523|120|262|120\r\n";
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+QStringList expand(const QStringList& args, const QTemporaryDir& dir) {
+    QStringList out;
+    for (QString a : args)
+        out << a.replace(QStringLiteral("{dir}"), dir.path());
+    return out;
+}
+
+QProcess* start(const QStringList& args) {
+    auto* process = new QProcess;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    process->setProcessEnvironment(env);
+    process->start(QStringLiteral(Z1RPW3RK_PROGRAM), args);
+    return process;
+}
+
+Run run(const QStringList& args) {
+    std::unique_ptr<QProcess> process(start(args));
+    Run r;
+    if (!process->waitForFinished(120000))
+        return r;
+    r.exitCode = process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -2;
+    r.out = QString::fromLocal8Bit(process->readAllStandardOutput());
+    r.err = QString::fromLocal8Bit(process->readAllStandardError());
+    return r;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+std::vector<std::int16_t> readSound(const QString& path) {
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.toLocal8Bit().constData(), SFM_READ, &info);
+    if (!file)
+        return {};
+    std::vector<std::int16_t> samples(std::size_t(info.frames));
+    sf_read_short(file, samples.data(), info.frames);
+    sf_close(file);
+    return samples;
+}
+
+} // namespace
+
+class TestCommandLine : public QObject {
+    Q_OBJECT
+
+private slots:
+    void optionsAnswer_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("--help") << QStringList{"--help"} << 0 << "Usage: z1rpw3rk [SONG]\n"
+                                << "";
+        QTest::newRow("-h") << QStringList{"-h"} << 0 << "Usage: z1rpw3rk [SONG]\n"
+                            << "";
+        QTest::newRow("--version") << QStringList{"--version"} << 0 << "Z1rpW3rk 3.3\n"
+                                   << "";
+        QTest::newRow("unknown option") << QStringList{"--loud"} << 2 << ""
+                                        << "z1rpw3rk: unknown option --loud (see --help)\n";
+        QTest::newRow("--render without -o") << QStringList{"--render", "{dir}/song.zwk"} << 2 << ""
+                                             << "z1rpw3rk: --render needs -o OUT\n";
+        QTest::newRow("--render to an unknown format")
+            << QStringList{"--render", "{dir}/song.zwk", "-o", "{dir}/x.aiff"} << 2 << ""
+            << "z1rpw3rk: cannot write .aiff files; use .wav, .flac, .ogg, .mp3 or .mid\n";
+        QTest::newRow("--output of no kind")
+            << QStringList{"--play", "{dir}/song.zwk", "--output", "loud"} << 2 << ""
+            << "z1rpw3rk: --output takes beep, wave or midi\n";
+        QTest::newRow("--play without a song") << QStringList{"--play"} << 2 << ""
+                                               << "z1rpw3rk: --play needs a song file\n";
+        QTest::newRow("a song that is not there")
+            << QStringList{"--render", "{dir}/none.zwk", "-o", "{dir}/out.wav"} << 1 << ""
+            << "z1rpw3rk: Datei nicht gefunden\n";
+        QTest::newRow("a damaged MIDI file")
+            << QStringList{"--play", "{dir}/bad.mid"} << 1 << ""
+            << "z1rpw3rk: Die Datei ist keine MIDI-Datei und wurde nicht importiert.\n";
+        QTest::newRow("--render through MIDI-Out")
+            << QStringList{"--render", "{dir}/song.zwk", "-o", "{dir}/out.wav", "--output", "midi"}
+            << 1 << ""
+            << "z1rpw3rk: Mit MIDI-Out als Ausgabe kann";
+        QTest::newRow("--play, not on a terminal")
+            << QStringList{"--play", "{dir}/song.zwk", "--output", "wave"} << 0 << ""
+            << "";
+        QTest::newRow("--render WAV")
+            << QStringList{"--render", "{dir}/song.zwk", "-o", "{dir}/out.wav"} << 0 << ""
+            << "";
+    }
+    void optionsAnswer() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QTemporaryDir dir;
+        writeFile(dir.filePath(QStringLiteral("song.zwk")), kSong);
+        writeFile(dir.filePath(QStringLiteral("bad.mid")), "not a MIDI file");
+        const Run r = run(expand(args, dir));
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2(out.isEmpty() ? r.out.isEmpty() : r.out.startsWith(out), qPrintable(r.out));
+        QVERIFY2(err.isEmpty() ? r.err.isEmpty() : r.err.startsWith(err), qPrintable(r.err));
+        // Errors are one line.
+        QVERIFY(r.err.count(QLatin1Char('\n')) <= 1);
+    }
+
+    void renderWritesThePlayedSamples() {
+        QTemporaryDir dir;
+        writeFile(dir.filePath(QStringLiteral("song.zwk")), kSong);
+        const QString wav = dir.filePath(QStringLiteral("song.wav"));
+        QCOMPARE(run({"--render", dir.filePath(QStringLiteral("song.zwk")), "-o", wav}).exitCode,
+                 0);
+        std::vector<std::int16_t> expected;
+        OfflineRender render({{440, 0, 100}, {0, 0, 50}, {523, 262, 120}}, {});
+        while (render.renderNext(expected)) {
+        }
+        QVERIFY(readSound(wav) == expected);
+    }
+
+    void renderedMidiFileReadsBack() {
+        QTemporaryDir dir;
+        writeFile(dir.filePath(QStringLiteral("song.zwk")), kSong);
+        const QString mid = dir.filePath(QStringLiteral("song.mid"));
+        QCOMPARE(run({"--render", dir.filePath(QStringLiteral("song.zwk")), "-o", mid}).exitCode,
+                 0);
+        QFile file(mid);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<MidiVoices::ImportedLine> lines =
+            MidiVoices::toLines(MidiFile::read(file.readAll()));
+        const QList<MidiVoices::ImportedLine> expected{{69, MidiFile::kSilent, 100},
+                                                       {MidiFile::kSilent, MidiFile::kSilent, 50},
+                                                       {72, 60, 120}};
+        QCOMPARE(lines, expected);
+    }
+
+    void ctrlCStopsPlaying() {
+        QTemporaryDir dir;
+        // A minute of sound: stopping must not wait for it.
+        writeFile(dir.filePath(QStringLiteral("long.zwk")), "440|60000|0|60000\r\n");
+        std::unique_ptr<QProcess> process(
+            start({"--play", dir.filePath(QStringLiteral("long.zwk"))}));
+        QVERIFY(process->waitForStarted());
+        QTest::qWait(1500);
+        QCOMPARE(process->state(), QProcess::Running);
+        ::kill(pid_t(process->processId()), SIGINT);
+        QVERIFY(process->waitForFinished(30000));
+        QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process->exitCode(), 130);
+    }
+
+    void songNamedForTheWindowIsOpened_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("song");
+        QTest::newRow("song file")
+            << "a.zwk" << kSong << QStringList{"440 100 0 100", "0 50 0 50", "523 120 262 120"};
+        QTest::newRow("bmm import") << "a.bmm"
+                                    << QByteArray("Bleeper Music Maker\r\nRev 1\r\nBPM 120\r\n"
+                                                  "//Length Note1 Note2\r\nquarter A4 C4\r\n")
+                                    << QStringList{"440 500 262 500"};
+    }
+    void songNamedForTheWindowIsOpened() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, song);
+        AppFixture app;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        writeFile(path, bytes);
+        QByteArray program("z1rpw3rk"), file = path.toLocal8Bit();
+        char* argv[] = {program.data(), file.data(), nullptr};
+        const CommandLine line = CommandLine::parse(2, argv);
+        QVERIFY(!line.runsWithoutWindow());
+        line.openInWindow();
+        QCOMPARE(songRows(app.main()), song);
+    }
+};
+
+QTEST_MAIN(TestCommandLine)
+#include "tst_commandline.moc"

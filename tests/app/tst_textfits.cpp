@@ -1,0 +1,192 @@
+// Every caption, label and field of every window and side panel shows its whole text at the
+// default font, and no text runs under a neighbouring control.
+#include "settings/SettingsDialog.h"
+#include "song/Forms.h"
+#include "song/LineEditor.h"
+#include "song/MainWindow.h"
+#include "song/SpeedPitchDialog.h"
+#include "support/AppFixture.h"
+#include "tools/GraphWindow.h"
+#include "tools/HotKeyPad.h"
+#include "tools/KeyboardWindow.h"
+#include "tools/NoteTableWindow.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QTabWidget>
+#include <QTest>
+
+namespace {
+
+QString plain(QString text) {
+    return text.remove(QLatin1Char('&'));
+}
+
+QString where(const QWidget* widget) {
+    QStringList path;
+    for (const QWidget* w = widget; w != nullptr; w = w->parentWidget())
+        path.prepend(w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
+                                               : w->objectName());
+    return path.join(QLatin1Char('/'));
+}
+
+/// Where a label's text is drawn, in its parent's coordinates; empty for a picture.
+QRect labelTextRect(const QLabel* label) {
+    if (label->text().isEmpty() || label->textFormat() == Qt::RichText ||
+        (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text())))
+        return {};
+    QRect contents = label->contentsRect();
+    const int indent = std::max(0, label->indent());
+    if (label->alignment() & Qt::AlignLeft)
+        contents.setLeft(contents.left() + indent);
+    else if (label->alignment() & Qt::AlignRight)
+        contents.setRight(contents.right() - indent);
+    int flags = int(label->alignment());
+    if (label->wordWrap())
+        flags |= Qt::TextWordWrap;
+    const QFontMetrics metrics = label->fontMetrics();
+    QRect text = metrics.boundingRect(contents, flags, plain(label->text()));
+    if (!label->wordWrap() && !label->text().contains(QLatin1Char('\n'))) {
+        // One line: from the first to the last inked pixel, so a bearing does not count.
+        const QRect ink = metrics.tightBoundingRect(plain(label->text()));
+        text = QRect(text.left() + ink.left(), text.top(), ink.width(), text.height());
+    }
+    return text.translated(label->pos());
+}
+
+bool interactive(const QWidget* widget) {
+    return qobject_cast<const QAbstractButton*>(widget) || qobject_cast<const QLineEdit*>(widget) ||
+           qobject_cast<const QAbstractItemView*>(widget) ||
+           qobject_cast<const QComboBox*>(widget) || qobject_cast<const QSlider*>(widget);
+}
+
+/// The faults found in a window: texts wider or taller than their control, texts under or
+/// touching a neighbouring control.
+QStringList textFaults(const QWidget& window) {
+    QStringList faults;
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(&window) || widget->width() <= 0)
+            continue;
+        const QFontMetrics metrics = widget->fontMetrics();
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            const QRect text = labelTextRect(label);
+            if (text.isEmpty())
+                continue;
+            if (!label->geometry().adjusted(-1, -1, 1, 1).contains(text))
+                faults << where(label) + ": text cut off";
+            for (const QWidget* sibling :
+                 label->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (sibling != label && sibling->isVisibleTo(&window) && interactive(sibling) &&
+                    sibling->geometry().intersects(text.adjusted(-1, 0, 1, 0)))
+                    faults << where(label) + ": text under " + where(sibling);
+            }
+        } else if (auto* check = qobject_cast<QCheckBox*>(widget)) {
+            if (check->sizeHint().width() > check->width() + 1)
+                faults << where(check) + ": text cut off";
+        } else if (auto* radio = qobject_cast<QRadioButton*>(widget)) {
+            if (radio->sizeHint().width() > radio->width() + 1)
+                faults << where(radio) + ": text cut off";
+        } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+            if (!button->text().isEmpty() &&
+                metrics.horizontalAdvance(plain(button->text())) + 4 > button->width())
+                faults << where(button) + ": text cut off";
+        } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            QStyleOptionFrame option;
+            option.initFrom(edit);
+            option.rect = edit->rect();
+            option.lineWidth =
+                edit->hasFrame()
+                    ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit)
+                    : 0;
+            const QRect contents =
+                edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
+            const QMargins margins = edit->textMargins();
+            // The edit keeps two pixels on either side of its text.
+            const int room = contents.width() - margins.left() - margins.right() - 4;
+            if (!edit->text().isEmpty() && metrics.horizontalAdvance(edit->text()) > room)
+                faults << where(edit) + ": \"" + edit->text() + "\" cut off";
+        } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+            if (!group->title().isEmpty() &&
+                metrics.horizontalAdvance(plain(group->title())) + 8 > group->width())
+                faults << where(group) + ": title cut off";
+        }
+    }
+    return faults;
+}
+
+QList<QGroupBox*> sidePanels(const TForm1& w) {
+    QList<QGroupBox*> panels;
+    for (QGroupBox* box : w.centralWidget()->findChildren<QGroupBox*>(Qt::FindDirectChildrenOnly))
+        if (box->x() >= TForm1::kSidePanelLeft)
+            panels.append(box);
+    return panels;
+}
+
+} // namespace
+
+class TestTextFits : public QObject {
+    Q_OBJECT
+
+private slots:
+    void mainWindowAndSidePanels() {
+        AppFixture app;
+        TForm1& w = app.main();
+        QVERIFY(!sidePanels(w).isEmpty());
+        QStringList faults = textFaults(w);
+        for (QGroupBox* panel : sidePanels(w)) {
+            for (QGroupBox* other : sidePanels(w))
+                other->setVisible(other == panel);
+            faults << textFaults(*panel);
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+    }
+
+    void windows_data() {
+        QTest::addColumn<QString>("window");
+        for (const char* name : {"Form2", "Form3", "Form4", "Form5", "Form8", "Form11"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+
+    void windows() {
+        QFETCH(QString, window);
+        AppFixture app;
+        const Forms& f = forms();
+        QWidget* shown = nullptr;
+        for (QWidget* candidate :
+             std::initializer_list<QWidget*>{f.Form2, f.Form3, f.Form4, f.Form5, f.Form8, f.Form11})
+            if (candidate->objectName() == window)
+                shown = candidate;
+        QVERIFY(shown != nullptr);
+        shown->show();
+        QVERIFY(QTest::qWaitForWindowExposed(shown));
+        const QStringList faults = textFaults(*shown);
+        shown->hide();
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+    }
+
+    void settingsPages() {
+        AppFixture app;
+        TForm6& settings = *forms().Form6;
+        settings.show();
+        QStringList faults;
+        for (int page = 0; page < settings.TabbedNotebook1->count(); ++page) {
+            settings.TabbedNotebook1->setCurrentIndex(page);
+            faults << textFaults(settings);
+        }
+        settings.hide();
+        faults.removeDuplicates();
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+    }
+};
+
+QTEST_MAIN(TestTextFits)
+#include "tst_textfits.moc"
