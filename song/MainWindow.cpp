@@ -470,7 +470,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::FormClose() {
-    // The library has sent its QUIT on this close already (it watches the window's close).
+    // The library's connection ends first, then the settings are applied and written.
+    if (library)
+        library->FormClose();
     if (TForm6* settings = forms().Form6)
         settings->btOkClick();
 }
