@@ -369,7 +369,7 @@ QMouseEvent plain(QEvent::Type type, const QMouseEvent* event) {
 } // namespace
 
 void ListBox::mousePressEvent(QMouseEvent* event) {
-    // As in the original list boxes: only a left press on an item moves the selection (a press
+    // As in classic desktop list boxes: only a left press on an item moves the selection (a press
     // below the items or with another button leaves it), and Ctrl or Shift never deselect.
     m_captured =
         event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid();

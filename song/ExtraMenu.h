@@ -4,7 +4,7 @@ class QAction;
 class QMenu;
 class TForm1;
 
-/// The menu items beyond the original menu: "Exportieren" in "Datei", "Rückgängig" and
+/// The menu items for export, undo and redo: "Exportieren" in "Datei", "Rückgängig" and
 /// "Wiederholen" at the top of "Bearbeiten"; and the MIDI file import, enabled.
 class ExtraMenu final {
 public:

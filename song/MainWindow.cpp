@@ -147,7 +147,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     bpmPanel = std::make_unique<BpmPanel>(*this);
     midiBeep = std::make_unique<MidiBeep>(*this);
 
-    // Beyond the original: export, MIDI file import, undo and redo, the question on closing.
+    // Export, MIDI file import, undo and redo, the question on closing.
     extraMenu = std::make_unique<ExtraMenu>(*this);
     midiFiles = std::make_unique<MidiFileActions>(*this, extraMenu->ExportMidi1);
     audioExport = new AudioExport(*this, extraMenu->ExportAudio1);
@@ -428,7 +428,7 @@ void TForm1::FormKeyDown(int key) {
 }
 
 void TForm1::pressDefaultButton() {
-    // As on the original platform, a focused push button takes Enter itself (the picture
+    // As on classic desktops, a focused push button takes Enter itself (the picture
     // button beside the duration is one too).
     QWidget* focus = QApplication::focusWidget();
     if (auto* focused = qobject_cast<QAbstractButton*>(focus);

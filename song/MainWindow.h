@@ -146,7 +146,7 @@ public:
     std::unique_ptr<MidiBeep> midiBeep;
 
     // Side panels beyond the right edge: the width slide uncovers or covers them.
-    static constexpr int kFrameWidth = 16; ///< the original's frame, included in its widths
+    static constexpr int kFrameWidth = 16; ///< the window frame, included in the widths
     static constexpr int kNarrowWidth = 545 - kFrameWidth;
     static constexpr int kWideWidth = 780 - kFrameWidth;
     static constexpr int kSidePanelLeft = 544;
@@ -199,7 +199,7 @@ public:
     /// Replaces the song by a song file's contents (also used by the online library).
     void LoadSongFile(const QString& fileName);
 
-    // Beyond the original: export, MIDI file import, undo and redo, the question on closing.
+    // Export, MIDI file import, undo and redo, the question on closing.
     std::unique_ptr<ExtraMenu> extraMenu;
     std::unique_ptr<MidiFileActions> midiFiles;
     AudioExport* audioExport = nullptr;

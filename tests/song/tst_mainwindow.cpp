@@ -482,7 +482,7 @@ private slots:
         QCOMPARE(selections(w), QList<int>({3, 2, 2, 2, 2}));
     }
 
-    // Only a left press on an item moves the selection (as in the original list boxes); what a
+    // Only a left press on an item moves the selection (as in classic desktop list boxes); what a
     // press or drag leaves selected, all five lists select.
     void mouseOnTheLists_data() {
         QTest::addColumn<QString>("list");
