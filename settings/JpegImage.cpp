@@ -58,6 +58,32 @@ void onMessage(j_common_ptr info, int level) {
         onError(info);
 }
 
+/// Reads the header, refuses what is too large, and starts decompressing to RGB. Runs after the
+/// caller's setjmp: a library error jumps back there (this frame holds nothing to destroy).
+void startDecoding(jpeg_decompress_struct& info, const QByteArray& bytes) {
+    jpeg_create_decompress(&info);
+    // Without a bound the library reserves whatever a header claims (a few hundred bytes can
+    // ask for gigabytes); past it, decoding stops with an error instead.
+    info.mem->max_memory_to_use = kMaxDecoderMemory;
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.constData()),
+                 static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&info, TRUE);
+    // A header may claim any size up to 65,535 × 65,535; refuse what no screen needs before
+    // the library allocates for it (a progressive picture is buffered whole when decoding
+    // starts).
+    if (quint64(info.image_width) * info.image_height > kMaxPixels) {
+        jpeg_destroy_decompress(&info);
+        throw EJpegError(
+            QStringLiteral("Bild zu groß (%1 × %2)").arg(info.image_width).arg(info.image_height));
+    }
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    if (info.output_components != 3) {
+        jpeg_destroy_decompress(&info);
+        throw EJpegError(QStringLiteral("nicht unterstützte Farbdarstellung"));
+    }
+}
+
 } // namespace
 
 EJpegError::EJpegError(const QString& reason)
@@ -81,27 +107,7 @@ JpegImage decodeJpeg(const QByteArray& bytes) {
         throw EJpegError(reason(errors.code, errors.text));
     }
 
-    jpeg_create_decompress(&info);
-    // Without a bound the library reserves whatever a header claims (a few hundred bytes can
-    // ask for gigabytes); past it, decoding stops with an error instead.
-    info.mem->max_memory_to_use = kMaxDecoderMemory;
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.constData()),
-                 static_cast<unsigned long>(bytes.size()));
-    jpeg_read_header(&info, TRUE);
-    // A header may claim any size up to 65,535 × 65,535; refuse what no screen needs before
-    // the library allocates for it (a progressive picture is buffered whole when decoding
-    // starts).
-    if (quint64(info.image_width) * info.image_height > kMaxPixels) {
-        jpeg_destroy_decompress(&info);
-        throw EJpegError(
-            QStringLiteral("Bild zu groß (%1 × %2)").arg(info.image_width).arg(info.image_height));
-    }
-    info.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&info);
-    if (info.output_components != 3) {
-        jpeg_destroy_decompress(&info);
-        throw EJpegError(QStringLiteral("nicht unterstützte Farbdarstellung"));
-    }
+    startDecoding(info, bytes);
 
     image.width = static_cast<int>(info.output_width);
     image.height = static_cast<int>(info.output_height);
@@ -134,24 +140,7 @@ JpegImage decodeJpegRegion(const QByteArray& bytes, const QRect& region) {
         throw EJpegError(reason(errors.code, errors.text));
     }
 
-    jpeg_create_decompress(&info);
-    info.mem->max_memory_to_use = kMaxDecoderMemory;
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.constData()),
-                 static_cast<unsigned long>(bytes.size()));
-    jpeg_read_header(&info, TRUE);
-    // Refused from the header alone: the library reserves memory for the whole picture when
-    // decompression starts (all of it for a progressive file).
-    if (quint64(info.image_width) * info.image_height > kMaxPixels) {
-        jpeg_destroy_decompress(&info);
-        throw EJpegError(
-            QStringLiteral("Bild zu groß (%1 × %2)").arg(info.image_width).arg(info.image_height));
-    }
-    info.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&info);
-    if (info.output_components != 3) {
-        jpeg_destroy_decompress(&info);
-        throw EJpegError(QStringLiteral("nicht unterstützte Farbdarstellung"));
-    }
+    startDecoding(info, bytes);
     const QRect part = region & QRect(0, 0, int(info.output_width), int(info.output_height));
     if (part.isEmpty()) {
         jpeg_destroy_decompress(&info);
