@@ -10,6 +10,7 @@
 #include "files/BmmImporter.h"
 #include "files/FileAccess.h"
 #include "files/MidiFileActions.h"
+#include "files/SongFileActions.h"
 #include "song/Forms.h"
 #include "song/MainWindow.h"
 
@@ -84,7 +85,7 @@ void loadSong(TForm1& window, const QString& fileName) {
     else if (suffix == QLatin1String("mid") || suffix == QLatin1String("midi"))
         window.midiFiles->importFile(fileName);
     else
-        window.LoadSongFile(fileName);
+        window.songFiles->openSong(fileName);
 }
 
 /// Sets the output of the "Optionen" menu as the run asks.

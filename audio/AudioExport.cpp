@@ -1,5 +1,6 @@
 #include "audio/AudioExport.h"
 
+#include "audio/AudioFileWriter.h"
 #include "audio/PlaybackEngine.h"
 #include "base/Errors.h"
 #include "base/Guard.h"
@@ -14,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QHash>
 #include <QProgressDialog>
 
@@ -27,7 +29,20 @@ Prompts::FileDialog AudioExport::exportDialog() {
     dialog.filter = QStringLiteral("WAV (.wav)|*.wav|FLAC (.flac)|*.flac|Ogg Vorbis (.ogg)|*.ogg|"
                                    "MP3 (.mp3)|*.mp3");
     dialog.defaultExt = QStringLiteral(".wav");
+    // The name the dialog sees may still get its type's extension: the question before
+    // replacing a file comes once the final name is known.
+    dialog.confirmOverwrite = false;
     return dialog;
+}
+
+QString AudioExport::exportFileName(const QString& typedName, int chosenType) {
+    const QStringList types = AudioFileWriter::extensions();
+    if (types.contains(QFileInfo(typedName).suffix().toLower()))
+        return typedName;
+    const QString type = types.value(chosenType, types.constFirst());
+    // "lied." has an empty extension: it is completed, not doubled to "lied..wav".
+    return typedName.endsWith(QLatin1Char('.')) ? typedName + type
+                                                 : typedName + QLatin1Char('.') + type;
 }
 
 QString AudioExport::noOutputMessage() {
@@ -89,8 +104,19 @@ void AudioExport::exportClick() {
     }
     // Numbers are checked before a file name is asked for.
     songLines(f);
-    if (const auto fileName = prompts().saveFile(exportDialog()))
-        exportTo(*fileName, *settings);
+    Prompts::FileDialog dialog = exportDialog();
+    for (;;) {
+        const auto choice = prompts().saveFileOfType(dialog);
+        if (!choice)
+            return;
+        const QString fileName = exportFileName(choice->fileName, choice->filterIndex);
+        if (mayReplaceFile(fileName)) {
+            exportTo(fileName, *settings);
+            return;
+        }
+        dialog.fileName = fileName;
+        dialog.filterIndex = choice->filterIndex;
+    }
 }
 
 bool AudioExport::exportTo(const QString& fileName, const OfflineRender::Settings& settings) {

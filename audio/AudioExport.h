@@ -20,6 +20,11 @@ public:
     AudioExport(TForm1& form, QAction* item);
 
     static Prompts::FileDialog exportDialog();
+    /// The file an export writes for the name typed and the type chosen in the dialog (an
+    /// index into `AudioFileWriter::extensions`): a name without extension, or with one that
+    /// names no sound type, gets the chosen type's; a name whose extension names a sound type
+    /// is written as that type.
+    static QString exportFileName(const QString& typedName, int chosenType);
     /// The text shown when no output is chosen.
     static QString noOutputMessage();
 

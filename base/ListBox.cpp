@@ -8,9 +8,11 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScrollBar>
 
 #include <algorithm>
+#include <memory>
 
 ListBox::ListBox(QWidget* parent, Content content) : QListView(parent) {
     if (content == Content::Numbers)
@@ -153,6 +155,43 @@ void ListBox::setTopIndex(int index) {
 
 QRect ListBox::itemRect(int index) const {
     return visualRect(indexOf(index));
+}
+
+void ListBox::scrollTogether(const QList<ListBox*>& lists) {
+    struct Shared {
+        bool moving = false;
+        int top = 0;
+    };
+    const auto shared = std::make_shared<Shared>();
+    // The lists go one after the other when their window closes.
+    QList<QPointer<ListBox>> guarded;
+    for (ListBox* list : lists)
+        guarded.append(list);
+    const auto follow = [guarded, shared](int top) {
+        if (shared->moving)
+            return;
+        shared->moving = true;
+        shared->top = top;
+        for (ListBox* other : guarded) {
+            if (other == nullptr)
+                continue;
+            // A list whose rows changed a moment ago has not measured its new range yet; the
+            // first row must not be clamped to the old one.
+            other->executeDelayedItemsLayout();
+            other->verticalScrollBar()->setValue(top);
+        }
+        shared->moving = false;
+    };
+    for (ListBox* list : lists) {
+        QScrollBar* bar = list->verticalScrollBar();
+        connect(bar, &QScrollBar::valueChanged, list, follow);
+        // A list that measures its rows later (a new song, a resized window) takes the shared
+        // first row as far as its range lets it.
+        connect(bar, &QScrollBar::rangeChanged, list, [bar, shared] {
+            if (!shared->moving && bar->value() != shared->top)
+                bar->setValue(shared->top);
+        });
+    }
 }
 
 // ---- Geometry: rows of one height, one below the other, as wide as the view. ----

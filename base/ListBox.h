@@ -48,6 +48,11 @@ public:
     /// Where item `index` is drawn, in viewport coordinates.
     QRect itemRect(int index) const;
 
+    /// Parallel lists that scroll as one: whatever moves the first row of one of them (the
+    /// wheel, its scroll bar, the Page keys, a selection set by code) moves the others to the
+    /// same first row, so their rows stay side by side.
+    static void scrollTogether(const QList<ListBox*>& lists);
+
     QRect visualRect(const QModelIndex& index) const override;
     QModelIndex indexAt(const QPoint& point) const override;
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;

@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
@@ -85,6 +87,17 @@ public:
         return runFileDialog(dialog, QFileDialog::AcceptSave, QFileDialog::AnyFile);
     }
 
+    std::optional<SaveChoice> saveFileOfType(const FileDialog& dialog) override {
+        FileDialog typed = dialog;
+        typed.defaultExt.clear();
+        int chosen = dialog.filterIndex;
+        const auto name = runFileDialog(typed, QFileDialog::AcceptSave, QFileDialog::AnyFile,
+                                        &chosen);
+        if (!name)
+            return std::nullopt;
+        return SaveChoice{*name, chosen};
+    }
+
     std::optional<QString> inputBox(const QString& caption, const QString& prompt,
                                     const QString& defaultText) override {
         bool ok = false;
@@ -100,16 +113,22 @@ public:
 private:
     static std::optional<QString> runFileDialog(const FileDialog& dialog,
                                                 QFileDialog::AcceptMode mode,
-                                                QFileDialog::FileMode fileMode) {
+                                                QFileDialog::FileMode fileMode,
+                                                int* chosenType = nullptr) {
+        const QStringList types = toQtFilter(dialog.filter).split(QStringLiteral(";;"));
         QFileDialog box(QApplication::activeWindow(), dialog.title, dialog.initialDir,
-                        toQtFilter(dialog.filter));
+                        types.join(QStringLiteral(";;")));
         box.setAcceptMode(mode);
         box.setFileMode(fileMode);
         box.setOption(QFileDialog::DontConfirmOverwrite, !dialog.confirmOverwrite);
+        if (dialog.filterIndex > 0 && dialog.filterIndex < types.size())
+            box.selectNameFilter(types.at(dialog.filterIndex));
         if (!dialog.fileName.isEmpty())
             box.selectFile(dialog.fileName);
         if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
             return std::nullopt;
+        if (chosenType)
+            *chosenType = std::max(0, int(types.indexOf(box.selectedNameFilter())));
         const QString name = box.selectedFiles().constFirst();
         // A name typed without extension gets the default one, unless that file exists as typed.
         if (fileMode == QFileDialog::AnyFile && !QFileInfo::exists(name))
@@ -122,6 +141,15 @@ RealPrompts g_realPrompts;
 Prompts* g_prompts = &g_realPrompts;
 
 } // namespace
+
+std::optional<Prompts::SaveChoice> Prompts::saveFileOfType(const FileDialog& dialog) {
+    FileDialog typed = dialog;
+    typed.defaultExt.clear();
+    const auto name = saveFile(typed);
+    if (!name)
+        return std::nullopt;
+    return SaveChoice{*name, dialog.filterIndex};
+}
 
 Prompts& prompts() { return *g_prompts; }
 
@@ -141,4 +169,17 @@ QString toQtFilter(const QString& filter) {
         entries.append(QStringLiteral("%1 (%2)").arg(parts[i], patterns.join(QLatin1Char(' '))));
     }
     return entries.join(QStringLiteral(";;"));
+}
+
+QString replaceFileQuestion(const QString& fileName) {
+    return QStringLiteral("Die Datei \"%1\" ist bereits vorhanden.\nSoll sie ersetzt werden?")
+        .arg(QFileInfo(fileName).fileName());
+}
+
+bool mayReplaceFile(const QString& fileName) {
+    if (!QFileInfo::exists(fileName))
+        return true;
+    return prompts().messageBox(replaceFileQuestion(fileName), QStringLiteral("Z1rpW3rk"),
+                                Prompts::Icon::Warning,
+                                Prompts::Buttons::YesNo) == Prompts::Answer::Yes;
 }

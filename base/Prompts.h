@@ -24,6 +24,12 @@ public:
         QString fileName;
         bool mustExist = true;        ///< open: only an existing file may be chosen
         bool confirmOverwrite = true; ///< save: ask before replacing an existing file
+        int filterIndex = 0;          ///< the type (filter pair, from 0) chosen at first
+    };
+    /// What a save dialog with a list of types gives back.
+    struct SaveChoice {
+        QString fileName;
+        int filterIndex = 0; ///< the type the user chose
     };
 
     virtual ~Prompts() = default;
@@ -39,6 +45,9 @@ public:
     /// The chosen file name, or nothing when the user cancelled.
     virtual std::optional<QString> openFile(const FileDialog& dialog) = 0;
     virtual std::optional<QString> saveFile(const FileDialog& dialog) = 0;
+    /// The save dialog that also tells which type the user chose; the name is returned as
+    /// typed, without a default extension. Prompts that know no types keep the first one.
+    virtual std::optional<SaveChoice> saveFileOfType(const FileDialog& dialog);
     /// The input box: the entered text, or nothing when cancelled.
     virtual std::optional<QString> inputBox(const QString& caption, const QString& prompt,
                                             const QString& defaultText) = 0;
@@ -53,3 +62,8 @@ void setPrompts(Prompts* prompts);
 
 /// Turns a "Description|*.ext|..." filter into the toolkit's "Description (*.ext);;..." form.
 QString toQtFilter(const QString& filter);
+
+/// "Die Datei "lied.zwk" ist bereits vorhanden. Soll sie ersetzt werden?"
+QString replaceFileQuestion(const QString& fileName);
+/// Asks (Ja / Nein) before a file that exists is replaced; true when it may be written.
+bool mayReplaceFile(const QString& fileName);

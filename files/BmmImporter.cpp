@@ -5,6 +5,7 @@
 #include "base/ResponsiveLoop.h"
 #include "base/StrToInt.h"
 #include "files/FileAccess.h"
+#include "files/SongFileActions.h"
 #include "files/SongFormat.h"
 #include "settings/SettingsDialog.h"
 #include "song/Forms.h"
@@ -71,7 +72,10 @@ void BmmImporter::import(const QString& fileName) {
         return;
     }
 
+    if (!m_form.mayReplaceSong())
+        return;
     m_form.Neu1Click();
+    m_form.songFiles->importedFrom(fileName);
     bmm->clearItems();
     bmm->addAll(lines);
     const int tempo = StrToInt(BmmFormat::tempoText(lines.at(*tempoLine)));

@@ -22,7 +22,8 @@ public:
     static QString noTempoMessage();
 
     void BleeperMusicMakerbmm1Click();
-    /// Imports the file without asking for it (a file named on the command line).
+    /// Imports the file without asking for it (a file named on the command line). Like the
+    /// menu's import it asks about unsaved changes once the file is read and checked.
     void importFile(const QString& fileName) { import(fileName); }
 
     /// The main window's hidden scratch list: the lines of the last imported file.

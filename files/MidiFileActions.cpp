@@ -7,6 +7,7 @@
 #include "base/StrToInt.h"
 #include "files/FileAccess.h"
 #include "files/MidiVoices.h"
+#include "files/SongFileActions.h"
 #include "settings/SettingsDialog.h"
 #include "song/Forms.h"
 #include "song/MainWindow.h"
@@ -139,8 +140,11 @@ void MidiFileActions::importFile(const QString& fileName) {
     }
 
     TForm1& f = m_form;
+    if (!f.mayReplaceSong())
+        return;
     f.playback->stopToneTimer();
     f.Neu1Click();
+    f.songFiles->importedFrom(fileName);
     f.Memo1->addAll(freq1);
     f.Memo2->addAll(durations);
     f.Memo3->addAll(freq2);

@@ -27,7 +27,8 @@ public:
     void MIDIFilemidmidi1Click();
     void exportClick();
 
-    /// Replaces the song by a MIDI file's notes; a file that cannot be read leaves the song as
+    /// Replaces the song by a MIDI file's notes once the file is read and the user let the song
+    /// go (`mayReplaceSong`); a file that cannot be read leaves the song as
     /// it was and throws.
     void importFile(const QString& fileName);
     /// The song as a MIDI file's bytes; throws for a song whose lists differ in length.

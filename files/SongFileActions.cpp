@@ -9,11 +9,30 @@
 #include "song/MainWindow.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 namespace {
 
 const QString kFilter = QStringLiteral("Z1rpW3rk-Tracks (.zwk)|*.ZWK");
 const QString kDefaultExt = QStringLiteral(".zwk");
+
+bool sameFile(const QString& a, const QString& b) {
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    const QFileInfo first(a), second(b);
+    const QString canonical = first.canonicalFilePath();
+    return canonical.isEmpty() ? first.absoluteFilePath() == second.absoluteFilePath()
+                               : canonical == second.canonicalFilePath();
+}
+
+/// A file error names the file it met: "Datei nicht gefunden: lied.zwk".
+QString namingFile(const QString& message, const QString& fileName) {
+    const QString shown = QDir::toNativeSeparators(fileName);
+    return shown.isEmpty() || message.contains(shown) ? message
+                                                      : message + QStringLiteral(": ") + shown;
+}
 
 } // namespace
 
@@ -40,9 +59,48 @@ Prompts::FileDialog SongFileActions::SaveDialog1() {
     return dialog;
 }
 
+QString SongFileActions::localCopyQuestion(const QString& fileName) {
+    return QStringLiteral("Die Datei \"%1\" im Arbeitsordner hat einen anderen Inhalt als der "
+                          "Song der Online-Bibliothek.\nSoll sie ersetzt werden?")
+        .arg(QFileInfo(fileName).fileName());
+}
+
+bool SongFileActions::mayReplaceLocalCopy(const QString& fileName, const QByteArray& bytes) {
+    QFile local(fileName);
+    if (!local.exists())
+        return true;
+    // The same song again replaces nothing the user could miss.
+    if (local.size() == bytes.size() && local.open(QIODevice::ReadOnly) &&
+        local.readAll() == bytes)
+        return true;
+    return prompts().messageBox(localCopyQuestion(fileName), QStringLiteral("Z1rpW3rk"),
+                                Prompts::Icon::Warning,
+                                Prompts::Buttons::YesNo) == Prompts::Answer::Yes;
+}
+
+void SongFileActions::forgetFile() {
+    m_songFile.clear();
+    m_proposedName.clear();
+}
+
+void SongFileActions::importedFrom(const QString& fileName) {
+    const QFileInfo file(fileName);
+    m_songFile.clear();
+    m_proposedName = file.dir().filePath(file.completeBaseName() + kDefaultExt);
+}
+
 void SongFileActions::Oeffnen1Click() {
     if (const auto fileName = prompts().openFile(OpenDialog1()))
-        LoadSongFile(*fileName);
+        openSong(*fileName);
+}
+
+bool SongFileActions::openSong(const QString& fileName) {
+    // Asked before the file is read: a "Ja" that saves over this very file must not be
+    // followed by loading what it held before.
+    if (!m_form.mayReplaceSong())
+        return false;
+    LoadSongFile(fileName);
+    return true;
 }
 
 void SongFileActions::Speichern1Click() {
@@ -53,11 +111,23 @@ void SongFileActions::Speichern1Click() {
                              Prompts::Icon::Warning);
         return;
     }
-    const auto fileName = prompts().saveFile(SaveDialog1());
-    if (!fileName)
-        return;
+    Prompts::FileDialog dialog = SaveDialog1();
+    dialog.fileName = m_proposedName;
+    std::optional<QString> fileName;
+    // The song's own file is written without a question; another file that exists only
+    // when the user agrees, else the dialog comes back with that name.
+    for (;;) {
+        fileName = prompts().saveFile(dialog);
+        if (!fileName)
+            return;
+        if (sameFile(*fileName, m_songFile) || mayReplaceFile(*fileName))
+            break;
+        dialog.fileName = *fileName;
+    }
     const SongTracks song{f.Memo1->items(), f.Memo2->items(), f.Memo3->items(), f.Memo4->items()};
     FileAccess::saveAll(*fileName, SongFormat::write(song));
+    m_songFile = *fileName;
+    m_proposedName = *fileName;
     emit saved();
 }
 
@@ -65,24 +135,28 @@ void SongFileActions::LoadSongFile(const QString& fileName) {
     TForm1& f = m_form;
     // A running tone playback stops stepping; the rest of its state stays as it is.
     f.playback->stopToneTimer();
-    for (ListBox* list : {f.Memo1, f.Memo2, f.Memo3, f.Memo4})
-        list->clearItems();
-
+    // The file is read whole before the song is touched: one that cannot be read keeps it.
     SongFormat::ReadResult result;
     try {
         result = SongFormat::read(FileAccess::readAll(fileName, SongFormat::kMaxFileSize));
-    } catch (const AppError&) {
-        // The song is empty now; the line numbers must not show the previous one.
-        f.RenumberLines();
-        throw;
+    } catch (const AppError& e) {
+        throw AppError(namingFile(e.message(), fileName));
     }
+    for (ListBox* list : {f.Memo1, f.Memo2, f.Memo3, f.Memo4})
+        list->clearItems();
     // All lines at once: the lists hold exactly what line-by-line appending would leave.
     f.Memo1->addAll(result.song.freq1);
     f.Memo2->addAll(result.song.dur1);
     f.Memo3->addAll(result.song.freq2);
     f.Memo4->addAll(result.song.dur2);
     f.RenumberLines();
-    if (result.shortLineFields)
+    if (result.shortLineFields) {
+        // Only part of the file is in the song: saving must not replace the file unasked.
+        m_songFile.clear();
+        m_proposedName = fileName;
         throw EListError(*result.shortLineFields);
+    }
+    m_songFile = fileName;
+    m_proposedName = fileName;
     emit loaded();
 }

@@ -21,9 +21,32 @@ public:
 
     void Oeffnen1Click();
     void Speichern1Click();
-    /// Replaces the song by the file's contents. On an error the complete lines read before
-    /// it stay loaded and the line numbers match them.
+    /// "Öffnen" once the file is chosen (also a file named on the command line): asks about
+    /// unsaved changes, then loads. False when the user kept the song.
+    bool openSong(const QString& fileName);
+    /// Replaces the song by the file's contents, without asking. The file is read whole first:
+    /// a file that cannot be read leaves the song as it was, and the message names the file.
+    /// A line with too few fields ends the load there; the complete lines before it stay
+    /// loaded and the line numbers match them.
     void LoadSongFile(const QString& fileName);
+
+    /// The file the song was read from or last written to: saving there asks nothing. Empty
+    /// for a new or imported song.
+    QString songFile() const { return m_songFile; }
+    /// The name the save dialog proposes: the song's file, or the song file named after the
+    /// file a song was imported from.
+    QString proposedName() const { return m_proposedName; }
+    /// The song is new ("Neu"): it belongs to no file and the dialog proposes nothing.
+    void forgetFile();
+    /// The song was imported from @p fileName: the dialog proposes a song file of that name.
+    void importedFrom(const QString& fileName);
+
+    /// "Die Datei … im Arbeitsordner hat einen anderen Inhalt …": a library song is about to
+    /// replace a local file of its name.
+    static QString localCopyQuestion(const QString& fileName);
+    /// True when @p bytes may be written as @p fileName: no such file, the same contents, or
+    /// the user agrees to replace it. Never throws.
+    static bool mayReplaceLocalCopy(const QString& fileName, const QByteArray& bytes);
 
 signals:
     /// The song was written to a file, or read completely from one.
@@ -32,4 +55,6 @@ signals:
 
 private:
     TForm1& m_form;
+    QString m_songFile;
+    QString m_proposedName;
 };

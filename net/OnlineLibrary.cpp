@@ -5,6 +5,7 @@
 #include "base/ListBox.h"
 #include "base/Prompts.h"
 #include "files/FileAccess.h"
+#include "files/SongFileActions.h"
 #include "files/SongFormat.h"
 #include "net/FtpClient.h"
 #include "net/LibraryFiles.h"
@@ -164,7 +165,7 @@ void OnlineLibrary::showRefusedName() {
 void OnlineLibrary::Memo6Click() {
     // A single-selection list: the selected entry is the one clicked.
     const int index = Memo6->itemIndex();
-    if (index < 0)
+    if (index < 0 || !m_form.mayReplaceSong())
         return;
     const QString name = Memo6->item(index);
     // The name becomes a local file name and an FTP argument: nothing happens with one that
@@ -175,8 +176,12 @@ void OnlineLibrary::Memo6Click() {
     }
     const QString fileName = LibraryFiles::songFileName(name);
     try {
-        // Written only when complete: a failed download keeps an earlier copy whole.
-        FileAccess::saveAll(fileName, IdFTP1->retrieve(fileName));
+        // Written only when complete: a failed download keeps an earlier copy whole. A local
+        // file of that name with other contents is replaced only when the user agrees.
+        const QByteArray song = IdFTP1->retrieve(fileName);
+        if (!SongFileActions::mayReplaceLocalCopy(fileName, song))
+            return;
+        FileAccess::saveAll(fileName, song);
     } catch (const std::exception&) {
         prompts().messageBox(kDownloadFailed, kError, Prompts::Icon::Information);
     }

@@ -38,14 +38,18 @@ bool CloseQuestion::isQuiet() {
 }
 
 bool CloseQuestion::mayClose() {
-    if (isQuiet() || !m_history.isModified())
+    return isQuiet() || mayReplaceSong();
+}
+
+bool CloseQuestion::mayReplaceSong() {
+    if (!m_history.isModified())
         return true;
     switch (prompts().messageBox(questionText(), QStringLiteral("Z1rpW3rk"),
                                  Prompts::Icon::Question, Prompts::Buttons::YesNoCancel)) {
     case Prompts::Answer::No:
         return true;
     case Prompts::Answer::Yes:
-        // Closing only once the song is safe: a cancelled dialog or a failed save stays open.
+        // Going on only once the song is safe: a cancelled dialog or a failed save keeps it.
         if (!guarded([this] { m_form.songFiles->Speichern1Click(); }))
             return false;
         return !m_history.isModified();

@@ -169,6 +169,8 @@ void TForm1::createControls(QWidget* client) {
     Memo2 = songList(client, QStringLiteral("Memo2"), QRect(120, 16, 65, 330));
     Memo3 = songList(client, QStringLiteral("Memo3"), QRect(184, 16, 65, 330));
     Memo4 = songList(client, QStringLiteral("Memo4"), QRect(248, 16, 65, 330));
+    // Five columns of one song: a row is one line only while they show the same first row.
+    ListBox::scrollTogether({Line, Memo1, Memo2, Memo3, Memo4});
     // The track lists are white whatever colours the desktop prefers.
     for (ListBox* list : {Memo1, Memo2, Memo3, Memo4}) {
         QPalette white = list->palette();
@@ -334,7 +336,10 @@ void TForm1::createMenu() {
 
 void TForm1::connectHandlers() {
     connectGuarded(TimerFade, &QTimer::timeout, this, [this] { TimerFadeTimer(); });
-    connectGuarded(Neu1, &QAction::triggered, this, [this] { Neu1Click(); });
+    connectGuarded(Neu1, &QAction::triggered, this, [this] {
+        if (mayReplaceSong())
+            Neu1Click();
+    });
     connectGuarded(Beenden1, &QAction::triggered, this, [this] { Beenden1Click(); });
     connectGuarded(Einstellungen1, &QAction::triggered, this,
                    [] { forms().Form6->Einstellungen1Click(); });
@@ -455,6 +460,12 @@ QLineEdit* TForm1::activeFrequencyField() const { return trackOneActive() ? edFr
 void TForm1::Neu1Click() {
     for (ListBox* list : {Memo1, Memo2, Memo3, Memo4, Line})
         list->clearItems();
+    if (songFiles)
+        songFiles->forgetFile();
+}
+
+bool TForm1::mayReplaceSong() {
+    return closeQuestion == nullptr || closeQuestion->mayReplaceSong();
 }
 
 void TForm1::Beenden1Click() { close(); }

@@ -176,6 +176,7 @@ public:
     void FormClose();
     void FormKeyDown(int key);
     void rgASpurClick();
+    /// Empties the song. The menu item "Neu" asks `mayReplaceSong` first.
     void Neu1Click();
     void Beenden1Click();
     void Memo1Click();
@@ -198,6 +199,10 @@ public:
     std::unique_ptr<BmmImporter> bmmImport;
     /// Replaces the song by a song file's contents (also used by the online library).
     void LoadSongFile(const QString& fileName);
+    /// "Änderungen speichern?" when the song changed since it was last saved or opened, the
+    /// same question as on closing. Every command that empties or replaces the song asks this
+    /// before it touches the lists; false when the user keeps the song.
+    bool mayReplaceSong();
 
     // Export, MIDI file import, undo and redo, the question on closing.
     std::unique_ptr<ExtraMenu> extraMenu;

@@ -103,7 +103,7 @@ private slots:
                                                << "z1rpw3rk: --play needs a song file\n";
         QTest::newRow("a song that is not there")
             << QStringList{"--render", "{dir}/none.zwk", "-o", "{dir}/out.wav"} << 1 << ""
-            << "z1rpw3rk: Datei nicht gefunden\n";
+            << "z1rpw3rk: Datei nicht gefunden: ";
         QTest::newRow("a damaged MIDI file")
             << QStringList{"--play", "{dir}/bad.mid"} << 1 << ""
             << "z1rpw3rk: Die Datei ist keine MIDI-Datei und wurde nicht importiert.\n";

@@ -12,6 +12,7 @@
 #include "support/SongHelpers.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QSlider>
@@ -240,6 +241,58 @@ private slots:
         w.extraMenu->ExportAudio1->trigger();
         QCOMPARE(app.prompts.texts(), QStringList{AudioExport::noOutputMessage()});
         QCOMPARE(app.prompts.fileDialogs.size(), 0);
+    }
+
+    // The type chosen in the export dialog wins, unless the typed name names another type; a
+    // file that exists is replaced only when the user agrees.
+    void exportTakesTheChosenType_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("chosenType");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("no extension, Ogg Vorbis") << "lied" << 2 << "lied.ogg" << QByteArray("OggS");
+        QTest::newRow("no extension, MP3") << "lied" << 3 << "lied.mp3" << QByteArray();
+        QTest::newRow("no extension, WAV") << "lied" << 0 << "lied.wav" << QByteArray("RIFF");
+        QTest::newRow("ends with a dot, FLAC") << "lied." << 1 << "lied.flac" << QByteArray("fLaC");
+        QTest::newRow("FLAC name, Ogg chosen") << "lied.flac" << 2 << "lied.flac"
+                                               << QByteArray("fLaC");
+        QTest::newRow("WAV name in capitals, FLAC chosen")
+            << "lied.WAV" << 1 << "lied.WAV" << QByteArray("RIFF");
+        QTest::newRow("other extension, Ogg chosen")
+            << "lied.v2" << 2 << "lied.v2.ogg" << QByteArray("OggS");
+        QTest::newRow("existing file, Nein") << "alt" << 0 << "alt.wav" << QByteArray("alt");
+    }
+
+    void exportTakesTheChosenType() {
+        QFETCH(QString, typed);
+        QFETCH(int, chosenType);
+        QFETCH(QString, written);
+        QFETCH(QByteArray, start);
+        AppFixture app;
+        TForm1& w = app.main();
+        setSong(w, {"440 100 0 100"});
+        QTemporaryDir dir;
+        const bool existing = start == "alt";
+        if (existing) {
+            QFile old(dir.filePath(written));
+            QVERIFY(old.open(QIODevice::WriteOnly) && old.write(start) == start.size());
+            app.prompts.boxAnswers = {Prompts::Answer::No};
+        }
+        app.prompts.fileAnswers = {dir.filePath(typed), std::nullopt};
+        app.prompts.typeAnswers = {chosenType};
+        w.extraMenu->ExportAudio1->trigger();
+        QCOMPARE(app.prompts.texts(), existing ? QStringList{replaceFileQuestion(written)}
+                                               : QStringList{});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{written});
+        QFile file(dir.filePath(written));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.size() > (existing ? 2 : 100));
+        QCOMPARE(bytes.left(start.size()), start);
+        // "Nein" brings the dialog back with the name and type that would have been written.
+        QCOMPARE(app.prompts.fileDialogs.size(), existing ? 2 : 1);
+        if (existing)
+            QCOMPARE(app.prompts.fileDialogs.last().fileName, dir.filePath(written));
     }
 
     void menuWritesTheChosenFile() {

@@ -465,8 +465,10 @@ void TestPlayback::songEmptiedWhilePlaying() {
     BeepRecorder beeps;
     setSong(w, {"400 10 0 10", "500 10 0 10", "600 10 0 10"});
     beeps.extra = [&](int f, int) {
-        if (f == 400)
+        if (f == 400) {
+            app.giveUpChanges();
             w.Neu1->trigger();
+        }
     };
     playToEnd(w);
     QCOMPARE(beeps.calls.size(), 3);

@@ -40,6 +40,7 @@ QByteArray bmmFile(const QByteArray& tempoLine, const QByteArray& noteLines) {
 
 void import(AppFixture& app, const QString& path) {
     app.prompts.fileAnswers = {path};
+    app.giveUpChanges();
     app.main().BleeperMusicMakerbmm1->trigger();
 }
 

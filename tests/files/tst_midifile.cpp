@@ -196,6 +196,7 @@ private slots:
         main.extraMenu->ExportMidi1->trigger();
         main.Neu1Click();
         app.prompts.fileAnswers = {path};
+        app.giveUpChanges();
         main.MIDIFilemidmidi1->trigger();
         QCOMPARE(app.prompts.errors, QStringList());
         QCOMPARE(songRows(main), song);

@@ -1,14 +1,20 @@
 #include "base/Errors.h"
 #include "audio/PlaybackEngine.h"
 #include "base/ListBox.h"
+#include "files/BmmImporter.h"
 #include "files/FileAccess.h"
+#include "files/MidiFile.h"
 #include "files/SongFileActions.h"
 #include "files/SongFormat.h"
+#include "net/OnlineLibrary.h"
+#include "settings/SettingsDialog.h"
 #include "song/MainWindow.h"
+#include "song/SongHistory.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QDir>
@@ -58,8 +64,31 @@ QStringList numbersUpTo(int n) {
 
 void open(AppFixture& app, const QString& path) {
     app.prompts.fileAnswers = {path};
+    // A changed song is given up when asked.
+    if (app.main().history->isModified())
+        app.prompts.boxAnswers = {Prompts::Answer::No};
     app.main().Oeffnen1->trigger();
 }
+
+Prompts::Answer answerFor(const QString& text) {
+    if (text.startsWith(QLatin1String("Ja")))
+        return Prompts::Answer::Yes;
+    return text == QLatin1String("Nein") ? Prompts::Answer::No : Prompts::Answer::Cancel;
+}
+
+/// Makes a folder the working directory for one test.
+class InFolder {
+public:
+    explicit InFolder(const QString& path) : m_previous(QDir::currentPath()) {
+        QDir::setCurrent(path);
+    }
+    ~InFolder() { QDir::setCurrent(m_previous); }
+    InFolder(const InFolder&) = delete;
+    InFolder& operator=(const InFolder&) = delete;
+
+private:
+    QString m_previous;
+};
 
 void save(AppFixture& app, const QString& path) {
     app.prompts.fileAnswers = {path};
@@ -191,6 +220,164 @@ private slots:
         QCOMPARE(app.prompts.errors, error.isEmpty() ? QStringList{} : QStringList{error});
     }
 
+    // Every command that replaces the song asks about unsaved changes first, as closing does;
+    // "Ja" saves first, and a save that does not happen keeps the song.
+    void replacingAsks_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("changed");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QStringList>("newSong");
+        QTest::addColumn<bool>("replaced");
+        QTest::addColumn<bool>("saved");
+        const QList<std::pair<const char*, QStringList>> commands = {
+            {"Neu", {}},
+            {"Öffnen", {"440 250 0 250", "0 100 523 100"}},
+            {"Import BMM", {"277 500 294 500"}},
+            {"Import MIDI", {"440 250 0 250"}},
+            {"Online-Liste", {"392 600 131 600"}},
+        };
+        for (const auto& [command, song] : commands) {
+            QTest::addRow("%s, unchanged", command) << command << false << "" << song << true
+                                                    << false;
+            QTest::addRow("%s, Ja", command) << command << true << "Ja" << song << true << true;
+            QTest::addRow("%s, Ja, save cancelled", command)
+                << command << true << "Ja, abgebrochen" << song << false << false;
+            QTest::addRow("%s, Nein", command) << command << true << "Nein" << song << true
+                                               << false;
+            QTest::addRow("%s, Abbrechen", command)
+                << command << true << "Abbrechen" << song << false << false;
+        }
+    }
+
+    void replacingAsks() {
+        QFETCH(QString, command);
+        QFETCH(bool, changed);
+        QFETCH(QString, answer);
+        QFETCH(QStringList, newSong);
+        QFETCH(bool, replaced);
+        QFETCH(bool, saved);
+        QTemporaryDir dir;
+        InFolder inDir(dir.path());
+        const QString savePath = dir.filePath(QStringLiteral("gesichert.zwk"));
+        AppFixture app;
+        TForm1& w = app.main();
+        const QStringList before{"1 2 3 4", "5 6 7 8"};
+        setSong(w, before);
+        if (!changed)
+            w.history->markClean();
+        else
+            app.prompts.boxAnswers = {answerFor(answer)};
+        if (answer == QLatin1String("Ja"))
+            app.prompts.fileAnswers = {savePath};
+        else if (answer.startsWith(QLatin1String("Ja")))
+            app.prompts.fileAnswers = {std::nullopt};
+
+        if (command == QLatin1String("Neu")) {
+            w.Neu1->trigger();
+        } else if (command == QStringLiteral("Öffnen")) {
+            app.prompts.fileAnswers.prepend(dataFile(QStringLiteral("two-lines.zwk")));
+            w.Oeffnen1->trigger();
+        } else if (command == QLatin1String("Import BMM")) {
+            forms().Form6->cbBMMINFO->setChecked(true);
+            app.prompts.fileAnswers.prepend(QStringLiteral(Z1RPW3RK_TEST_DATA "/bmm/quarter.bmm"));
+            w.BleeperMusicMakerbmm1->trigger();
+        } else if (command == QLatin1String("Import MIDI")) {
+            const QString midi = dir.filePath(QStringLiteral("a.mid"));
+            MidiFile::TrackSetup second;
+            second.channel = 1;
+            writeFile(midi, MidiFile::write({{69, MidiFile::kSilent, 250}}, {}, second));
+            app.prompts.fileAnswers.prepend(midi);
+            w.MIDIFilemidmidi1->trigger();
+        } else {
+            // Offline, the library opens the local copy of the song.
+            writeFile(dir.filePath(QStringLiteral("Kuckuck.zwk")), "392|600|131|600\r\n");
+            w.library->Memo6->add(QStringLiteral("Kuckuck"));
+            clickItem(w.library->Memo6, 0);
+        }
+
+        QCOMPARE(app.prompts.texts().count(QStringLiteral("Änderungen speichern?")),
+                 changed ? 1 : 0);
+        QCOMPARE(songRows(w), replaced ? newSong : before);
+        QCOMPARE(w.Line->count(), songRows(w).size());
+        QCOMPARE(contents(savePath),
+                 saved ? QByteArray("1|2|3|4\r\n5|6|7|8\r\n") : QByteArray("<missing>"));
+        QVERIFY(app.prompts.errors.isEmpty());
+    }
+
+    // The save dialog proposes the song's file; another file that exists is replaced only when
+    // the user agrees, else the dialog comes back.
+    void saveProposesAndAsks_data() {
+        QTest::addColumn<QString>("origin");
+        QTest::addColumn<QString>("proposed");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("opened, its own file") << "opened" << "lied.zwk" << "lied.zwk" << "" << true;
+        QTest::newRow("opened, another file, Ja")
+            << "opened" << "lied.zwk" << "anderes.zwk" << "Ja" << true;
+        QTest::newRow("opened, another file, Nein")
+            << "opened" << "lied.zwk" << "anderes.zwk" << "Nein" << false;
+        QTest::newRow("opened, a new file") << "opened" << "lied.zwk" << "neu.zwk" << "" << true;
+        QTest::newRow("saved before, that file")
+            << "saved" << "vorher.zwk" << "vorher.zwk" << "" << true;
+        QTest::newRow("imported, the song file of its name")
+            << "imported" << "quarter.zwk" << "quarter.zwk" << "" << true;
+        QTest::newRow("new song, an existing file, Ja")
+            << "new" << "" << "lied.zwk" << "Ja" << true;
+        QTest::newRow("opened with a short line, that file, Nein")
+            << "short line" << "lied.zwk" << "lied.zwk" << "Nein" << false;
+    }
+
+    void saveProposesAndAsks() {
+        QFETCH(QString, origin);
+        QFETCH(QString, proposed);
+        QFETCH(QString, chosen);
+        QFETCH(QString, answer);
+        QFETCH(bool, written);
+        QTemporaryDir dir;
+        const QString lied = dir.filePath(QStringLiteral("lied.zwk"));
+        writeFile(lied, origin == QLatin1String("short line") ? "1|2|3|4\r\n\r\n5|6|7|8\r\n"
+                                                               : "1|2|3|4\r\n");
+        writeFile(dir.filePath(QStringLiteral("anderes.zwk")), "9|9|9|9\r\n");
+        AppFixture app;
+        TForm1& w = app.main();
+        if (origin == QLatin1String("opened") || origin == QLatin1String("short line")) {
+            open(app, lied);
+        } else if (origin == QLatin1String("saved")) {
+            setSong(w, {"1 2 3 4"});
+            save(app, dir.filePath(QStringLiteral("vorher.zwk")));
+        } else if (origin == QLatin1String("imported")) {
+            const QString bmm = dir.filePath(QStringLiteral("quarter.bmm"));
+            QVERIFY(QFile::copy(QStringLiteral(Z1RPW3RK_TEST_DATA "/bmm/quarter.bmm"), bmm));
+            w.bmmImport->importFile(bmm);
+        }
+        // The song changes without becoming a new one.
+        for (ListBox* list : {w.Memo1, w.Memo2, w.Memo3, w.Memo4}) {
+            if (list->count() == 0)
+                list->add(QStringLiteral("7"));
+            list->setItem(0, QStringLiteral("7"));
+        }
+        const QString target = dir.filePath(chosen);
+        const QByteArray old = contents(target);
+        app.prompts.messages.clear();
+        app.prompts.errors.clear();
+        const qsizetype dialogs = app.prompts.fileDialogs.size();
+        app.prompts.fileAnswers = {target, std::nullopt};
+        if (!answer.isEmpty())
+            app.prompts.boxAnswers = {answerFor(answer)};
+        w.Speichern1->trigger();
+
+        QCOMPARE(app.prompts.fileDialogs.at(dialogs).fileName,
+                 proposed.isEmpty() ? QString() : dir.filePath(proposed));
+        QCOMPARE(app.prompts.texts(), answer.isEmpty() ? QStringList{}
+                                                       : QStringList{replaceFileQuestion(target)});
+        QCOMPARE(contents(target), written ? QByteArray("7|7|7|7\r\n") : old);
+        // "Nein" shows the dialog again with the name chosen.
+        QCOMPARE(app.prompts.fileDialogs.size(), dialogs + (answer == QLatin1String("Nein") ? 2 : 1));
+        if (answer == QLatin1String("Nein"))
+            QCOMPARE(app.prompts.fileDialogs.last().fileName, target);
+    }
+
     void loadLeavesTheRestAlone() {
         AppFixture app;
         TForm1& w = app.main();
@@ -281,10 +468,13 @@ private slots:
         setSong(w, {"1 2 3 4", "5 6 7 8"});
         open(app, path);
 
-        QCOMPARE(app.prompts.errors, QStringList{error});
-        // The track lists were emptied before the file was opened; the numbers follow them.
-        QCOMPARE(songRows(w), QStringList{});
-        QCOMPARE(w.Line->count(), 0);
+        // The message names the file, and the song stays as it was.
+        QCOMPARE(app.prompts.errors,
+                 QStringList{path.isEmpty() ? error
+                                            : error + QStringLiteral(": ") +
+                                                  QDir::toNativeSeparators(path)});
+        QCOMPARE(songRows(w), (QStringList{"1 2 3 4", "5 6 7 8"}));
+        QCOMPARE(w.Line->count(), 2);
     }
 
     // What the user reads for a failure the system reports.

@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 #include "base/ListBox.h"
+#include "files/SongFileActions.h"
 #include "files/SongFormat.h"
 #include "net/FtpClient.h"
 #include "net/FtpPresets.h"
@@ -10,6 +11,7 @@
 #include "settings/SettingsDialog.h"
 #include "settings/SettingsNetworkPage.h"
 #include "song/MainWindow.h"
+#include "song/SongHistory.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
 #include "tools/PanelCloseLabel.h"
@@ -105,6 +107,8 @@ private slots:
     void startWithoutAutoconnectIsOffline();
     void testConnectionFillsList();
     void clickingNameOpensSong();
+    void libraryOpenOverLocalFile_data();
+    void libraryOpenOverLocalFile();
     void clickWhileDisconnected_data();
     void clickWhileDisconnected();
     void upload_data();
@@ -216,6 +220,48 @@ void TestLibrary::clickingNameOpensSong() {
     QVERIFY(app.prompts.messages.isEmpty() && app.prompts.errors.isEmpty());
 }
 
+// A local file of the song's name is the user's: other contents are replaced only when the
+// user agrees.
+void TestLibrary::libraryOpenOverLocalFile_data() {
+    QTest::addColumn<QByteArray>("local");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("replaced");
+    const QByteArray other("1|1|1|1\r\n");
+    QTest::newRow("no local file") << QByteArray() << "" << true;
+    QTest::newRow("the same contents") << QByteArray("same") << "" << true;
+    QTest::newRow("other contents, Ja") << other << "Ja" << true;
+    QTest::newRow("other contents, Nein") << other << "Nein" << false;
+}
+
+void TestLibrary::libraryOpenOverLocalFile() {
+    QFETCH(QByteArray, local);
+    QFETCH(QString, answer);
+    QFETCH(bool, replaced);
+    REQUIRE_SERVER(server);
+    WorkingDirectory dir;
+    AppFixture app;
+    TForm1& w = app.main();
+    connectTo(server.host(), LibraryServerProcess::kUser, LibraryServerProcess::kPassword);
+    const QString name = QStringLiteral("Bruder Jakob.zwk");
+    const QByteArray remote = server.file("Bruder Jakob.zwk");
+    if (local == "same")
+        local = remote;
+    if (!local.isEmpty()) {
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(local) == local.size());
+    }
+    if (!answer.isEmpty())
+        app.prompts.boxAnswers = {answer == QLatin1String("Ja") ? Prompts::Answer::Yes
+                                                                : Prompts::Answer::No};
+    ListBox* list = library(w).Memo6;
+    clickItem(list, int(list->items().indexOf(QStringLiteral("Bruder Jakob"))));
+    QCOMPARE(app.prompts.texts(), answer.isEmpty()
+                                      ? QStringList{}
+                                      : QStringList{SongFileActions::localCopyQuestion(name)});
+    QCOMPARE(readFile(name), replaced ? remote : local);
+    QCOMPARE(w.Memo1->items(), replaced ? SongFormat::read(remote).song.freq1 : QStringList{});
+}
+
 void TestLibrary::clickWhileDisconnected_data() {
     QTest::addColumn<bool>("localCopy");
     QTest::newRow("a local copy is opened") << true;
@@ -228,6 +274,8 @@ void TestLibrary::clickWhileDisconnected() {
     AppFixture app;
     TForm1& w = app.main();
     setSong(w, {"1 1 1 1"});
+    // Only the download is looked at here: the song counts as saved.
+    w.history->markClean();
     if (localCopy) {
         QFile file(QStringLiteral("Kuckuck.zwk"));
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -244,7 +292,8 @@ void TestLibrary::clickWhileDisconnected() {
         QVERIFY(app.prompts.errors.isEmpty());
     } else {
         // Opening the missing file reports the song file's own error.
-        QCOMPARE(app.prompts.messages[1].text, QStringLiteral("Datei nicht gefunden"));
+        QCOMPARE(app.prompts.messages[1].text, QStringLiteral("Datei nicht gefunden: Kuckuck.zwk"));
+        QCOMPARE(songRows(w), QStringList{"1 1 1 1"});
     }
 }
 
@@ -537,9 +586,12 @@ void TestLibrary::scriptedServer() {
     if (status == QLatin1String("not connected"))
         return;
     QCOMPARE(library(w).Memo6->items(), QStringList{"Lied"});
+    app.prompts.boxAnswers = {Prompts::Answer::Yes};
     clickItem(library(w).Memo6, 0);
     if (message.isEmpty()) {
-        QVERIFY(app.prompts.messages.isEmpty());
+        // The earlier download differs from the server's song: replacing it is asked first.
+        QCOMPARE(app.prompts.texts(),
+                 QStringList{SongFileActions::localCopyQuestion(QStringLiteral("Lied.zwk"))});
         QCOMPARE(songRows(w), QStringList{"660 100 0 100"});
     } else {
         QCOMPARE(app.prompts.messages.size(), 1);

@@ -115,6 +115,8 @@ private slots:
         for (const QString& text : steps.split(QStringLiteral("; "))) {
             const QStringList step = text.split(QLatin1Char(' '));
             apply(song, step);
+            if (step[0] == QLatin1String("new"))
+                app.giveUpChanges();
             apply(w, step);
             QVERIFY(app.prompts.errors.isEmpty());
             QCOMPARE(w.Memo1->items(), song.tracks[0]);

@@ -7,6 +7,7 @@
 #include "support/SongHelpers.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -19,6 +20,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTabBar>
@@ -26,6 +28,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QWheelEvent>
 
 namespace {
 
@@ -324,6 +327,7 @@ private slots:
         GreedyEdit greedy(w.centralWidget());
         greedy.show();
         greedy.setFocus();
+        app.giveUpChanges();
         QTest::keyClick(&greedy, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QCOMPARE(forms().Form6->isVisible(), effect == "settings");
         QCOMPARE(w.Memo1->count(), effect == "empty" ? 0 : effect == "added" ? 2 : 1);
@@ -597,12 +601,57 @@ private slots:
         setSong(w, {"1 1 1 1", "2 2 2 2"});
         clickItem(w.Memo1, 1);
         w.edFreq1->setText("440");
+        // The changed song is given up only when the user says so.
+        app.prompts.boxAnswers = {Prompts::Answer::No};
         QTest::keyClick(w.Memo1, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(app.prompts.texts(), QStringList{"Änderungen speichern?"});
         for (ListBox* list : {w.Line, w.Memo1, w.Memo2, w.Memo3, w.Memo4}) {
             QCOMPARE(list->count(), 0);
             QCOMPARE(list->itemIndex(), -1);
         }
         QCOMPARE(w.edFreq1->text(), QStringLiteral("440"));
+    }
+
+    // The five columns show one song: whichever list is scrolled, all show the same rows.
+    void listsScrollAsOne_data() {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("action");
+        for (const char* list : {"Line", "Memo1", "Memo2", "Memo3", "Memo4"})
+            for (const char* action : {"wheel", "scroll bar", "Page Down", "selection by code"})
+                QTest::addRow("%s, %s", list, action) << list << action;
+    }
+
+    void listsScrollAsOne() {
+        QFETCH(QString, list);
+        QFETCH(QString, action);
+        AppFixture app;
+        TForm1& w = app.main();
+        QStringList rows;
+        for (int i = 0; i < 200; ++i)
+            rows << QStringLiteral("%1 100 0 100").arg(100 + i);
+        setSong(w, rows);
+        auto* touched = w.findChild<ListBox*>(list);
+        QCOMPARE(touched->topIndex(), 0);
+        if (action == QLatin1String("wheel")) {
+            const QPoint at = touched->viewport()->rect().center();
+            QWheelEvent wheel(at, touched->viewport()->mapToGlobal(at), {}, {0, -120},
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(touched->viewport(), &wheel);
+        } else if (action == QLatin1String("scroll bar")) {
+            touched->verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        } else if (action == QLatin1String("Page Down")) {
+            clickItem(touched, 0);
+            touched->setFocus();
+            // The first press moves to the last row shown, the second scrolls.
+            QTest::keyClick(touched, Qt::Key_PageDown);
+            QTest::keyClick(touched, Qt::Key_PageDown);
+        } else {
+            touched->setItemIndex(150);
+        }
+        const int top = touched->topIndex();
+        QVERIFY(top > 0);
+        for (ListBox* other : {w.Line, w.Memo1, w.Memo2, w.Memo3, w.Memo4})
+            QCOMPARE(other->topIndex(), top);
     }
 
     void listsStretchWithTheWindow() {

@@ -118,6 +118,7 @@ void run(AppFixture& app, Command command, const QTemporaryDir& dir) {
         writeFile(path, "Bleeper Music Maker\r\nRev 1\r\nBPM 120\r\n//Length Note1 Note2\r\n"
                         "quarter A4 C4\r\neighth C5 -\r\n");
         app.prompts.fileAnswers = {path};
+        app.giveUpChanges();
         w.BleeperMusicMakerbmm1->trigger();
         break;
     }
@@ -126,16 +127,19 @@ void run(AppFixture& app, Command command, const QTemporaryDir& dir) {
         writeFile(path, QByteArray::fromHex("4D546864000000060000000100604D54726B0000000C"
                                             "0090456460804540 00FF2F00"));
         app.prompts.fileAnswers = {path};
+        app.giveUpChanges();
         w.MIDIFilemidmidi1->trigger();
         break;
     }
     case Command::New:
+        app.giveUpChanges();
         w.Neu1->trigger();
         break;
     case Command::Open: {
         const QString path = dir.filePath(QStringLiteral("a.zwk"));
         writeFile(path, "100|10|200|10\r\n300|30|400|30\r\n");
         app.prompts.fileAnswers = {path};
+        app.giveUpChanges();
         w.Oeffnen1->trigger();
         break;
     }

@@ -3,6 +3,7 @@
 #include "settings/WindowEffects.h"
 #include "settings/ConfigLocation.h"
 #include "song/MainWindow.h"
+#include "song/SongHistory.h"
 
 #include <QApplication>
 #include <QTest>
@@ -29,4 +30,9 @@ AppFixture::~AppFixture() {
 
 TForm1& AppFixture::main() const {
     return *forms().Form1;
+}
+
+void AppFixture::giveUpChanges() {
+    if (main().history->isModified())
+        prompts.boxAnswers.prepend(Prompts::Answer::No);
 }

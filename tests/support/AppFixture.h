@@ -19,4 +19,7 @@ public:
     QTemporaryDir configDir;
     ScriptedPrompts prompts;
     TForm1& main() const;
+    /// The next "Änderungen speichern?" is answered "Nein", when the song has changed (else
+    /// nothing is asked).
+    void giveUpChanges();
 };

@@ -51,6 +51,13 @@ std::optional<QString> ScriptedPrompts::saveFile(const FileDialog& dialog) {
     return nextFile(dialog);
 }
 
+std::optional<Prompts::SaveChoice> ScriptedPrompts::saveFileOfType(const FileDialog& dialog) {
+    const int type = typeAnswers.isEmpty() ? dialog.filterIndex : typeAnswers.takeFirst();
+    if (const auto name = nextFile(dialog))
+        return SaveChoice{*name, type};
+    return std::nullopt;
+}
+
 std::optional<QString> ScriptedPrompts::inputBox(const QString& caption, const QString& prompt,
                                                  const QString& defaultText) {
     messages.append({prompt, caption, Icon::Question});

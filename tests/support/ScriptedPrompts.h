@@ -32,6 +32,8 @@ public:
     QList<std::optional<QString>> fileAnswers;
     QList<std::optional<QString>> inputAnswers;
     QList<Answer> boxAnswers;
+    /// The types chosen in save dialogs with a list of types; the dialog's first when empty.
+    QList<int> typeAnswers;
     /// Runs with the modal window instead of showing it; returns the window's result.
     std::function<int(QDialog&)> onModal;
     int modalCount = 0;
@@ -42,6 +44,7 @@ public:
     void showError(const QString& text) override;
     std::optional<QString> openFile(const FileDialog& dialog) override;
     std::optional<QString> saveFile(const FileDialog& dialog) override;
+    std::optional<SaveChoice> saveFileOfType(const FileDialog& dialog) override;
     std::optional<QString> inputBox(const QString& caption, const QString& prompt,
                                     const QString& defaultText) override;
     int execModal(QDialog& dialog) override;
