@@ -1,5 +1,6 @@
 #include "base/Prompts.h"
 
+#include "base/TerminationSignals.h"
 #include "base/UiLanguage.h"
 
 #include <QAbstractButton>
@@ -13,6 +14,7 @@
 #include <QMessageBox>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -47,9 +49,22 @@ QString translatedFilter(const QString& filter) {
     return parts.join(QLatin1Char('|'));
 }
 
+/// After a termination signal the program is ending from outside: nobody may be there to
+/// answer, so a message goes to stderr instead of a box that would hold up the end (a settings
+/// file that cannot be written, for one).
+bool endingBySignal(const QString& text) {
+    if (!TerminationSignals::received())
+        return false;
+    if (!text.isEmpty())
+        std::fprintf(stderr, "z1rpw3rk: %s\n", qPrintable(text));
+    return true;
+}
+
 class RealPrompts final : public Prompts {
 public:
     void showMessage(const QString& text) override {
+        if (endingBySignal(text))
+            return;
         QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
                         UiLanguage::text(text),
                         QMessageBox::Ok, QApplication::activeWindow());
@@ -58,6 +73,8 @@ public:
 
     Answer messageBox(const QString& text, const QString& caption, Icon icon,
                       Buttons buttons) override {
+        if (endingBySignal(text))
+            return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
         QMessageBox::StandardButtons qtButtons = QMessageBox::Ok;
         if (buttons == Buttons::YesNo)
             qtButtons = QMessageBox::Yes | QMessageBox::No;
@@ -102,13 +119,15 @@ public:
 
     std::optional<QString> inputBox(const QString& caption, const QString& prompt,
                                     const QString& defaultText) override {
+        if (endingBySignal(QString()))
+            return std::nullopt;
         QInputDialog box(QApplication::activeWindow());
         box.setWindowTitle(UiLanguage::text(caption));
         box.setLabelText(UiLanguage::text(prompt));
         box.setTextValue(defaultText);
         // Wide enough that the title bar shows the whole caption beside its buttons: a narrow
-        // box has the window manager cut it short.
-        // The box's layout sets its size from its parts, so its prompt is made that wide.
+        // box has the window manager cut it short. The box's layout sets its size from its
+        // parts, so its prompt is made that wide.
         const int wanted = box.fontMetrics().horizontalAdvance(box.windowTitle()) + 160;
         if (auto* label = box.findChild<QLabel*>())
             label->setMinimumWidth(std::max(label->minimumWidth(), wanted - 24));
@@ -117,12 +136,16 @@ public:
         return box.textValue();
     }
 
-    int execModal(QDialog& dialog) override { return dialog.exec(); }
+    int execModal(QDialog& dialog) override {
+        return endingBySignal(QString()) ? QDialog::Rejected : dialog.exec();
+    }
 
 private:
     static std::optional<QString> runFileDialog(const FileDialog& dialog,
                                                 QFileDialog::AcceptMode mode,
                                                 QFileDialog::FileMode fileMode) {
+        if (endingBySignal(QString()))
+            return std::nullopt;
         QFileDialog box(QApplication::activeWindow(), UiLanguage::text(dialog.title),
                         dialog.initialDir, toQtFilter(translatedFilter(dialog.filter)));
         box.setAcceptMode(mode);
