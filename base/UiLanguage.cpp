@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTableWidget>
 
 #include <algorithm>
 #include <limits>
@@ -27,6 +28,9 @@ constexpr const char* kFitPending = "uiLanguageFitPending";
 /// question, message boxes and menus alike.
 class ShowFilter final : public QObject {
 public:
+    ShowFilter() = default;
+    Q_DISABLE_COPY_MOVE(ShowFilter)
+
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show && watched->isWidgetType()) {
             auto* widget = static_cast<QWidget*>(watched);
@@ -145,7 +149,13 @@ void translateWidget(QWidget* w) {
         replace([&] { return bar->format(); }, [&](const QString& t) { bar->setFormat(t); });
     else if (auto* menu = qobject_cast<QMenu*>(w))
         replace([&] { return menu->title(); }, [&](const QString& t) { menu->setTitle(t); });
-    if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
+    if (auto* grid = qobject_cast<QTableWidget*>(w)) {
+        // A grid's first row is its caption row (the note table's); the rows below are data.
+        for (int column = 0; column < grid->columnCount(); ++column)
+            if (QTableWidgetItem* item = grid->item(0, column))
+                replace([&] { return item->text(); },
+                        [&](const QString& t) { item->setText(t); });
+    } else if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
         for (int i = 0; i < tabs->count(); ++i)
             replace([&] { return tabs->tabText(i); },
                     [&](const QString& t) { tabs->setTabText(i, t); });
