@@ -102,8 +102,8 @@ void AudioExport::exportClick() {
                              Prompts::Icon::Information);
         return;
     }
-    // Numbers are checked before a file name is asked for.
-    songLines(f);
+    // Numbers and the song's length are checked before a file name is asked for.
+    OfflineRender(songLines(f), *settings).checkExportLimits();
     Prompts::FileDialog dialog = exportDialog();
     for (;;) {
         const auto choice = prompts().saveFileOfType(dialog);
