@@ -119,7 +119,13 @@ void PlaybackEngine::btplayClick() {
     Timer1->setInterval(10);
     f.mirror->startPeer(!f.PlayStopped);
     if (!f.PlayStopped) {
-        m_plan.feed(true);
+        // Tones that this thread plays itself (the ports, a test's hook) are not queued ahead.
+        // The first lines are queued here, so the first sound (and the notice of a missing
+        // device) comes from this thread, at once.
+        if (!m_output.sync) {
+            m_plan.topUp();
+            m_plan.feed(true);
+        }
         Timer1->start();
     }
 }
@@ -175,8 +181,11 @@ void PlaybackEngine::Timer1Timer() {
         // Stopped, or stopped or paused while the waveform output's message was open.
         if (!Timer1->isActive())
             return;
-        if (line->kind == LineSound::Kind::Sync)
+        if (line->kind == LineSound::Kind::Sync) {
+            // A tone played here took its time: the next line comes with the next tick.
             m_plan.topUp();
+            break;
+        }
     }
     Timer1->start(std::max(1, m_plan.msUntilNextTick().value_or(10)));
 }
@@ -322,6 +331,7 @@ void PlaybackEngine::outputChanged() {
         return;
     takeOutputSettings();
     m_plan.replan();
+    m_plan.feed(!m_output.sync);
     Timer1->start(0);
 }
 
