@@ -119,6 +119,8 @@ private slots:
     void titleVariantsChangeOneLetter();
     void scriptedServer_data();
     void scriptedServer();
+    void hostileServer_data();
+    void hostileServer();
     void closingWindowSendsQuit();
     void passwordNeverShown();
     void mirrorPortControls();
@@ -482,7 +484,7 @@ void TestLibrary::scriptedServer_data() {
                s.reply("150 sending");
                s.server->sendData(s, "Lied\r\n", "426 aborted\r\n226 closed");
            })
-        << "connected"
+        << "not connected"
         << "";
     QTest::newRow("refused PORT for the list")
         << true << QByteArray("PORT") << QByteArray()
@@ -546,6 +548,140 @@ void TestLibrary::scriptedServer() {
         QCOMPARE(app.prompts.messages[0].text, message);
         QCOMPARE(songRows(w), QStringList{"220 100 0 100"});
     }
+}
+
+void TestLibrary::hostileServer_data() {
+    using Rule = ScriptedFtpServer::Rule;
+    using Session = ScriptedFtpServer::Session;
+    QTest::addColumn<QByteArray>("verb");
+    QTest::addColumn<QByteArray>("file"); // the rule answers this argument, after `spare` others
+    QTest::addColumn<int>("spare");
+    QTest::addColumn<Rule>("rule");
+    QTest::addColumn<QByteArray>("list");   // the server's list
+    QTest::addColumn<QString>("then");      // "song": click entry 0, "list": Ctrl+L, "upload"
+    QTest::addColumn<QString>("status");    // after "Teste"
+    QTest::addColumn<QString>("message");   // shown by the second step, empty for none
+    QTest::addColumn<QString>("song");      // the song afterwards
+    QTest::addColumn<QByteArray>("served"); // the server's list afterwards
+
+    const QByteArray plain = "Lied\r\n";
+    const QByteArray latin1 = "H\xe4nschen\r\nLied\r\n";
+    const QString earlier = QStringLiteral("220 100 0 100"); // the song before, kept
+    const QString fetched = QStringLiteral("660 100 0 100");
+    const Rule trickle = [](Session& s, const QByteArray&) {
+        s.reply("150 sending");
+        Session::trickle(s.openData(), "Lied\r\n", 1000);
+    };
+    const Rule endlessData = [](Session& s, const QByteArray&) {
+        s.reply("150 sending");
+        Session::flood(s.openData(), "Lied\r\n");
+    };
+    const Rule endlessLine = [](Session& s, const QByteArray&) {
+        s.control->write("150 ");
+        Session::flood(s.control, "x");
+    };
+    const Rule abortedThenDone = [](Session& s, const QByteArray&) {
+        s.reply("150 sending");
+        s.server->sendData(s, "660|100|", "426 aborted\r\n226 closed");
+    };
+    const Rule resetThenDone = [](Session& s, const QByteArray&) {
+        s.reply("150 sending");
+        QTcpSocket* data = s.openData();
+        data->write("660|100|");
+        data->waitForBytesWritten(1000);
+        Session::reset(data);
+        s.reply("226 done");
+    };
+    const Rule unasked = [](Session& s, const QByteArray&) { s.reply("250 ok\r\n200 unasked"); };
+
+    QTest::newRow("list trickles a byte a second") << QByteArray("RETR") << QByteArray("list.vrq")
+        << 1 << trickle << plain << "list" << "connected" << kListFailed << earlier << plain;
+    QTest::newRow("endless list") << QByteArray("RETR") << QByteArray("list.vrq") << 0
+        << endlessData << plain << "song" << "not connected" << "" << earlier << plain;
+    QTest::newRow("endless reply line") << QByteArray("RETR") << QByteArray("Lied.zwk") << 0
+        << endlessLine << plain << "song" << "connected" << kDownloadFailed << earlier << plain;
+    QTest::newRow("426 then 226 on the song") << QByteArray("RETR") << QByteArray("Lied.zwk")
+        << 0 << abortedThenDone << plain << "song" << "connected" << kDownloadFailed << earlier
+        << plain;
+    QTest::newRow("reset then 226 on the song") << QByteArray("RETR") << QByteArray("Lied.zwk")
+        << 0 << resetThenDone << plain << "song" << "connected" << kDownloadFailed << earlier
+        << plain;
+    QTest::newRow("unrequested reply") << QByteArray("CWD") << QByteArray("/zwk/") << 0
+        << unasked << plain << "song" << "connected" << "" << fetched << plain;
+    QTest::newRow("8-bit list, song") << QByteArray() << QByteArray() << 0 << Rule() << latin1
+        << "song" << "connected" << "" << fetched << latin1;
+    QTest::newRow("8-bit list, upload") << QByteArray() << QByteArray() << 0 << Rule() << latin1
+        << "upload" << "connected" << "" << earlier << latin1 + "Neu\r\n";
+}
+
+void TestLibrary::hostileServer() {
+    QFETCH(QByteArray, verb);
+    QFETCH(QByteArray, file);
+    QFETCH(int, spare);
+    QFETCH(ScriptedFtpServer::Rule, rule);
+    QFETCH(QByteArray, list);
+    QFETCH(QString, then);
+    QFETCH(QString, status);
+    QFETCH(QString, message);
+    QFETCH(QString, song);
+    QFETCH(QByteArray, served);
+    WorkingDirectory dir;
+    ScriptedFtpServer server;
+    server.files["list.vrq"] = list;
+    for (const QByteArray& name : LibraryFiles::listEntries(list))
+        server.files[name + ".zwk"] = "660|100|0|100\r\n";
+    if (rule)
+        server.rules[verb] = [&server, verb, file, rule, spare](ScriptedFtpServer::Session& s,
+                                                                const QByteArray& argument) mutable {
+            if (argument == file && spare-- <= 0)
+                rule(s, argument);
+            else
+                server.standard(s, verb, argument);
+        };
+    QFile earlier(QStringLiteral("Lied.zwk"));
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write("220|100|0|100\r\n");
+    earlier.close();
+
+    AppFixture app;
+    TForm1& w = app.main();
+    setSong(w, {"220 100 0 100"});
+    library(w).IdFTP1->setLimits(kShortLimits);
+    // Each step ends within its time limits (at most about three seconds here), however the
+    // server spaces or sizes what it sends; the bound leaves room for a busy machine.
+    constexpr qint64 kStepBound = 15000;
+    QElapsedTimer clock;
+    clock.start();
+    connectTo(server.host(), "zwk", "pw");
+    QVERIFY2(clock.elapsed() < kStepBound, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(page().Label13->text(), status);
+    if (status == QLatin1String("not connected")) {
+        // Nothing of a list that was refused is written.
+        QVERIFY(!QFile::exists(LibraryFiles::kListFile));
+        return;
+    }
+    QCOMPARE(readFile(LibraryFiles::kListFile), list);
+    clock.restart();
+    if (then == QLatin1String("song")) {
+        clickItem(library(w).Memo6, 0);
+    } else if (then == QLatin1String("list")) {
+        w.ListderonlineDateien1->trigger();
+    } else {
+        library(w).edDateiname->setText(QStringLiteral("Neu"));
+        library(w).bthochladen->click();
+    }
+    QVERIFY2(clock.elapsed() < kStepBound, qPrintable(QString::number(clock.elapsed())));
+    QStringList shown;
+    for (const auto& m : app.prompts.messages)
+        shown << m.text;
+    QCOMPARE(shown, message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(songRows(w), QStringList{song});
+    // A failed download leaves the earlier copy whole; the lists keep every entry's bytes.
+    if (then == QLatin1String("song"))
+        QCOMPARE(readFile(LibraryFiles::songFileName(library(w).Memo6->item(0))),
+                 QByteArray(message.isEmpty() ? "660|100|0|100\r\n" : "220|100|0|100\r\n"));
+    QCOMPARE(server.files["list.vrq"], served);
+    QCOMPARE(readFile(LibraryFiles::kListFile), served);
 }
 
 void TestLibrary::closingWindowSendsQuit() {
