@@ -222,6 +222,9 @@ bool FtpClient::hasReply() const {
 FtpClient::Reply FtpClient::takeReply() {
     const auto parsed = parseReply(m_replyBuffer);
     m_replyBuffer.remove(0, parsed->second);
+    // What waited for room in the buffer follows on.
+    if (m_control && m_control->bytesAvailable() > 0)
+        readControl();
     return parsed->first;
 }
 

@@ -106,27 +106,12 @@ public:
         }
         /// Sends @p unit again and again for as long as the client takes it.
         static void flood(QTcpSocket* socket, const QByteArray& unit) {
-            const QByteArray chunk = unit.repeated(std::max<qsizetype>(1, 65536 / unit.size()));
+            const QByteArray chunk = unit.repeated(65536 / unit.size() + 1);
             QObject::connect(socket, &QTcpSocket::bytesWritten, socket, [socket, chunk] {
                 if (socket->bytesToWrite() < 4 * chunk.size())
                     socket->write(chunk);
             });
             socket->write(chunk);
-        }
-        /// Sends one byte of @p unit after another, one every @p everyMs, without end.
-        static void trickle(QTcpSocket* socket, const QByteArray& unit, int everyMs) {
-            auto* timer = new QTimer(socket);
-            QObject::connect(timer, &QTimer::timeout, socket, [socket, unit, at = qsizetype(0)]() mutable {
-                socket->write(unit.mid(at++ % unit.size(), 1));
-            });
-            timer->start(everyMs);
-        }
-        /// Ends the connection with a reset instead of a normal close.
-        static void reset(QTcpSocket* socket) {
-            const linger hard{1, 0};
-            ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-            socket->flush();
-            socket->abort();
         }
         /// Connects to the address the client gave with PORT.
         QTcpSocket* openData() {

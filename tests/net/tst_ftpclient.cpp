@@ -51,7 +51,6 @@ private slots:
     void realServerFailuresKeepConnection();
     void realServerStoreReplacesAndRoundTrips_data();
     void realServerStoreReplacesAndRoundTrips();
-    void libraryServerKeepsEveryUploadedName();
 
     void scriptedReplies_data();
     void scriptedReplies();
@@ -232,31 +231,6 @@ void TestFtpClient::realServerStoreReplacesAndRoundTrips() {
     QVERIFY(ftp.retrieve(name) == first);
     ftp.store(name, second);
     QVERIFY(server.file(name) == second);
-}
-
-void TestFtpClient::libraryServerKeepsEveryUploadedName() {
-    if (!pyftpdlibAvailable())
-        QSKIP("/usr/bin/python3 cannot import pyftpdlib");
-    LibraryServerProcess server;
-    QVERIFY(server.running());
-    // Two users fetch the list, then each sends it back with only the own song added.
-    FtpClient first;
-    FtpClient second;
-    for (FtpClient* ftp : {&first, &second}) {
-        ftp->setLimits(kPatient);
-        ftp->connectToHost(server.host(), LibraryServerProcess::kUser,
-                           LibraryServerProcess::kPassword);
-        ftp->changeDirectory(LibraryFiles::kFolder);
-    }
-    const QByteArray list = first.retrieve(LibraryFiles::kListFile);
-    QCOMPARE(second.retrieve(LibraryFiles::kListFile), list);
-    first.store(LibraryFiles::kListFile, list + "Erstes\r\n");
-    second.store(LibraryFiles::kListFile, list + "Zweites\r\n");
-    first.store(QStringLiteral("Erstes.zwk"), "440|100|0|100\r\n");
-    second.store(QStringLiteral("Zweites.zwk"), "660|100|0|100\r\n");
-    // The server writes its list as it confirms the upload; it may finish a moment later.
-    QTRY_COMPARE_WITH_TIMEOUT(server.file(LibraryFiles::kListFile),
-                              list + "Erstes\r\nZweites\r\n", kGenerous);
 }
 
 void TestFtpClient::scriptedReplies_data() {
