@@ -7,9 +7,11 @@
 #include "base/Guard.h"
 #include "base/ListBox.h"
 #include "base/Prompts.h"
+#include "files/BeepFormatActions.h"
 #include "files/BmmImporter.h"
 #include "files/FileAccess.h"
 #include "files/MidiFileActions.h"
+#include "files/RecentFiles.h"
 #include "song/Forms.h"
 #include "song/MainWindow.h"
 
@@ -75,14 +77,16 @@ QString suffixOf(const QString& fileName) {
     return QFileInfo(fileName).suffix().toLower();
 }
 
-/// Replaces the main window's song by the file: a song file is opened, a .bmm or MIDI file
-/// imported.
+/// Replaces the main window's song by the file: a song file is opened, a .bmm, MIDI or
+/// ringtone file imported.
 void loadSong(TForm1& window, const QString& fileName) {
     const QString suffix = suffixOf(fileName);
     if (suffix == QLatin1String("bmm"))
         window.bmmImport->importFile(fileName);
     else if (suffix == QLatin1String("mid") || suffix == QLatin1String("midi"))
         window.midiFiles->importFile(fileName);
+    else if (BeepFormatActions::kindOf(fileName) == BeepFormatActions::Kind::Rtttl)
+        window.beepFormats->importFile(fileName);
     else
         window.LoadSongFile(fileName);
 }
@@ -154,9 +158,10 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
         if (line.outFile.isEmpty())
             return failed(QStringLiteral("--render needs -o OUT"));
         const QString suffix = suffixOf(line.outFile);
-        if (suffix != QLatin1String("mid") && !AudioFileWriter::supports(line.outFile))
-            return failed(QStringLiteral("cannot write .%1 files; use .wav, .flac, .ogg, .mp3 "
-                                         "or .mid")
+        if (suffix != QLatin1String("mid") && !AudioFileWriter::supports(line.outFile) &&
+            !BeepFormatActions::kindOf(line.outFile))
+            return failed(QStringLiteral("cannot write .%1 files; use .wav, .flac, .ogg, .mp3, "
+                                         ".mid, .rtttl, .ino or .sh")
                               .arg(suffix));
     } else if (play) {
         line.action = Action::Play;
@@ -176,10 +181,15 @@ QString CommandLine::helpText() {
         "\n"
         "A composer and player for two-voice beep melodies.\n"
         "\n"
-        "  SONG                  a song (.zwk) to open; a .bmm or .mid/.midi file is imported\n"
+        "  SONG                  a song (.zwk) to open; a .bmm, .mid/.midi or ringtone text\n"
+        "                        (.rtttl/.txt) is imported\n"
         "  --play SONG           play the song without a window; Ctrl+C stops\n"
         "  --render SONG -o OUT  write the song to OUT: .wav, .flac, .ogg or .mp3 (its sound)\n"
-        "                        or .mid (a Standard MIDI File)\n"
+        "                        or .mid (a Standard MIDI File), .rtttl (a ringtone text),\n"
+        "                        .ino (a buzzer sketch) or .sh (a script for beep)\n"
+        "                        A ringtone text rounds each duration to the nearest note\n"
+        "                        value at the best-fitting tempo; the largest error in ms\n"
+        "                        is printed (0 ms for songs of note values).\n"
         "  --output KIND         beep (the speaker), wave (the waveform output) or midi;\n"
         "                        without it, the output chosen in the program\n"
         "  -h, --help            show this help\n"
@@ -225,10 +235,20 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
         if (console.failed)
             throw AppError(QString());
         const bool midiFile = action == Action::Render && suffixOf(outFile) == QLatin1String("mid");
-        if (!midiFile && !chooseOutput(window, output))
+        if (!midiFile && !BeepFormatActions::kindOf(outFile) && !chooseOutput(window, output))
             throw AppError(AudioExport::noOutputMessage());
+        const auto textKind = action == Action::Render ? BeepFormatActions::kindOf(outFile)
+                                                       : std::nullopt;
         if (midiFile) {
             FileAccess::saveAll(outFile, window.midiFiles->exportBytes());
+            result = 0;
+        } else if (textKind) {
+            int largestError = 0;
+            FileAccess::saveAll(outFile,
+                                window.beepFormats->exportBytes(*textKind, outFile, &largestError));
+            if (*textKind == BeepFormatActions::Kind::Rtttl)
+                std::printf("%s: durations rounded to note values, largest error %d ms\n",
+                            qPrintable(QFileInfo(outFile).fileName()), largestError);
             result = 0;
         } else {
             const auto settings = AudioExport::currentSettings(window);
@@ -256,5 +276,5 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
 void CommandLine::openInWindow() const {
     if (song.isEmpty())
         return;
-    guarded([this] { loadSong(*forms().Form1, song); });
+    guarded([this] { forms().Form1->recentFiles->openSong(song); });
 }

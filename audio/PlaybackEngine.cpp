@@ -1,5 +1,6 @@
 #include "audio/PlaybackEngine.h"
 
+#include "audio/KernelSpeaker.h"
 #include "audio/MidiEngine.h"
 #include "audio/PcSpeaker.h"
 #include "audio/SoundDevice.h"
@@ -97,6 +98,7 @@ void PlaybackEngine::btplayClick() {
         f.btplay->setText(QStringLiteral("Play"));
         // What was queued beyond the line heard now is taken back: Play goes on right after it.
         takeBackQueued();
+        silenceSpeaker();
         if (f.midi)
             f.midi->pause();
     }
@@ -181,7 +183,7 @@ LineSound PlaybackEngine::lineSound(int index) {
                                                            [this] { return waveformIndex(); });
             sound.block = std::make_unique<U8Block>(image, SynthWave::kHeaderSize);
         }
-    } else if (UsePortSpeaker || systemBeepHooked()) {
+    } else if (UsePortSpeaker || systemBeepHooked() || KernelSpeaker::instance()) {
         sound.kind = LineSound::Kind::Sync;
     } else {
         sound.block = beepBlock(frequency, duration);
@@ -191,6 +193,7 @@ LineSound PlaybackEngine::lineSound(int index) {
 
 void PlaybackEngine::stepLine(const TonePlan::Line& line) {
     if (line.kind == LineSound::Kind::End) {
+        silenceSpeaker();
         btstopClick();
         return;
     }
@@ -210,10 +213,25 @@ void PlaybackEngine::soundLineNow(int index) {
     if (frequency == 0)
         frequency = PlayTable.second[std::size_t(index)];
     const int duration = PlayTable.third[std::size_t(index)];
-    if (m_form.FMSynthese1->isChecked())
+    if (m_form.FMSynthese1->isChecked()) {
+        silenceSpeaker();
         PlaySynthTone(frequency, duration / 2);
-    else
+    } else if (KernelSpeaker* speaker = realSpeaker()) {
+        // The speaker sounds until the next line's tick changes it: the plan times the lines
+        // on the sound device's clock.
+        speaker->start(frequency);
+    } else {
         PlaySpeakerTone(frequency, duration);
+    }
+}
+
+KernelSpeaker* PlaybackEngine::realSpeaker() const {
+    return UsePortSpeaker || systemBeepHooked() ? nullptr : KernelSpeaker::instance();
+}
+
+void PlaybackEngine::silenceSpeaker() {
+    if (KernelSpeaker* speaker = realSpeaker())
+        speaker->start(0);
 }
 
 void PlaybackEngine::showPosition() {
@@ -240,6 +258,7 @@ void PlaybackEngine::btstopClick() {
     for (ListBox* list : {f.Memo1, f.Memo2, f.Memo3, f.Memo4, f.Line})
         list->setItemIndex(0);
     PlayPosition = 0;
+    silenceSpeaker();
     f.ShowProgress(1, 1, QString());
     // Nothing queued beyond the line heard now sounds any more: Play starts right after it.
     m_plan.takeBack(0);
@@ -295,6 +314,7 @@ void PlaybackEngine::outputChanged() {
     // from the line after the one heard now.
     if (!Timer1->isActive() || m_inTick)
         return;
+    silenceSpeaker();
     m_plan.replan();
     Timer1->start(0);
 }

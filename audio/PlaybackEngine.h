@@ -6,6 +6,7 @@
 
 #include <vector>
 
+class KernelSpeaker;
 class QTimer;
 class TForm1;
 
@@ -68,6 +69,9 @@ private:
     LineSound lineSound(int index);
     void stepLine(const TonePlan::Line& line);
     void soundLineNow(int index);
+    /// The kernel's speaker device when the speaker output plays through it.
+    KernelSpeaker* realSpeaker() const;
+    void silenceSpeaker();
     void showPosition();
     void takeBackQueued();
     void outputChanged();
