@@ -224,7 +224,6 @@ QByteArray RecentFiles::withSection(const QByteArray& ini, const QStringList& fi
             if (isOurSection(line.text))
                 start = line.start;
         } else if (isSection(line.text)) {
-            end = line.start;
             break;
         } else if (!line.text.trimmed().isEmpty()) {
             end = line.end; // blank lines after the section belong to the gap before the next

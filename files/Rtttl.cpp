@@ -347,8 +347,9 @@ Written write(const QList<PlayedTone>& tones, const QString& name, const NoteTab
         if (note)
             ++octaveCount[note->octave];
     }
+    // (ties keep the usual default)
     const auto mostCommon = [](const QMap<int, int>& counts, int fallback) {
-        int best = fallback, most = 0;
+        int best = fallback, most = counts.value(fallback);
         for (auto it = counts.cbegin(); it != counts.cend(); ++it)
             if (it.value() > most) {
                 most = it.value();
