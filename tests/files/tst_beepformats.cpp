@@ -8,7 +8,12 @@
 #include "support/SongHelpers.h"
 #include "tools/NoteTable.h"
 
+#include <QApplication>
+#include <QDropEvent>
 #include <QFile>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -154,6 +159,27 @@ private slots:
         QCOMPARE(QString::fromLatin1(run.readAllStandardOutput()).split(QLatin1Char('\n')),
                  QStringList({"tone 8 440 250", "delay 250", "tone 8 523 125", "delay 125",
                               "noTone 8", "delay 300", "noTone 8", ""}));
+    }
+
+    // A song file dropped on the window opens, and heads "Zuletzt geöffnet".
+    void dropOpens() {
+        TForm1& window = m_app->main();
+        setSong(window, {"500 100 0 100"});
+        const QString file = m_dir.filePath(QStringLiteral("dropped.zwk"));
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write("440|250|0|250\r\n");
+        out.close();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(file)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &drop);
+        QTRY_COMPARE(songRows(window), QStringList{"440 250 0 250"});
+        QCOMPARE(window.recentFiles->ZuletztGeoeffnet1->actions().value(0)->text(),
+                 QStringLiteral("&1 dropped.zwk"));
     }
 
     // The recent files' section replaces its own lines only; every other byte stays.
