@@ -5,9 +5,11 @@
 #include "files/BeepFormatActions.h"
 #include "files/BmmImporter.h"
 #include "files/FileAccess.h"
+#include "files/SafeFile.h"
 #include "files/MidiFileActions.h"
 #include "files/SongFileActions.h"
 #include "settings/ConfigLocation.h"
+#include "settings/IniFile.h"
 #include "song/MainWindow.h"
 
 #include <QAction>
@@ -86,8 +88,8 @@ RecentFiles::RecentFiles(TForm1& form) : QObject(&form), m_form(form) {
         ->setObjectName(QStringLiteral("ZuletztGeoeffnet1Item"));
 
     QFile ini(configFilePath());
-    if (ini.open(QIODevice::ReadOnly))
-        m_files = readSection(ini.read(256 * 1024));
+    if (QFileInfo(ini).isFile() && ini.open(QIODevice::ReadOnly))
+        m_files = readSection(ini.read(IniFile::kMaxFileSize));
     rebuildMenu();
 
     // Songs opened or imported from the menus join the list too.
@@ -149,15 +151,23 @@ void RecentFiles::add(const QString& fileName) {
 void RecentFiles::store() {
     const QString path = configFilePath();
     QByteArray bytes;
-    QFile ini(path);
-    if (ini.exists()) {
+    const QFileInfo info(path);
+    if (info.exists() || info.isSymLink()) {
+        // Only a settings file of the program's own is rewritten, as the settings are.
+        if (!info.isFile() || info.size() > IniFile::kMaxFileSize)
+            return;
+        QFile ini(path);
         if (!ini.open(QIODevice::ReadOnly))
-            return; // a settings file that cannot be read is not rewritten
-        bytes = ini.readAll();
-        ini.close();
+            return;
+        bytes = ini.read(IniFile::kMaxFileSize + 1);
+        if (bytes.size() > IniFile::kMaxFileSize)
+            return;
     }
     try {
-        FileAccess::saveAll(path, withSection(bytes, m_files));
+        SafeFile file(path);
+        file.write(withSection(bytes, m_files));
+        file.setOwnerOnly();
+        file.commit();
     } catch (const AppError&) {
         // The list is a convenience: it stays in this session when the file cannot take it,
         // and the settings' own write at the end reports the file.
