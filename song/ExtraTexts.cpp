@@ -9,12 +9,6 @@ QList<QPair<QString, QString>> english() {
         {QStringLiteral("ExportMidi1"), QStringLiteral("MIDI file (.mid)...")},
         {QStringLiteral("Rueckgaengig1"), QStringLiteral("Undo")},
         {QStringLiteral("Wiederholen1"), QStringLiteral("Redo")},
-        {QStringLiteral("ImportRtttl1"), QStringLiteral("RTTTL ringtone (.rtttl / .txt)")},
-        {QStringLiteral("ExportRtttl1"), QStringLiteral("RTTTL ringtone (.rtttl)...")},
-        {QStringLiteral("ExportSketch1"), QStringLiteral("Buzzer sketch (.ino)...")},
-        {QStringLiteral("ExportBeep1"), QStringLiteral("beep script (.sh)...")},
-        {QStringLiteral("ZuletztGeoeffnet1"), QStringLiteral("Recent files")},
-        {QStringLiteral("ListeLeeren1"), QStringLiteral("Clear list")},
     };
 }
 
