@@ -30,7 +30,10 @@ namespace {
 CommandLine failed(const QString& error) {
     CommandLine line;
     line.action = CommandLine::Action::Error;
+    // One line on the terminal, even where it quotes an argument that holds a line break.
     line.error = error;
+    line.error.replace(QLatin1Char('\r'), QLatin1Char(' '))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
     return line;
 }
 
@@ -123,7 +126,7 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
         }
         if (arg == QLatin1String("--play") || arg == QLatin1String("--render")) {
             const auto song = value(arg);
-            if (!song)
+            if (!song || song->isEmpty())
                 return failed(arg + QStringLiteral(" needs a song file"));
             (arg == QLatin1String("--play") ? play : render) = true;
             if (!line.song.isEmpty())
@@ -131,7 +134,7 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
             line.song = *song;
         } else if (arg == QLatin1String("-o") || arg == QLatin1String("--out")) {
             const auto out = value(arg);
-            if (!out)
+            if (!out || out->isEmpty())
                 return failed(arg + QStringLiteral(" needs a file name"));
             line.outFile = *out;
         } else if (arg == QLatin1String("--output")) {

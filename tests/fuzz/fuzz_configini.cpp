@@ -21,7 +21,7 @@ namespace {
 
 struct Write {
     const SettingKey* key;
-    QString text;  ///< for text keys
+    QString text;   ///< for text keys
     int number = 0; ///< for the others: 0/1 or a number
 };
 

@@ -26,8 +26,8 @@ Taken receive(const QByteArray& stream, qsizetype pieceSize) {
             fuzzCheck(taken.left.at(used - 1) == '\n', "a reply ends at a line end");
             const FtpClient::Reply& reply = parsed->first;
             fuzzCheck(reply.code >= 0 && reply.code <= 999, "a code has three digits");
-            fuzzCheck(reply.code == 0 || reply.text.startsWith(QString::fromLatin1(
-                                             taken.left.left(3))),
+            fuzzCheck(reply.code == 0 ||
+                          reply.text.startsWith(QString::fromLatin1(taken.left.left(3))),
                       "the text begins with the code");
             taken.replies.append(reply);
             taken.left.remove(0, used);
