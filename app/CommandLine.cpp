@@ -117,10 +117,12 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
             return args[++i];
         };
         if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
+            line = CommandLine(); // help asks for nothing else: what came before is dropped
             line.action = Action::Help;
             return line;
         }
         if (arg == QLatin1String("-V") || arg == QLatin1String("--version")) {
+            line = CommandLine();
             line.action = Action::Version;
             return line;
         }
