@@ -1,13 +1,15 @@
-// Saves aimed at names that hold something other than a regular file: the song's "Speichern"
-// and the HotKeyPad's "Einstellungen Speichern" leave named pipes and device nodes as they are
-// and say so, and write through a link to a regular file.
+// Saves aimed at names that hold something other than a regular file: the song's "Speichern",
+// the HotKeyPad's "Einstellungen Speichern" and the settings file leave named pipes and device
+// nodes as they are and say so, and write through a link to a regular file.
 
+#include "settings/SettingsDialog.h"
 #include "song/Forms.h"
 #include "song/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
 #include "tools/HotKeyPad.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -125,6 +127,26 @@ private slots:
         if (kind == QLatin1String("link to file"))
             QCOMPARE(contents(dir.filePath(QStringLiteral("real"))),
                      QByteArray("7\r\n").repeated(8));
+    }
+
+    /// The settings file, written at every close, refuses what the song save refuses (the audio
+    /// export's refusals are in the command line's table).
+    void settingsFile_data() { addTargets(); }
+    void settingsFile() {
+        QFETCH(QString, kind);
+        QFETCH(QString, error);
+        QTemporaryDir dir;
+        if (!makeTarget(dir, kind))
+            QSKIP("this system does not let the test make it");
+        const mode_t before = kindOf(path(dir, "target"));
+        const QString target = dir.filePath(QStringLiteral("target"));
+        AppFixture app(target);
+        forms().Form6->findChild<QAbstractButton*>(QStringLiteral("btUe"))->click();
+        const QString refused = QStringLiteral("In %1 kann nicht geschrieben werden").arg(target);
+        QCOMPARE(app.prompts.errors, error.isEmpty() ? QStringList() : QStringList{refused});
+        checkTargetKept(dir, before);
+        if (error.isEmpty())
+            QVERIFY(contents(dir.filePath(QStringLiteral("real"))).contains("[Anzeige]"));
     }
 };
 
