@@ -2,8 +2,8 @@
 // first byte 1 are the file as found; each part after a byte 1 is one write, its first byte
 // choosing the key and the rest giving the value (text, 0/1 or a number, as the key holds).
 // Read back from the file, every written key gives the value written (a text as the reading
-// rules leave it), every other key keeps the value it had, and writing the same values again
-// leaves the file's bytes as they are.
+// rules leave it), every other key keeps the value it had, and writing the same values again,
+// each at once, leaves the file's bytes as they are.
 
 #include "FuzzCheck.h"
 #include "settings/IniFile.h"
@@ -105,11 +105,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const QList<SettingKey>& keys = SettingsStore::keys();
     {
-        IniFile file(path);
+        // As the settings store writes: all keys into the copy, then the file once.
+        IniFile file(path, IniFile::Writes::OnSave);
         for (const Write& write : writes) {
             apply(file, write);
             expected[write.key - keys.constData()] = asRead(write);
         }
+        file.save();
     }
     fuzzCheck(readAll(path) == expected, "the file reads back as written");
 
