@@ -129,8 +129,7 @@ private slots:
                      QByteArray("7\r\n").repeated(8));
     }
 
-    /// The settings file, written at every close, refuses what the song save refuses (the audio
-    /// export's refusals are in the command line's table).
+    /// Written at every close; the audio export's refusals are in the command line's table.
     void settingsFile_data() { addTargets(); }
     void settingsFile() {
         QFETCH(QString, kind);
