@@ -22,6 +22,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <utility>
 
 #ifndef Z1RPW3RK_VERSION
 #define Z1RPW3RK_VERSION "3.3"
@@ -32,7 +33,10 @@ namespace {
 CommandLine failed(const QString& error) {
     CommandLine line;
     line.action = CommandLine::Action::Error;
+    // One line on the terminal, even where it quotes an argument that holds a line break.
     line.error = error;
+    line.error.replace(QLatin1Char('\r'), QLatin1Char(' '))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
     return line;
 }
 
@@ -121,35 +125,40 @@ bool chooseOutput(TForm1& window, const QString& output) {
 CommandLine CommandLine::parse(int argc, char* argv[]) {
     CommandLine line;
     QStringList args;
-    for (int i = 1; i < argc; ++i) {
-        // "--option=value" is "--option value".
-        const QString arg = QString::fromLocal8Bit(argv[i]);
-        const qsizetype equals = arg.indexOf(QLatin1Char('='));
-        if (arg.startsWith(QLatin1String("--")) && equals > 2)
-            args << arg.left(equals) << arg.mid(equals + 1);
-        else
-            args.append(arg);
-    }
+    for (int i = 1; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
     bool play = false, render = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
+        QString arg = args[i];
+        // "--option=value" is "--option value". Only where an option stands: a value that
+        // follows its option is taken as it is, "=" and all.
+        std::optional<QString> joined;
+        if (const qsizetype equals = arg.indexOf(QLatin1Char('='));
+            arg.startsWith(QLatin1String("--")) && equals > 2) {
+            joined = arg.mid(equals + 1);
+            arg.truncate(equals);
+        }
         const auto value = [&](const QString& option) -> std::optional<QString> {
+            Q_UNUSED(option);
+            if (joined)
+                return std::exchange(joined, std::nullopt);
             if (i + 1 >= args.size())
                 return std::nullopt;
-            Q_UNUSED(option);
             return args[++i];
         };
         if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
+            line = CommandLine(); // help asks for nothing else: what came before is dropped
             line.action = Action::Help;
             return line;
         }
         if (arg == QLatin1String("-V") || arg == QLatin1String("--version")) {
+            line = CommandLine();
             line.action = Action::Version;
             return line;
         }
         if (arg == QLatin1String("--play") || arg == QLatin1String("--render")) {
             const auto song = value(arg);
-            if (!song)
+            if (!song || song->isEmpty())
                 return failed(arg + QStringLiteral(" needs a song file"));
             (arg == QLatin1String("--play") ? play : render) = true;
             if (!line.song.isEmpty())
@@ -157,7 +166,7 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
             line.song = *song;
         } else if (arg == QLatin1String("-o") || arg == QLatin1String("--out")) {
             const auto out = value(arg);
-            if (!out)
+            if (!out || out->isEmpty())
                 return failed(arg + QStringLiteral(" needs a file name"));
             line.outFile = *out;
         } else if (arg == QLatin1String("--output")) {
