@@ -15,6 +15,8 @@ EZeroDivide::EZeroDivide() : AppError(QStringLiteral("Gleitkommadivision durch N
 
 EInOutError::EInOutError(int code) : AppError(textFor(code)), m_code(code) {}
 
+EInOutError::EInOutError(int code, const QString& message) : AppError(message), m_code(code) {}
+
 QString EInOutError::textFor(int code) {
     switch (code) {
     case 2:

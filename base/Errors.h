@@ -46,6 +46,8 @@ public:
     /// Codes as the file system reports them: 2 not found, 3 bad name, 5 access denied,
     /// 8/39 out of space; any other code gives "E/A-Fehler %d".
     explicit EInOutError(int code);
+    /// The same failure with another text (one that names the file, for example).
+    EInOutError(int code, const QString& message);
     int code() const { return m_code; }
 
     static QString textFor(int code);

@@ -100,6 +100,7 @@ bool SongFileActions::openSong(const QString& fileName) {
     if (!m_form.mayReplaceSong())
         return false;
     LoadSongFile(fileName);
+    emit opened(fileName);
     return true;
 }
 
@@ -139,6 +140,8 @@ void SongFileActions::LoadSongFile(const QString& fileName) {
     SongFormat::ReadResult result;
     try {
         result = SongFormat::read(FileAccess::readAll(fileName, SongFormat::kMaxFileSize));
+    } catch (const EInOutError& e) {
+        throw EInOutError(e.code(), namingFile(e.message(), fileName));
     } catch (const AppError& e) {
         throw AppError(namingFile(e.message(), fileName));
     }

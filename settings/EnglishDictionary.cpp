@@ -138,6 +138,10 @@ constexpr Entry kEntries[] = {
     {"Server ausgelastet oder nicht erreichbar, versuchen sie es erneut",
      "Server busy or unreachable, please try again"},
     {"Song bereits vorhanden", "Song already exists"},
+    {"Ungültiger Songname. Ein Songname darf weder leer, \".\" oder \"..\" sein noch \"/\", "
+     "\"\\\" oder Steuerzeichen (etwa Zeilenumbrüche) enthalten.",
+     "Invalid song name. A song name must not be empty, \".\" or \"..\", nor hold \"/\", \"\\\" "
+     "or control characters (such as line breaks)."},
     {"Hochladen der Datei fehlgeschlagen. Bitte kontaktieren sie das Qorvel-Network Team",
      "Uploading the file failed. Please contact the Qorvel-Network team"},
     {"Bedenke, die Datei wird Unveränderbar hochgeladen",
@@ -182,6 +186,35 @@ constexpr Entry kEntries[] = {
     {"%1 ist größer als %2 MB und wird weder gelesen noch geändert; es gelten die "
      "Standardeinstellungen.",
      "%1 is larger than %2 MB and is neither read nor changed; the default settings apply."},
+    // Ringtone texts, buzzer sketches, beep scripts, recent files.
+    {"RTTTL-Klingelton (.rtttl / .txt)", "RTTTL ringtone (.rtttl / .txt)"},
+    {"RTTTL-Klingelton (.rtttl)...", "RTTTL ringtone (.rtttl)..."},
+    {"Buzzer-Sketch (.ino)...", "Buzzer sketch (.ino)..."},
+    {"beep-Skript (.sh)...", "beep script (.sh)..."},
+    {"Zuletzt geöffnet", "Recent files"},
+    {"Liste leeren", "Clear list"},
+    {"RTTTL-Klingelton importieren", "Import RTTTL ringtone"},
+    {"RTTTL-Klingeltöne (.rtttl, .txt)", "RTTTL ringtones (.rtttl, .txt)"},
+    {"RTTTL-Klingeltöne (.rtttl)", "RTTTL ringtones (.rtttl)"},
+    {"Sketche (.ino)", "Sketches (.ino)"},
+    {"Shell-Skripte (.sh)", "Shell scripts (.sh)"},
+    {"RTTTL-Klingelton exportieren (Dauern exakt als Notenwerte)",
+     "Export RTTTL ringtone (durations exact as note values)"},
+    {"RTTTL-Klingelton exportieren (Dauern auf Notenwerte gerundet, höchstens %1 ms Abweichung)",
+     "Export RTTTL ringtone (durations rounded to note values, at most %1 ms off)"},
+    {"Buzzer-Sketch exportieren", "Export buzzer sketch"},
+    {"beep-Skript exportieren", "Export beep script"},
+    {"RTTTL-Fehler bei Zeichen %1: Zahl zu groß", "RTTTL error at character %1: number too large"},
+    {"RTTTL-Fehler bei Zeichen %1: d=, o= oder b= erwartet", "RTTTL error at character %1: d=, o= or b= expected"},
+    {"RTTTL-Fehler bei Zeichen %1: \"=\" erwartet", "RTTTL error at character %1: \"=\" expected"},
+    {"RTTTL-Fehler bei Zeichen %1: Zahl erwartet", "RTTTL error at character %1: number expected"},
+    {"RTTTL-Fehler bei Zeichen %1: Notenwert 1, 2, 4, 8, 16, 32 oder 64 erwartet", "RTTTL error at character %1: note value 1, 2, 4, 8, 16, 32 or 64 expected"},
+    {"RTTTL-Fehler bei Zeichen %1: Oktave 0 bis 9 erwartet", "RTTTL error at character %1: octave 0 to 9 expected"},
+    {"RTTTL-Fehler bei Zeichen %1: Tempo 1 bis 60000 erwartet", "RTTTL error at character %1: tempo 1 to 60000 expected"},
+    {"RTTTL-Fehler bei Zeichen %1: \",\" erwartet", "RTTTL error at character %1: \",\" expected"},
+    {"RTTTL-Fehler bei Zeichen %1: Note (c, d, e, f, g, a, b, h) oder Pause (p) erwartet", "RTTTL error at character %1: note (c, d, e, f, g, a, b, h) or pause (p) expected"},
+    {"RTTTL-Fehler bei Zeichen %1: Eine Pause hat kein \"#\"", "RTTTL error at character %1: a pause has no \"#\""},
+    {"RTTTL-Fehler bei Zeichen %1: Die Note fehlt in der Notentabelle", "RTTTL error at character %1: the note is not in the note table"},
 };
 
 struct Pattern {
