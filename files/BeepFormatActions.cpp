@@ -1,7 +1,5 @@
 #include "files/BeepFormatActions.h"
 
-#include "files/SongFileActions.h"
-
 #include "audio/PlaybackEngine.h"
 #include "base/Errors.h"
 #include "base/Guard.h"
@@ -10,6 +8,7 @@
 #include "files/FileAccess.h"
 #include "files/PlayedTones.h"
 #include "files/Rtttl.h"
+#include "files/SongFileActions.h"
 #include "song/Forms.h"
 #include "song/MainWindow.h"
 #include "tools/NoteTableWindow.h"

@@ -84,6 +84,7 @@ private slots:
         out.close();
         QString error;
         try {
+            m_app->giveUpChanges();
             window.beepFormats->importFile(file);
         } catch (const AppError& e) {
             error = e.message();

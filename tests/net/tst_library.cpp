@@ -679,6 +679,8 @@ void TestLibrary::hostileServer() {
     AppFixture app;
     TForm1& w = app.main();
     setSong(w, {"220 100 0 100"});
+    // Only the exchange is looked at here: the song counts as saved.
+    w.history->markClean();
     library(w).IdFTP1->setLimits(kShortLimits);
     // Each step ends within its limits (about three seconds here) however the server spaces or
     // sizes what it sends; the bound leaves room for a busy machine.
@@ -693,12 +695,19 @@ void TestLibrary::hostileServer() {
     else if (then == QLatin1String("upload"))
         library(w).edDateiname->setText(QStringLiteral("Neu")), library(w).bthochladen->click();
     QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
+    // A downloaded song that differs from an earlier copy asks before replacing it ("Ja").
+    const bool fetched = then == QLatin1String("song") && message.isEmpty();
+    if (fetched) {
+        const QString question = SongFileActions::localCopyQuestion(
+            LibraryFiles::songFileName(library(w).Memo6->item(0)));
+        app.prompts.messages.removeIf(
+            [&](const ScriptedPrompts::Message& m) { return m.text == question; });
+    }
     QCOMPARE(app.prompts.messages.size(), message.isEmpty() ? 0 : 1);
     if (!message.isEmpty())
         QCOMPARE(app.prompts.messages[0].text, message);
     // A failed download leaves the earlier copy whole; nothing of a refused list is written;
     // the lists keep every entry's bytes.
-    const bool fetched = then == QLatin1String("song") && message.isEmpty();
     QCOMPARE(songRows(w), QStringList{fetched ? "660 100 0 100" : "220 100 0 100"});
     if (then == QLatin1String("song"))
         QCOMPARE(readFile(LibraryFiles::songFileName(library(w).Memo6->item(0))),
