@@ -334,7 +334,11 @@ void TForm1::createMenu() {
 
 void TForm1::connectHandlers() {
     connectGuarded(TimerFade, &QTimer::timeout, this, [this] { TimerFadeTimer(); });
-    connectGuarded(Neu1, &QAction::triggered, this, [this] { Neu1Click(); });
+    connectGuarded(Neu1, &QAction::triggered, this, [this] {
+        Neu1Click();
+        // A new song: nothing before it can be undone.
+        history->restart();
+    });
     connectGuarded(Beenden1, &QAction::triggered, this, [this] { Beenden1Click(); });
     connectGuarded(Einstellungen1, &QAction::triggered, this,
                    [] { forms().Form6->Einstellungen1Click(); });
