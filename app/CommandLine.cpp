@@ -158,6 +158,10 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
             return failed(QStringLiteral("cannot write .%1 files; use .wav, .flac, .ogg, .mp3 "
                                          "or .mid")
                               .arg(suffix));
+        // Rendering a MIDI file over itself would replace it with its two-voice reduction.
+        if (FileAccess::sameFile(line.song, line.outFile))
+            return failed(QStringLiteral("%1 is the song itself; choose another output file")
+                              .arg(line.outFile));
     } else if (play) {
         line.action = Action::Play;
     }
@@ -236,6 +240,9 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
                 throw AppError(AudioExport::noOutputMessage());
             OfflineRender render(AudioExport::songLines(window), *settings);
             if (action == Action::Render) {
+                render.setNotice([](const QString& text) {
+                    std::fprintf(stderr, "z1rpw3rk: %s\n", qPrintable(text));
+                });
                 render.writeFile(outFile, {});
                 result = 0;
             } else {

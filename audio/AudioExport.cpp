@@ -95,6 +95,9 @@ void AudioExport::exportClick() {
 
 bool AudioExport::exportTo(const QString& fileName, const OfflineRender::Settings& settings) {
     OfflineRender render(songLines(m_form), settings);
+    render.setNotice([](const QString& text) {
+        prompts().messageBox(text, QStringLiteral("Z1rpW3rk"), Prompts::Icon::Information);
+    });
     QProgressDialog progress(QStringLiteral("Exportiere Audio..."), QStringLiteral("Abbrechen"), 0,
                              1000, &m_form);
     progress.setObjectName(QStringLiteral("AudioExportProgress"));

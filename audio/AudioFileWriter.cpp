@@ -1,15 +1,12 @@
 #include "audio/AudioFileWriter.h"
 
 #include "base/Errors.h"
-#include "files/FileAccess.h"
+#include "files/SafeFile.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 
 #include <sndfile.h>
-
-#include <cerrno>
 
 namespace {
 
@@ -26,27 +23,29 @@ int formatFor(const QString& fileName) {
     return 0;
 }
 
-// The library writes through these into the temporary file of a QSaveFile.
+// The library writes through these into the program's safe file.
 sf_count_t vioLength(void* user) {
-    return static_cast<QSaveFile*>(user)->size();
+    return static_cast<SafeFile*>(user)->device().size();
 }
 sf_count_t vioSeek(sf_count_t offset, int whence, void* user) {
-    auto* file = static_cast<QSaveFile*>(user);
+    QIODevice& file = static_cast<SafeFile*>(user)->device();
     qint64 to = offset;
     if (whence == SEEK_CUR)
-        to += file->pos();
+        to += file.pos();
     else if (whence == SEEK_END)
-        to += file->size();
-    return file->seek(to) ? to : -1;
+        to += file.size();
+    return file.seek(to) ? to : -1;
 }
 sf_count_t vioRead(void* ptr, sf_count_t count, void* user) {
-    return static_cast<QSaveFile*>(user)->read(static_cast<char*>(ptr), count);
+    return static_cast<SafeFile*>(user)->device().read(static_cast<char*>(ptr), count);
 }
 sf_count_t vioWrite(const void* ptr, sf_count_t count, void* user) {
-    return static_cast<QSaveFile*>(user)->write(static_cast<const char*>(ptr), count);
+    const qint64 written = static_cast<SafeFile*>(user)->tryWrite(
+        QByteArrayView(static_cast<const char*>(ptr), qsizetype(count)));
+    return written < 0 ? 0 : written;
 }
 sf_count_t vioTell(void* user) {
-    return static_cast<QSaveFile*>(user)->pos();
+    return static_cast<SafeFile*>(user)->device().pos();
 }
 
 [[noreturn]] void fail(const QString& detail) {
@@ -58,8 +57,11 @@ sf_count_t vioTell(void* user) {
 
 struct AudioFileWriter::State {
     explicit State(const QString& fileName) : file(fileName) {}
-    QSaveFile file;
+    SafeFile file;
     SNDFILE* sound = nullptr;
+    bool wav = false;
+    bool rf64 = false;
+    std::uint64_t written = 0;
     SF_VIRTUAL_IO io{vioLength, vioSeek, vioRead, vioWrite, vioTell};
 };
 
@@ -72,22 +74,33 @@ bool AudioFileWriter::supports(const QString& fileName) {
     return formatFor(fileName) != 0;
 }
 
-AudioFileWriter::AudioFileWriter(const QString& fileName)
-    : m_state(std::make_unique<State>(fileName)) {
-    const int format = formatFor(fileName);
+bool AudioFileWriter::needsRf64(const QString& fileName, std::uint64_t samples) {
+    return formatFor(fileName) == (SF_FORMAT_WAV | SF_FORMAT_PCM_16) && samples > kWavMaxSamples;
+}
+
+AudioFileWriter::AudioFileWriter(const QString& fileName, std::uint64_t expectedSamples) {
+    int format = formatFor(fileName);
     if (format == 0)
         throw AppError(QStringLiteral("Unbekanntes Audioformat \"%1\": möglich sind .wav, .flac, "
                                       ".ogg und .mp3.")
                            .arg(QFileInfo(fileName).suffix()));
-    if (!m_state->file.open(QIODevice::WriteOnly))
-        throw EInOutError(FileAccess::codeForErrno(errno ? errno : EACCES));
+    m_state = std::make_unique<State>(fileName);
+    m_state->wav = format == (SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    // A WAV file counts its bytes in 32 bits; a longer sound goes into the 64-bit variant of
+    // the format, which players of long recordings read.
+    if (needsRf64(fileName, expectedSamples)) {
+        format = SF_FORMAT_RF64 | SF_FORMAT_PCM_16;
+        m_state->rf64 = true;
+    }
     SF_INFO info{};
     info.samplerate = 44100;
     info.channels = 1;
     info.format = format;
     m_state->sound = sf_open_virtual(&m_state->io, SFM_WRITE, &info, &m_state->file);
-    if (!m_state->sound)
+    if (!m_state->sound) {
+        m_state->file.check(); // a full disk says more than the library's text
         fail(QString::fromLocal8Bit(sf_strerror(nullptr)));
+    }
     if (format == (SF_FORMAT_OGG | SF_FORMAT_VORBIS)) {
         double quality = 0.6;
         sf_command(m_state->sound, SFC_SET_VBR_ENCODING_QUALITY, &quality, sizeof quality);
@@ -95,24 +108,40 @@ AudioFileWriter::AudioFileWriter(const QString& fileName)
 }
 
 AudioFileWriter::~AudioFileWriter() {
-    if (m_state->sound)
+    // Not finished: the temporary file goes with the safe file, an earlier file stays.
+    if (m_state && m_state->sound)
         sf_close(m_state->sound);
-    // Not finished: the temporary file goes, an earlier file stays.
-    m_state->file.cancelWriting();
+}
+
+bool AudioFileWriter::isRf64() const {
+    return m_state->rf64;
 }
 
 void AudioFileWriter::write(const std::int16_t* samples, std::size_t count) {
     if (count == 0)
         return;
-    if (sf_write_short(m_state->sound, samples, sf_count_t(count)) != sf_count_t(count))
+    m_state->written += count;
+    // Sizes past 4 GB would wrap in a WAV header: players would show a fraction of the sound.
+    if (m_state->wav && !m_state->rf64 && m_state->written > kWavMaxSamples)
+        throw AppError(wavTooLongText());
+    if (sf_write_short(m_state->sound, samples, sf_count_t(count)) != sf_count_t(count)) {
+        // The file system's failure says more than the library's.
+        m_state->file.check();
         fail(QString::fromLocal8Bit(sf_strerror(m_state->sound)));
+    }
 }
 
 void AudioFileWriter::finish() {
     const int closed = sf_close(m_state->sound);
     m_state->sound = nullptr;
-    if (closed != 0)
+    if (closed != 0 && !m_state->file.failed())
         fail(QString::fromLocal8Bit(sf_error_number(closed)));
-    if (!m_state->file.commit())
-        throw EInOutError(FileAccess::codeForErrno(errno ? errno : EIO));
+    // Raises the file system's failure, if any, and keeps the earlier file then.
+    m_state->file.commit();
+}
+
+QString AudioFileWriter::wavTooLongText() {
+    return QStringLiteral("Eine WAV-Datei fasst höchstens 4 GB (%1 Stunden Klang); der Export "
+                          "wurde abgebrochen.")
+        .arg(kWavMaxSamples / 44100 / 3600);
 }

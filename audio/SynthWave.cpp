@@ -103,6 +103,13 @@ QByteArray buildImage(int frequencyHz, int lengthMs, int volume,
     std::memcpy(h + 38, "data", 4);
     putU32(h + 42, quint32(n));
 
+    renderSamples(frequencyHz, volume, waveform, 0, n,
+                  reinterpret_cast<unsigned char*>(h + kHeaderSize));
+    return image;
+}
+
+void renderSamples(int frequencyHz, int volume, const std::function<int()>& waveform,
+                   qint64 first, qint64 count, unsigned char* samples) {
     // The angular frequency is reckoned in extended precision and then held as a double;
     // everything after it runs in extended precision again. Both roundings decide the samples
     // that fall on a zero crossing of the square (the sign of a sine that is nearly 0) and the
@@ -110,8 +117,8 @@ QByteArray buildImage(int frequencyHz, int lengthMs, int volume,
     // the last bit for thousands of frequencies, and at ±20,981 Hz that moves whole samples.
     const double omega =
         static_cast<double>(static_cast<long double>(frequencyHz) * 2.0L * kPiExtended);
-    unsigned char* samples = reinterpret_cast<unsigned char*>(h + kHeaderSize);
-    for (qint64 i = 0; i < n; ++i) {
+    for (qint64 k = 0; k < count; ++k) {
+        const qint64 i = first + k;
         const long double x = static_cast<long double>(i) * omega / kSampleRate;
         const long double v = sampleValue(waveform(), x, volume) * volume;
         // Only the low eight bits of trunc(v) + 127 count. Beyond what a 64-bit integer holds
@@ -122,9 +129,8 @@ QByteArray buildImage(int frequencyHz, int lengthMs, int volume,
             low = static_cast<int>(static_cast<qint64>(v) & 0xFF);
         else if (std::isfinite(v))
             low = static_cast<int>(std::fmod(std::trunc(v), 256.0L));
-        samples[i] = static_cast<unsigned char>((low + 127) & 0xFF);
+        samples[k] = static_cast<unsigned char>((low + 127) & 0xFF);
     }
-    return image;
 }
 
 bool playImage(const QByteArray& image) {

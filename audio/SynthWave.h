@@ -27,6 +27,11 @@ qint64 sampleCount(int lengthMs);
 QByteArray buildImage(int frequencyHz, int lengthMs, int volume,
                       const std::function<int()>& waveform);
 
+/// Samples @p first … @p first + @p count − 1 of the tone buildImage makes, without its header:
+/// a tone of any length can be rendered piece by piece.
+void renderSamples(int frequencyHz, int volume, const std::function<int()>& waveform,
+                   qint64 first, qint64 count, unsigned char* samples);
+
 /// Plays a PCM WAV image (mono, 44,100 Hz, 8 or 16 bits) from memory and returns when it has
 /// been played. Returns false, playing nothing, for an image it cannot read.
 bool playImage(const QByteArray& image);

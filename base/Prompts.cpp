@@ -1,5 +1,7 @@
 #include "base/Prompts.h"
 
+#include "base/TerminationSignals.h"
+
 #include <QAbstractButton>
 
 #include <QApplication>
@@ -8,6 +10,8 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+
+#include <cstdio>
 
 namespace {
 
@@ -34,9 +38,22 @@ QString withDefaultExt(const QString& name, const QString& defaultExt) {
                                                    : name + QLatin1Char('.') + defaultExt;
 }
 
+/// After a termination signal the program is ending from outside: nobody may be there to
+/// answer, so a message goes to stderr instead of a box that would hold up the end (a settings
+/// file that cannot be written, for one).
+bool endingBySignal(const QString& text) {
+    if (!TerminationSignals::received())
+        return false;
+    if (!text.isEmpty())
+        std::fprintf(stderr, "z1rpw3rk: %s\n", qPrintable(text));
+    return true;
+}
+
 class RealPrompts final : public Prompts {
 public:
     void showMessage(const QString& text) override {
+        if (endingBySignal(text))
+            return;
         QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
                         QMessageBox::Ok, QApplication::activeWindow());
         box.exec();
@@ -44,6 +61,8 @@ public:
 
     Answer messageBox(const QString& text, const QString& caption, Icon icon,
                       Buttons buttons) override {
+        if (endingBySignal(text))
+            return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
         QMessageBox::StandardButtons qtButtons = QMessageBox::Ok;
         if (buttons == Buttons::YesNo)
             qtButtons = QMessageBox::Yes | QMessageBox::No;
@@ -87,6 +106,8 @@ public:
 
     std::optional<QString> inputBox(const QString& caption, const QString& prompt,
                                     const QString& defaultText) override {
+        if (endingBySignal(QString()))
+            return std::nullopt;
         bool ok = false;
         const QString text = QInputDialog::getText(QApplication::activeWindow(), caption, prompt,
                                                    QLineEdit::Normal, defaultText, &ok);
@@ -95,12 +116,16 @@ public:
         return text;
     }
 
-    int execModal(QDialog& dialog) override { return dialog.exec(); }
+    int execModal(QDialog& dialog) override {
+        return endingBySignal(QString()) ? QDialog::Rejected : dialog.exec();
+    }
 
 private:
     static std::optional<QString> runFileDialog(const FileDialog& dialog,
                                                 QFileDialog::AcceptMode mode,
                                                 QFileDialog::FileMode fileMode) {
+        if (endingBySignal(QString()))
+            return std::nullopt;
         QFileDialog box(QApplication::activeWindow(), dialog.title, dialog.initialDir,
                         toQtFilter(dialog.filter));
         box.setAcceptMode(mode);

@@ -1,10 +1,10 @@
 #include "files/FileAccess.h"
 
 #include "base/Errors.h"
+#include "files/SafeFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -21,7 +21,6 @@ constexpr int kOutOfMemory = 8;
 constexpr int kDiskFull = 39;
 constexpr int kDeviceError = 1117;
 constexpr int kReadFault = 100;
-constexpr int kWriteFault = 101;
 
 [[noreturn]] void fail(int code) {
     throw EInOutError(code);
@@ -159,33 +158,15 @@ QByteArray readStart(const QString& fileName, qint64 maxBytes) {
     return readRegularFile(fileName, maxBytes, false);
 }
 
-void saveAll(const QString& fileName, const QByteArray& bytes) {
-    if (unusableName(fileName))
-        fail(kBadName);
-    // The new file is renamed over the old one, which would turn a named pipe or a device
-    // node (even /dev/null) into a regular file. As the reader does, refuse whatever is not a
-    // regular file; a link to one is followed, so its target is written and the link stays.
-    struct stat info {};
-    if (::stat(QFile::encodeName(fileName).constData(), &info) == 0 && !S_ISREG(info.st_mode))
-        fail(kAccessDenied);
-    const QFileInfo target(fileName);
-    const QFileInfo folder(target.absolutePath());
-    if (!folder.exists() || !folder.isDir())
-        fail(kBadName);
+bool sameFile(const QString& a, const QString& b) {
+    struct stat first {}, second {};
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
 
-    QSaveFile file(fileName);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        fail(codeOr(errno, kAccessDenied));
-    errno = 0;
-    if (file.write(bytes) != bytes.size()) {
-        const int error = errno;
-        file.cancelWriting();
-        fail(codeOr(error, kWriteFault));
-    }
-    errno = 0;
-    if (!file.commit())
-        fail(codeOr(errno, kWriteFault));
+void saveAll(const QString& fileName, const QByteArray& bytes) {
+    SafeFile::save(fileName, bytes);
 }
 
 } // namespace FileAccess

@@ -27,10 +27,12 @@ QByteArray readAll(const QString& fileName, qint64 maxBytes = kMaxReadSize);
 /// The first `maxBytes` bytes of a regular file (all of a shorter one).
 QByteArray readStart(const QString& fileName, qint64 maxBytes);
 
-/// Writes the bytes to a temporary file beside the target and renames it into place, so a
-/// failed save leaves an earlier file of that name untouched. A name that holds anything but a
-/// regular file (a folder, a named pipe, a device node) is refused as "Dateizugriff verweigert";
-/// a symbolic link to a regular file writes the link's target and keeps the link.
+/// Writes the whole file through SafeFile: a failed save leaves an earlier file of that name
+/// untouched; a name that holds anything but a regular file is refused as "Dateizugriff
+/// verweigert", a symbolic link to a regular file writes the link's target and keeps the link.
 void saveAll(const QString& fileName, const QByteArray& bytes);
+
+/// True when both names lead to one existing file (after following links, hard links too).
+bool sameFile(const QString& a, const QString& b);
 
 } // namespace FileAccess

@@ -201,7 +201,15 @@ void readTrack(Reader& in, int track, Sequence& out, QList<Timed>& notes) {
     qint64 tick = 0;
     int running = 0;
     while (!in.atEnd()) {
+        const qsizetype deltaAt = in.offset();
+        // Summed in 64 bits: many large deltas go past any 32-bit count.
         tick += in.varLen();
+        if (tick > kMaxTick)
+            throw AppError(QStringLiteral("Die MIDI-Datei enthält bei Byte %1 eine Zeit jenseits "
+                                          "von %2 Ticks, die ein Lied nicht fassen kann, und "
+                                          "wurde nicht importiert.")
+                               .arg(deltaAt)
+                               .arg(kMaxTick));
         int status = in.peek();
         if (status & 0x80) {
             in.byte();

@@ -11,6 +11,9 @@ namespace MidiFile {
 /// exactly one millisecond, at 120 beats per minute for programs that show bars.
 constexpr int kDivision = 500;
 constexpr int kTempo = 500000;
+/// The latest time a read file may reach, in ticks: at any tempo its milliseconds, and so the
+/// lengths of the song's lines, stay within what a song holds.
+constexpr qint64 kMaxTick = 0x7FFFFFFF;
 /// A note number that does not sound (a rest, or a frequency without a MIDI note).
 constexpr int kSilent = -2;
 
@@ -62,8 +65,9 @@ struct Sequence {
 };
 
 /// Reads a format 0 or 1 file: running status, note-on with velocity 0 as note-off, meta and
-/// system exclusive events skipped, unknown chunks skipped. A damaged or unsupported file
-/// throws AppError with a German text that says what is wrong.
+/// system exclusive events skipped, unknown chunks skipped. A damaged or unsupported file, or
+/// one whose times pass kMaxTick, throws AppError with a German text that says what is wrong
+/// and where.
 Sequence read(QByteArrayView data);
 
 } // namespace MidiFile

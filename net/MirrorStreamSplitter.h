@@ -7,8 +7,8 @@
 /// arrives: split inside a message or several messages joined in one read.
 class MirrorStreamSplitter {
 public:
-    /// A message longer than this without a carriage return is thrown away: no song line is
-    /// that long, and a peer must not grow without bound on a broken stream.
+    /// A message longer than this is thrown away whole, up to its carriage return: no song line
+    /// is that long, and a peer must not grow without bound on a broken stream.
     static constexpr qsizetype kMaxMessage = 4096;
 
     /// Adds received bytes; returns the messages they complete, without their carriage return.
@@ -18,4 +18,5 @@ public:
 
 private:
     QByteArray m_pending;
+    bool m_overlong = false; ///< the bytes up to the next carriage return belong to a dropped one
 };

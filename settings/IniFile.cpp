@@ -2,11 +2,11 @@
 
 #include "base/Errors.h"
 #include "base/StrToInt.h"
+#include "files/FileAccess.h"
+#include "files/SafeFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringConverter>
 #include <QStringDecoder>
 #include <QStringList>
@@ -18,14 +18,7 @@ namespace {
 
 // The file's lines, without their line ends. A file that is not UTF-8 (written by hand in a
 // legacy code page) is read as Latin-1 so that its text survives a rewrite.
-std::optional<QStringList> readLines(const QString& path) {
-    // Only a regular file: a pipe or device of that name would hold up the program.
-    if (!QFileInfo(path).isFile())
-        return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray bytes = file.readAll();
+QStringList splitLines(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8(bytes);
     if (utf8.hasError())
@@ -99,20 +92,42 @@ qsizetype findKey(const QStringList& lines, const SectionSpan& span, const QStri
 
 } // namespace
 
-IniFile::IniFile(QString path) : m_path(std::move(path)) {}
+IniFile::IniFile(QString path, Writes writes) : m_path(std::move(path)), m_writes(writes) {
+    const QFileInfo info(m_path);
+    if (!info.exists())
+        return;
+    // Only a regular file: a pipe or device of that name would hold up the program, and what
+    // cannot be read is not rewritten (its contents would be lost).
+    if (!info.isFile() || !info.isReadable()) {
+        m_state = State::Unreadable;
+        return;
+    }
+    try {
+        m_lines = splitLines(FileAccess::readAll(m_path, kMaxFileSize));
+    } catch (const EInOutError&) {
+        m_state = State::Unreadable;
+    } catch (const AppError&) {
+        // Larger than any file the program writes: it is not ours to read or rewrite.
+        m_state = State::TooLarge;
+    }
+}
+
+QString IniFile::tooLargeText() const {
+    return QStringLiteral("%1 ist größer als %2 MB und wird weder gelesen noch geändert; es "
+                          "gelten die Standardeinstellungen.")
+        .arg(m_path)
+        .arg(kMaxFileSize / (1024 * 1024));
+}
 
 QString IniFile::readString(const QString& section, const QString& key,
                             const QString& defaultValue) const {
-    const std::optional<QStringList> lines = readLines(m_path);
-    if (!lines)
-        return defaultValue;
-    const SectionSpan span = findSection(*lines, section);
+    const SectionSpan span = findSection(m_lines, section);
     if (span.header < 0)
         return defaultValue;
-    const qsizetype index = findKey(*lines, span, key);
+    const qsizetype index = findKey(m_lines, span, key);
     if (index < 0)
         return defaultValue;
-    const QString& line = (*lines)[index];
+    const QString& line = m_lines[index];
     return line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed().left(kMaxValueLength).trimmed();
 }
 
@@ -134,38 +149,47 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
     flat.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
     const QString entry = key + QLatin1Char('=') + flat;
 
-    const bool existed = QFileInfo::exists(m_path);
-    QStringList lines = readLines(m_path).value_or(QStringList());
-    if (existed && lines.isEmpty() && !QFileInfo(m_path).isReadable())
-        cannotWrite(m_path); // rewriting a file we cannot read would lose its contents
-
-    const SectionSpan span = findSection(lines, section);
+    const SectionSpan span = findSection(m_lines, section);
     if (span.header < 0) {
-        lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
-        lines.append(entry);
-    } else if (const qsizetype index = findKey(lines, span, key); index >= 0) {
-        lines[index] = entry;
+        m_lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
+        m_lines.append(entry);
+    } else if (const qsizetype index = findKey(m_lines, span, key); index >= 0) {
+        if (m_lines[index] == entry && m_writes == Writes::OnSave)
+            return;
+        m_lines[index] = entry;
     } else {
-        lines.insert(span.end, entry);
+        m_lines.insert(span.end, entry);
     }
+    m_changed = true;
+    if (m_writes == Writes::Immediate)
+        save();
+}
 
+void IniFile::save() {
+    if (m_state == State::TooLarge) // said once when it was read; it stays as it is
+        return;
+    if (m_state == State::Unreadable)
+        cannotWrite(m_path); // rewriting a file we cannot read would lose its contents
+    if (!m_changed)
+        return;
     const QFileInfo info(m_path);
     if (!info.absoluteDir().exists() && !QDir().mkpath(info.absolutePath()))
         cannotWrite(m_path);
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        cannotWrite(m_path);
     QByteArray bytes;
-    for (const QString& line : std::as_const(lines)) {
+    for (const QString& line : std::as_const(m_lines)) {
         bytes += line.toUtf8();
         bytes += "\r\n";
     }
-    if (file.write(bytes) != bytes.size())
+    try {
+        SafeFile file(m_path);
+        file.write(bytes);
+        // The file may hold a password: only its owner may read it.
+        file.setOwnerOnly();
+        file.commit();
+    } catch (const EInOutError&) {
         cannotWrite(m_path);
-    // The file may hold a password: only its owner may read it.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (!file.commit())
-        cannotWrite(m_path);
+    }
+    m_changed = false;
 }
 
 void IniFile::writeInteger(const QString& section, const QString& key, int value) {

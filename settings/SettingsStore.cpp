@@ -1,5 +1,6 @@
 #include "settings/SettingsStore.h"
 
+#include "base/Prompts.h"
 #include "base/StrToInt.h"
 #include "settings/ConfigLocation.h"
 #include "settings/ControlLookup.h"
@@ -78,6 +79,10 @@ bool SettingsStore::ownServerChosen() const {
 
 void SettingsStore::LoadSettings() {
     const IniFile file(configFilePath());
+    // Said here, once: the close leaves such a file as it is without a word.
+    if (file.tooLarge())
+        prompts().messageBox(file.tooLargeText(), QStringLiteral("Z1rpW3rk"),
+                             Prompts::Icon::Information);
     for (const SettingKey& key : keys())
         if (!key.ownServerOnly || ownServerChosen())
             readKey(file, key);
@@ -147,10 +152,12 @@ void SettingsStore::ApplySettings() {
         setLibraryCredentials(*main, text("edAdresse"), text("edUser"), text("edPw"));
     }
 
-    IniFile file(configFilePath());
+    // Read once and written once, however many keys there are.
+    IniFile file(configFilePath(), IniFile::Writes::OnSave);
     for (const SettingKey& key : keys())
         if (!key.ownServerOnly || ownServerChosen())
             writeKey(file, key);
+    file.save();
 
     applyMidiOutputDevice(m_dialog);
     if (main) {

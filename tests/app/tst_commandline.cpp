@@ -14,6 +14,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <sndfile.h>
 
 namespace {
@@ -59,6 +60,11 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
+}
+
+QByteArray readBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 std::vector<std::int16_t> readSound(const QString& path) {
@@ -117,6 +123,19 @@ private slots:
         QTest::newRow("--render WAV")
             << QStringList{"--render", "{dir}/song.zwk", "-o", "{dir}/out.wav"} << 0 << ""
             << "";
+        // The inputs stay as they were: an output that is the song is refused before reading.
+        QTest::newRow("--render a MIDI file over itself")
+            << QStringList{"--render", "{dir}/song.mid", "-o", "{dir}/song.mid"} << 2 << ""
+            << "z1rpw3rk: {dir}/song.mid is the song itself; choose another output file\n";
+        QTest::newRow("--render over a link to the song")
+            << QStringList{"--render", "{dir}/song.zwk", "-o", "{dir}/link.mid"} << 2 << ""
+            << "z1rpw3rk: {dir}/link.mid is the song itself; choose another output file\n";
+        QTest::newRow("--render into a named pipe")
+            << QStringList{"--render", "{dir}/song.zwk", "-o", "{dir}/pipe.wav"} << 1 << ""
+            << "z1rpw3rk: Dateizugriff verweigert\n";
+        QTest::newRow("--render into a link to a device")
+            << QStringList{"--render", "{dir}/song.zwk", "-o", "{dir}/null.mid"} << 1 << ""
+            << "z1rpw3rk: Dateizugriff verweigert\n";
     }
     void optionsAnswer() {
         QFETCH(QStringList, args);
@@ -126,6 +145,12 @@ private slots:
         QTemporaryDir dir;
         writeFile(dir.filePath(QStringLiteral("song.zwk")), kSong);
         writeFile(dir.filePath(QStringLiteral("bad.mid")), "not a MIDI file");
+        const QByteArray midi = MidiFile::write({{69, MidiFile::kSilent, 250}}, {0}, {1});
+        writeFile(dir.filePath(QStringLiteral("song.mid")), midi);
+        QVERIFY(QFile::link(dir.filePath("song.zwk"), dir.filePath("link.mid")));
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), dir.filePath("null.mid")));
+        QVERIFY(::mkfifo(QFile::encodeName(dir.filePath("pipe.wav")).constData(), 0600) == 0);
+        err.replace(QStringLiteral("{dir}"), dir.path());
         const Run r = run(expand(args, dir));
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(out.isEmpty() ? r.out.isEmpty() : r.out.startsWith(out), qPrintable(r.out));
@@ -140,6 +165,8 @@ private slots:
                  qPrintable(r.err));
         // Errors are one line.
         QVERIFY(lines.size() <= 1);
+        QCOMPARE(readBytes(dir.filePath("song.zwk")), kSong);
+        QCOMPARE(readBytes(dir.filePath("song.mid")), midi);
     }
 
     void renderWritesThePlayedSamples() {

@@ -19,6 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     fuzzCheck(sequence.format == 0 || sequence.format == 1, "only formats 0 and 1 are read");
     fuzzCheck(sequence.division > 0, "a read file has a time unit");
+    fuzzCheck(sequence.endTick >= 0 && sequence.endTick <= MidiFile::kMaxTick,
+              "times stay within what a song holds");
     qint64 last = 0;
     for (const MidiFile::NoteEvent& event : sequence.notes) {
         fuzzCheck(event.tick >= last, "notes are ordered by tick");

@@ -44,8 +44,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         split(stream, int(qMax<qsizetype>(stream.size(), 1)), &pendingWhole);
     QByteArray pendingPieces;
     const QList<QByteArray> pieces = split(stream, pieceSize, &pendingPieces);
-    for (const QByteArray& message : pieces)
+    for (const QByteArray& message : pieces) {
         fuzzCheck(!message.contains('\r'), "a message holds no carriage return");
+        fuzzCheck(message.size() <= MirrorStreamSplitter::kMaxMessage,
+                  "an over-long message is dropped whole, not its tail");
+    }
+    fuzzCheck(pieces == whole, "messages do not depend on how the stream arrives");
     fuzzCheck(pendingPieces.size() <= MirrorStreamSplitter::kMaxMessage, "kept bytes are bounded");
     // Over-long messages are dropped as far as they were received at the time, so only
     // streams without them are independent of their pieces.
