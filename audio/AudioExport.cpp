@@ -87,8 +87,8 @@ void AudioExport::exportClick() {
                              Prompts::Icon::Information);
         return;
     }
-    // Numbers are checked before a file name is asked for.
-    songLines(f);
+    // Numbers and the song's length are checked before a file name is asked for.
+    OfflineRender(songLines(f), *settings).checkExportLimits();
     if (const auto fileName = prompts().saveFile(exportDialog()))
         exportTo(*fileName, *settings);
 }

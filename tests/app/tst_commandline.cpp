@@ -123,7 +123,7 @@ private slots:
         QTest::newRow("--render WAV")
             << QStringList{"--render", "{dir}/song.zwk", "-o", "{dir}/out.wav"} << 0 << ""
             << "";
-        // The inputs stay as they were: an output that is the song is refused before reading.
+        // An output that is the song is refused before anything is read or written.
         QTest::newRow("--render a MIDI file over itself")
             << QStringList{"--render", "{dir}/song.mid", "-o", "{dir}/song.mid"} << 2 << ""
             << "z1rpw3rk: {dir}/song.mid is the song itself; choose another output file\n";

@@ -1,6 +1,6 @@
-// Every kind of file the program writes, with each step of the write failing in turn: the
-// earlier file stays byte for byte, no temporary file is left, and the user reads the failure.
-// A full small file system, where the test may mount one, shows the same end to end.
+// Every kind of file the program writes, with each step of the write failing in turn and on a
+// full small disk (where the test may mount one): the earlier file stays byte for byte, no
+// temporary file is left, and the user reads the failure.
 
 #include "files/SafeFile.h"
 #include "settings/ConfigLocation.h"
@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -69,6 +70,20 @@ QString expectedError(const QString& kind, const QString& target) {
 }
 
 const char* const kKinds[] = {"song", "pad", "MIDI export", "audio", "Config.ini"};
+constexpr int kFullDisk = -1;
+
+/// A 64 KB file system at @p folder holding the earlier @p target, then filled up to the last
+/// byte by another file.
+bool mountFullDisk(const QString& folder, const QString& target) {
+    if (!QDir().mkpath(folder) ||
+        ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=64k") != 0)
+        return false;
+    QFile filler(folder + "/filler");
+    if (writeBytes(target, kEarlier) && filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        while (filler.write(QByteArray(4096, 'x')) == 4096) {
+        }
+    return true;
+}
 
 } // namespace
 
@@ -81,56 +96,37 @@ private slots:
     void failedStepKeepsTheEarlierFile_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<int>("step");
-        const std::pair<const char*, SafeFile::Step> steps[] = {{"open", SafeFile::Step::Open},
-                                                                {"write", SafeFile::Step::Write},
-                                                                {"flush", SafeFile::Step::Flush},
-                                                                {"commit", SafeFile::Step::Commit}};
+        const std::pair<const char*, int> steps[] = {{"open", int(SafeFile::Step::Open)},
+                                                     {"write", int(SafeFile::Step::Write)},
+                                                     {"flush", int(SafeFile::Step::Flush)},
+                                                     {"commit", int(SafeFile::Step::Commit)},
+                                                     {"a full 64 KB disk", kFullDisk}};
         for (const char* kind : kKinds)
             for (const auto& [name, step] : steps)
-                QTest::addRow("%s, %s fails", kind, name) << QString::fromLatin1(kind) << int(step);
+                QTest::addRow("%s, %s", kind, name) << QString::fromLatin1(kind) << step;
     }
     void failedStepKeepsTheEarlierFile() {
         QFETCH(QString, kind);
         QFETCH(int, step);
         QTemporaryDir dir;
-        const QString target = dir.filePath(kind == "audio" ? "a.wav" : "target");
-        QVERIFY(writeBytes(target, kEarlier));
+        const QString folder = step == kFullDisk ? dir.filePath("small") : dir.path();
+        const QString target = folder + (kind == "audio" ? "/a.wav" : "/target");
+        if (step == kFullDisk && !mountFullDisk(folder, target))
+            QSKIP("mounting a small file system needs the administrator");
+        const auto unmount = qScopeGuard([&] {
+            if (step == kFullDisk)
+                ::umount(QFile::encodeName(folder).constData());
+        });
+        QVERIFY(step == kFullDisk || writeBytes(target, kEarlier));
         AppFixture app;
-        SafeFile::failStepForTesting(SafeFile::Step(step), ENOSPC);
+        if (step != kFullDisk)
+            SafeFile::failStepForTesting(SafeFile::Step(step), ENOSPC);
         writeKind(app, kind, target);
 
         QCOMPARE(app.prompts.errors, QStringList{expectedError(kind, target)});
         QCOMPARE(contents(target), kEarlier);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
-    }
-
-    /// A 64 KB file system filled up: an export over an existing file and the settings written
-    /// with a changed value both fail, and both earlier files stay as they were.
-    void fullFileSystemKeepsEarlierFiles() {
-        QTemporaryDir dir;
-        const QString mountPoint = dir.filePath("small");
-        QVERIFY(QDir().mkpath(mountPoint));
-        if (::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0, "size=64k") !=
-            0)
-            QSKIP("mounting a small file system needs the administrator");
-        const QString export_ = mountPoint + "/song.wav", config = mountPoint + "/Config.ini";
-        {
-            AppFixture app;
-            QVERIFY(writeBytes(export_, kEarlier) && writeBytes(config, kEarlier));
-            // Fill what is left, as another program would.
-            QFile filler(mountPoint + "/filler");
-            QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-            while (filler.write(QByteArray(4096, 'x')) == 4096) {
-            }
-            filler.close();
-            writeKind(app, "audio", export_);
-            writeKind(app, "Config.ini", config);
-            QCOMPARE(app.prompts.errors, (QStringList{expectedError("audio", export_),
-                                                      expectedError("Config.ini", config)}));
-            QCOMPARE(contents(export_), kEarlier);
-            QCOMPARE(contents(config), kEarlier);
-        }
-        ::umount(QFile::encodeName(mountPoint).constData());
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(),
+                 step == kFullDisk ? 2 : 1);
     }
 };
 

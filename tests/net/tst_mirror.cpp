@@ -394,7 +394,6 @@ void TestMirror::splitterCutsAtCarriageReturns_data() {
     QTest::newRow("line feed is part of the message")
         << L{"C\r\nP\r"} << L{"C", "\nP"} << QByteArray();
     QTest::newRow("empty messages") << L{"\r\r"} << L{"", ""} << QByteArray();
-    // The "C" ends the over-long message: acting on it would act on garbage's tail.
     QTest::newRow("overlong garbage is dropped whole")
         << L{QByteArray(5000, 'x'), "C\r", "P\r"} << L{"P"} << QByteArray();
 }

@@ -78,6 +78,10 @@ private slots:
                                  << "A"
                                  << "k"
                                  << "Größe";
+        QTest::newRow("file too large") << "[A]\nk=v\n" + QByteArray(IniFile::kMaxFileSize, ';')
+                                        << "A"
+                                        << "k"
+                                        << "default";
     }
     void readString() {
         QFETCH(QByteArray, content);
@@ -193,6 +197,10 @@ private slots:
         QTest::newRow("UTF-8 value") << QByteArray() << "A"
                                      << "k"
                                      << "Größe" << QByteArray("[A]\r\nk=Größe\r\n");
+        const QByteArray huge = "[A]\r\n" + QByteArray(IniFile::kMaxFileSize, ';');
+        QTest::newRow("file too large is left as it is") << huge << "A"
+                                                         << "k"
+                                                         << "v" << huge;
     }
     void write() {
         QFETCH(QByteArray, before);
