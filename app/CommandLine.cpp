@@ -34,11 +34,26 @@ CommandLine failed(const QString& error) {
     return line;
 }
 
+/// The message with the file it is about, unless it names that file already: after a file
+/// system error ("Datei nicht gefunden: lied.zwk"), before any other ("lied.mid: Die Datei
+/// ist keine MIDI-Datei ...").
+QString naming(const QString& message, const QString& file) {
+    if (file.isEmpty() || message.isEmpty() || message.contains(QFileInfo(file).fileName()))
+        return message;
+    static const QStringList fileSystem = {EInOutError::textFor(2), EInOutError::textFor(3),
+                                           EInOutError::textFor(5), EInOutError::textFor(8)};
+    if (fileSystem.contains(message) || message.startsWith(QLatin1String("E/A-Fehler ")))
+        return message + QStringLiteral(": ") + file;
+    return file + QStringLiteral(": ") + message;
+}
+
 /// Messages of a run without a window: warnings and errors go to stderr as one line each and
 /// make the run fail; information stays quiet; nothing is asked.
 class ConsolePrompts final : public Prompts {
 public:
     bool failed = false;
+    /// The file the run is reading or writing: its messages name it.
+    QString subject;
 
     void showMessage(const QString& text) override { report(text); }
     Answer messageBox(const QString& text, const QString&, Icon icon, Buttons) override {
@@ -57,7 +72,7 @@ public:
 private:
     void report(const QString& text) {
         failed = true;
-        QString line = text;
+        QString line = naming(text, subject);
         line.replace(QLatin1Char('\r'), QLatin1Char(' '))
             .replace(QLatin1Char('\n'), QLatin1Char(' '));
         std::fprintf(stderr, "z1rpw3rk: %s\n", qPrintable(line));
@@ -102,8 +117,15 @@ bool chooseOutput(TForm1& window, const QString& output) {
 CommandLine CommandLine::parse(int argc, char* argv[]) {
     CommandLine line;
     QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args.append(QString::fromLocal8Bit(argv[i]));
+    for (int i = 1; i < argc; ++i) {
+        // "--option=value" is "--option value".
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        const qsizetype equals = arg.indexOf(QLatin1Char('='));
+        if (arg.startsWith(QLatin1String("--")) && equals > 2)
+            args << arg.left(equals) << arg.mid(equals + 1);
+        else
+            args.append(arg);
+    }
     bool play = false, render = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
@@ -184,10 +206,13 @@ QString CommandLine::helpText() {
         "  --play SONG           play the song without a window; Ctrl+C stops\n"
         "  --render SONG -o OUT  write the song to OUT: .wav, .flac, .ogg or .mp3 (its sound)\n"
         "                        or .mid (a Standard MIDI File)\n"
+        "  -o, --out OUT         the file --render writes\n"
         "  --output KIND         beep (the speaker), wave (the waveform output) or midi;\n"
         "                        without it, the output chosen in the program\n"
         "  -h, --help            show this help\n"
-        "  -V, --version         show the version\n");
+        "  -V, --version         show the version\n"
+        "\n"
+        "An option's value may also follow an equals sign: --output=wave.\n");
 }
 
 QString CommandLine::versionText() {
@@ -225,9 +250,11 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
     int result = 1;
     try {
         TForm1& window = *forms().Form1;
+        console.subject = song;
         loadSong(window, song);
         if (console.failed)
             throw AppError(QString());
+        console.subject = action == Action::Render ? outFile : QString();
         const bool midiFile = action == Action::Render && suffixOf(outFile) == QLatin1String("mid");
         if (!midiFile && !chooseOutput(window, output))
             throw AppError(AudioExport::noOutputMessage());
@@ -251,9 +278,10 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
         }
     } catch (const AppError& e) {
         if (!e.message().isEmpty())
-            std::fprintf(stderr, "z1rpw3rk: %s\n", qPrintable(e.message()));
+            std::fprintf(stderr, "z1rpw3rk: %s\n", qPrintable(naming(e.message(), console.subject)));
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "z1rpw3rk: %s\n", e.what());
+        std::fprintf(stderr, "z1rpw3rk: %s\n",
+                     qPrintable(naming(QString::fromLocal8Bit(e.what()), console.subject)));
     }
     destroyForms();
     setPrompts(nullptr);

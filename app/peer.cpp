@@ -24,10 +24,16 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("z1rpw3rk-peer"));
     const QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.size() != 1 || args[0].startsWith(QLatin1Char('-'))) {
-        std::fprintf(stderr, "usage: z1rpw3rk-peer HOST[:PORT]   (port %d unless given)\n",
-                     MirrorServer::kDefaultPort);
-        return 2;
+    const bool help = args.size() == 1 && (args[0] == QLatin1String("--help") ||
+                                           args[0] == QLatin1String("-h"));
+    if (help || args.size() != 1 || args[0].startsWith(QLatin1Char('-'))) {
+        std::fprintf(help ? stdout : stderr,
+                     "usage: z1rpw3rk-peer HOST[:PORT]   (port %d unless given)\n%s",
+                     MirrorServer::kDefaultPort,
+                     help ? "Plays track 2 of every song that the Z1rpW3rk on HOST sends while "
+                            "its \"Multi-Beep\" is on.\n"
+                          : "");
+        return help ? 0 : 2;
     }
     QString host = args[0];
     int port = MirrorServer::kDefaultPort;

@@ -47,8 +47,7 @@ int messageLength(std::uint8_t status) {
 AlsaMidiPorts::AlsaMidiPorts() {
     // Without the sequencer device the library would print its own complaint before failing.
     if (::access("/dev/snd/seq", R_OK | W_OK) != 0) {
-        std::fprintf(stderr,
-                     "z1rpw3rk: no system MIDI ports (no ALSA sequencer at /dev/snd/seq)\n");
+        m_missing = QStringLiteral("no ALSA sequencer at /dev/snd/seq");
         return;
     }
     try {
@@ -59,8 +58,17 @@ AlsaMidiPorts::AlsaMidiPorts() {
     } catch (const RtMidiError& error) {
         m_outList.reset();
         m_inList.reset();
-        std::fprintf(stderr, "z1rpw3rk: no system MIDI ports (%s)\n", error.what());
+        m_missing = QString::fromStdString(error.what());
     }
+}
+
+void AlsaMidiPorts::sayMissing() {
+    // Said when a port is to be opened, not at every start: a run that plays on the built-in
+    // synthesizer or renders a file has no use for the note.
+    if (m_missing.isEmpty() || m_saidMissing)
+        return;
+    m_saidMissing = true;
+    std::fprintf(stderr, "z1rpw3rk: no system MIDI ports (%s)\n", qPrintable(m_missing));
 }
 
 AlsaMidiPorts::~AlsaMidiPorts() = default;
@@ -93,6 +101,7 @@ unsigned AlsaMidiPorts::inputCount() {
 }
 
 int AlsaMidiPorts::outputCaps(int id, MidiOutCaps& caps) {
+    sayMissing();
     if (id == -1)
         id = 0;
     if (!m_outList || id < 0 || unsigned(id) >= outputCount())
@@ -121,6 +130,7 @@ int AlsaMidiPorts::inputCaps(unsigned id, MidiInCaps& caps) {
 }
 
 int AlsaMidiPorts::openOutput(int id, MidiCallback callback, void* context, MidiHandle& handle) {
+    sayMissing();
     if (id == -1)
         id = 0;
     if (!m_outList || id < 0 || unsigned(id) >= outputCount())
@@ -188,6 +198,7 @@ int AlsaMidiPorts::sendLong(MidiHandle handle, MidiHeader* header) {
 
 int AlsaMidiPorts::openInput(unsigned id, MidiCallback callback, void* context,
                              MidiHandle& handle) {
+    sayMissing();
     if (!m_inList || id >= inputCount())
         return kMidiBadDeviceId;
     try {

@@ -11,7 +11,7 @@ class RtMidiOut;
 class MidiInputPort;
 
 /// The system's MIDI ports through the ALSA sequencer. Without a sequencer (no /dev/snd/seq)
-/// there are no ports; that is said once on stderr.
+/// there are no ports; that is said once on stderr, when a port is first to be opened.
 class AlsaMidiPorts final : public MidiPlatform {
 public:
     AlsaMidiPorts();
@@ -47,6 +47,7 @@ private:
         std::unique_ptr<MidiInputPort> port;
     };
     int fail(const std::string& message);
+    void sayMissing();
 
     std::unique_ptr<RtMidiOut> m_outList;
     std::unique_ptr<RtMidiIn> m_inList;
@@ -54,4 +55,6 @@ private:
     std::map<MidiHandle, In> m_in;
     MidiHandle m_next = 1;
     QString m_lastDriverText;
+    QString m_missing; ///< why there are no ports; empty when the sequencer is there
+    bool m_saidMissing = false;
 };

@@ -1,6 +1,7 @@
 #include "base/Prompts.h"
 
 #include "base/TerminationSignals.h"
+#include "base/UiLanguage.h"
 
 #include <QAbstractButton>
 
@@ -8,9 +9,11 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QInputDialog>
 #include <QMessageBox>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -38,6 +41,14 @@ QString withDefaultExt(const QString& name, const QString& defaultExt) {
                                                    : name + QLatin1Char('.') + defaultExt;
 }
 
+/// The filter with each description in the interface language; the patterns stay.
+QString translatedFilter(const QString& filter) {
+    QStringList parts = filter.split(QLatin1Char('|'));
+    for (qsizetype i = 0; i < parts.size(); i += 2)
+        parts[i] = UiLanguage::text(parts[i]);
+    return parts.join(QLatin1Char('|'));
+}
+
 /// After a termination signal the program is ending from outside: nobody may be there to
 /// answer, so a message goes to stderr instead of a box that would hold up the end (a settings
 /// file that cannot be written, for one).
@@ -54,7 +65,8 @@ public:
     void showMessage(const QString& text) override {
         if (endingBySignal(text))
             return;
-        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
+        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
+                        UiLanguage::text(text),
                         QMessageBox::Ok, QApplication::activeWindow());
         box.exec();
     }
@@ -72,11 +84,12 @@ public:
             qtButtons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         if (icon == Icon::Warning || icon == Icon::Error)
             QApplication::beep();
-        QMessageBox box(toQt(icon), caption, text, qtButtons, QApplication::activeWindow());
+        QMessageBox box(toQt(icon), UiLanguage::text(caption), UiLanguage::text(text), qtButtons,
+                        QApplication::activeWindow());
         if (buttons == Buttons::YesNoCancel) {
-            box.button(QMessageBox::Yes)->setText(QStringLiteral("&Ja"));
-            box.button(QMessageBox::No)->setText(QStringLiteral("&Nein"));
-            box.button(QMessageBox::Cancel)->setText(QStringLiteral("Abbrechen"));
+            box.button(QMessageBox::Yes)->setText(UiLanguage::text(QStringLiteral("&Ja")));
+            box.button(QMessageBox::No)->setText(UiLanguage::text(QStringLiteral("&Nein")));
+            box.button(QMessageBox::Cancel)->setText(UiLanguage::text(QStringLiteral("Abbrechen")));
             box.setEscapeButton(QMessageBox::Cancel);
         }
         switch (box.exec()) {
@@ -108,12 +121,19 @@ public:
                                     const QString& defaultText) override {
         if (endingBySignal(QString()))
             return std::nullopt;
-        bool ok = false;
-        const QString text = QInputDialog::getText(QApplication::activeWindow(), caption, prompt,
-                                                   QLineEdit::Normal, defaultText, &ok);
-        if (!ok)
+        QInputDialog box(QApplication::activeWindow());
+        box.setWindowTitle(UiLanguage::text(caption));
+        box.setLabelText(UiLanguage::text(prompt));
+        box.setTextValue(defaultText);
+        // Wide enough that the title bar shows the whole caption beside its buttons: a narrow
+        // box has the window manager cut it short. The box's layout sets its size from its
+        // parts, so its prompt is made that wide.
+        const int wanted = box.fontMetrics().horizontalAdvance(box.windowTitle()) + 160;
+        if (auto* label = box.findChild<QLabel*>())
+            label->setMinimumWidth(std::max(label->minimumWidth(), wanted - 24));
+        if (box.exec() != QDialog::Accepted)
             return std::nullopt;
-        return text;
+        return box.textValue();
     }
 
     int execModal(QDialog& dialog) override {
@@ -126,8 +146,8 @@ private:
                                                 QFileDialog::FileMode fileMode) {
         if (endingBySignal(QString()))
             return std::nullopt;
-        QFileDialog box(QApplication::activeWindow(), dialog.title, dialog.initialDir,
-                        toQtFilter(dialog.filter));
+        QFileDialog box(QApplication::activeWindow(), UiLanguage::text(dialog.title),
+                        dialog.initialDir, toQtFilter(translatedFilter(dialog.filter)));
         box.setAcceptMode(mode);
         box.setFileMode(fileMode);
         box.setOption(QFileDialog::DontConfirmOverwrite, !dialog.confirmOverwrite);

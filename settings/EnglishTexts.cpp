@@ -1,5 +1,6 @@
 #include "settings/EnglishTexts.h"
 
+#include "base/UiLanguage.h"
 #include "settings/ControlLookup.h"
 #include "song/Forms.h"
 #include "song/LineEditor.h"
@@ -179,5 +180,7 @@ void EnglishTexts::apply(QWidget& settingsDialog) {
         QObject* control = findControl(window, entry.control);
         if (!control || !setCaption(control, entry.text, entry.item))
             reportMissingControl(window ? window->objectName() : QString(), entry.control);
+        else if (auto* widget = qobject_cast<QWidget*>(control))
+            UiLanguage::fitText(*widget);
     }
 }

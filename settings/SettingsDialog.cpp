@@ -4,7 +4,10 @@
 #include "base/AfterShown.h"
 #include "base/Controls.h"
 #include "base/Guard.h"
+#include "base/ToolkitTranslations.h"
+#include "base/UiLanguage.h"
 #include "settings/ControlLookup.h"
+#include "settings/EnglishDictionary.h"
 #include "settings/EnglishTexts.h"
 #include "settings/InfoText.h"
 #include "settings/Pictures.h"
@@ -135,8 +138,9 @@ TForm6::TForm6(QWidget* parent)
 TForm6::~TForm6() = default;
 
 void TForm6::FormCreate() {
-    if (const std::optional<QString> text = InfoText::readmeNfo())
-        mInfo->setPlainText(*text);
+    const std::optional<QString> readme = InfoText::readmeNfo();
+    if (readme)
+        mInfo->setPlainText(*readme);
     LoadSettings();
     m_hasMidiInput = fillMidiDeviceLists(*this);
     if (!m_hasMidiInput)
@@ -153,8 +157,16 @@ void TForm6::FormCreate() {
     CreditsShifted = false;
     if (TForm1* main = forms().Form1; main && main->playback)
         main->playback->SynthVolume = tbfm->value();
-    if (cbSprache->currentIndex() == 1)
+    // English: the described captions first, then every other text through the dictionary as
+    // each window is shown, and the toolkit's own dialogs and key names in English too.
+    const bool english = cbSprache->currentIndex() == 1;
+    UiLanguage::setEnglish(english ? &EnglishDictionary::lookup : nullptr);
+    if (english) {
+        installToolkitTranslations(true);
         EnglishTexts::apply(*this);
+        if (!readme)
+            mInfo->setPlainText(InfoText::builtIn(true));
+    }
     showMelodyGlyphs(*this);
 }
 

@@ -1,6 +1,7 @@
 #include "song/MainWindow.h"
 
 #include "base/Controls.h"
+#include "base/UiLanguage.h"
 #include "audio/MidiEngine.h"
 #include "audio/MidiBeep.h"
 #include "audio/PlaybackEngine.h"
@@ -512,7 +513,7 @@ void TForm1::ShowProgress(int current, int total, const QString& text) {
         return;
     }
     if (laStatus->text().isEmpty())
-        laStatus->setText(text);
+        laStatus->setText(UiLanguage::text(text));
     const long long percent = IntDiv<long long>(static_cast<long long>(current) * 100, total);
     probar->setValue(static_cast<int>(std::clamp<long long>(percent, 0, 100)));
     if (probar->value() == 100) {

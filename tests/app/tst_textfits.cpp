@@ -1,5 +1,5 @@
 // Every caption, label and field of every window and side panel shows its whole text at the
-// default font, and no text runs under a neighbouring control.
+// default font, and no text runs under a neighbouring control, in German and in English.
 #include "settings/SettingsDialog.h"
 #include "song/Forms.h"
 #include "song/LineEditor.h"
@@ -12,17 +12,21 @@
 #include "tools/NoteTableWindow.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -69,13 +73,36 @@ bool interactive(const QWidget* widget) {
            qobject_cast<const QComboBox*>(widget) || qobject_cast<const QSlider*>(widget);
 }
 
+/// A caption that is still German in the English interface: it has a letter English lacks.
+bool looksGerman(const QString& text) {
+    static const QRegularExpression umlaut(QStringLiteral("[äöüÄÖÜß]"));
+    return text.contains(umlaut);
+}
+
 /// The faults found in a window: texts wider or taller than their control, texts under or
-/// touching a neighbouring control.
-QStringList textFaults(const QWidget& window) {
+/// touching a neighbouring control; for English, captions left German.
+QStringList textFaults(const QWidget& window, bool english = false) {
     QStringList faults;
+    if (english) {
+        for (const QAction* action : window.findChildren<QAction*>())
+            if (looksGerman(action->text()))
+                faults << "menu item \"" + action->text() + "\" is German";
+    }
     for (QWidget* widget : window.findChildren<QWidget*>()) {
         if (!widget->isVisibleTo(&window) || widget->width() <= 0)
             continue;
+        if (english) {
+            for (const QString& caption :
+                 {widget->windowTitle(),
+                  qobject_cast<QLabel*>(widget) ? qobject_cast<QLabel*>(widget)->text() : QString(),
+                  qobject_cast<QAbstractButton*>(widget)
+                      ? qobject_cast<QAbstractButton*>(widget)->text()
+                      : QString(),
+                  qobject_cast<QGroupBox*>(widget) ? qobject_cast<QGroupBox*>(widget)->title()
+                                                   : QString()})
+                if (looksGerman(caption))
+                    faults << where(widget) + ": \"" + caption + "\" is German";
+        }
         const QFontMetrics metrics = widget->fontMetrics();
         if (auto* label = qobject_cast<QLabel*>(widget)) {
             const QRect text = labelTextRect(label);
@@ -123,6 +150,26 @@ QStringList textFaults(const QWidget& window) {
     return faults;
 }
 
+/// A settings file that chooses the language (0 German, 1 English), in the fixture's folder.
+QString configWithLanguage(const QTemporaryDir& dir, int language) {
+    const QString path = dir.filePath(QStringLiteral("Config.ini"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write("[Sprache]\r\nSprache=" + QByteArray::number(language) + "\r\n");
+    return path;
+}
+
+void addLanguages(const QStringList& names = {QString()}) {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<int>("language");
+    for (const QString& name : names)
+        for (const auto& [language, tag] : {std::pair{0, "Deutsch"}, std::pair{1, "English"}})
+            QTest::newRow(qPrintable(name.isEmpty() ? QString::fromLatin1(tag)
+                                                    : name + QLatin1Char('/') + tag))
+                << name << language;
+}
+
 QList<QGroupBox*> sidePanels(const TForm1& w) {
     QList<QGroupBox*> panels;
     for (QGroupBox* box : w.centralWidget()->findChildren<QGroupBox*>(Qt::FindDirectChildrenOnly))
@@ -136,29 +183,30 @@ QList<QGroupBox*> sidePanels(const TForm1& w) {
 class TestTextFits : public QObject {
     Q_OBJECT
 
+    QTemporaryDir m_dir;
+
 private slots:
+    void mainWindowAndSidePanels_data() { addLanguages(); }
     void mainWindowAndSidePanels() {
-        AppFixture app;
+        QFETCH(int, language);
+        AppFixture app(configWithLanguage(m_dir, language));
         TForm1& w = app.main();
         QVERIFY(!sidePanels(w).isEmpty());
-        QStringList faults = textFaults(w);
+        QStringList faults = textFaults(w, language == 1);
         for (QGroupBox* panel : sidePanels(w)) {
             for (QGroupBox* other : sidePanels(w))
                 other->setVisible(other == panel);
-            faults << textFaults(*panel);
+            faults << textFaults(*panel, language == 1);
         }
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
     }
 
-    void windows_data() {
-        QTest::addColumn<QString>("window");
-        for (const char* name : {"Form2", "Form3", "Form4", "Form5", "Form8", "Form11"})
-            QTest::newRow(name) << QString::fromLatin1(name);
-    }
+    void windows_data() { addLanguages({"Form2", "Form3", "Form4", "Form5", "Form8", "Form11"}); }
 
     void windows() {
         QFETCH(QString, window);
-        AppFixture app;
+        QFETCH(int, language);
+        AppFixture app(configWithLanguage(m_dir, language));
         const Forms& f = forms();
         QWidget* shown = nullptr;
         for (QWidget* candidate :
@@ -168,19 +216,21 @@ private slots:
         QVERIFY(shown != nullptr);
         shown->show();
         QVERIFY(QTest::qWaitForWindowExposed(shown));
-        const QStringList faults = textFaults(*shown);
+        const QStringList faults = textFaults(*shown, language == 1);
         shown->hide();
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
     }
 
+    void settingsPages_data() { addLanguages(); }
     void settingsPages() {
-        AppFixture app;
+        QFETCH(int, language);
+        AppFixture app(configWithLanguage(m_dir, language));
         TForm6& settings = *forms().Form6;
         settings.show();
         QStringList faults;
         for (int page = 0; page < settings.TabbedNotebook1->count(); ++page) {
             settings.TabbedNotebook1->setCurrentIndex(page);
-            faults << textFaults(settings);
+            faults << textFaults(settings, language == 1);
         }
         settings.hide();
         faults.removeDuplicates();

@@ -247,8 +247,9 @@ private slots:
              {std::pair{1, "MulTiZ1rp"}, std::pair{2, "OnlineDB"}, std::pair{5, "MIDI"},
               std::pair{6, "Credits"}, std::pair{7, "Info"}})
             QCOMPARE(notebook->tabText(index), QString(title));
-        // Captions outside the table stay German in either language.
-        QCOMPARE(forms().Form6->windowTitle(), QString("Einstellungen"));
+        // Captions outside the table take their English form too.
+        QCOMPARE(forms().Form6->windowTitle(),
+                 QString(language == 1 ? "Configuration" : "Einstellungen"));
         QCOMPARE(app.main().Play1->text(), QString("Play"));
         QCOMPARE(forms().Form6->cbSprache->itemText(1), QString("English"));
         QCOMPARE(forms().Form6->ComboBox2->itemText(0), QString("Z1rpW3rk Smooth"));

@@ -245,7 +245,7 @@ private slots:
         const bool builtIn = readme.isNull() || readme == "<dir>";
         if (builtIn) {
             QCOMPARE(text, InfoText::builtIn());
-            for (const char* part : {"Version 3.3", "F5", "Strg+E", "Multi-Beep", "--peer",
+            for (const char* part : {"Version 3.3", "F5", "Strg+E", "Multi-Beep", "z1rpw3rk-peer IP",
                                      "scripts/library-server", "Z1rpW3rk-Team"})
                 QVERIFY2(text.contains(part), part);
         } else {
