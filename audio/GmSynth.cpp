@@ -14,9 +14,14 @@ constexpr const char* kSoundFonts[] = {
     "/usr/share/sounds/sf2/TimGM6mb.sf2",   // the small set the program installs
 };
 
-/// Float output of the synthesizer to 16-bit sample values, leaving headroom for two tracks
-/// and the other sounds of the mix.
-constexpr float kScale = 32767.0f * 0.7f;
+/// Float output of the synthesizer to 16-bit sample values at the volume setting 100. The
+/// waveform output's square wave peaks at volume × 256 (−4 dBFS at the usual 80). With this
+/// factor a note of velocity 100 of the small SoundFont peaks within 3 dB of that at the same
+/// volume: piano −6.5, organ −3.1, square lead −2.3, flute −2.6, violin −1.6 dBFS at 80.
+/// Percussion at high velocities reaches full scale and is limited by the mix.
+constexpr float kScaleAtFullVolume = 32767.0f * 8.8f;
+
+std::atomic<int> g_volume{80};
 
 } // namespace
 
@@ -73,6 +78,22 @@ void GmSynth::releaseAll(std::uint64_t sampleTime) {
         post(0xB0 | channel | 123u << 8, sampleTime); // all notes off: each note's own release
 }
 
+void GmSynth::takeBackFrom(std::uint64_t sampleTime) {
+    std::lock_guard lock(m_mutex);
+    const auto from = std::find_if(m_events.begin(), m_events.end(),
+                                   [&](const Event& e) { return e.time >= sampleTime; });
+    m_events.erase(from, m_events.end());
+    m_pending.store(!m_events.empty(), std::memory_order_release);
+}
+
+void GmSynth::setVolume(int volume) {
+    g_volume.store(std::clamp(volume, 0, 100), std::memory_order_relaxed);
+}
+
+int GmSynth::volume() {
+    return g_volume.load(std::memory_order_relaxed);
+}
+
 void GmSynth::apply(std::uint32_t message) {
     const int status = int(message & 0xFF);
     const int channel = status & 0x0F;
@@ -109,11 +130,12 @@ void GmSynth::apply(std::uint32_t message) {
 }
 
 void GmSynth::renderInto(std::int32_t* mix, int frames) {
+    const float scale = kScaleAtFullVolume * float(g_volume.load(std::memory_order_relaxed)) / 100.0f;
     while (frames > 0) {
         const int n = std::min(frames, kChunk);
         fluid_synth_write_float(m_synth, n, m_left.data(), 0, 1, m_right.data(), 0, 1);
         for (int i = 0; i < n; ++i)
-            mix[i] += std::int32_t(std::lrint((m_left[i] + m_right[i]) * 0.5f * kScale));
+            mix[i] += std::int32_t(std::lrint((m_left[i] + m_right[i]) * 0.5f * scale));
         mix += n;
         frames -= n;
     }

@@ -15,8 +15,12 @@ struct _fluid_synth_t;
 
 /// The built-in General MIDI synthesizer: renders MIDI messages with a General MIDI SoundFont
 /// into the sound device's mix. Each message carries the sample time at which it takes effect,
-/// and the rendering splits at that sample, so notes start where they are placed whatever the
-/// block size. Messages come from the GUI thread; rendering runs on the audio thread.
+/// and the rendering splits at that sample, so the device's buffer size does not matter. The
+/// synthesizer itself computes its voices in fixed blocks of 64 samples and starts or ends a
+/// note only where its next block begins: a message lands 0 … 63 samples (under 1.45 ms) after
+/// its time, never before. Landing on the sample itself would mean skipping or repeating up to
+/// 63 samples of the voices already sounding, a click. Messages come from the GUI thread;
+/// rendering runs on the audio thread.
 class GmSynth final : public SampleSource {
 public:
     static constexpr const char* kDeviceName = "Z1rpW3rk GM-Synth";
@@ -38,6 +42,13 @@ public:
     void post(std::uint32_t message, std::uint64_t sampleTime);
     /// Every sounding note of every channel is released at @p sampleTime.
     void releaseAll(std::uint64_t sampleTime);
+    /// Takes back every message placed at or after @p sampleTime that has not taken effect.
+    void takeBackFrom(std::uint64_t sampleTime);
+
+    /// Output level, following the waveform output's volume (0 … 100): at the same setting
+    /// both outputs sound about equally loud. Shared by every instance; any thread.
+    static void setVolume(int volume);
+    static int volume();
 
     void mixInto(std::int32_t* mix, int frames, std::uint64_t start) override;
     bool active() const override;

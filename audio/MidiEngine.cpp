@@ -1,7 +1,9 @@
 #include "audio/MidiEngine.h"
 
+#include "audio/GmSynth.h"
 #include "audio/MidiOutput.h"
 #include "audio/PlaybackEngine.h"
+#include "audio/SoundDevice.h"
 #include "base/Guard.h"
 #include "base/ListBox.h"
 #include "base/StrToInt.h"
@@ -30,6 +32,21 @@ constexpr auto kResyncAfter = std::chrono::milliseconds(100);
 /// A device that places messages at their time gets them this early, so a tick that the
 /// window delays (a repaint, a busy machine) still sounds its line on time.
 constexpr auto kScheduleAhead = std::chrono::milliseconds(30);
+
+/// On a device that places messages at sample times: the song is queued this far ahead of what
+/// is heard, and topped up when less than half of it is left. Settings read per line (melody
+/// or drum, the drum sounds) take effect within this time.
+constexpr std::uint64_t kPlaceAhead = 3 * SoundDevice::kSampleRate / 2;
+/// At most this many lines are queued ahead (a song of empty lines).
+constexpr std::size_t kMostPlaced = 512;
+/// The first line starts this far after Play, and Stop takes back what lies more than this
+/// beyond what is heard: the device may be mixing the buffer after the one heard now, whose
+/// messages have already taken effect.
+constexpr std::uint64_t kPlaceLead = 2 * SoundDevice::kBufferSamples;
+
+std::uint64_t samplesOfMs(std::int64_t ms) {
+    return std::uint64_t(std::max<std::int64_t>(ms, 0)) * SoundDevice::kSampleRate / 1000;
+}
 
 } // namespace
 
@@ -107,8 +124,169 @@ void MidiEngine::MidiEngineStart() {
     TrackVelocity2 = settings->TrackBar2->value();
     table.first[n] = -1;
     m_scheduleStarted = false;
-    if (!m_form.PlayStopped)
-        tiMIDI->start();
+    m_placing = (MidiOutput->support() & kMidiCapsStream) != 0;
+    // The built-in synthesizer sounds as loud as the waveform output at its volume setting.
+    GmSynth::setVolume(m_form.playback->SynthVolume);
+    if (!m_form.PlayStopped) {
+        if (m_placing)
+            startPlacing();
+        else
+            tiMIDI->start();
+    }
+}
+
+void MidiEngine::startPlacing() {
+    SoundDevice& device = SoundDevice::instance();
+    device.wake();
+    m_placed.clear();
+    m_heard.reset();
+    m_origin = device.playedSamples() + kPlaceLead;
+    m_sumMs = 0;
+    m_nextIndex = m_form.playback->PlayPosition;
+    m_placedAll = false;
+    try {
+        placeAhead();
+    } catch (...) {
+        const std::exception_ptr error = std::current_exception();
+        try {
+            m_form.playback->btstopClick();
+        } catch (...) {
+        }
+        std::rethrow_exception(error);
+    }
+    armPlaced();
+}
+
+void MidiEngine::placeAhead() {
+    const std::uint64_t heard = SoundDevice::instance().playedSamples();
+    const TPlayTable& table = m_form.playback->PlayTable;
+    SettingsMidiPage* settings = page();
+    while (!m_placedAll) {
+        const std::uint64_t start = m_origin + samplesOfMs(m_sumMs);
+        if (m_placed.size() >= 2 && (start >= heard + kPlaceAhead || m_placed.size() >= kMostPlaced))
+            return;
+        Placed line;
+        line.index = m_nextIndex;
+        line.start = start;
+        line.end = start;
+        const int position = m_nextIndex;
+        // The table can be shorter than the position when lines were deleted during a pause.
+        if (position < 0 || std::size_t(position) >= table.first.size() ||
+            table.first[std::size_t(position)] == -1) {
+            line.endMark = true;
+            m_placed.push_back(line);
+            m_placedAll = true;
+            return;
+        }
+        const int note1 = table.first[std::size_t(position)];
+        const int note2 = table.second[std::size_t(position)];
+        m_sumMs += std::max(table.third[std::size_t(position)], 0);
+        line.end = m_origin + samplesOfMs(m_sumMs);
+        ++m_nextIndex;
+        if ((note1 == -2 && note2 == -2) || !settings) {
+            m_placed.push_back(line); // a rest: nothing is sent
+            continue;
+        }
+        Sounding& notes = line.notes;
+        notes.note1 = note1;
+        notes.note2 = note2;
+        notes.drum1 = SettingsMidiPage::kFirstDrumKey + settings->cbDrum1->currentIndex();
+        notes.drum2 = SettingsMidiPage::kFirstDrumKey + settings->cbDrum2->currentIndex();
+        notes.velocity1 = TrackVelocity1;
+        notes.velocity2 = TrackVelocity2;
+        notes.active = true;
+        // Recorded before anything is sent, so an error half-way still ends what did start.
+        m_placed.push_back(line);
+        const auto on = [&](std::uint8_t status, int key, int velocity) {
+            MidiOutput->SendShortMessageAtSample(status, std::uint8_t(key),
+                                                 std::uint8_t(velocity), line.start);
+        };
+        if (note1 != -2) {
+            if (!settings->drumMode(1))
+                on(0x90, note1, notes.velocity1);
+            else
+                on(0x99, notes.drum1, notes.velocity1);
+        }
+        if (note2 != -2) {
+            if (!settings->drumMode(2))
+                on(0x91, note2, notes.velocity2);
+            else
+                on(0x99, notes.drum2, notes.velocity2);
+        }
+        // The line's end is fixed with its start.
+        sendOffs(notes, line.end);
+    }
+}
+
+void MidiEngine::tickPlaced() {
+    const std::uint64_t heard = SoundDevice::instance().playedSamples();
+    bool stepped = false;
+    while (!m_placed.empty() && m_placed.front().start <= heard) {
+        const Placed line = m_placed.front();
+        m_placed.pop_front();
+        if (line.endMark) {
+            m_form.playback->btstopClick();
+            return;
+        }
+        m_heard = line;
+        m_form.playback->PlayPosition = line.index + 1;
+        stepped = true;
+    }
+    if (stepped)
+        showPosition();
+    placeAhead();
+    armPlaced();
+}
+
+void MidiEngine::armPlaced() {
+    const std::uint64_t heard = SoundDevice::instance().playedSamples();
+    std::uint64_t next = heard + kPlaceAhead / 2;
+    if (!m_placed.empty())
+        next = std::min(next, m_placed.front().start);
+    if (!m_placedAll) {
+        const std::uint64_t refill = m_origin + samplesOfMs(m_sumMs);
+        next = std::min(next, refill > kPlaceAhead / 2 ? refill - kPlaceAhead / 2 : 0);
+    }
+    // Rounded up, and never 0: the tick comes once the sample it waits for is heard.
+    const std::uint64_t left = next > heard ? next - heard : 0;
+    const auto ms = (left * 1000 + SoundDevice::kSampleRate - 1) / SoundDevice::kSampleRate;
+    tiMIDI->start(int(std::clamp<std::uint64_t>(ms, 1, 1000)));
+}
+
+void MidiEngine::takeBackPlaced(bool followView) {
+    if (!m_heard && m_placed.empty())
+        return;
+    // What the device may already be mixing stays; everything after it is taken back, and the
+    // notes that then still sound end there.
+    const std::uint64_t cut = SoundDevice::instance().playedSamples() + kPlaceLead;
+    std::deque<Placed> kept;
+    if (m_heard)
+        kept.push_back(*m_heard);
+    for (const Placed& line : m_placed)
+        if (line.start <= cut && !line.endMark)
+            kept.push_back(line);
+    m_placed.clear();
+    m_heard.reset();
+    m_placedAll = false;
+    MidiOutput->TakeBackFrom(cut + 1);
+    if (followView && !kept.empty() && m_form.playback->PlayPosition != kept.back().index + 1) {
+        // The view catches up with a line that sounds but whose tick has not come yet.
+        m_form.playback->PlayPosition = kept.back().index + 1;
+        showPosition();
+    }
+    std::exception_ptr first;
+    for (const Placed& line : kept) {
+        if (!line.notes.active || line.end <= cut)
+            continue;
+        try {
+            sendOffs(line.notes, cut);
+        } catch (...) {
+            if (!first)
+                first = std::current_exception();
+        }
+    }
+    if (first)
+        std::rethrow_exception(first);
 }
 
 void MidiEngine::tiMIDITimer() {
@@ -118,6 +296,10 @@ void MidiEngine::tiMIDITimer() {
     m_inTick = true;
     const auto leave = qScopeGuard([this] { m_inTick = false; });
     try {
+        if (m_placing) {
+            tickPlaced();
+            return;
+        }
         const Clock::time_point now = Clock::now();
         if (!m_scheduleStarted || now - m_lineDue > kResyncAfter) {
             m_ahead = (MidiOutput->support() & kMidiCapsStream) ? kScheduleAhead
@@ -200,11 +382,24 @@ void MidiEngine::armNextLine() {
 void MidiEngine::finishLine(Clock::time_point at) {
     const Sounding line = m_sounding;
     m_sounding = {};
+    sendOffs(line, [&](std::uint8_t status, std::uint8_t key, std::uint8_t velocity) {
+        MidiOutput->SendShortMessageAt(status, key, velocity, at);
+    });
+}
+
+void MidiEngine::sendOffs(const Sounding& line, std::uint64_t at) {
+    sendOffs(line, [&](std::uint8_t status, std::uint8_t key, std::uint8_t velocity) {
+        MidiOutput->SendShortMessageAtSample(status, key, velocity, at);
+    });
+}
+
+void MidiEngine::sendOffs(const Sounding& line,
+                          const std::function<void(std::uint8_t, std::uint8_t, std::uint8_t)>& send) {
     // Every note-off is tried even when one fails; the first error is reported.
     std::exception_ptr first;
     const auto off = [&](std::uint8_t status, int key, int velocity) {
         try {
-            MidiOutput->SendShortMessageAt(status, std::uint8_t(key), std::uint8_t(velocity), at);
+            send(status, std::uint8_t(key), std::uint8_t(velocity));
         } catch (...) {
             if (!first)
                 first = std::current_exception();
@@ -223,6 +418,10 @@ void MidiEngine::finishLine(Clock::time_point at) {
 }
 
 void MidiEngine::endSoundingNotes() {
+    if (m_placing) {
+        takeBackPlaced(false);
+        return;
+    }
     // A line sent ahead may not have begun yet: its end cannot come before its start.
     if (m_sounding.active)
         finishLine(std::max(Clock::now(), m_lastDue));
@@ -239,7 +438,10 @@ void MidiEngine::showPosition() {
 
 void MidiEngine::pause() {
     tiMIDI->stop();
-    endSoundingNotes();
+    if (m_placing)
+        takeBackPlaced(true);
+    else
+        endSoundingNotes();
 }
 
 void MidiEngine::stop() {
@@ -266,6 +468,7 @@ void MidiEngine::MidiToneTest(int frequency) {
                 note = StrToInt(grid.cell(NoteTable::kMidiColumn, row));
         }
     }
+    GmSynth::setVolume(m_form.playback->SynthVolume);
     reopenOutput();
     const auto closeAtEnd = qScopeGuard([this] { MidiOutput->Close(); });
     const auto key = std::uint8_t(unsigned(note) % 256);

@@ -4,6 +4,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
 
 class QTimer;
 class TForm1;
@@ -14,12 +17,20 @@ class SettingsMidiPage;
 /// on channel 2, either as percussion on channel 10. Also the main window's MIDI tone test and
 /// the "MIDI-Out" menu item.
 ///
-/// A line's note-offs are sent by the tick of the next line rather than after a blocking wait,
-/// so the window stays responsive; the messages and their order are those of a tick that
-/// waits. Every line is due at the sum of the lengths before it, whatever the timer's
-/// accuracy, and the messages carry that time to devices that can place them. Whatever ends
-/// the playback (Stop, Pause, the song's end, an error, closing the window) first ends the
-/// notes that sound.
+/// On a device that places messages at sample times (the built-in synthesizer), every line's
+/// note-ons and note-offs are queued ahead, about a second before they sound, at their sample
+/// times on the sound device's own clock: a line starts at the sum of the durations before it,
+/// and its note-offs are fixed when its note-ons are queued. The ticks only follow what is heard
+/// (selection, progress, the song's end), so a window's thread held up by load changes nothing
+/// audible. Stop and Pause take back what is queued beyond now and end the notes that sound.
+///
+/// On other devices the messages are sent when due: a line's note-offs are sent by the tick of
+/// the next line rather than after a blocking wait, so the window stays responsive; every line
+/// is due at the sum of the lengths before it, whatever the timer's accuracy.
+///
+/// Either way the messages and their order are those of a tick that waits, and whatever ends
+/// the playback (Stop, Pause, the song's end, an error, closing the window) first ends the notes
+/// that sound.
 class MidiEngine final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(MidiEngine)
@@ -71,6 +82,26 @@ private:
     void showPosition();
     void armNextLine();
 
+    // Placed on the sound device's sample clock (kMidiCapsStream).
+    struct Placed {
+        int index = 0;
+        std::uint64_t start = 0;
+        std::uint64_t end = 0;
+        bool endMark = false;
+        Sounding notes;
+    };
+    void startPlacing();
+    void placeAhead();
+    void tickPlaced();
+    void armPlaced();
+    /// Takes back what is queued beyond what the device may be mixing now and ends the notes
+    /// that still sound; with @p followView the view catches up with the line heard.
+    void takeBackPlaced(bool followView);
+    /// A line's note-offs, in their order, placed at @p at.
+    void sendOffs(const Sounding& line, std::uint64_t at);
+    void sendOffs(const Sounding& line,
+                  const std::function<void(std::uint8_t, std::uint8_t, std::uint8_t)>& send);
+
     TForm1& m_form;
     Sounding m_sounding;
     Clock::time_point m_lineDue{};
@@ -78,5 +109,13 @@ private:
     Clock::time_point m_lastDue{};
     Clock::duration m_ahead{};
     bool m_scheduleStarted = false;
+    /// The device places messages at sample times: the song is queued ahead on that clock.
+    bool m_placing = false;
+    std::deque<Placed> m_placed; ///< queued and not yet heard
+    std::optional<Placed> m_heard; ///< the line heard last
+    std::uint64_t m_origin = 0;  ///< sample time of the line playing started with
+    std::int64_t m_sumMs = 0;    ///< durations of the lines queued since then
+    int m_nextIndex = 0;         ///< the next line to queue
+    bool m_placedAll = false;    ///< the end mark is queued
     bool m_inTick = false;
 };

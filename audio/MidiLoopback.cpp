@@ -2,6 +2,7 @@
 
 #include "audio/MidiInputPort.h"
 #include "audio/MidiTypes.h"
+#include "audio/SoundDevice.h"
 
 MidiLoopback::MidiLoopback(QStringList outputs, QStringList inputs)
     : m_outputs(std::move(outputs)), m_inputs(std::move(inputs)) {}
@@ -89,7 +90,9 @@ int MidiLoopback::closeOutput(MidiHandle handle) {
 }
 
 int MidiLoopback::send(MidiHandle handle, std::uint32_t message,
-                       std::optional<std::chrono::steady_clock::time_point> due) {
+                       std::optional<std::chrono::steady_clock::time_point> due,
+                       std::optional<std::uint64_t> dueSample) {
+    const std::uint64_t heard = dueSample ? SoundDevice::instance().playedSamples() : 0;
     std::lock_guard lock(m_mutex);
     const auto it = m_out.find(handle);
     if (it == m_out.end())
@@ -98,7 +101,8 @@ int MidiLoopback::send(MidiHandle handle, std::uint32_t message,
         return failSends;
     if (failStatus >= 0 && int(message & 0xFF) == failStatus)
         return kMidiNotReady;
-    m_sent.push_back({it->second.device, message, {}, std::chrono::steady_clock::now(), due});
+    m_sent.push_back(
+        {it->second.device, message, {}, std::chrono::steady_clock::now(), due, dueSample, heard});
     return kMidiOk;
 }
 
@@ -109,6 +113,27 @@ int MidiLoopback::sendShort(MidiHandle handle, std::uint32_t message) {
 int MidiLoopback::sendShortAt(MidiHandle handle, std::uint32_t message,
                               std::chrono::steady_clock::time_point due) {
     return send(handle, message, due);
+}
+
+int MidiLoopback::sendShortAtSample(MidiHandle handle, std::uint32_t message,
+                                    std::uint64_t sampleTime) {
+    if (!schedules)
+        return send(handle, message, std::nullopt);
+    return send(handle, message, std::nullopt, sampleTime);
+}
+
+int MidiLoopback::takeBackFrom(MidiHandle handle, std::uint64_t sampleTime) {
+    std::lock_guard lock(m_mutex);
+    const auto it = m_out.find(handle);
+    if (it == m_out.end())
+        return kMidiInvalidHandle;
+    if (!schedules)
+        return kMidiOk;
+    const int device = it->second.device;
+    std::erase_if(m_sent, [&](const Sent& s) {
+        return s.device == device && s.dueSample && *s.dueSample >= sampleTime;
+    });
+    return kMidiOk;
 }
 
 int MidiLoopback::sendLong(MidiHandle handle, MidiHeader* header) {

@@ -26,6 +26,10 @@ public:
         QByteArray sysex;
         std::chrono::steady_clock::time_point at{};
         std::optional<std::chrono::steady_clock::time_point> due;
+        /// Where a scheduling output (schedules) was asked to place it on the sound device's
+        /// sample clock, and that clock when it was sent.
+        std::optional<std::uint64_t> dueSample;
+        std::uint64_t sentAtSample = 0;
 
         std::uint8_t status() const { return std::uint8_t(message); }
         std::uint8_t data1() const { return std::uint8_t(message >> 8); }
@@ -55,7 +59,8 @@ public:
     int failSends = kMidiOk;
     /// Short messages with this status byte fail with kMidiNotReady (−1: none).
     int failStatus = -1;
-    /// The outputs say they place messages at their time (as the built-in synthesizer does).
+    /// The outputs say they place messages at their sample times (as the built-in synthesizer
+    /// does); a message taken back before its time leaves the record.
     bool schedules = false;
     /// The mapper's device; −1 names nothing.
     int mapperTarget = 0;
@@ -69,6 +74,9 @@ public:
     int sendShort(MidiHandle handle, std::uint32_t message) override;
     int sendShortAt(MidiHandle handle, std::uint32_t message,
                     std::chrono::steady_clock::time_point due) override;
+    int sendShortAtSample(MidiHandle handle, std::uint32_t message,
+                          std::uint64_t sampleTime) override;
+    int takeBackFrom(MidiHandle handle, std::uint64_t sampleTime) override;
     int sendLong(MidiHandle handle, MidiHeader* header) override;
     int openInput(unsigned id, MidiCallback callback, void* context, MidiHandle& handle) override;
     int closeInput(MidiHandle handle) override;
@@ -88,7 +96,8 @@ private:
         std::unique_ptr<MidiInputPort> port;
     };
     int send(MidiHandle handle, std::uint32_t message,
-             std::optional<std::chrono::steady_clock::time_point> due);
+             std::optional<std::chrono::steady_clock::time_point> due,
+             std::optional<std::uint64_t> dueSample = std::nullopt);
     MidiInputPort* input(MidiHandle handle);
 
     QStringList m_outputs;

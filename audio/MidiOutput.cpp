@@ -108,6 +108,16 @@ void TMidiOutput::SendShortMessageAt(std::uint8_t status, std::uint8_t data1, st
         m_handle, status | std::uint32_t(data1) << 8 | std::uint32_t(data2) << 16, due));
 }
 
+void TMidiOutput::SendShortMessageAtSample(std::uint8_t status, std::uint8_t data1,
+                                           std::uint8_t data2, std::uint64_t sampleTime) {
+    check(midiPlatform().sendShortAtSample(
+        m_handle, status | std::uint32_t(data1) << 8 | std::uint32_t(data2) << 16, sampleTime));
+}
+
+void TMidiOutput::TakeBackFrom(std::uint64_t sampleTime) {
+    check(midiPlatform().takeBackFrom(m_handle, sampleTime));
+}
+
 void TMidiOutput::SendSysex(const std::uint8_t* data, std::uint16_t length) {
     auto block = std::make_unique<TMyMidiHdr>(length);
     if (length)

@@ -58,6 +58,12 @@ public:
     /// there; other devices sound it now).
     void SendShortMessageAt(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
                             std::chrono::steady_clock::time_point due);
+    /// The same short message, placed at @p sampleTime on the sound device's sample clock by a
+    /// device that supports it (kMidiCapsStream); other devices sound it now.
+    void SendShortMessageAtSample(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
+                                  std::uint64_t sampleTime);
+    /// Takes back what was placed at or after @p sampleTime and has not sounded yet.
+    void TakeBackFrom(std::uint64_t sampleTime);
 
 private:
     void check(int result);

@@ -34,7 +34,8 @@ enum MidiResult : int {
     kMidiNotReady = 67,
 };
 
-/// Support flag of a device that places messages at the time they carry (sendShortAt).
+/// Support flag of a device that places messages at the sample times they carry, on the sound
+/// device's own clock (sendShortAtSample), and can take them back (takeBackFrom).
 constexpr std::uint32_t kMidiCapsStream = 0x0008;
 
 /// What a device tells about itself.
@@ -79,6 +80,20 @@ public:
                             std::chrono::steady_clock::time_point due) {
         (void)due;
         return sendShort(handle, message);
+    }
+    /// The same message, placed at @p sampleTime on the sound device's sample clock; devices
+    /// without kMidiCapsStream send it now.
+    virtual int sendShortAtSample(MidiHandle handle, std::uint32_t message,
+                                  std::uint64_t sampleTime) {
+        (void)sampleTime;
+        return sendShort(handle, message);
+    }
+    /// Takes back the messages placed at or after @p sampleTime that have not taken effect;
+    /// nothing for devices that send at once.
+    virtual int takeBackFrom(MidiHandle handle, std::uint64_t sampleTime) {
+        (void)handle;
+        (void)sampleTime;
+        return kMidiOk;
     }
     /// Sends a prepared block; the callback gets kMomDone with the header when it has gone.
     virtual int sendLong(MidiHandle handle, MidiHeader* header) = 0;

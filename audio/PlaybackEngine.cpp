@@ -58,11 +58,16 @@ PlaybackEngine::PlaybackEngine(TForm1& form)
 
     // Without a sound device the window says so once, at the first tone, where playback shows
     // its status; the progress steps leave a status text in place until the song ends.
+    // (The first sound may be queued by the plan's thread: the label is set on its own.)
     SoundDevice::setNoDeviceNotice([status = QPointer<QLabel>(form.laStatus)] {
         if (!status)
             return;
-        status->setText(kNoSoundDevice);
-        status->setToolTip(kNoSoundDeviceDetail);
+        QMetaObject::invokeMethod(status, [status] {
+            if (!status)
+                return;
+            status->setText(kNoSoundDevice);
+            status->setToolTip(kNoSoundDeviceDetail);
+        });
     });
 }
 
@@ -72,6 +77,8 @@ PlaybackEngine::~PlaybackEngine() {
 
 void PlaybackEngine::stopToneTimer() {
     Timer1->stop();
+    // Nothing more is queued; what is queued beyond the line heard now is taken back.
+    m_plan.takeBack(PlayPosition);
 }
 
 void PlaybackEngine::btplayClick() {
@@ -107,11 +114,27 @@ void PlaybackEngine::btplayClick() {
         return;
     }
     prepareToneTable();
+    takeOutputSettings();
     m_plan.restart(PlayPosition);
     Timer1->setInterval(10);
     f.mirror->startPeer(!f.PlayStopped);
-    if (!f.PlayStopped)
+    if (!f.PlayStopped) {
+        // Tones that this thread plays itself (the ports, a test's hook) are not queued ahead.
+        // The first lines are queued here, so the first sound (and the notice of a missing
+        // device) comes from this thread, at once.
+        if (!m_output.sync) {
+            m_plan.topUp();
+            m_plan.feed(true);
+        }
         Timer1->start();
+    }
+}
+
+void PlaybackEngine::takeOutputSettings() {
+    m_output.waveform = m_form.FMSynthese1->isChecked();
+    m_output.sync = UsePortSpeaker || systemBeepHooked();
+    m_output.volume = SynthVolume;
+    m_output.wave = waveformIndex();
 }
 
 void PlaybackEngine::prepareToneTable() {
@@ -146,15 +169,25 @@ void PlaybackEngine::Timer1Timer() {
         return;
     m_inTick = true;
     const auto leave = qScopeGuard([this] { m_inTick = false; });
+    // The volume and the waveform follow the settings from the next line queued on.
+    m_output.volume = SynthVolume;
+    m_output.wave = waveformIndex();
+    // The plan's thread keeps the queue full; this only starts the first lines at once and
+    // goes on after a line sounded here.
     m_plan.topUp();
-    if (const auto line = m_plan.takeDue()) {
+    // Every line heard since the last tick is stepped now (a late tick catches up).
+    while (const auto line = m_plan.takeDue()) {
         stepLine(*line);
         // Stopped, or stopped or paused while the waveform output's message was open.
         if (!Timer1->isActive())
             return;
-        m_plan.topUp();
+        if (line->kind == LineSound::Kind::Sync) {
+            // A tone played here took its time: the next line comes with the next tick.
+            m_plan.topUp();
+            break;
+        }
     }
-    Timer1->start(m_plan.msUntilNextTick().value_or(10));
+    Timer1->start(std::max(1, m_plan.msUntilNextTick().value_or(10)));
 }
 
 LineSound PlaybackEngine::lineSound(int index) {
@@ -170,18 +203,19 @@ LineSound PlaybackEngine::lineSound(int index) {
         frequency = PlayTable.second[std::size_t(index)];
     const int duration = PlayTable.third[std::size_t(index)];
     sound.lineSamples = std::uint64_t(SynthWave::sampleCount(duration));
-    if (m_form.FMSynthese1->isChecked()) {
+    if (m_output.waveform) {
         const int length = duration / 2;
         // The message, or the error of a tone too long to build, comes when the line is reached.
         if (frequency > SynthWave::kHighestFrequency ||
             SynthWave::sampleCount(length) > SynthWave::kMaxSamples) {
             sound.kind = LineSound::Kind::Sync;
         } else if (frequency != 0) {
-            const QByteArray image = SynthWave::buildImage(frequency, length, SynthVolume,
-                                                           [this] { return waveformIndex(); });
+            const int wave = m_output.wave;
+            const QByteArray image = SynthWave::buildImage(frequency, length, m_output.volume,
+                                                           [wave] { return wave; });
             sound.block = std::make_unique<U8Block>(image, SynthWave::kHeaderSize);
         }
-    } else if (UsePortSpeaker || systemBeepHooked()) {
+    } else if (m_output.sync) {
         sound.kind = LineSound::Kind::Sync;
     } else {
         sound.block = beepBlock(frequency, duration);
@@ -295,7 +329,9 @@ void PlaybackEngine::outputChanged() {
     // from the line after the one heard now.
     if (!Timer1->isActive() || m_inTick)
         return;
+    takeOutputSettings();
     m_plan.replan();
+    m_plan.feed(!m_output.sync);
     Timer1->start(0);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+#include <atomic>
 #include <vector>
 
 class QTimer;
@@ -20,10 +21,10 @@ struct TPlayTable {
 /// Plays the song of the main window line by line on the speaker or the waveform output, and
 /// owns the output choice of the "Optionen" menu and the tone test of the entry fields.
 ///
-/// Timing: the lines' sounds are queued on the sound device ahead of time, each at its start on
-/// the device's sample clock (TonePlan), so lines join without gaps and the song keeps the sum of
-/// its durations however late a tick comes. The ticks step the view (selection, progress) as
-/// each line is heard. What must happen on this thread when its line is reached (the waveform
+/// Timing: the lines' sounds are queued on the sound device ahead of time by the plan's own
+/// thread, each at its start on the device's sample clock (TonePlan), so lines join without gaps
+/// and the song keeps the sum of its durations however late a tick comes. The ticks step the
+/// view (selection, progress) as each line is heard. What must happen on this thread when its line is reached (the waveform
 /// output's message, a tone that the ports or a test hook take) stops the queueing there and
 /// happens in its tick, in order.
 class PlaybackEngine final : public QObject {
@@ -72,8 +73,18 @@ private:
     void takeBackQueued();
     void outputChanged();
     int waveformIndex() const;
+    /// Copies what the lines' sounds depend on from the window into m_output.
+    void takeOutputSettings();
 
     TForm1& m_form;
+    /// What the lines' sounds depend on, read by the plan's thread.
+    struct OutputSettings {
+        std::atomic<bool> waveform{false};
+        std::atomic<bool> sync{false};
+        std::atomic<int> volume{0};
+        std::atomic<int> wave{1};
+    };
+    OutputSettings m_output;
     TonePlan m_plan;
     bool m_inTick = false;
 };

@@ -5,6 +5,7 @@
 #include "audio/MidiTypes.h"
 #include "audio/SoundDevice.h"
 
+#include <algorithm>
 #include <cstdio>
 
 SystemMidiPlatform& SystemMidiPlatform::instance() {
@@ -46,7 +47,7 @@ GmSynth* SystemMidiPlatform::synth() {
     return m_synth;
 }
 
-std::uint64_t SystemMidiPlatform::synthTime(std::chrono::steady_clock::time_point due) {
+std::uint64_t SystemMidiPlatform::synthNow() {
     SoundDevice& device = SoundDevice::instance();
     // The device may have been closed and opened anew since: attaching again is harmless, and
     // it starts the device's clock if it rested.
@@ -54,31 +55,9 @@ std::uint64_t SystemMidiPlatform::synthTime(std::chrono::steady_clock::time_poin
         device.attachSource(m_synth);
     else
         device.wake();
-    const std::uint64_t next = device.playedSamples();
-    const auto now = std::chrono::steady_clock::now();
-    const auto samplesOf = [](std::chrono::steady_clock::duration d) {
-        return std::int64_t(std::chrono::duration<double>(d).count() * SoundDevice::kSampleRate);
-    };
-    // Times keep their distances as long as the anchor holds. A message that comes a little
-    // late sounds at once and the anchor stays, so the lines after it are on time again; one
-    // far off the device's clock (it rested, or the clocks drifted apart) sets a new anchor
-    // at the next block plus the lead.
-    std::int64_t at = 0;
-    if (m_anchored)
-        at = std::int64_t(m_anchorSample) + samplesOf(due - m_anchorTime);
-    const std::int64_t earliest = std::int64_t(next);
-    const std::int64_t farOff = SoundDevice::kSampleRate / 10;
-    const std::int64_t latestForNow =
-        earliest + kSynthLeadSamples + SoundDevice::kBufferSamples + samplesOf(due - now);
-    if (!m_anchored || at < earliest - farOff || at > latestForNow + farOff) {
-        m_anchorTime = now;
-        m_anchorSample = next + kSynthLeadSamples;
-        m_anchored = true;
-        at = std::int64_t(m_anchorSample) + samplesOf(due - now);
-    }
-    const auto stamp = std::uint64_t(std::max(at, earliest));
-    m_lastStamp = std::max(m_lastStamp, stamp);
-    return stamp;
+    // A message sent now lands just past the block the device may be mixing now (messages
+    // with equal times keep their order).
+    return device.playedSamples() + kSynthLeadSamples;
 }
 
 QString SystemMidiPlatform::errorText(int code, bool input) {
@@ -128,25 +107,47 @@ int SystemMidiPlatform::closeOutput(MidiHandle handle) {
         return ports().closeOutput(handle);
     if (!m_synthOpen.erase(handle))
         return kMidiInvalidHandle;
-    // Nothing of a closed device keeps sounding beyond its notes' own release.
-    if (m_synthOpen.empty() && m_synth)
-        m_synth->releaseAll(std::max(m_lastStamp, synthTime(std::chrono::steady_clock::now())));
+    // Nothing of a closed device sounds on: what it placed ahead is taken back, and its notes
+    // end with their own release.
+    if (m_synthOpen.empty() && m_synth) {
+        const std::uint64_t now = synthNow() + SoundDevice::kBufferSamples;
+        m_synth->takeBackFrom(now);
+        m_synth->releaseAll(now);
+    }
     return kMidiOk;
 }
 
 int SystemMidiPlatform::sendShort(MidiHandle handle, std::uint32_t message) {
-    return sendShortAt(handle, message, std::chrono::steady_clock::now());
-}
-
-int SystemMidiPlatform::sendShortAt(MidiHandle handle, std::uint32_t message,
-                                    std::chrono::steady_clock::time_point due) {
     if (!isSynth(handle))
         return ports().sendShort(handle, message);
     if (!m_synthOpen.count(handle) || !m_synth)
         return kMidiInvalidHandle;
     if ((message & 0x80) == 0)
         return kMidiInvalidParam;
-    m_synth->post(message, synthTime(due));
+    m_synth->post(message, synthNow());
+    return kMidiOk;
+}
+
+int SystemMidiPlatform::sendShortAtSample(MidiHandle handle, std::uint32_t message,
+                                          std::uint64_t sampleTime) {
+    if (!isSynth(handle))
+        return ports().sendShort(handle, message);
+    if (!m_synthOpen.count(handle) || !m_synth)
+        return kMidiInvalidHandle;
+    if ((message & 0x80) == 0)
+        return kMidiInvalidParam;
+    synthNow(); // the synthesizer mixes and the clock runs
+    // (a time already played takes effect at once)
+    m_synth->post(message, sampleTime);
+    return kMidiOk;
+}
+
+int SystemMidiPlatform::takeBackFrom(MidiHandle handle, std::uint64_t sampleTime) {
+    if (!isSynth(handle))
+        return kMidiOk;
+    if (!m_synthOpen.count(handle) || !m_synth)
+        return kMidiInvalidHandle;
+    m_synth->takeBackFrom(sampleTime);
     return kMidiOk;
 }
 

@@ -28,8 +28,9 @@ public:
     int openOutput(int id, MidiCallback callback, void* context, MidiHandle& handle) override;
     int closeOutput(MidiHandle handle) override;
     int sendShort(MidiHandle handle, std::uint32_t message) override;
-    int sendShortAt(MidiHandle handle, std::uint32_t message,
-                    std::chrono::steady_clock::time_point due) override;
+    int sendShortAtSample(MidiHandle handle, std::uint32_t message,
+                          std::uint64_t sampleTime) override;
+    int takeBackFrom(MidiHandle handle, std::uint64_t sampleTime) override;
     int sendLong(MidiHandle handle, MidiHeader* header) override;
     int openInput(unsigned id, MidiCallback callback, void* context, MidiHandle& handle) override;
     int closeInput(MidiHandle handle) override;
@@ -47,7 +48,9 @@ private:
     GmSynth* synth();
     bool isSynth(MidiHandle handle) const { return (handle & kSynthHandle) != 0; }
     int portId(int id) { return id == -1 ? -1 : id - (hasSynth() ? 1 : 0); }
-    std::uint64_t synthTime(std::chrono::steady_clock::time_point due);
+    /// The earliest sample time a message sent now can take effect at (the synthesizer joins
+    /// the mix and the device's clock runs from here on).
+    std::uint64_t synthNow();
 
     static constexpr MidiHandle kSynthHandle = 0x80000000u;
     std::unique_ptr<AlsaMidiPorts> m_ports;
@@ -55,10 +58,4 @@ private:
     GmSynth* m_synth = nullptr;
     std::map<MidiHandle, std::pair<MidiCallback, void*>> m_synthOpen;
     MidiHandle m_nextSynth = 1;
-    /// Maps the steady clock onto the sound device's sample clock for placing messages.
-    std::chrono::steady_clock::time_point m_anchorTime{};
-    std::uint64_t m_anchorSample = 0;
-    bool m_anchored = false;
-    /// Latest sample time a message was placed at: a release never comes before it.
-    std::uint64_t m_lastStamp = 0;
 };

@@ -3,13 +3,14 @@
 #include "audio/SoundDevice.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
 constexpr std::uint64_t kAheadSamples =
     std::uint64_t(TonePlan::kAheadMs) * SoundDevice::kSampleRate / 1000;
-constexpr std::uint64_t kMostAheadSamples =
-    std::uint64_t(TonePlan::kMostAheadMs) * SoundDevice::kSampleRate / 1000;
+constexpr std::uint64_t kFillSamples =
+    std::uint64_t(TonePlan::kFillMs) * SoundDevice::kSampleRate / 1000;
 
 constexpr long kMaxLinesAhead = 256;
 
@@ -23,29 +24,87 @@ int msFromSamples(std::uint64_t samples) {
 } // namespace
 
 TonePlan::TonePlan(std::function<LineSound(int index)> lineSound)
-    : m_lineSound(std::move(lineSound)), m_ahead(kAheadSamples) {}
+    : m_lineSound(std::move(lineSound)) {}
+
+TonePlan::~TonePlan() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_quit = true;
+    }
+    m_wake.notify_all();
+    if (m_feeder.joinable())
+        m_feeder.join();
+}
+
+void TonePlan::feed(bool on) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_feeding = on;
+        if (on && !m_feeder.joinable())
+            m_feeder = std::thread([this] { feeding(); });
+    }
+    m_wake.notify_all();
+}
+
+void TonePlan::feeding() {
+    std::unique_lock lock(m_mutex);
+    while (!m_quit) {
+        if (!m_feeding) {
+            m_wake.wait(lock);
+            continue;
+        }
+        try {
+            topUpLocked();
+        } catch (...) {
+            // A line whose sound cannot be made: the window's thread meets the same error when
+            // its tick reaches that line, and shows it.
+            m_feeding = false;
+            continue;
+        }
+        // Asleep until the sound ahead has shrunk to the margin (the device may run a little
+        // faster than the steady clock: wake a little early). A Sync line or the end wakes us
+        // through continueAfter, restart or feed.
+        auto wait = std::chrono::milliseconds(250);
+        if (!m_blocked && m_stamp) {
+            const std::uint64_t heard = SoundDevice::instance().playedSamples();
+            const std::uint64_t ahead = *m_stamp > heard ? *m_stamp - heard : 0;
+            const std::uint64_t spare = ahead > kAheadSamples ? ahead - kAheadSamples : 0;
+            wait = std::clamp(std::chrono::milliseconds(spare * 900 / SoundDevice::kSampleRate),
+                              std::chrono::milliseconds(5), wait);
+        }
+        m_wake.wait_for(lock, wait);
+    }
+}
 
 void TonePlan::restart(int position) {
-    m_lines.clear();
-    m_current.reset();
-    m_next = position;
-    m_stamp.reset();
-    m_blocked = false;
-    // (the margin learned from late ticks stays: the machine is as busy as it was)
-    m_tickDue.reset();
+    {
+        std::lock_guard lock(m_mutex);
+        m_lines.clear();
+        m_current.reset();
+        m_next = position;
+        m_stamp.reset();
+        m_blocked = false;
+    }
+    m_wake.notify_all();
 }
 
 void TonePlan::topUp() {
+    std::lock_guard lock(m_mutex);
+    topUpLocked();
+}
+
+void TonePlan::topUpLocked() {
     SoundDevice& device = SoundDevice::instance();
-    if (m_tickDue) {
-        // A tick that comes late shows how long this machine keeps the window's thread away:
-        // the margin grows to twice the worst delay seen (the song keeps its time; only the
-        // sound that Stop takes back grows).
+    std::uint64_t target = kFillSamples;
+    {
+        // Only when less than the margin is left is the queue filled again, to the fill level:
+        // the feeding thread wakes a few times a second, not at every line.
         const std::uint64_t heard = device.playedSamples();
-        if (heard > *m_tickDue)
-            m_ahead =
-                std::clamp(kAheadSamples + 2 * (heard - *m_tickDue), m_ahead, kMostAheadSamples);
-        m_tickDue.reset();
+        const std::uint64_t ahead = m_stamp && *m_stamp > heard ? *m_stamp - heard : 0;
+        const auto waiting = std::count_if(m_lines.begin(), m_lines.end(),
+                                           [&](const Line& l) { return l.start >= heard; });
+        if (waiting >= kAheadLines && ahead >= kAheadSamples)
+            return;
     }
     while (!m_blocked) {
         const std::uint64_t heard = device.playedSamples();
@@ -53,7 +112,7 @@ void TonePlan::topUp() {
         const auto waiting = std::count_if(m_lines.begin(), m_lines.end(),
                                            [&](const Line& l) { return l.start >= heard; });
         // (a song of empty lines is planned a bounded number of lines at a time)
-        if ((waiting >= kAheadLines && ahead >= m_ahead) || waiting >= kMaxLinesAhead)
+        if ((waiting >= kAheadLines && ahead >= target) || waiting >= kMaxLinesAhead)
             return;
 
         LineSound sound = m_lineSound(m_next);
@@ -82,6 +141,7 @@ void TonePlan::topUp() {
 }
 
 std::optional<TonePlan::Line> TonePlan::takeDue() {
+    std::lock_guard lock(m_mutex);
     if (m_lines.empty() || m_lines.front().start > SoundDevice::instance().playedSamples())
         return std::nullopt;
     m_current = m_lines.front();
@@ -90,25 +150,23 @@ std::optional<TonePlan::Line> TonePlan::takeDue() {
 }
 
 void TonePlan::continueAfter(const Line& line) {
-    m_stamp =
-        std::max(line.start + (line.end - line.start), SoundDevice::instance().nextBlockStart());
-    m_next = line.index + 1;
-    m_blocked = false;
+    {
+        std::lock_guard lock(m_mutex);
+        m_stamp = std::max(line.start + (line.end - line.start),
+                           SoundDevice::instance().nextBlockStart());
+        m_next = line.index + 1;
+        m_blocked = false;
+    }
+    m_wake.notify_all();
 }
 
 std::optional<int> TonePlan::msUntilNextTick() {
-    const std::uint64_t heard = SoundDevice::instance().playedSamples();
-    std::optional<std::uint64_t> at;
-    if (!m_lines.empty())
-        at = m_lines.front().start;
-    if (!m_blocked && m_stamp) {
-        const std::uint64_t refill = *m_stamp > m_ahead ? *m_stamp - m_ahead : 0;
-        at = at ? std::min(*at, refill) : refill;
-    }
-    m_tickDue = at;
-    if (!at)
+    std::lock_guard lock(m_mutex);
+    if (m_lines.empty())
         return std::nullopt;
-    return *at > heard ? msFromSamples(*at - heard) : 0;
+    const std::uint64_t heard = SoundDevice::instance().playedSamples();
+    const std::uint64_t at = m_lines.front().start;
+    return at > heard ? msFromSamples(at - heard) : 0;
 }
 
 std::optional<TonePlan::Line> TonePlan::heardLine(std::uint64_t heard) const {
@@ -120,32 +178,38 @@ std::optional<TonePlan::Line> TonePlan::heardLine(std::uint64_t heard) const {
 }
 
 void TonePlan::replan() {
-    SoundDevice& device = SoundDevice::instance();
-    const std::uint64_t heard = device.playedSamples();
-    // A line of the window's thread that is due: nothing lies queued beyond it.
-    for (const Line& line : m_lines)
-        if (line.kind != LineSound::Kind::Block && line.start <= heard)
-            return;
-    const std::optional<Line> playing = heardLine(heard);
-    if (!playing) {
-        if (!m_lines.empty())
-            m_next = m_lines.front().index;
-        device.takeBackFrom(0);
-        m_lines.clear();
-        m_blocked = false;
-        m_stamp.reset();
-        return;
+    {
+        std::lock_guard lock(m_mutex);
+        SoundDevice& device = SoundDevice::instance();
+        const std::uint64_t heard = device.playedSamples();
+        // A line of the window's thread that is due: nothing lies queued beyond it.
+        for (const Line& line : m_lines)
+            if (line.kind != LineSound::Kind::Block && line.start <= heard)
+                return;
+        const std::optional<Line> playing = heardLine(heard);
+        if (!playing) {
+            if (!m_lines.empty())
+                m_next = m_lines.front().index;
+            device.takeBackFrom(0);
+            m_lines.clear();
+            m_blocked = false;
+            m_stamp.reset();
+        } else {
+            device.takeBackFrom(playing->toneEnd);
+            // Lines heard and not yet stepped keep their steps.
+            while (!m_lines.empty() && m_lines.back().start > heard)
+                m_lines.pop_back();
+            m_blocked = false;
+            m_stamp = std::max(playing->end, device.nextBlockStart());
+            m_next = playing->index + 1;
+        }
     }
-    device.takeBackFrom(playing->toneEnd);
-    // Lines heard and not yet stepped keep their steps.
-    while (!m_lines.empty() && m_lines.back().start > heard)
-        m_lines.pop_back();
-    m_blocked = false;
-    m_stamp = std::max(playing->end, device.nextBlockStart());
-    m_next = playing->index + 1;
+    m_wake.notify_all();
 }
 
 int TonePlan::takeBack(int fallback) {
+    std::lock_guard lock(m_mutex);
+    m_feeding = false;
     SoundDevice& device = SoundDevice::instance();
     const std::uint64_t heard = device.playedSamples();
     const std::optional<Line> playing = heardLine(heard);

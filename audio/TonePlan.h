@@ -2,11 +2,14 @@
 
 #include "audio/SoundBlock.h"
 
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 /// What one line of the song puts on the sound device.
 struct LineSound {
@@ -22,16 +25,19 @@ struct LineSound {
 };
 
 /// The tone engine's schedule: each line gets a start on the sound device's sample clock, and
-/// its sound is queued a few lines and at least kAheadMs before it is heard (more, up to
-/// kMostAheadMs, when ticks come late), so a late tick of the window's timer changes nothing
-/// audible. The engine steps the view through the lines as
-/// their starts are heard.
+/// its sound is queued a few lines and about a second before it is heard. The queueing runs on
+/// a thread of its own while feeding is on (feed), so the window's thread, however late its
+/// ticks come, changes nothing audible; the engine steps the view through the lines as their
+/// starts are heard. A Sync line stops the queueing until the window's thread has done its
+/// work (continueAfter). Every call is safe from either thread; @p lineSound runs on both, so
+/// it must read nothing that belongs to the window.
 class TonePlan {
 public:
     static constexpr int kAheadLines = 3;
-    static constexpr int kAheadMs = 200;
-    /// The margin grows up to this when ticks come late.
-    static constexpr int kMostAheadMs = 2000;
+    /// The feeding thread tops the queue up when less than this is left ahead of what is heard…
+    static constexpr int kAheadMs = 500;
+    /// …to this much.
+    static constexpr int kFillMs = 1000;
 
     struct Line {
         int index = 0;
@@ -43,6 +49,13 @@ public:
 
     /// @p lineSound gives line i's sound; called while planning, in line order.
     explicit TonePlan(std::function<LineSound(int index)> lineSound);
+    ~TonePlan();
+    TonePlan(const TonePlan&) = delete;
+    TonePlan& operator=(const TonePlan&) = delete;
+
+    /// Starts or stops the queueing on the feeding thread. Stopping waits for a top-up that
+    /// runs now; takeBack stops it too.
+    void feed(bool on);
 
     /// Forgets the plan: lines from @p position on start at the device's next free time.
     void restart(int position);
@@ -53,8 +66,7 @@ public:
     /// After a Sync line's work: the lines after it start at its end, or now if that has
     /// passed.
     void continueAfter(const Line& line);
-    /// Milliseconds until the next line is heard or more must be queued (remembered, to see how
-    /// late the tick comes); none when nothing is planned.
+    /// Milliseconds until the next line is heard, rounded up; none when nothing is planned.
     std::optional<int> msUntilNextTick();
     /// Takes back everything queued beyond the line heard now (that line plays to its end) and
     /// returns the line to go on with: the one after the heard line, or a Sync line not yet
@@ -66,6 +78,8 @@ public:
 
 private:
     std::optional<Line> heardLine(std::uint64_t heard) const;
+    void topUpLocked();
+    void feeding();
 
     std::function<LineSound(int)> m_lineSound;
     std::deque<Line> m_lines;               ///< planned and not yet stepped
@@ -73,6 +87,10 @@ private:
     int m_next = 0;                         ///< next line to plan
     std::optional<std::uint64_t> m_stamp;   ///< start of the next line to plan
     bool m_blocked = false;                 ///< planning waits at a Sync line or the end
-    std::optional<std::uint64_t> m_tickDue; ///< the sample time the next tick is meant for
-    std::uint64_t m_ahead = 0;              ///< samples queued ahead of what is heard, at least
+
+    mutable std::mutex m_mutex; ///< guards everything above
+    std::condition_variable m_wake;
+    bool m_feeding = false;
+    bool m_quit = false;
+    std::thread m_feeder; ///< started with the first feed(true)
 };

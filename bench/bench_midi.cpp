@@ -1,9 +1,15 @@
 // The MIDI engine on the built-in synthesizer, captured by SDL's disk driver: how exactly a
-// song keeps time (total length, onset error of every line, from the captured audio); the
-// synthesizer's rendering cost; and the MIDI input path from the device callback to
-// OnMidiInput through the loopback.
+// song keeps time, measured from the captured audio alone (every onset is found without
+// looking near where it is expected; the total runs from the first to the last onset of the
+// whole capture); the program's CPU use while playing; the synthesizer's rendering cost; and
+// the MIDI input path from the device callback to OnMidiInput through the loopback.
 //
-//   bench_midi [lines] [duration-ms] [program]     (defaults: 200 50 115 = "Woodblock")
+//   bench_midi [--load] [--runs N] [lines] [duration-ms] [program]
+//                                   (defaults: 200 50 115 = "Woodblock")
+//
+// --load starts two busy processes beside the program for the song runs (and ends them).
+
+#include "BenchLoad.h"
 
 #include "audio/GmSynth.h"
 #include "audio/MidiInput.h"
@@ -32,6 +38,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -65,34 +72,37 @@ void spin(int ms) {
         QApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
-/// The onset of the hit nearest @p expected: the sharpest rise of the sound's envelope within
-/// ±@p reach samples, refined to the first sample of that rise above half its new level.
-std::size_t onsetNear(const std::vector<std::int16_t>& s, std::size_t expected, std::size_t reach) {
-    constexpr std::size_t kFrame = 22; // 0.5 ms
-    const auto peak = [&](std::size_t from) {
-        int m = 0;
-        for (std::size_t i = from; i < from + kFrame && i < s.size(); ++i)
-            m = std::max(m, std::abs(int(s[i])));
-        return m;
-    };
-    const std::size_t from = expected > reach + kFrame ? expected - reach : kFrame;
-    std::size_t best = expected;
-    int bestRise = -1;
-    for (std::size_t at = from; at <= expected + reach && at + kFrame < s.size(); at += 4) {
-        const int rise = peak(at) - peak(at - kFrame);
-        if (rise > bestRise) {
-            bestRise = rise;
-            best = at;
-        }
+/// Every onset of the capture: a frame (0.5 ms) whose peak rises to at least twice the peak of
+/// the frame before and above a fifth of the capture's loudest frame, at least @p apart samples
+/// after the onset before; refined to the first sample of that rise above half its new level.
+std::vector<std::size_t> onsets(const std::vector<std::int16_t>& s, std::size_t apart) {
+    constexpr std::size_t kFrame = 22;
+    std::vector<int> peak(s.size() / kFrame, 0);
+    for (std::size_t i = 0; i < peak.size() * kFrame; ++i)
+        peak[i / kFrame] = std::max(peak[i / kFrame], std::abs(int(s[i])));
+    const int loudest = peak.empty() ? 0 : *std::max_element(peak.begin(), peak.end());
+    std::vector<std::size_t> found;
+    for (std::size_t k = 1; k < peak.size(); ++k) {
+        // the rise over the quietest of the two frames before, so a rise split across two
+        // frames counts once, at its larger half
+        const int before = std::min(peak[k - 1], k > 1 ? peak[k - 2] : peak[k - 1]);
+        if (peak[k] < loudest / 5 || peak[k] < 2 * before + 100)
+            continue;
+        std::size_t at = k * kFrame;
+        const int level = std::max(peak[k - 1], peak[k]) / 2;
+        for (std::size_t i = (k - 1) * kFrame; i < (k + 1) * kFrame; ++i)
+            if (std::abs(int(s[i])) >= level) {
+                at = i;
+                break;
+            }
+        if (!found.empty() && at < found.back() + apart)
+            continue;
+        found.push_back(at);
     }
-    const int level = peak(best) / 2;
-    for (std::size_t i = best; i < best + kFrame && i < s.size(); ++i)
-        if (std::abs(int(s[i])) >= level)
-            return i;
-    return best;
+    return found;
 }
 
-void songTiming(int lines, int durationMs, int program) {
+void songTiming(int lines, int durationMs, int program, bool busy) {
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/out.raw");
     SoundDevice::shutdown();
@@ -125,10 +135,12 @@ void songTiming(int lines, int durationMs, int program) {
 
     QElapsedTimer wall;
     wall.start();
+    const double cpuBefore = processCpuSeconds();
     w.btplay->click();
     while (!w.PlayStopped)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     const qint64 wallMs = wall.elapsed();
+    const double cpu = processCpuSeconds() - cpuBefore;
     spin(500);
     destroyForms();
     SoundDevice::instance().drain();
@@ -137,34 +149,43 @@ void songTiming(int lines, int durationMs, int program) {
     if (qEnvironmentVariableIsSet("BENCH_MIDI_KEEP"))
         QFile::copy(path, qEnvironmentVariable("BENCH_MIDI_KEEP"));
 
-    std::size_t first = 0;
-    while (first < s.size() && std::abs(int(s[first])) < 200)
-        ++first;
-    if (first >= s.size()) {
-        std::printf("no sound captured\n");
+    const double perLine = durationMs * kRate / 1000.0;
+    const std::vector<std::size_t> at = onsets(s, std::size_t(perLine / 3));
+    if (at.size() < 2) {
+        std::printf("no song captured (%zu onsets)\n", at.size());
         return;
     }
-    first = onsetNear(s, first + 50, 100);
-    const double perLine = durationMs * kRate / 1000.0;
+    // Each onset against the grid of the durations from the first one; intervals between
+    // neighbours show gaps and bursts.
     std::vector<double> errors;
-    std::size_t last = first;
-    for (int k = 0; k < lines; ++k) {
-        const auto expected = std::size_t(std::llround(double(first) + k * perLine));
-        last = onsetNear(s, expected, std::size_t(kRate * 0.015));
-        errors.push_back(std::abs(double(last) - double(expected)) * 1000.0 / kRate);
+    double shortest = 1e9, longest = 0;
+    int gaps = 0;
+    for (std::size_t k = 0; k < at.size(); ++k) {
+        const double expected = double(at.front()) + double(k) * perLine;
+        errors.push_back(std::abs(double(at[k]) - expected) * 1000.0 / kRate);
+        if (k > 0) {
+            const double interval = double(at[k] - at[k - 1]) * 1000.0 / kRate;
+            shortest = std::min(shortest, interval);
+            longest = std::max(longest, interval);
+            if (interval > durationMs * 1.5)
+                ++gaps;
+        }
     }
-    // The total from the last line's own onset, searched widely so drift shows in full.
-    last = onsetNear(s, std::size_t(std::llround(double(first) + (lines - 1) * perLine)),
-                     std::size_t(perLine * 0.45));
-    const double totalMs = (double(last) - double(first) + perLine) * 1000.0 / kRate;
-    const double ideal = double(lines) * durationMs;
-    std::printf("MIDI engine on the built-in synthesizer, %d lines of %d ms, program %d:\n", lines,
-                durationMs, program);
-    std::printf("  total from the captured audio  %.1f ms (ideal %.0f, %+.3f %%)\n", totalMs, ideal,
-                (totalMs - ideal) * 100.0 / ideal);
-    std::printf("  wall time Play to stop          %lld ms\n", static_cast<long long>(wallMs));
+    const double totalMs = double(at.back() - at.front()) * 1000.0 / kRate;
+    const double ideal = double(lines - 1) * durationMs;
+    std::printf("MIDI engine on the built-in synthesizer, %d lines of %d ms, program %d%s:\n",
+                lines, durationMs, program, busy ? ", two busy processes beside" : "");
+    std::printf("  onsets found in the capture     %zu of %d\n", at.size(), lines);
+    std::printf("  first to last onset             %.2f ms (ideal %.0f, %+.3f %%)\n", totalMs,
+                ideal, (totalMs - ideal) * 100.0 / ideal);
+    std::printf("  intervals                       shortest %.2f ms, longest %.2f ms, gaps %d\n",
+                shortest, longest, gaps);
     std::printf("  onset error  median %.2f ms  p99 %.2f ms  max %.2f ms\n",
                 percentile(errors, 0.5), percentile(errors, 0.99), percentile(errors, 1.0));
+    std::printf("  wall time Play to stop %lld ms; program's CPU %.2f %% of a core; load "
+                "average %.1f\n",
+                static_cast<long long>(wallMs), wallMs > 0 ? cpu * 100000.0 / double(wallMs) : 0.0,
+                loadAverage());
 }
 
 void renderCost() {
@@ -282,10 +303,23 @@ void burstBelowCapacity(int count) {
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int lines = argc > 1 ? std::atoi(argv[1]) : 200;
-    const int duration = argc > 2 ? std::atoi(argv[2]) : 50;
-    const int program = argc > 3 ? std::atoi(argv[3]) : 115;
-    songTiming(lines, duration, program);
+    QStringList args = app.arguments();
+    const bool load = args.removeAll(QStringLiteral("--load")) > 0;
+    int runs = 1;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--runs")); at > 0 && at + 1 < args.size()) {
+        runs = std::max(1, args[at + 1].toInt());
+        args.remove(at, 2);
+    }
+    const int lines = args.size() > 1 ? args[1].toInt() : 200;
+    const int duration = args.size() > 2 ? args[2].toInt() : 50;
+    const int program = args.size() > 3 ? args[3].toInt() : 115;
+    {
+        std::optional<BusyProcesses> busy;
+        if (load)
+            busy.emplace(2);
+        for (int run = 0; run < runs; ++run)
+            songTiming(lines, duration, program, load);
+    }
     renderCost();
     inputPath(1000, 3000);
     inputPath(10000, 16000);

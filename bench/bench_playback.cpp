@@ -3,9 +3,12 @@
 // durations, the largest gap between joined tones, and each tone's onset error. Then it plays
 // one tone and reports the program's CPU use second by second while it idles afterwards.
 //
-//   bench_playback [--load] [lines] [duration-ms] [frequency]     (defaults: 200 50 440)
+//   bench_playback [--load] [--runs N] [lines] [duration-ms] [frequency]  (defaults: 200 50 440)
 //
-// --load starts two busy processes beside the program for the playback runs (and ends them).
+// --load starts two busy processes beside the program for the playback runs (and ends them);
+// --runs plays the song N times on each output.
+
+#include "BenchLoad.h"
 
 #include "audio/PlaybackEngine.h"
 #include "audio/SoundDevice.h"
@@ -22,16 +25,14 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <optional>
 #include <vector>
 
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -146,46 +147,6 @@ void report(const Run& run, int lines, int durationMs, int frequency,
     std::printf("  wall clock        %.3f s from Play to Stop\n", wallMs / 1000.0);
 }
 
-/// Busy processes that compete with the program for the processors while alive.
-class BusyProcesses {
-public:
-    explicit BusyProcesses(int count) {
-        for (int i = 0; i < count; ++i) {
-            const pid_t pid = fork();
-            if (pid == 0) {
-                volatile unsigned long spin = 0;
-                for (;;)
-                    spin = spin + 1;
-            }
-            if (pid > 0)
-                m_pids.push_back(pid);
-        }
-    }
-    ~BusyProcesses() {
-        for (const pid_t pid : m_pids)
-            kill(pid, SIGKILL);
-        for (const pid_t pid : m_pids)
-            waitpid(pid, nullptr, 0);
-    }
-    BusyProcesses(const BusyProcesses&) = delete;
-    BusyProcesses& operator=(const BusyProcesses&) = delete;
-
-private:
-    std::vector<pid_t> m_pids;
-};
-
-double processCpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-
-double mainThreadCpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-
 // One tone, then the window idles: the program's CPU use in each second after the tone ends.
 void reportIdleCpu(TForm1& w) {
     SoundDevice::shutdown();
@@ -241,6 +202,11 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QStringList args = app.arguments();
     const bool load = args.removeAll(QStringLiteral("--load")) > 0;
+    int runs = 1;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--runs")); at > 0 && at + 1 < args.size()) {
+        runs = std::max(1, args[at + 1].toInt());
+        args.remove(at, 2);
+    }
     const int lines = args.size() > 1 ? args[1].toInt() : 200;
     const int durationMs = args.size() > 2 ? args[2].toInt() : 50;
     const int frequency = args.size() > 3 ? args[3].toInt() : 440;
@@ -254,6 +220,7 @@ int main(int argc, char* argv[]) {
     std::optional<BusyProcesses> busy;
     if (load)
         busy.emplace(2);
+    for (int round = 0; round < runs; ++round)
     for (const Run run :
          {Run{"speaker (system beep)", false}, Run{"waveform (FM-Synthese)", true}}) {
         SoundDevice::shutdown();
@@ -277,15 +244,20 @@ int main(int argc, char* argv[]) {
         QElapsedTimer clock;
         clock.start();
         const double windowCpuBefore = mainThreadCpuSeconds();
+        const double processCpuBefore = processCpuSeconds();
         w.playback->btplayClick();
         while (!w.PlayStopped)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         const qint64 wall = clock.elapsed();
         const double windowCpu = mainThreadCpuSeconds() - windowCpuBefore;
+        const double processCpu = processCpuSeconds() - processCpuBefore;
         SoundDevice::instance().drain();
         SoundDevice::shutdown();
         report(run, lines, durationMs, frequency, readSamples(path), wall);
         std::printf("  window's thread   %.3f s of CPU from Play to Stop\n", windowCpu);
+        std::printf("  program's CPU     %.2f %% of a core while playing (all threads; load "
+                    "average %.1f)\n",
+                    wall > 0 ? processCpu * 100000.0 / double(wall) : 0.0, loadAverage());
     }
     busy.reset();
     reportIdleCpu(w);

@@ -156,6 +156,23 @@ constexpr Entry kEntries[] = {
      "22050Hz",
      "With a sample rate of %1 a tone of %2Hz cannot be played. At most 22050Hz"},
     {"JPEG-Bild fehlerhaft: %1", "JPEG picture damaged: %1"},
+    {"Die MIDI-Datei enthält bei Byte %1 eine Zeit jenseits von %2 Ticks, die ein Lied nicht "
+     "fassen kann, und wurde nicht importiert.",
+     "The MIDI file holds a time past %2 ticks at byte %1, more than a song can hold, and was "
+     "not imported."},
+    {"Ein Export fasst höchstens %1 Stunden Klang; dieses Lied dauert %2 Stunden und wurde "
+     "nicht exportiert.",
+     "An export holds at most %1 hours of sound; this song lasts %2 hours and was not "
+     "exported."},
+    {"Der Klang ist größer als 4 GB, die eine WAV-Datei fasst; er wird im Format RF64 (WAV mit "
+     "64-Bit-Größen) geschrieben.",
+     "The sound is larger than the 4 GB a WAV file holds; it is written as RF64 (WAV with 64-bit "
+     "sizes)."},
+    {"Eine WAV-Datei fasst höchstens 4 GB (%1 Stunden Klang); der Export wurde abgebrochen.",
+     "A WAV file holds at most 4 GB (%1 hours of sound); the export was stopped."},
+    {"%1 ist größer als %2 MB und wird weder gelesen noch geändert; es gelten die "
+     "Standardeinstellungen.",
+     "%1 is larger than %2 MB and is neither read nor changed; the default settings apply."},
 };
 
 struct Pattern {

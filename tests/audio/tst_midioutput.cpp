@@ -80,6 +80,8 @@ private slots:
     void everyStartedNoteEnds_data();
     void everyStartedNoteEnds();
     void notesSentAheadEndAfterTheyBegin();
+    void notesPlacedAtSumOfDurations_data();
+    void notesPlacedAtSumOfDurations();
     void deviceErrorStopsOnce();
     void noDeviceFailsAtPlay();
     void menuItemKeepsChoiceInStep_data();
@@ -244,16 +246,75 @@ void TestMidiOutput::notesSentAheadEndAfterTheyBegin() {
     w.btplay->click();
     QTRY_VERIFY(devices.loop.sentTexts().contains(QStringLiteral("90 45 64")));
     w.btstop->click();
-    std::optional<std::chrono::steady_clock::time_point> on, off;
+    std::optional<std::uint64_t> on, off;
+    std::uint64_t sentAt = 0;
     for (const auto& s : devices.loop.sent()) {
         if (s.status() == 0x90)
-            on = s.due;
+            on = s.dueSample, sentAt = s.sentAtSample;
         if (s.status() == 0x80)
-            off = s.due;
+            off = s.dueSample;
     }
     QVERIFY(on && off);
-    QVERIFY(*on > devices.loop.sent().front().at); // placed ahead of its sending
+    QVERIFY(*on > sentAt); // placed ahead of its sending
     QVERIFY(*off >= *on);
+    QVERIFY(*off < *on + 44100); // taken back from the line's end and placed at the Stop
+}
+
+void TestMidiOutput::notesPlacedAtSumOfDurations_data() {
+    QTest::addColumn<QList<Line>>("song");
+    QTest::newRow("equal lines") << QList<Line>{{440, 50, 0}, {330, 50, 0}, {262, 50, 0}};
+    QTest::newRow("two tracks, a rest") << QList<Line>{{440, 30, 262}, {0, 70, 0}, {330, 21, 262}};
+    QTest::newRow("lengths off the ms grid")
+        << QList<Line>{{440, 1, 0}, {330, 333, 330}, {0, 7, 262}, {262, 0, 0}, {440, 9, 0}};
+}
+
+void TestMidiOutput::notesPlacedAtSumOfDurations() {
+    // On a device that places messages, every note-on lies at the sum of the durations before
+    // its line and every note-off at the sum through it, on the sound device's sample clock.
+    QFETCH(QList<Line>, song);
+    Devices devices;
+    devices.loop.schedules = true;
+    AppFixture app;
+    TForm1& w = app.main();
+    setSong(w, song);
+    page().cbMIDI->setChecked(true);
+    playToEnd(w);
+    const QMap<int, QString> notes{{440, "45"}, {330, "40"}, {262, "3C"}};
+    const auto at = [](qint64 ms) { return ms * 44100 / 1000; };
+    QStringList expected;
+    qint64 sum = 0;
+    for (const Line& l : song) {
+        const qint64 start = at(sum);
+        sum += l.d;
+        const qint64 end = at(sum);
+        if (l.f1)
+            expected << QStringLiteral("90 %1 64 @%2").arg(notes[l.f1]).arg(start);
+        if (l.f2)
+            expected << QStringLiteral("91 %1 64 @%2").arg(notes[l.f2]).arg(start);
+        if (l.f1)
+            expected << QStringLiteral("80 %1 64 @%2").arg(notes[l.f1]).arg(end);
+        if (l.f2)
+            expected << QStringLiteral("81 %1 64 @%2").arg(notes[l.f2]).arg(end);
+        if (l.f1)
+            expected << QStringLiteral("89 23 64 @%1").arg(end);
+        if (l.f2)
+            expected << QStringLiteral("89 23 64 @%1").arg(end);
+    }
+    QStringList placed;
+    std::optional<std::uint64_t> origin;
+    for (const auto& s : devices.loop.sent()) {
+        if (!s.dueSample)
+            continue;
+        if (!origin)
+            origin = *s.dueSample; // the first line sounds from its start
+        placed << QStringLiteral("%1 %2 %3 @%4")
+                      .arg(s.status(), 2, 16, QLatin1Char('0'))
+                      .arg(s.data1(), 2, 16, QLatin1Char('0'))
+                      .arg(s.data2(), 2, 16, QLatin1Char('0'))
+                      .arg(qint64(*s.dueSample - *origin))
+                      .toUpper();
+    }
+    QCOMPARE(placed, expected);
 }
 
 void TestMidiOutput::deviceErrorStopsOnce() {
