@@ -39,8 +39,9 @@ void renderSquare(int frequencyHz, short* out, std::size_t count, std::int64_t& 
 // needs no memory for its samples.
 class BeepBlock final : public SoundBlock {
 public:
-    BeepBlock(int frequencyHz, std::int64_t count)
-        : m_frequency(audible(frequencyHz) ? frequencyHz : 0), m_count(std::uint64_t(count)) {}
+    BeepBlock(int frequencyHz, std::int64_t count, std::uint64_t first = 0)
+        : m_frequency(audible(frequencyHz) ? frequencyHz : 0), m_count(std::uint64_t(count)),
+          m_first(first) {}
     std::uint64_t length() const override { return m_count; }
     void render(std::int16_t* out, std::uint64_t offset, int frames) const override {
         if (m_frequency == 0) {
@@ -48,7 +49,8 @@ public:
             return;
         }
         // The phase of sample i is i·f mod rate, exactly as renderSquare counts it.
-        std::int64_t phase = std::int64_t(offset % std::uint64_t(SoundDevice::kSampleRate)) *
+        std::int64_t phase =
+            std::int64_t((m_first + offset) % std::uint64_t(SoundDevice::kSampleRate)) *
                              m_frequency % SoundDevice::kSampleRate;
         renderSquare(m_frequency, out, std::size_t(frames), phase);
     }
@@ -56,12 +58,17 @@ public:
 private:
     int m_frequency = 0;
     std::uint64_t m_count = 0;
+    std::uint64_t m_first = 0;
 };
 
 } // namespace
 
 std::unique_ptr<SoundBlock> beepBlock(int frequencyHz, int durationMs) {
     return std::make_unique<BeepBlock>(frequencyHz, sampleCount(durationMs));
+}
+
+std::unique_ptr<SoundBlock> beepPiece(int frequencyHz, std::uint64_t first, std::uint64_t count) {
+    return std::make_unique<BeepBlock>(frequencyHz, std::int64_t(count), first);
 }
 
 std::vector<short> renderBeep(int frequencyHz, int durationMs) {

@@ -2,6 +2,7 @@
 
 #include "audio/SoundBlock.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -22,6 +23,10 @@ bool systemBeepHooked();
 
 /// The beep as a block for the sound device: the samples renderBeep gives, made as they play.
 std::unique_ptr<SoundBlock> beepBlock(int frequencyHz, int durationMs);
+
+/// Samples [first, first + count) of the beep's square wave: pieces of one long tone, queued
+/// one after another, join without a seam, and a tone can be cut short between pieces.
+std::unique_ptr<SoundBlock> beepPiece(int frequencyHz, std::uint64_t first, std::uint64_t count);
 
 /// The samples of the beep's square wave (amplitude kBeepAmplitude, starting high); empty for
 /// a non-positive duration, all zero for a frequency that is not sounded.

@@ -1,15 +1,21 @@
 #include "net/FtpClient.h"
 
+#include "net/FtpDataConnection.h"
+
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QHostAddress>
 #include <QPointer>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 
 #include <algorithm>
+#include <climits>
+#include <limits>
 #include <optional>
+
+#include <sys/ioctl.h>
 
 namespace {
 
@@ -130,9 +136,11 @@ void FtpClient::connectToHost(const QString& host, const QString& user, const QS
     if (name.isEmpty())
         throw FtpError(QStringLiteral("no host given"));
     m_control = new QTcpSocket(this);
+    // Replies are read no further than one reply's limit ahead: a server that sends endless
+    // text costs no memory.
+    m_control->setReadBufferSize(kMaxReplyBytes);
     watch(m_control);
-    connect(m_control, &QTcpSocket::readyRead, this,
-            [this] { m_replyBuffer += m_control->readAll(); });
+    connect(m_control, &QTcpSocket::readyRead, this, [this] { readControl(); });
     // Active transfers name the client by an IPv4 address in PORT.
     m_control->connectToHost(name, quint16(port), QIODevice::ReadWrite,
                              QAbstractSocket::IPv4Protocol);
@@ -155,11 +163,11 @@ void FtpClient::connectToHost(const QString& host, const QString& user, const QS
 
     try {
         expect(QStringLiteral("greeting"), {220});
-        const Reply login = command("USER", user, {230, 331});
+        const Reply login = command("USER", user.toUtf8(), {230, 331});
         if (login.code == 331)
-            command("PASS", password, {230});
+            command("PASS", password.toUtf8(), {230});
         m_loggedIn = true;
-        command("TYPE", QStringLiteral("I"), {200});
+        command("TYPE", "I", {200});
         command("SYST", {}, {200, 215, 500});
     } catch (const FtpError&) {
         disconnectFromHost();
@@ -172,15 +180,37 @@ void FtpClient::requireConnected() const {
         throw FtpError(QStringLiteral("not connected"));
 }
 
-void FtpClient::sendCommand(const QByteArray& verb, const QString& argument) {
+void FtpClient::readControl() {
+    const qint64 room = kMaxReplyBytes + 1 - m_replyBuffer.size();
+    if (room > 0)
+        m_replyBuffer += m_control->read(room);
+    if (m_replyBuffer.size() > kMaxReplyBytes && !hasReply())
+        m_replyOverflow = true;
+}
+
+void FtpClient::dropUnrequestedReplies() {
+    // Every reply a command asked for has been taken; anything still here (or on its way
+    // already) was sent unasked and would be taken for the answer to the next command.
+    int waiting = 0;
+    if (::ioctl(int(m_control->socketDescriptor()), FIONREAD, &waiting) == 0 && waiting > 0)
+        m_control->waitForReadyRead(0);
+    m_replyBuffer.clear();
+    m_replyOverflow = false;
+    m_control->readAll();
+}
+
+void FtpClient::sendCommand(const QByteArray& verb, const QByteArray& argument) {
     if (!controlOpen())
         fail(QStringLiteral("%1: the connection is closed").arg(QLatin1String(verb)), true);
     QByteArray line = verb;
     if (!argument.isEmpty())
-        line += ' ' + argument.toUtf8();
+        line += ' ' + argument;
     // An argument must not end the command early and start another one.
     if (line.contains('\r') || line.contains('\n'))
         fail(QStringLiteral("%1: the argument holds a line break").arg(QLatin1String(verb)), false);
+    dropUnrequestedReplies();
+    if (!controlOpen())
+        fail(QStringLiteral("%1: the server closed the connection").arg(QLatin1String(verb)), true);
     m_control->write(line + "\r\n");
     m_control->flush();
 }
@@ -192,13 +222,20 @@ bool FtpClient::hasReply() const {
 FtpClient::Reply FtpClient::takeReply() {
     const auto parsed = parseReply(m_replyBuffer);
     m_replyBuffer.remove(0, parsed->second);
+    // What waited for room in the buffer follows on.
+    if (m_control && m_control->bytesAvailable() > 0)
+        readControl();
     return parsed->first;
 }
 
 FtpClient::Reply FtpClient::readReply(const QString& step) {
-    const bool ready = waitFor([this] { return hasReply() || !controlOpen(); }, m_limits.replyMs);
+    const bool ready = waitFor(
+        [this] { return hasReply() || m_replyOverflow || !controlOpen(); }, m_limits.replyMs);
     if (hasReply())
         return takeReply();
+    if (m_replyOverflow)
+        fail(QStringLiteral("%1: the reply is longer than %2 bytes").arg(step).arg(kMaxReplyBytes),
+             true);
     // Without its reply the exchange is out of step: later replies could be taken for the
     // answers to later commands. The connection is given up.
     if (!ready)
@@ -213,7 +250,7 @@ FtpClient::Reply FtpClient::expect(const QString& step, std::initializer_list<in
     return reply;
 }
 
-FtpClient::Reply FtpClient::command(const QByteArray& verb, const QString& argument,
+FtpClient::Reply FtpClient::command(const QByteArray& verb, const QByteArray& argument,
                                     std::initializer_list<int> accepted) {
     sendCommand(verb, argument);
     return expect(QString::fromLatin1(verb), accepted);
@@ -221,13 +258,13 @@ FtpClient::Reply FtpClient::command(const QByteArray& verb, const QString& argum
 
 void FtpClient::changeDirectory(const QString& directory) {
     requireConnected();
-    command("CWD", directory, {200, 250});
+    command("CWD", directory.toUtf8(), {200, 250});
 }
 
 void FtpClient::openDataListener() {
     closeData();
-    m_listener = new QTcpServer(this);
-    connect(m_listener, &QTcpServer::newConnection, this, &FtpClient::activity);
+    m_listener = new FtpDataListener(this);
+    connect(m_listener, &FtpDataListener::arrived, this, &FtpClient::activity);
     // The server connects back to the address by which it knows this computer.
     const QHostAddress local = m_control->localAddress();
     bool isIpv4 = false;
@@ -235,29 +272,30 @@ void FtpClient::openDataListener() {
     if (!isIpv4 || !m_listener->listen(local, 0))
         fail(QStringLiteral("PORT: cannot listen for the data connection"), false);
     const quint16 port = m_listener->serverPort();
-    const QString argument = QStringLiteral("%1,%2,%3,%4,%5,%6")
+    const QByteArray argument = QStringLiteral("%1,%2,%3,%4,%5,%6")
                                  .arg(ipv4 >> 24)
                                  .arg((ipv4 >> 16) & 0xFF)
                                  .arg((ipv4 >> 8) & 0xFF)
                                  .arg(ipv4 & 0xFF)
                                  .arg(port >> 8)
-                                 .arg(port & 0xFF);
+                                 .arg(port & 0xFF)
+                                     .toLatin1();
     command("PORT", argument, {200});
 }
 
-QTcpSocket* FtpClient::acceptDataConnection(const QString& step) {
+FtpDataConnection* FtpClient::acceptDataConnection(const QString& step) {
     const QHostAddress server = m_control->peerAddress();
-    QPointer<QTcpServer> listener = m_listener;
+    QPointer<FtpDataListener> listener = m_listener;
     for (;;) {
         const bool arrived = waitFor(
             [this, listener] {
                 // A refusal the server sends instead of connecting ends the wait as well.
-                return listener->hasPendingConnections() || hasReply() || !controlOpen();
+                return !listener || listener->hasConnection() || hasReply() || !controlOpen();
             },
             m_limits.dataMs);
         if (!listener)
             fail(QStringLiteral("%1: the transfer was given up").arg(step), true);
-        if (!listener->hasPendingConnections()) {
+        if (!listener->hasConnection()) {
             if (hasReply())
                 fail(QStringLiteral("%1: %2").arg(step, describe(takeReply())), false);
             if (!arrived)
@@ -267,79 +305,128 @@ QTcpSocket* FtpClient::acceptDataConnection(const QString& step) {
                      true);
             fail(QStringLiteral("%1: the server closed the connection").arg(step), true);
         }
-        QTcpSocket* socket = listener->nextPendingConnection();
+        FtpDataConnection* connection = listener->takeConnection(this);
         // Only the server may open the data connection; anybody else is turned away.
-        if (socket->peerAddress().isEqual(server, QHostAddress::TolerantConversion)) {
-            m_data = socket;
-            watch(m_data);
+        if (connection->peerAddress().isEqual(server, QHostAddress::TolerantConversion)) {
+            m_data = connection;
+            connect(m_data, &FtpDataConnection::activity, this, &FtpClient::activity);
             listener->close();
-            return socket;
+            return connection;
         }
-        socket->abort();
-        socket->deleteLater();
+        connection->abort();
+        delete connection;
     }
 }
 
-QByteArray FtpClient::retrieve(const QString& remoteName) {
+QByteArray FtpClient::retrieve(const QString& remoteName, qint64 maxBytes) {
+    return retrieve(remoteName.toUtf8(), maxBytes);
+}
+
+QByteArray FtpClient::retrieve(const QByteArray& remoteName, qint64 maxBytes) {
     requireConnected();
     openDataListener();
     command("RETR", remoteName, {125, 150, 154});
-    const QString step = QStringLiteral("RETR ") + remoteName;
-    QTcpSocket* data = acceptDataConnection(step);
+    const QString step = QStringLiteral("RETR ") + QString::fromUtf8(remoteName);
+    FtpDataConnection* data = acceptDataConnection(step);
+    const qint64 limit = maxBytes < 0 ? std::numeric_limits<qsizetype>::max() - 1 : maxBytes;
     QByteArray bytes;
+    QElapsedTimer clock;
+    clock.start();
     for (;;) {
-        bytes += data->readAll();
-        if (data->state() == QAbstractSocket::UnconnectedState)
-            break;
-        const bool moved = waitFor(
-            [data] {
-                return data->bytesAvailable() > 0 ||
-                       data->state() == QAbstractSocket::UnconnectedState;
-            },
-            m_limits.dataMs);
+        const FtpDataConnection::State state = data->read(bytes, limit);
+        // Refused as it arrives: a file over its limit is neither kept in memory nor written.
+        if (bytes.size() > limit)
+            abandonTransfer(step, QStringLiteral("%1: more than %2 bytes").arg(step).arg(limit));
+        if (state != FtpDataConnection::State::Open) {
+            data->close();
+            finishTransfer(step, state == FtpDataConnection::State::Closed);
+            return bytes;
+        }
+        // The data may take its grace time plus what its bytes need at the slowest rate
+        // accepted: a trickle runs out of time however it spaces its bytes.
+        const qint64 allowed = m_limits.dataMs + qint64(bytes.size()) * 1000 /
+                                                     std::max(1, m_limits.minBytesPerSecond);
+        const qint64 left = allowed - clock.elapsed();
+        bool readable = false;
+        data->watchRead();
+        const auto woke = [&readable] { return readable; };
+        QMetaObject::Connection wake = connect(data, &FtpDataConnection::activity, this,
+                                               [&readable] { readable = true; });
+        const bool moved = left > 0 && waitFor(woke, int(std::min<qint64>(left, INT_MAX)));
+        disconnect(wake);
         if (!moved)
-            fail(QStringLiteral("%1: no data within %2 ms").arg(step).arg(m_limits.dataMs), true);
+            fail(QStringLiteral("%1: no data within %2 ms (%3 bytes came in time)")
+                     .arg(step)
+                     .arg(allowed)
+                     .arg(bytes.size()),
+                 true);
     }
-    bytes += data->readAll();
-    finishTransfer(step);
-    return bytes;
 }
 
 void FtpClient::store(const QString& remoteName, const QByteArray& bytes) {
     requireConnected();
     openDataListener();
-    command("STOR", remoteName, {125, 150});
+    command("STOR", remoteName.toUtf8(), {125, 150});
     const QString step = QStringLiteral("STOR ") + remoteName;
-    QTcpSocket* data = acceptDataConnection(step);
-    data->write(bytes);
-    data->disconnectFromHost();
-    for (qint64 left = data->bytesToWrite(); data->state() != QAbstractSocket::UnconnectedState;) {
-        const bool moved = waitFor(
-            [data, left] {
-                return data->bytesToWrite() < left ||
-                       data->state() == QAbstractSocket::UnconnectedState;
-            },
-            m_limits.dataMs);
+    FtpDataConnection* data = acceptDataConnection(step);
+    const qint64 allowed =
+        m_limits.dataMs + qint64(bytes.size()) * 1000 / std::max(1, m_limits.minBytesPerSecond);
+    QElapsedTimer clock;
+    clock.start();
+    qint64 sent = 0;
+    while ((sent = data->write(bytes, sent)) >= 0 && sent < bytes.size()) {
+        bool writable = false;
+        data->watchWrite();
+        QMetaObject::Connection wake = connect(data, &FtpDataConnection::activity, this,
+                                               [&writable] { writable = true; });
+        const qint64 left = allowed - clock.elapsed();
+        const bool moved =
+            left > 0 && waitFor([&writable] { return writable; }, int(std::min<qint64>(left, INT_MAX)));
+        disconnect(wake);
         if (!moved)
-            fail(QStringLiteral("%1: the data did not move within %2 ms")
-                     .arg(step)
-                     .arg(m_limits.dataMs),
+            fail(QStringLiteral("%1: the data did not go out within %2 ms").arg(step).arg(allowed),
                  true);
-        left = data->bytesToWrite();
     }
-    finishTransfer(step);
+    // The end of the data is the normal close; a connection that broke first leaves the
+    // server with part of the file, which does not count as stored.
+    if (sent >= 0)
+        data->close();
+    finishTransfer(step, sent >= 0);
 }
 
-void FtpClient::finishTransfer(const QString& step) {
+void FtpClient::finishTransfer(const QString& step, bool dataComplete) {
     closeData();
     const Reply reply = expect(step, {225, 226, 250, 426, 450});
-    // An aborted transfer is followed by one more reply that closes it.
-    if (reply.code == 426 || reply.code == 450)
+    if (reply.code == 426 || reply.code == 450) {
+        // One more reply closes an aborted transfer; it is read so that the next command gets
+        // its own answer, but the transfer stays a failure whatever it says.
         expect(step, {225, 226});
+        fail(QStringLiteral("%1: %2").arg(step, describe(reply)), false);
+    }
+    if (!dataComplete)
+        fail(QStringLiteral("%1: the data connection broke off (%2)").arg(step, describe(reply)),
+             false);
+}
+
+void FtpClient::abandonTransfer(const QString& step, const QString& why) {
+    if (m_data)
+        m_data->abort();
+    closeData();
+    // The server answers the broken-off transfer. That answer is taken here so the next
+    // command gets its own; without one the exchange is out of step and is given up.
+    const bool answered =
+        waitFor([this] { return hasReply() || m_replyOverflow || !controlOpen(); },
+                m_limits.replyMs);
+    if (answered && hasReply()) {
+        takeReply();
+        fail(why, false);
+    }
+    fail(QStringLiteral("%1 (%2: no reply)").arg(why, step), true);
 }
 
 void FtpClient::closeData() {
     if (m_data) {
+        m_data->disconnect(this);
         m_data->abort();
         m_data->deleteLater();
         m_data = nullptr;

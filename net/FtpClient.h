@@ -8,7 +8,8 @@
 #include <initializer_list>
 #include <stdexcept>
 
-class QTcpServer;
+class FtpDataConnection;
+class FtpDataListener;
 class QTcpSocket;
 
 /// A failed FTP exchange. The text says which step failed and what the server replied; it
@@ -26,8 +27,11 @@ private:
 /// (the client listens and sends PORT), binary transfers (RFC 959).
 ///
 /// Every call returns when its exchange is done and raises FtpError when it fails. While it
-/// waits, the window repaints but takes no input; each wait has a time limit, so a server that
-/// is gone or stops answering costs seconds.
+/// waits, the window repaints but takes no input. Each reply has an overall deadline and each
+/// transfer one that grows with the bytes moved, so a server that is gone, stops answering or
+/// trickles costs seconds. Replies and files have size limits that hold while the bytes arrive.
+/// A transfer counts only when its data connection ended normally and the server confirmed it
+/// without first reporting it aborted.
 class FtpClient final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FtpClient)
@@ -35,13 +39,18 @@ class FtpClient final : public QObject {
 public:
     static constexpr int kDefaultPort = 21;
 
-    /// Time limits in milliseconds: for the connection to be made, for each reply, and for the
-    /// data connection to open and, once open, for the next bytes to move.
+    /// Time limits in milliseconds: for the connection to be made, for each whole reply, and
+    /// for the data connection to open. A transfer may take dataMs plus the time its bytes need
+    /// at minBytesPerSecond, so a slow but moving server finishes and a trickle does not.
     struct Limits {
         int connectMs = 5000;
         int replyMs = 5000;
         int dataMs = 5000;
+        int minBytesPerSecond = 16 * 1024;
     };
+
+    /// The longest reply (all its lines) that is read; a longer one gives the connection up.
+    static constexpr qsizetype kMaxReplyBytes = 64 * 1024;
 
     /// A reply of the server: its three-digit code and its text (all lines).
     struct Reply {
@@ -66,10 +75,18 @@ public:
 
     /// CWD; 200 or 250.
     void changeDirectory(const QString& directory);
-    /// RETR over an active data connection: the file's bytes.
-    QByteArray retrieve(const QString& remoteName);
+    /// RETR over an active data connection: the file's bytes. A file of more than @p maxBytes
+    /// is refused as soon as more has arrived.
+    QByteArray retrieve(const QString& remoteName, qint64 maxBytes = kNoLimit);
+    /// The same with the name's bytes as they are (a name from a list that is not UTF-8).
+    QByteArray retrieve(const QByteArray& remoteName, qint64 maxBytes = kNoLimit);
+    QByteArray retrieve(const char* remoteName, qint64 maxBytes = kNoLimit) {
+        return retrieve(QByteArray(remoteName), maxBytes);
+    }
     /// STOR over an active data connection, replacing the remote file.
     void store(const QString& remoteName, const QByteArray& data);
+
+    static constexpr qint64 kNoLimit = -1;
 
     /// Sends QUIT when connected, without waiting for the reply, and closes the connection.
     void quit();
@@ -86,23 +103,27 @@ private:
     void watch(QTcpSocket* socket);
     void requireConnected() const;
     bool controlOpen() const;
-    void sendCommand(const QByteArray& verb, const QString& argument = {});
+    void sendCommand(const QByteArray& verb, const QByteArray& argument = {});
+    void readControl();
+    void dropUnrequestedReplies();
     bool hasReply() const;
     Reply takeReply();
     Reply readReply(const QString& step);
     Reply expect(const QString& step, std::initializer_list<int> accepted);
-    Reply command(const QByteArray& verb, const QString& argument,
+    Reply command(const QByteArray& verb, const QByteArray& argument,
                   std::initializer_list<int> accepted);
     [[noreturn]] void fail(const QString& message, bool closeConnection);
     void openDataListener();
-    QTcpSocket* acceptDataConnection(const QString& step);
-    void finishTransfer(const QString& step);
+    FtpDataConnection* acceptDataConnection(const QString& step);
+    void finishTransfer(const QString& step, bool dataComplete);
+    [[noreturn]] void abandonTransfer(const QString& step, const QString& why);
     void closeData();
 
     Limits m_limits;
     QTcpSocket* m_control = nullptr;
-    QTcpServer* m_listener = nullptr;
-    QTcpSocket* m_data = nullptr;
+    FtpDataListener* m_listener = nullptr;
+    FtpDataConnection* m_data = nullptr;
     QByteArray m_replyBuffer;
+    bool m_replyOverflow = false;
     bool m_loggedIn = false;
 };

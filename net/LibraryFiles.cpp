@@ -5,8 +5,8 @@
 namespace LibraryFiles {
 
 bool isSafeSongName(const QString& name) {
-    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) ||
-        name.contains(QStringLiteral("..")))
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
+        name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
         return false;
     for (const QChar c : name)
         if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
@@ -19,16 +19,39 @@ QString songFileName(const QString& name) {
     return name + kSongExtension;
 }
 
-QStringList parseList(const QByteArray& bytes) {
+QList<QByteArray> listEntries(const QByteArray& bytes) {
+    QList<QByteArray> entries;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r' && bytes[i] != '\n')
+            continue;
+        entries.append(bytes.mid(start, i - start));
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size())
+        entries.append(bytes.mid(start));
+    return entries;
+}
+
+QString entryName(const QByteArray& entry) {
     QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        text = QString::fromLatin1(bytes);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QStringList names = text.split(QLatin1Char('\n'));
-    if (!names.isEmpty() && names.last().isEmpty())
-        names.removeLast();
+    const QString text = utf8.decode(entry);
+    return utf8.hasError() ? QString::fromLatin1(entry) : text;
+}
+
+QByteArray joinEntries(const QList<QByteArray>& entries) {
+    QByteArray bytes;
+    for (const QByteArray& entry : entries)
+        bytes += entry + "\r\n";
+    return bytes;
+}
+
+QStringList parseList(const QByteArray& bytes) {
+    QStringList names;
+    for (const QByteArray& entry : listEntries(bytes))
+        names.append(entryName(entry));
     return names;
 }
 

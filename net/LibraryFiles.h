@@ -1,10 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
-
-#include <optional>
 
 /// The files of the online song library: song names, which become local file names and FTP
 /// arguments, and the list file "list.vrq".
@@ -18,21 +17,29 @@ inline const QString kSongExtension = QStringLiteral(".zwk");
 
 /// Shown when a song name cannot be used.
 inline const QString kUnsafeName =
-    QStringLiteral("Ungültiger Songname. Ein Songname darf nicht leer sein und weder \"/\", "
-                   "\"\\\", \"..\" noch Steuerzeichen (etwa Zeilenumbrüche) enthalten.");
+    QStringLiteral("Ungültiger Songname. Ein Songname darf weder leer, \".\" oder \"..\" sein "
+                   "noch \"/\", \"\\\" oder Steuerzeichen (etwa Zeilenumbrüche) enthalten.");
 
 /// True when @p name can become a file name in the working directory and an FTP argument: it
-/// is not empty and holds no "/", "\", ".." and no control character (a CR or LF would end the
-/// FTP command early and start another).
+/// is not empty, not "." or "..", and holds no "/", "\" and no control character (a CR or LF
+/// would end the FTP command early and start another). Dots elsewhere are harmless: ".zwk" is
+/// appended and no separator can follow them.
 bool isSafeSongName(const QString& name);
 
 /// The song's file name: name + ".zwk".
 QString songFileName(const QString& name);
 
-/// The names of a list file: one per line; a line ends at CR LF, LF or CR, and a final line
-/// end adds no name. UTF-8 text; a file that is not valid UTF-8 is read as Latin-1.
+/// The entries of a list file, each with the bytes it has in the file: one per line; a line
+/// ends at CR LF, LF or CR, and a final line end adds no entry.
+QList<QByteArray> listEntries(const QByteArray& bytes);
+/// The name an entry shows: its UTF-8 text, or Latin-1 where its bytes are not valid UTF-8.
+QString entryName(const QByteArray& entry);
+/// The list file for @p entries: each entry's bytes followed by CR LF.
+QByteArray joinEntries(const QList<QByteArray>& entries);
+
+/// The names of a list file (entryName of each entry).
 QStringList parseList(const QByteArray& bytes);
-/// The list file for @p names: each name followed by CR LF, in UTF-8.
+/// The list file for @p names: each name in UTF-8 followed by CR LF.
 QByteArray formatList(const QStringList& names);
 
 } // namespace LibraryFiles

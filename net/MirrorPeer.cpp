@@ -1,14 +1,23 @@
 #include "net/MirrorPeer.h"
 
+#include "audio/SoundDevice.h"
 #include "audio/SystemBeep.h"
 
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
+#include <cstdint>
+
 MirrorPeer::MirrorPeer(QObject* parent) : QObject(parent) {
     m_socket = new QTcpSocket(this);
     connect(m_socket, &QTcpSocket::connected, this, &MirrorPeer::connected);
-    connect(m_socket, &QTcpSocket::disconnected, this, &MirrorPeer::disconnected);
+    connect(m_socket, &QTcpSocket::disconnected, this, [this] {
+        // Nobody is left to play along with.
+        m_playing = false;
+        stopTone();
+        emit disconnected();
+    });
     connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
         if (error != QAbstractSocket::RemoteHostClosedError)
             emit failed(m_socket->errorString());
@@ -29,6 +38,7 @@ void MirrorPeer::handleMessage(const QByteArray& message) {
     switch (message.isEmpty() ? '\0' : message.front()) {
     case 'C':
         m_playing = false;
+        stopTone();
         m_tones.clear();
         m_position = 0;
         m_complete = false;
@@ -43,17 +53,16 @@ void MirrorPeer::handleMessage(const QByteArray& message) {
             break; // not a tone this peer understands
         if (frequency == -1 && duration == -1)
             m_complete = true;
-        else
-            m_tones.append({frequency, duration});
+        else if (m_tones.size() < kMaxTones)
+            m_tones.append({frequency, std::min(duration, kMaxToneMs)});
         break;
     }
     case 'P':
         m_playing = true;
         m_position = 0;
-        if (!m_stepScheduled) {
-            m_stepScheduled = true;
-            QTimer::singleShot(0, this, [this] { playNext(); });
-        }
+        stopTone();
+        if (!m_stepScheduled)
+            scheduleNext();
         break;
     default:
         break;
@@ -61,18 +70,53 @@ void MirrorPeer::handleMessage(const QByteArray& message) {
     emit messageHandled(message);
 }
 
+void MirrorPeer::scheduleNext() {
+    m_stepScheduled = true;
+    QTimer::singleShot(0, this, [this] { playNext(); });
+}
+
+void MirrorPeer::stopTone() {
+    m_toneLeftMs = 0;
+}
+
+namespace {
+
+std::uint64_t samplesIn(int ms) {
+    return std::uint64_t(std::max(ms, 0)) * SoundDevice::kSampleRate / 1000;
+}
+
+} // namespace
+
 void MirrorPeer::playNext() {
     m_stepScheduled = false;
     if (!m_playing)
         return;
-    if (m_position >= m_tones.size()) {
-        m_playing = false;
-        emit finished();
-        return;
+    if (m_toneLeftMs <= 0) {
+        if (m_position >= m_tones.size()) {
+            m_playing = false;
+            emit finished();
+            return;
+        }
+        const Tone tone = m_tones[m_position++];
+        if (tone.second <= 0) {
+            SystemBeep(tone.first, tone.second); // sounds nothing
+            scheduleNext();
+            return;
+        }
+        m_toneFrequency = tone.first;
+        m_toneDoneMs = 0;
+        m_toneLeftMs = tone.second;
     }
-    const Tone tone = m_tones[m_position++];
-    // One tone at a time, so messages that came meanwhile are read between tones.
-    SystemBeep(tone.first, tone.second);
-    m_stepScheduled = true;
-    QTimer::singleShot(0, this, [this] { playNext(); });
+    // One piece at a time, so messages that came meanwhile are read between pieces.
+    const int piece = std::min(m_toneLeftMs, kPieceMs);
+    if (systemBeepHooked()) {
+        SystemBeep(m_toneFrequency, piece);
+    } else {
+        const std::uint64_t first = samplesIn(m_toneDoneMs);
+        SoundDevice::instance().play(
+            beepPiece(m_toneFrequency, first, samplesIn(m_toneDoneMs + piece) - first));
+    }
+    m_toneDoneMs += piece;
+    m_toneLeftMs -= piece;
+    scheduleNext();
 }

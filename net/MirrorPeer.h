@@ -13,13 +13,19 @@ class QTcpSocket;
 ///
 /// "C" stops and forgets the tones, "D<f>|<d>" adds one ("D-1|-1" ends the list), "P" plays
 /// the list from its first tone. Messages are cut at carriage returns however they arrive;
-/// anything else is ignored. A "C" that arrives during a tone takes effect when it ends.
+/// anything else is ignored. A tone sounds in pieces of kPieceMs, with the messages read in
+/// between, so a "C" (or a "P" that starts the list again) cuts the tone short at once. Tone
+/// lengths are held to kMaxToneMs and the list to kMaxTones tones; further tones are ignored.
 class MirrorPeer final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(MirrorPeer)
 
 public:
     using Tone = QPair<int, int>; ///< frequency in Hz (0 = rest), duration in ms
+
+    static constexpr int kMaxToneMs = 10 * 60 * 1000;
+    static constexpr qsizetype kMaxTones = 2000000;
+    static constexpr int kPieceMs = 100;
 
     explicit MirrorPeer(QObject* parent = nullptr);
     ~MirrorPeer() override;
@@ -33,6 +39,8 @@ public:
     const QList<Tone>& tones() const { return m_tones; }
     bool listComplete() const { return m_complete; }
     bool isPlaying() const { return m_playing; }
+    /// True while a piece of a tone sounds or the next one is due.
+    bool isSounding() const { return m_stepScheduled; }
 
 signals:
     void connected();
@@ -44,6 +52,8 @@ signals:
 
 private:
     void playNext();
+    void scheduleNext();
+    void stopTone();
 
     QTcpSocket* m_socket = nullptr;
     MirrorStreamSplitter m_splitter;
@@ -52,4 +62,8 @@ private:
     bool m_complete = false;
     bool m_playing = false;
     bool m_stepScheduled = false;
+    /// The tone sounding now: its frequency, the milliseconds played and still to play.
+    int m_toneFrequency = 0;
+    int m_toneDoneMs = 0;
+    int m_toneLeftMs = 0;
 };

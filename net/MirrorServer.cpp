@@ -4,6 +4,7 @@
 
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstring>
@@ -11,6 +12,8 @@
 #include <sys/socket.h>
 
 namespace {
+
+constexpr int kResumeMs = 100;
 
 // The toolkit reports why listening failed only as a kind; the user gets the system's words.
 int errnoFor(QAbstractSocket::SocketError error) {
@@ -36,6 +39,7 @@ MirrorServer::MirrorServer(QObject* parent) : QObject(parent) {
     m_server = new QTcpServer(this);
     m_server->setObjectName(QStringLiteral("ssBeep"));
     connect(m_server, &QTcpServer::newConnection, this, [this] { ssBeepAccept(); });
+    connect(m_server, &QTcpServer::acceptError, this, [this] { acceptFailed(); });
 }
 
 MirrorServer::~MirrorServer() = default;
@@ -73,8 +77,27 @@ QString MirrorServer::socketErrorText(int error, const QString& call) {
         .arg(call);
 }
 
+void MirrorServer::acceptFailed() {
+    // Out of open files (or another passing shortage): the toolkit stops accepting. Held
+    // connections are few, so the shortage passes; the server listens again shortly.
+    if (!m_server->isListening())
+        return;
+    m_server->pauseAccepting();
+    QTimer::singleShot(kResumeMs, m_server, [server = m_server] { server->resumeAccepting(); });
+}
+
 void MirrorServer::ssBeepAccept() {
     while (QTcpSocket* socket = m_server->nextPendingConnection()) {
+        m_held.removeAll(nullptr);
+        // The oldest earlier peer makes room. It receives nothing any more anyway, and its
+        // closing is not a peer's disconnect: the served peer stays connected.
+        while (m_held.size() >= kHeldPeers) {
+            QTcpSocket* oldest = m_held.takeFirst();
+            oldest->disconnect(this);
+            oldest->abort();
+            oldest->deleteLater();
+        }
+        m_held.append(socket);
         // What a peer says is never acted on; it is taken off the socket so it cannot pile up.
         connect(socket, &QTcpSocket::readyRead, socket, [socket] { socket->readAll(); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QTcpSocket>
@@ -11,12 +12,16 @@ class QTcpServer;
 ///
 /// Runs on the GUI thread, driven by socket events. Sending never blocks: a message that the
 /// system cannot take at once (the peer does not read and the send buffer is full) is dropped.
+/// Earlier peers stay open, but only the last kHeldPeers: a crowd of connections closes the
+/// oldest ones and can neither use up the program's open files nor stop later peers.
 class MirrorServer final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(MirrorServer)
 
 public:
     static constexpr int kDefaultPort = 1337;
+    /// Connections held at most, the served peer included.
+    static constexpr int kHeldPeers = 4;
 
     explicit MirrorServer(QObject* parent = nullptr);
     ~MirrorServer() override;
@@ -58,9 +63,12 @@ private:
     void ssBeepAccept();
     void ssBeepClientDisconnect();
     void closeAfterFailure(QTcpSocket* socket);
+    void acceptFailed();
 
     QTcpServer* m_server = nullptr;
     QPointer<QTcpSocket> m_client;
+    /// The open peer connections, oldest first.
+    QList<QPointer<QTcpSocket>> m_held;
     int m_port = kDefaultPort;
     bool m_connected = false;
 };

@@ -101,9 +101,14 @@ void OnlineLibrary::connectAndFetchList() {
 }
 
 void OnlineLibrary::fetchList() {
-    const QByteArray bytes = IdFTP1->retrieve(LibraryFiles::kListFile);
+    const QByteArray bytes =
+        IdFTP1->retrieve(LibraryFiles::kListFile.toUtf8(), FileAccess::kMaxReadSize);
     FileAccess::saveAll(LibraryFiles::kListFile, bytes);
-    const QStringList names = LibraryFiles::parseList(FileAccess::readAll(LibraryFiles::kListFile));
+    m_entries = LibraryFiles::listEntries(FileAccess::readAll(LibraryFiles::kListFile));
+    QStringList names;
+    names.reserve(m_entries.size());
+    for (const QByteArray& entry : std::as_const(m_entries))
+        names.append(LibraryFiles::entryName(entry));
     Memo6->clearItems();
     Memo6->addAll(names);
 }
@@ -161,6 +166,22 @@ void OnlineLibrary::showRefusedName() {
     prompts().messageBox(LibraryFiles::kUnsafeName, kError, Prompts::Icon::Error);
 }
 
+QByteArray OnlineLibrary::entryBytes(int index) const {
+    if (index < m_entries.size() && LibraryFiles::entryName(m_entries[index]) == Memo6->item(index))
+        return m_entries[index];
+    return Memo6->item(index).toUtf8();
+}
+
+void OnlineLibrary::syncEntries() {
+    // Memo6 is only filled from the list and by uploads; should it ever differ, its text wins.
+    QList<QByteArray> entries;
+    const int count = Memo6->count();
+    entries.reserve(count);
+    for (int i = 0; i < count; ++i)
+        entries.append(entryBytes(i));
+    m_entries = entries;
+}
+
 void OnlineLibrary::Memo6Click() {
     // A single-selection list: the selected entry is the one clicked.
     const int index = Memo6->itemIndex();
@@ -176,7 +197,8 @@ void OnlineLibrary::Memo6Click() {
     const QString fileName = LibraryFiles::songFileName(name);
     try {
         // Written only when complete: a failed download keeps an earlier copy whole.
-        FileAccess::saveAll(fileName, IdFTP1->retrieve(fileName));
+        FileAccess::saveAll(fileName, IdFTP1->retrieve(entryBytes(index) + ".zwk",
+                                                       SongFormat::kMaxFileSize));
     } catch (const std::exception&) {
         prompts().messageBox(kDownloadFailed, kError, Prompts::Icon::Information);
     }
@@ -249,8 +271,11 @@ void OnlineLibrary::upload(const QString& name) {
         prompts().messageBox(kDuplicate, kError, Prompts::Icon::Error);
         return;
     }
+    syncEntries();
     Memo6->add(name);
-    const QByteArray list = LibraryFiles::formatList(Memo6->items());
+    m_entries.append(name.toUtf8());
+    // The other entries go back with the bytes they came with.
+    const QByteArray list = LibraryFiles::joinEntries(m_entries);
     FileAccess::saveAll(LibraryFiles::kListFile, list);
     IdFTP1->store(LibraryFiles::kListFile, list);
     IdFTP1->store(fileName, songBytes);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QStringList>
 
@@ -81,8 +83,14 @@ private:
     void createUploadPanel();
     void showRefusedName();
     void upload(const QString& name);
+    /// The bytes of Memo6's entry @p index as the list holds them.
+    QByteArray entryBytes(int index) const;
+    void syncEntries();
 
     TForm1& m_form;
+    /// Memo6's entries with the bytes they have in "list.vrq": a name that is not UTF-8 is
+    /// requested and written back exactly as the list holds it.
+    QList<QByteArray> m_entries;
     /// The playback controls and the logo keep their place while the list is out.
     bool m_anchoredTop = false;
 };

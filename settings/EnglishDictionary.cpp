@@ -129,6 +129,10 @@ constexpr Entry kEntries[] = {
     {"Server ausgelastet oder nicht erreichbar, versuchen sie es erneut",
      "Server busy or unreachable, please try again"},
     {"Song bereits vorhanden", "Song already exists"},
+    {"Ungültiger Songname. Ein Songname darf weder leer, \".\" oder \"..\" sein noch \"/\", "
+     "\"\\\" oder Steuerzeichen (etwa Zeilenumbrüche) enthalten.",
+     "Invalid song name. A song name must not be empty, \".\" or \"..\", nor hold \"/\", \"\\\" "
+     "or control characters (such as line breaks)."},
     {"Hochladen der Datei fehlgeschlagen. Bitte kontaktieren sie das Qorvel-Network Team",
      "Uploading the file failed. Please contact the Qorvel-Network team"},
     {"Bedenke, die Datei wird Unveränderbar hochgeladen",

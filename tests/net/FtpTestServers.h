@@ -15,9 +15,12 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 #include <map>
+
+#include <sys/socket.h>
 
 /// True when the system Python can run the library server.
 inline bool pyftpdlibAvailable() {
@@ -100,6 +103,15 @@ public:
         void reply(const QByteArray& text) {
             if (control)
                 control->write(text + "\r\n");
+        }
+        /// Sends @p unit again and again for as long as the client takes it.
+        static void flood(QTcpSocket* socket, const QByteArray& unit) {
+            const QByteArray chunk = unit.repeated(65536 / unit.size() + 1);
+            QObject::connect(socket, &QTcpSocket::bytesWritten, socket, [socket, chunk] {
+                if (socket->bytesToWrite() < 4 * chunk.size())
+                    socket->write(chunk);
+            });
+            socket->write(chunk);
         }
         /// Connects to the address the client gave with PORT.
         QTcpSocket* openData() {

@@ -103,7 +103,9 @@ void TestFtpClient::songNames_data() {
     QTest::newRow("leading slash") << "/etc/passwd" << false;
     QTest::newRow("backslash") << "lieder\\neu" << false;
     QTest::newRow("parent") << ".." << false;
-    QTest::newRow("dots inside") << "a..b" << false;
+    QTest::newRow("dots inside") << "a..b" << true;
+    QTest::newRow("dots at the end") << "Warte..." << true;
+    QTest::newRow("dot") << "." << false;
     QTest::newRow("CR LF command") << "x\r\nDELE list.vrq" << false;
     QTest::newRow("LF") << "x\ny" << false;
     QTest::newRow("tab") << "x\ty" << false;
@@ -129,12 +131,17 @@ void TestFtpClient::listFile_data() {
     QTest::newRow("one line end") << QByteArray("\r\n") << QStringList{""};
     QTest::newRow("UTF-8") << QByteArray("H\xc3\xa4nschen\r\n") << QStringList{"Hänschen"};
     QTest::newRow("Latin-1") << QByteArray("H\xe4nschen\r\n") << QStringList{"Hänschen"};
+    QTest::newRow("UTF-8 and Latin-1 entries")
+        << QByteArray("H\xc3\xa4nschen\nH\xe4nschen\r") << QStringList{"Hänschen", "Hänschen"};
 }
 
 void TestFtpClient::listFile() {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, names);
     QCOMPARE(LibraryFiles::parseList(bytes), names);
+    // Written back, every entry keeps its bytes, whatever its encoding and line end.
+    const QList<QByteArray> entries = LibraryFiles::listEntries(bytes);
+    QCOMPARE(LibraryFiles::listEntries(LibraryFiles::joinEntries(entries)), entries);
     if (!names.contains(QString()))
         QCOMPARE(LibraryFiles::parseList(LibraryFiles::formatList(names)), names);
 }
@@ -202,8 +209,8 @@ void TestFtpClient::realServerStoreReplacesAndRoundTrips_data() {
     QTest::newRow("every byte value, 3 MB") << "gross.bin" << everyByte(3 << 20) << everyByte(77);
     QTest::newRow("name with blanks and umlaut")
         << "Hänschen klein.zwk" << QByteArray("330|300|0|300\r\n") << QByteArray("x");
-    QTest::newRow("existing list replaced")
-        << "list.vrq" << QByteArray("a\r\n") << QByteArray("a\r\nb\r\n");
+    QTest::newRow("existing song replaced")
+        << "Bruder Jakob.zwk" << QByteArray("a\r\n") << QByteArray("a\r\nb\r\n");
 }
 
 void TestFtpClient::realServerStoreReplacesAndRoundTrips() {
@@ -268,14 +275,14 @@ void TestFtpClient::scriptedReplies_data() {
                                                             "426 aborted\r\n226 closed");
                                      })
                                   << "retrieve"
-                                  << "" << 0;
+                                  << "RETR list.vrq: 426" << 0;
     QTest::newRow("450 then 226 on store")
         << true << QByteArray("STOR") << Rule([](Session& s, const QByteArray& name) {
                s.reply("150 receiving");
                s.server->receiveData(s, name, "450 busy\r\n226 closed");
            })
         << "store"
-        << "" << 0;
+        << "STOR neu.zwk: 450" << 0;
     QTest::newRow("426 then a refusal")
         << true << QByteArray("RETR") << Rule([](Session& s, const QByteArray&) {
                s.reply("150 sending");

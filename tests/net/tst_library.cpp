@@ -119,6 +119,8 @@ private slots:
     void titleVariantsChangeOneLetter();
     void scriptedServer_data();
     void scriptedServer();
+    void hostileServer_data();
+    void hostileServer();
     void closingWindowSendsQuit();
     void passwordNeverShown();
     void mirrorPortControls();
@@ -300,10 +302,15 @@ void TestLibrary::twoUploadsHoldTheirOwnSong() {
     TForm1& w = app.main();
     connectTo(server.host(), LibraryServerProcess::kUser, LibraryServerProcess::kPassword);
     setSong(w, {"440 100 0 100", "550 100 0 100"});
+    const QStringList fetched = library(w).Memo6->items();
     const QByteArray first = songBytes(w);
     library(w).edDateiname->setText(QStringLiteral("Erstes"));
     library(w).bthochladen->click();
     setSong(w, {"330 200 0 200"});
+    // The second upload sends the list as fetched before the first, as another user would:
+    // the server's list keeps both names.
+    library(w).Memo6->clearItems();
+    library(w).Memo6->addAll(fetched);
     const QByteArray second = songBytes(w);
     library(w).edDateiname->setText(QStringLiteral("Zweites"));
     library(w).bthochladen->click();
@@ -482,7 +489,7 @@ void TestLibrary::scriptedServer_data() {
                s.reply("150 sending");
                s.server->sendData(s, "Lied\r\n", "426 aborted\r\n226 closed");
            })
-        << "connected"
+        << "not connected"
         << "";
     QTest::newRow("refused PORT for the list")
         << true << QByteArray("PORT") << QByteArray()
@@ -546,6 +553,107 @@ void TestLibrary::scriptedServer() {
         QCOMPARE(app.prompts.messages[0].text, message);
         QCOMPARE(songRows(w), QStringList{"220 100 0 100"});
     }
+}
+
+void TestLibrary::hostileServer_data() {
+    using Session = ScriptedFtpServer::Session;
+    using Rule = ScriptedFtpServer::Rule;
+    QTest::addColumn<QByteArray>("verb");
+    QTest::addColumn<QByteArray>("file"); // the rule answers this argument after `spare` others
+    QTest::addColumn<int>("spare");
+    QTest::addColumn<Rule>("rule");
+    QTest::addColumn<QByteArray>("list"); // the server's list
+    QTest::addColumn<QString>("then");    // after "Teste": "song" (click), "list" (Ctrl+L), "upload"
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("message"); // shown by the step after "Teste", empty for none
+    const QByteArray plain = "Lied\r\n", latin1 = "H\xe4nschen\r\nLied\r\n";
+    const auto sending = [](auto then) {
+        return Rule([then](Session& s, const QByteArray&) { s.reply("150 sending"); then(s); });
+    };
+    const Rule trickle = sending([](Session& s) {
+        QObject::connect(new QTimer(s.openData()), &QTimer::timeout, s.data, [d = s.data] { d->write("L"); });
+        s.data->findChild<QTimer*>()->start(1000);
+    });
+    const Rule endless = sending([](Session& s) { Session::flood(s.openData(), "Lied\r\n"); });
+    const Rule endlessLine = [](Session& s, const QByteArray&) { Session::flood(s.control, "x"); };
+    const Rule aborted = sending([](Session& s) { s.server->sendData(s, "660|", "426 x\r\n226 y"); });
+    const Rule reset = sending([](Session& s) {
+        s.openData()->write("660|");
+        s.data->waitForBytesWritten(1000);
+        const linger hard{1, 0};
+        ::setsockopt(int(s.data->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+        s.data->abort();
+        s.reply("226 done");
+    });
+    const Rule unasked = [](Session& s, const QByteArray&) { s.reply("250 ok\r\n200 unasked"); };
+    const QByteArray retr = "RETR", list = "list.vrq", song = "Lied.zwk";
+    QTest::newRow("list trickles a byte a second")
+        << retr << list << 1 << trickle << plain << "list" << "connected" << kListFailed;
+    QTest::newRow("endless list") << retr << list << 0 << endless << plain << "" << "not connected" << "";
+    QTest::newRow("endless reply line")
+        << retr << song << 0 << endlessLine << plain << "song" << "connected" << kDownloadFailed;
+    QTest::newRow("426 then 226 on the song")
+        << retr << song << 0 << aborted << plain << "song" << "connected" << kDownloadFailed;
+    QTest::newRow("reset then 226 on the song")
+        << retr << song << 0 << reset << plain << "song" << "connected" << kDownloadFailed;
+    QTest::newRow("unrequested reply")
+        << QByteArray("CWD") << QByteArray("/zwk/") << 0 << unasked << plain << "song" << "connected" << "";
+    QTest::newRow("8-bit list, song") << retr << song << 0 << Rule() << latin1 << "song" << "connected" << "";
+    QTest::newRow("8-bit list, upload") << retr << song << 0 << Rule() << latin1 << "upload" << "connected" << "";
+}
+
+void TestLibrary::hostileServer() {
+    QFETCH(QByteArray, verb);
+    QFETCH(QByteArray, file);
+    QFETCH(int, spare);
+    QFETCH(ScriptedFtpServer::Rule, rule);
+    QFETCH(QByteArray, list);
+    QFETCH(QString, then);
+    QFETCH(QString, status);
+    QFETCH(QString, message);
+    WorkingDirectory dir;
+    ScriptedFtpServer server;
+    server.files["list.vrq"] = list;
+    for (const QByteArray& name : LibraryFiles::listEntries(list))
+        server.files[name + ".zwk"] = "660|100|0|100\r\n";
+    server.rules[verb] = [&server, verb, file, rule, spare](auto& s, const QByteArray& arg) mutable {
+        if (rule && arg == file && spare-- <= 0)
+            return rule(s, arg);
+        server.standard(s, verb, arg);
+    };
+    QFile earlier(QStringLiteral("Lied.zwk"));
+    QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("220|100|0|100\r\n") > 0);
+    earlier.close();
+    AppFixture app;
+    TForm1& w = app.main();
+    setSong(w, {"220 100 0 100"});
+    library(w).IdFTP1->setLimits(kShortLimits);
+    // Each step ends within its limits (about three seconds here) however the server spaces or
+    // sizes what it sends; the bound leaves room for a busy machine.
+    QElapsedTimer clock;
+    clock.start();
+    connectTo(server.host(), "zwk", "pw");
+    QCOMPARE(page().Label13->text(), status);
+    if (then == QLatin1String("song"))
+        clickItem(library(w).Memo6, 0);
+    else if (then == QLatin1String("list"))
+        w.ListderonlineDateien1->trigger();
+    else if (then == QLatin1String("upload"))
+        library(w).edDateiname->setText(QStringLiteral("Neu")), library(w).bthochladen->click();
+    QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(app.prompts.messages.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty())
+        QCOMPARE(app.prompts.messages[0].text, message);
+    // A failed download leaves the earlier copy whole; nothing of a refused list is written;
+    // the lists keep every entry's bytes.
+    const bool fetched = then == QLatin1String("song") && message.isEmpty();
+    QCOMPARE(songRows(w), QStringList{fetched ? "660 100 0 100" : "220 100 0 100"});
+    if (then == QLatin1String("song"))
+        QCOMPARE(readFile(LibraryFiles::songFileName(library(w).Memo6->item(0))),
+                 QByteArray(fetched ? "660|100|0|100\r\n" : "220|100|0|100\r\n"));
+    const QByteArray served = list + (then == QLatin1String("upload") ? "Neu\r\n" : "");
+    QCOMPARE(server.files["list.vrq"], served);
+    QCOMPARE(readFile(LibraryFiles::kListFile), status == QLatin1String("connected") ? served : QByteArray());
 }
 
 void TestLibrary::closingWindowSendsQuit() {

@@ -15,10 +15,15 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTcpServer>
+#include <QMenu>
+#include <QProcess>
+#include <QSocketNotifier>
 #include <QTcpSocket>
 #include <QtTest>
 
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -105,6 +110,9 @@ private slots:
     void peerFollowsMessages();
     void peerPlaysTrackTwoOfTheWindow();
     void peerPlaysIntoTheSoundOutput();
+    void floodOfPeersUnderFileLimit();
+    void peerEndsAndCapsTones_data();
+    void peerEndsAndCapsTones();
 };
 
 void TestMirror::commandsSendExactBytes_data() {
@@ -499,5 +507,113 @@ void TestMirror::peerPlaysIntoTheSoundOutput() {
     }
 }
 
-QTEST_MAIN(TestMirror)
+namespace {
+
+constexpr rlim_t kChildFiles = 256;
+const char* const kFloodChild = "Z1RPW3RK_MIRROR_FLOOD_CHILD";
+
+/// The window under a flood of peers, in a child allowed few open files: prints its mirror's
+/// port, then for each line it reads opens the Extras menu and presses Stop.
+int floodChild(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    AppFixture app;
+    TForm1& w = app.main();
+    std::printf("%d\n", startMirror(w));
+    std::fflush(stdout);
+    QSocketNotifier input(0, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, [&] {
+        char buffer[64];
+        if (::read(0, buffer, sizeof buffer) <= 0)
+            QCoreApplication::quit();
+        w.Extras1->popup(QPoint(10, 10));
+        w.Extras1->hide();
+        w.btstop->click();
+        std::printf("done\n");
+        std::fflush(stdout);
+    });
+    return QCoreApplication::exec();
+}
+
+} // namespace
+
+void TestMirror::floodOfPeersUnderFileLimit() {
+    // Many more held connections than the program may open files: it keeps working, and a
+    // peer that comes later is served.
+    rlimit own{};
+    getrlimit(RLIMIT_NOFILE, &own);
+    own.rlim_cur = own.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &own);
+    qputenv(kFloodChild, "1");
+    QProcess child;
+    child.setChildProcessModifier([] {
+        const rlimit few{kChildFiles, kChildFiles};
+        setrlimit(RLIMIT_NOFILE, &few);
+    });
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), {});
+    qunsetenv(kFloodChild);
+    QVERIFY(child.waitForReadyRead(4 * kWait));
+    const quint16 port = quint16(child.readLine().trimmed().toInt());
+    std::vector<std::unique_ptr<QTcpSocket>> crowd;
+    for (rlim_t i = 0; i < kChildFiles + 300; ++i) {
+        crowd.push_back(std::make_unique<QTcpSocket>());
+        crowd.back()->connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(crowd.back()->waitForConnected(kWait));
+    }
+    QTcpSocket later;
+    later.connectToHost(QHostAddress::LocalHost, port);
+    QVERIFY(later.waitForConnected(kWait));
+    // Menu and Stop until the later peer has been taken on and hears the "C".
+    QByteArray heard;
+    for (int i = 0; i < 50 && !heard.contains("C\r"); ++i) {
+        child.write("\n");
+        QVERIFY(child.waitForReadyRead(4 * kWait) && child.readLine() == "done\n");
+        later.waitForReadyRead(200);
+        heard += later.readAll();
+    }
+    QCOMPARE(heard.left(2), QByteArray("C\r"));
+    child.closeWriteChannel();
+    QVERIFY(child.waitForFinished(4 * kWait));
+    QCOMPARE(child.exitCode(), 0);
+}
+
+void TestMirror::peerEndsAndCapsTones_data() {
+    QTest::addColumn<QByteArray>("song");
+    QTest::addColumn<int>("tones");  // held
+    QTest::addColumn<int>("lastMs"); // length of the last tone held
+    QTest::newRow("long tone") << QByteArray("D440|600000\r") << 1 << 600000;
+    QTest::newRow("endless tone") << QByteArray("D440|2147483647\r") << 1 << MirrorPeer::kMaxToneMs;
+    QTest::newRow("more tones than are held") << QByteArray("D440|100000\r").repeated(
+        MirrorPeer::kMaxTones + 5) << int(MirrorPeer::kMaxTones) << 100000;
+}
+
+void TestMirror::peerEndsAndCapsTones() {
+    QFETCH(QByteArray, song);
+    QFETCH(int, tones);
+    QFETCH(int, lastMs);
+    MirrorServer server;
+    server.setPort(0);
+    server.open();
+    MirrorPeer peer;
+    peer.connectToServer(QStringLiteral("127.0.0.1"), server.listeningPort());
+    QTRY_VERIFY_WITH_TIMEOUT(server.connected(), kWait);
+    server.send("C\r" + song + "D-1|-1\rP\r");
+    QTRY_VERIFY_WITH_TIMEOUT(peer.isSounding(), 6 * kWait);
+    QCOMPARE(peer.tones().size(), tones);
+    QCOMPARE(peer.tones().last().second, lastMs);
+    // "C" ends the tone within the piece that sounds (a tenth of a second, longer only on a
+    // busy machine), not after the minutes the tone has left.
+    server.send(MirrorProtocol::clear());
+    QTRY_VERIFY_WITH_TIMEOUT(!peer.isSounding(), kWait);
+}
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsSet(kFloodChild))
+        return floodChild(argc, argv);
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestMirror test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_mirror.moc"
