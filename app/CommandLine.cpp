@@ -7,9 +7,11 @@
 #include "base/Guard.h"
 #include "base/ListBox.h"
 #include "base/Prompts.h"
+#include "files/BeepFormatActions.h"
 #include "files/BmmImporter.h"
 #include "files/FileAccess.h"
 #include "files/MidiFileActions.h"
+#include "files/RecentFiles.h"
 #include "song/Forms.h"
 #include "song/MainWindow.h"
 
@@ -20,6 +22,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <utility>
 
 #ifndef Z1RPW3RK_VERSION
 #define Z1RPW3RK_VERSION "3.3"
@@ -30,7 +33,10 @@ namespace {
 CommandLine failed(const QString& error) {
     CommandLine line;
     line.action = CommandLine::Action::Error;
+    // One line on the terminal, even where it quotes an argument that holds a line break.
     line.error = error;
+    line.error.replace(QLatin1Char('\r'), QLatin1Char(' '))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
     return line;
 }
 
@@ -90,14 +96,16 @@ QString suffixOf(const QString& fileName) {
     return QFileInfo(fileName).suffix().toLower();
 }
 
-/// Replaces the main window's song by the file: a song file is opened, a .bmm or MIDI file
-/// imported.
+/// Replaces the main window's song by the file: a song file is opened, a .bmm, MIDI or
+/// ringtone file imported.
 void loadSong(TForm1& window, const QString& fileName) {
     const QString suffix = suffixOf(fileName);
     if (suffix == QLatin1String("bmm"))
         window.bmmImport->importFile(fileName);
     else if (suffix == QLatin1String("mid") || suffix == QLatin1String("midi"))
         window.midiFiles->importFile(fileName);
+    else if (BeepFormatActions::kindOf(fileName) == BeepFormatActions::Kind::Rtttl)
+        window.beepFormats->importFile(fileName);
     else
         window.LoadSongFile(fileName);
 }
@@ -117,35 +125,40 @@ bool chooseOutput(TForm1& window, const QString& output) {
 CommandLine CommandLine::parse(int argc, char* argv[]) {
     CommandLine line;
     QStringList args;
-    for (int i = 1; i < argc; ++i) {
-        // "--option=value" is "--option value".
-        const QString arg = QString::fromLocal8Bit(argv[i]);
-        const qsizetype equals = arg.indexOf(QLatin1Char('='));
-        if (arg.startsWith(QLatin1String("--")) && equals > 2)
-            args << arg.left(equals) << arg.mid(equals + 1);
-        else
-            args.append(arg);
-    }
+    for (int i = 1; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
     bool play = false, render = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
+        QString arg = args[i];
+        // "--option=value" is "--option value". Only where an option stands: a value that
+        // follows its option is taken as it is, "=" and all.
+        std::optional<QString> joined;
+        if (const qsizetype equals = arg.indexOf(QLatin1Char('='));
+            arg.startsWith(QLatin1String("--")) && equals > 2) {
+            joined = arg.mid(equals + 1);
+            arg.truncate(equals);
+        }
         const auto value = [&](const QString& option) -> std::optional<QString> {
+            Q_UNUSED(option);
+            if (joined)
+                return std::exchange(joined, std::nullopt);
             if (i + 1 >= args.size())
                 return std::nullopt;
-            Q_UNUSED(option);
             return args[++i];
         };
         if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
+            line = CommandLine(); // help asks for nothing else: what came before is dropped
             line.action = Action::Help;
             return line;
         }
         if (arg == QLatin1String("-V") || arg == QLatin1String("--version")) {
+            line = CommandLine();
             line.action = Action::Version;
             return line;
         }
         if (arg == QLatin1String("--play") || arg == QLatin1String("--render")) {
             const auto song = value(arg);
-            if (!song)
+            if (!song || song->isEmpty())
                 return failed(arg + QStringLiteral(" needs a song file"));
             (arg == QLatin1String("--play") ? play : render) = true;
             if (!line.song.isEmpty())
@@ -153,7 +166,7 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
             line.song = *song;
         } else if (arg == QLatin1String("-o") || arg == QLatin1String("--out")) {
             const auto out = value(arg);
-            if (!out)
+            if (!out || out->isEmpty())
                 return failed(arg + QStringLiteral(" needs a file name"));
             line.outFile = *out;
         } else if (arg == QLatin1String("--output")) {
@@ -176,9 +189,10 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
         if (line.outFile.isEmpty())
             return failed(QStringLiteral("--render needs -o OUT"));
         const QString suffix = suffixOf(line.outFile);
-        if (suffix != QLatin1String("mid") && !AudioFileWriter::supports(line.outFile))
-            return failed(QStringLiteral("cannot write .%1 files; use .wav, .flac, .ogg, .mp3 "
-                                         "or .mid")
+        if (suffix != QLatin1String("mid") && !AudioFileWriter::supports(line.outFile) &&
+            !BeepFormatActions::kindOf(line.outFile))
+            return failed(QStringLiteral("cannot write .%1 files; use .wav, .flac, .ogg, .mp3, "
+                                         ".mid, .rtttl, .ino or .sh")
                               .arg(suffix));
         // Rendering a MIDI file over itself would replace it with its two-voice reduction.
         if (FileAccess::sameFile(line.song, line.outFile))
@@ -202,10 +216,15 @@ QString CommandLine::helpText() {
         "\n"
         "A composer and player for two-voice beep melodies.\n"
         "\n"
-        "  SONG                  a song (.zwk) to open; a .bmm or .mid/.midi file is imported\n"
+        "  SONG                  a song (.zwk) to open; a .bmm, .mid/.midi or ringtone text\n"
+        "                        (.rtttl/.txt) is imported\n"
         "  --play SONG           play the song without a window; Ctrl+C stops\n"
         "  --render SONG -o OUT  write the song to OUT: .wav, .flac, .ogg or .mp3 (its sound)\n"
-        "                        or .mid (a Standard MIDI File)\n"
+        "                        or .mid (a Standard MIDI File), .rtttl (a ringtone text),\n"
+        "                        .ino (a buzzer sketch) or .sh (a script for beep);\n"
+        "                        a ringtone text rounds each duration to the nearest note\n"
+        "                        value at the best-fitting tempo and prints the largest\n"
+        "                        error in ms (0 ms for songs of note values)\n"
         "  -o, --out OUT         the file --render writes\n"
         "  --output KIND         beep (the speaker), wave (the waveform output) or midi;\n"
         "                        without it, the output chosen in the program\n"
@@ -256,10 +275,20 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
             throw AppError(QString());
         console.subject = action == Action::Render ? outFile : QString();
         const bool midiFile = action == Action::Render && suffixOf(outFile) == QLatin1String("mid");
-        if (!midiFile && !chooseOutput(window, output))
+        if (!midiFile && !BeepFormatActions::kindOf(outFile) && !chooseOutput(window, output))
             throw AppError(AudioExport::noOutputMessage());
+        const auto textKind = action == Action::Render ? BeepFormatActions::kindOf(outFile)
+                                                       : std::nullopt;
         if (midiFile) {
             FileAccess::saveAll(outFile, window.midiFiles->exportBytes());
+            result = 0;
+        } else if (textKind) {
+            int largestError = 0;
+            FileAccess::saveAll(outFile,
+                                window.beepFormats->exportBytes(*textKind, outFile, &largestError));
+            if (*textKind == BeepFormatActions::Kind::Rtttl)
+                std::printf("%s: durations rounded to note values, largest error %d ms\n",
+                            qPrintable(QFileInfo(outFile).fileName()), largestError);
             result = 0;
         } else {
             const auto settings = AudioExport::currentSettings(window);
@@ -291,5 +320,5 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
 void CommandLine::openInWindow() const {
     if (song.isEmpty())
         return;
-    guarded([this] { loadSong(*forms().Form1, song); });
+    guarded([this] { forms().Form1->recentFiles->openSong(song); });
 }

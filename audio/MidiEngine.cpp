@@ -473,7 +473,15 @@ void MidiEngine::MidiToneTest(int frequency) {
     const auto closeAtEnd = qScopeGuard([this] { MidiOutput->Close(); });
     const auto key = std::uint8_t(unsigned(note) % 256);
     MidiOutput->SendShortMessage(0x90, key, 100);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    if (MidiOutput->support() & kMidiCapsStream) {
+        // Held for a second of the sound device's clock, on which the synthesizer sounds.
+        SoundDevice& device = SoundDevice::instance();
+        const std::uint64_t until = device.playedSamples() + SoundDevice::kSampleRate;
+        while (device.playedSamples() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    }
     MidiOutput->SendShortMessage(0x80, key, 64);
 }
 

@@ -1,5 +1,6 @@
 #include "audio/PcSpeaker.h"
 
+#include "audio/KernelSpeaker.h"
 #include "audio/SystemBeep.h"
 #include "audio/mIOPort.h"
 
@@ -99,5 +100,11 @@ void PlaySpeakerTone(bool usePortSpeaker, int frequencyHz, int durationMs) {
         PlayPortTone(hardware, frequencyHz, durationMs);
         return;
     }
+    // The kernel's speaker driver, where the user may write to it, is the real speaker.
+    if (!systemBeepHooked())
+        if (KernelSpeaker* speaker = KernelSpeaker::instance()) {
+            speaker->play(frequencyHz, durationMs);
+            return;
+        }
     SystemBeep(frequencyHz, durationMs);
 }

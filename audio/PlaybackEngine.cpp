@@ -1,5 +1,6 @@
 #include "audio/PlaybackEngine.h"
 
+#include "audio/KernelSpeaker.h"
 #include "audio/MidiEngine.h"
 #include "audio/PcSpeaker.h"
 #include "audio/SoundDevice.h"
@@ -104,6 +105,7 @@ void PlaybackEngine::btplayClick() {
         f.btplay->setText(QStringLiteral("Play"));
         // What was queued beyond the line heard now is taken back: Play goes on right after it.
         takeBackQueued();
+        silenceSpeaker();
         if (f.midi)
             f.midi->pause();
     }
@@ -132,7 +134,8 @@ void PlaybackEngine::btplayClick() {
 
 void PlaybackEngine::takeOutputSettings() {
     m_output.waveform = m_form.FMSynthese1->isChecked();
-    m_output.sync = UsePortSpeaker || systemBeepHooked();
+    // The kernel's speaker device, like the ports, sounds on this thread as each line is reached.
+    m_output.sync = UsePortSpeaker || systemBeepHooked() || KernelSpeaker::instance();
     m_output.volume = SynthVolume;
     m_output.wave = waveformIndex();
 }
@@ -225,6 +228,7 @@ LineSound PlaybackEngine::lineSound(int index) {
 
 void PlaybackEngine::stepLine(const TonePlan::Line& line) {
     if (line.kind == LineSound::Kind::End) {
+        silenceSpeaker();
         btstopClick();
         return;
     }
@@ -244,10 +248,25 @@ void PlaybackEngine::soundLineNow(int index) {
     if (frequency == 0)
         frequency = PlayTable.second[std::size_t(index)];
     const int duration = PlayTable.third[std::size_t(index)];
-    if (m_form.FMSynthese1->isChecked())
+    if (m_form.FMSynthese1->isChecked()) {
+        silenceSpeaker();
         PlaySynthTone(frequency, duration / 2);
-    else
+    } else if (KernelSpeaker* speaker = realSpeaker()) {
+        // The speaker sounds until the next line's tick changes it: the plan times the lines
+        // on the sound device's clock.
+        speaker->start(frequency);
+    } else {
         PlaySpeakerTone(frequency, duration);
+    }
+}
+
+KernelSpeaker* PlaybackEngine::realSpeaker() const {
+    return UsePortSpeaker || systemBeepHooked() ? nullptr : KernelSpeaker::instance();
+}
+
+void PlaybackEngine::silenceSpeaker() {
+    if (KernelSpeaker* speaker = realSpeaker())
+        speaker->start(0);
 }
 
 void PlaybackEngine::showPosition() {
@@ -274,6 +293,7 @@ void PlaybackEngine::btstopClick() {
     for (ListBox* list : {f.Memo1, f.Memo2, f.Memo3, f.Memo4, f.Line})
         list->setItemIndex(0);
     PlayPosition = 0;
+    silenceSpeaker();
     f.ShowProgress(1, 1, QString());
     // Nothing queued beyond the line heard now sounds any more: Play starts right after it.
     m_plan.takeBack(0);
@@ -329,6 +349,7 @@ void PlaybackEngine::outputChanged() {
     // from the line after the one heard now.
     if (!Timer1->isActive() || m_inTick)
         return;
+    silenceSpeaker();
     takeOutputSettings();
     m_plan.replan();
     m_plan.feed(!m_output.sync);

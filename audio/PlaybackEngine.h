@@ -7,6 +7,7 @@
 #include <atomic>
 #include <vector>
 
+class KernelSpeaker;
 class QTimer;
 class TForm1;
 
@@ -69,6 +70,9 @@ private:
     LineSound lineSound(int index);
     void stepLine(const TonePlan::Line& line);
     void soundLineNow(int index);
+    /// The kernel's speaker device when the speaker output plays through it.
+    KernelSpeaker* realSpeaker() const;
+    void silenceSpeaker();
     void showPosition();
     void takeBackQueued();
     void outputChanged();

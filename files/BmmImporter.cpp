@@ -116,6 +116,7 @@ void BmmImporter::import(const QString& fileName) {
     // A song of fewer than two lines reports no renumbering progress; the import's own
     // progress must not stay behind.
     m_form.ShowProgress(n, n, kProgressText);
+    emit opened(fileName);
 
     if (!forms().Form6->cbBMMINFO->isChecked()) {
         const QString text = QStringLiteral("Songpath: ") + QFileInfo(fileName).absoluteFilePath() +

@@ -28,6 +28,10 @@ public:
     /// The main window's hidden scratch list: the lines of the last imported file.
     ListBox* bmm = nullptr;
 
+signals:
+    /// A file was imported completely.
+    void opened(const QString& fileName);
+
 private:
     void import(const QString& fileName);
 

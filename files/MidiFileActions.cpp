@@ -146,4 +146,5 @@ void MidiFileActions::importFile(const QString& fileName) {
     f.Memo3->addAll(freq2);
     f.Memo4->addAll(durations);
     f.RenumberLines();
+    emit opened(fileName);
 }

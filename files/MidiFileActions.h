@@ -33,6 +33,10 @@ public:
     /// The song as a MIDI file's bytes; throws for a song whose lists differ in length.
     QByteArray exportBytes() const;
 
+signals:
+    /// A file was imported completely.
+    void opened(const QString& fileName);
+
 private:
     TForm1& m_form;
 };

@@ -41,8 +41,10 @@ Prompts::FileDialog SongFileActions::SaveDialog1() {
 }
 
 void SongFileActions::Oeffnen1Click() {
-    if (const auto fileName = prompts().openFile(OpenDialog1()))
+    if (const auto fileName = prompts().openFile(OpenDialog1())) {
         LoadSongFile(*fileName);
+        emit opened(*fileName);
+    }
 }
 
 void SongFileActions::Speichern1Click() {

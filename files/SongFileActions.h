@@ -29,6 +29,8 @@ signals:
     /// The song was written to a file, or read completely from one.
     void saved();
     void loaded();
+    /// "Öffnen" read a file completely.
+    void opened(const QString& fileName);
 
 private:
     TForm1& m_form;

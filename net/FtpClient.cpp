@@ -70,6 +70,11 @@ FtpError::FtpError(const QString& message)
 
 FtpClient::FtpClient(QObject* parent) : QObject(parent) {}
 
+std::optional<std::pair<FtpClient::Reply, qsizetype>>
+FtpClient::parseReply(const QByteArray& buffer) {
+    return ::parseReply(buffer);
+}
+
 FtpClient::~FtpClient() {
     closeData();
     if (m_control)

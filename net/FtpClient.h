@@ -6,7 +6,9 @@
 
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <stdexcept>
+#include <utility>
 
 class FtpDataConnection;
 class FtpDataListener;
@@ -63,6 +65,12 @@ public:
 
     void setLimits(const Limits& limits) { m_limits = limits; }
     const Limits& limits() const { return m_limits; }
+
+    /// One complete reply at the start of @p buffer (the bytes received on the control
+    /// connection) and the number of bytes it takes, or nothing while it is incomplete.
+    /// A multi-line reply ("123-" … "123 ") is one reply; a line that carries no code becomes
+    /// a reply with code 0, which no step accepts.
+    static std::optional<std::pair<Reply, qsizetype>> parseReply(const QByteArray& buffer);
 
     /// "host" or "host:port"; without a port (or with one that is no number) the port is 21.
     static std::pair<QString, int> splitHostPort(const QString& host);

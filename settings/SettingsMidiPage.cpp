@@ -2,6 +2,7 @@
 
 #include "audio/MidiInput.h"
 #include "audio/MidiOutput.h"
+#include "audio/SoundDevice.h"
 #include "base/Controls.h"
 #include "base/Guard.h"
 #include "settings/SettingsDialog.h"
@@ -79,8 +80,18 @@ QIcon drumGlyph() {
     return QIcon(pixmap);
 }
 
-void waitMs(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+void waitMs(const TMidiOutput* output, int ms) {
+    if (!(output->support() & kMidiCapsStream)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        return;
+    }
+    // The built-in synthesizer sounds on the sound device's clock, which may run slower or
+    // faster than the steady clock: the note is held for that many of its samples.
+    SoundDevice& device = SoundDevice::instance();
+    const std::uint64_t until =
+        device.playedSamples() + std::uint64_t(ms) * SoundDevice::kSampleRate / 1000;
+    while (device.playedSamples() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
 
 } // namespace
@@ -370,13 +381,13 @@ void SettingsMidiPage::testInstrument(QComboBox* instrument, QComboBox* drums,
     if (toggleButton->toolTip() == QLatin1String(kMelody)) {
         MidiOutput->SendShortMessage(0xC0, program, 0);
         MidiOutput->SendShortMessage(0x90, 72, std::uint8_t(velocity->value()));
-        waitMs(1000);
+        waitMs(MidiOutput, 1000);
         MidiOutput->SendShortMessage(0x80, 72, 64);
     } else {
         const auto key = std::uint8_t(kFirstDrumKey + drums->currentIndex());
         MidiOutput->SendShortMessage(0xC0, program, 0);
         MidiOutput->SendShortMessage(0x99, key, 64);
-        waitMs(1000);
+        waitMs(MidiOutput, 1000);
         MidiOutput->SendShortMessage(0x89, key, 64);
     }
 }

@@ -13,6 +13,8 @@
 #include "audio/AudioExport.h"
 #include "files/MidiFileActions.h"
 #include "song/CloseQuestion.h"
+#include "files/BeepFormatActions.h"
+#include "files/RecentFiles.h"
 #include "song/ExtraMenu.h"
 #include "song/SongHistory.h"
 #include "files/SongFileActions.h"
@@ -154,6 +156,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     audioExport = new AudioExport(*this, extraMenu->ExportAudio1);
     history = new SongHistory(*this);
     closeQuestion = new CloseQuestion(*this, *history);
+    beepFormats = std::make_unique<BeepFormatActions>(*this, extraMenu->Exportieren1);
+    recentFiles = new RecentFiles(*this);
 }
 
 TForm1::~TForm1() = default;

@@ -29,6 +29,8 @@ class SpeedPitchChange;
 class TrackOperations;
 class WindowEffects;
 class AudioExport;
+class BeepFormatActions;
+class RecentFiles;
 class CloseQuestion;
 class ExtraMenu;
 class MidiFileActions;
@@ -205,6 +207,9 @@ public:
     AudioExport* audioExport = nullptr;
     SongHistory* history = nullptr;
     CloseQuestion* closeQuestion = nullptr;
+    // Ringtone texts, buzzer sketches and beep scripts; "Zuletzt geöffnet" and dropped files.
+    std::unique_ptr<BeepFormatActions> beepFormats;
+    RecentFiles* recentFiles = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -238,11 +238,14 @@ private slots:
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QStringList>("items"); // "-" for a separator, "name >" for a submenu
         QTest::newRow("Datei") << "Datei1"
-                               << QStringList{"Neu",     "Öffnen", "Speichern", "Exportieren >", "-",
-                                              "Beenden", "-",      "Play",      "Stop"};
+                               << QStringList{"Neu",     "Öffnen", "Speichern", "Exportieren >",
+                                              "Zuletzt geöffnet >", "-", "Beenden", "-",      "Play",      "Stop"};
         QTest::newRow("Exportieren") << "Exportieren1"
                                      << QStringList{"Audio (WAV, FLAC, OGG, MP3)...",
-                                                    "MIDI-Datei (.mid)..."};
+                                                    "MIDI-Datei (.mid)...",
+                                                    "RTTTL-Klingelton (.rtttl)...",
+                                                    "Buzzer-Sketch (.ino)...",
+                                                    "beep-Skript (.sh)..."};
         QTest::newRow("Bearbeiten")
             << "Bearbeiten1"
             << QStringList{"Rückgängig",        "Wiederholen",     "-",
@@ -267,7 +270,8 @@ private slots:
                                                "Multi-Beep"};
         QTest::newRow("Import") << "Import1"
                                 << QStringList{"Bleeper Music Maker (.bmm)",
-                                               "MIDI-File (.mid / .midi)"};
+                                               "MIDI-File (.mid / .midi)",
+                                               "RTTTL-Klingelton (.rtttl / .txt)"};
         QTest::newRow("Optionen") << "Optionen1" << QStringList{"Scrollfunktion deaktivieren",
                                                                 "-",
                                                                 "Beeper",

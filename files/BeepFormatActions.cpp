@@ -1,0 +1,188 @@
+#include "files/BeepFormatActions.h"
+
+#include "audio/PlaybackEngine.h"
+#include "base/Errors.h"
+#include "base/Guard.h"
+#include "base/ListBox.h"
+#include "files/BuzzerExport.h"
+#include "files/FileAccess.h"
+#include "files/PlayedTones.h"
+#include "files/Rtttl.h"
+#include "song/Forms.h"
+#include "song/MainWindow.h"
+#include "tools/NoteTableWindow.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+
+namespace {
+
+const QString kTrackError = QStringLiteral("Fehler im Track");
+
+/// A ringtone text is at most a few kilobytes; a collection of them in one text file is read
+/// up to this size.
+constexpr qint64 kMaxTextSize = 4LL * 1024 * 1024;
+
+QAction* namedAction(QObject* parent, const QString& name, const QString& text) {
+    auto* action = new QAction(text, parent);
+    action->setObjectName(name);
+    return action;
+}
+
+const NoteTable& noteTable() {
+    static const NoteTable stored = NoteTable::loadStored();
+    const TForm3* notes = forms().Form3;
+    return notes ? notes->noteTable() : stored;
+}
+
+} // namespace
+
+BeepFormatActions::BeepFormatActions(TForm1& form, QMenu* exportMenu) : m_form(form) {
+    ImportRtttl1 = namedAction(form.Import1, QStringLiteral("ImportRtttl1"),
+                               QStringLiteral("RTTTL-Klingelton (.rtttl / .txt)"));
+    form.Import1->addAction(ImportRtttl1);
+    ExportRtttl1 = namedAction(exportMenu, QStringLiteral("ExportRtttl1"),
+                               QStringLiteral("RTTTL-Klingelton (.rtttl)..."));
+    ExportSketch1 = namedAction(exportMenu, QStringLiteral("ExportSketch1"),
+                                QStringLiteral("Buzzer-Sketch (.ino)..."));
+    ExportBeep1 = namedAction(exportMenu, QStringLiteral("ExportBeep1"),
+                              QStringLiteral("beep-Skript (.sh)..."));
+    exportMenu->addActions({ExportRtttl1, ExportSketch1, ExportBeep1});
+
+    connectGuarded(ImportRtttl1, &QAction::triggered, this, [this] { importClick(); });
+    connectGuarded(ExportRtttl1, &QAction::triggered, this, [this] { exportClick(Kind::Rtttl); });
+    connectGuarded(ExportSketch1, &QAction::triggered, this,
+                   [this] { exportClick(Kind::Sketch); });
+    connectGuarded(ExportBeep1, &QAction::triggered, this,
+                   [this] { exportClick(Kind::BeepScript); });
+}
+
+Prompts::FileDialog BeepFormatActions::importDialog() {
+    Prompts::FileDialog dialog;
+    dialog.title = QStringLiteral("RTTTL-Klingelton importieren");
+    dialog.filter = QStringLiteral("RTTTL-Klingeltöne (.rtttl, .txt)|*.rtttl;*.rtx;*.txt");
+    dialog.defaultExt = QStringLiteral(".rtttl");
+    return dialog;
+}
+
+QString BeepFormatActions::roundingNote(int largestErrorMs) {
+    return largestErrorMs == 0
+               ? QStringLiteral("Dauern exakt als Notenwerte")
+               : QStringLiteral("Dauern auf Notenwerte gerundet, höchstens %1 ms Abweichung")
+                     .arg(largestErrorMs);
+}
+
+Prompts::FileDialog BeepFormatActions::exportDialog(Kind kind, int largestErrorMs) {
+    Prompts::FileDialog dialog;
+    switch (kind) {
+    case Kind::Rtttl:
+        dialog.title = QStringLiteral("RTTTL-Klingelton exportieren (%1)")
+                           .arg(roundingNote(largestErrorMs));
+        dialog.filter = QStringLiteral("RTTTL-Klingeltöne (.rtttl)|*.rtttl");
+        dialog.defaultExt = QStringLiteral(".rtttl");
+        break;
+    case Kind::Sketch:
+        dialog.title = QStringLiteral("Buzzer-Sketch exportieren");
+        dialog.filter = QStringLiteral("Sketche (.ino)|*.ino");
+        dialog.defaultExt = QStringLiteral(".ino");
+        break;
+    case Kind::BeepScript:
+        dialog.title = QStringLiteral("beep-Skript exportieren");
+        dialog.filter = QStringLiteral("Shell-Skripte (.sh)|*.sh");
+        dialog.defaultExt = QStringLiteral(".sh");
+        break;
+    }
+    return dialog;
+}
+
+std::optional<BeepFormatActions::Kind> BeepFormatActions::kindOf(const QString& fileName) {
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    if (suffix == QLatin1String("rtttl") || suffix == QLatin1String("rtx") ||
+        suffix == QLatin1String("txt"))
+        return Kind::Rtttl;
+    if (suffix == QLatin1String("ino"))
+        return Kind::Sketch;
+    if (suffix == QLatin1String("sh"))
+        return Kind::BeepScript;
+    return std::nullopt;
+}
+
+void BeepFormatActions::importClick() {
+    if (const auto fileName = prompts().openFile(importDialog()))
+        importFile(*fileName);
+}
+
+void BeepFormatActions::importFile(const QString& fileName) {
+    QByteArray bytes = FileAccess::readAll(fileName, kMaxTextSize);
+    // A byte-order mark counts as blanks, so the positions in messages stay byte positions.
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.replace(0, 3, "   ");
+    // Everything is read and checked before the song is touched.
+    const QList<PlayedTone> tones = Rtttl::read(QString::fromLatin1(bytes), noteTable());
+    QStringList frequencies, durations;
+    frequencies.reserve(tones.size());
+    durations.reserve(tones.size());
+    for (const PlayedTone& tone : tones) {
+        frequencies.append(QString::number(tone.frequency));
+        durations.append(QString::number(tone.durationMs));
+    }
+
+    TForm1& f = m_form;
+    f.playback->stopToneTimer();
+    f.Neu1Click();
+    f.Memo1->addAll(frequencies);
+    f.Memo2->addAll(durations);
+    f.Memo3->addAll(QStringList(frequencies.size(), QStringLiteral("0")));
+    f.Memo4->addAll(durations);
+    f.RenumberLines();
+    emit opened(fileName);
+}
+
+QByteArray BeepFormatActions::exportBytes(Kind kind, const QString& fileName,
+                                          int* largestErrorMs) const {
+    const TForm1& f = m_form;
+    const int n = f.Memo1->count();
+    if (f.Memo2->count() != n || f.Memo3->count() != n || f.Memo4->count() != n)
+        throw AppError(kTrackError);
+    const QList<PlayedTone> tones =
+        playedTones({f.Memo1->items(), f.Memo2->items(), f.Memo3->items(), f.Memo4->items()});
+    const QString name = QFileInfo(fileName).completeBaseName();
+    switch (kind) {
+    case Kind::Rtttl: {
+        const Rtttl::Written written = Rtttl::write(tones, name, noteTable());
+        if (largestErrorMs)
+            *largestErrorMs = written.largestErrorMs;
+        return written.text;
+    }
+    case Kind::Sketch:
+        return BuzzerExport::sketch(tones, name);
+    case Kind::BeepScript:
+        return BuzzerExport::beepScript(tones, name);
+    }
+    return {};
+}
+
+void BeepFormatActions::exportClick(Kind kind) {
+    const TForm1& f = m_form;
+    const int n = f.Memo1->count();
+    if (f.Memo2->count() != n || f.Memo3->count() != n || f.Memo4->count() != n) {
+        prompts().messageBox(kTrackError, QStringLiteral("Z1rpW3rk"), Prompts::Icon::Warning);
+        return;
+    }
+    // The rounding does not depend on the name: the dialog can say how far it goes.
+    int largestError = 0;
+    exportBytes(kind, QString(), &largestError);
+    const auto fileName = prompts().saveFile(exportDialog(kind, largestError));
+    if (!fileName)
+        return;
+    QByteArray bytes = exportBytes(kind, *fileName);
+    FileAccess::saveAll(*fileName, bytes);
+    // A script is meant to be run.
+    if (kind == Kind::BeepScript) {
+        QFile script(*fileName);
+        script.setPermissions(script.permissions() | QFile::ExeOwner | QFile::ExeGroup |
+                              QFile::ExeOther);
+    }
+}

@@ -1,0 +1,288 @@
+#include "files/RecentFiles.h"
+
+#include "base/Errors.h"
+#include "base/Guard.h"
+#include "files/BeepFormatActions.h"
+#include "files/BmmImporter.h"
+#include "files/FileAccess.h"
+#include "files/SafeFile.h"
+#include "files/MidiFileActions.h"
+#include "files/SongFileActions.h"
+#include "settings/ConfigLocation.h"
+#include "settings/IniFile.h"
+#include "song/MainWindow.h"
+
+#include <QAction>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMimeData>
+#include <QScopeGuard>
+#include <QStringDecoder>
+#include <QTimer>
+#include <QUrl>
+
+const QString RecentFiles::kSection = QStringLiteral("ZuletztGeoeffnet");
+
+namespace {
+
+QString keyOf(int index) {
+    return QStringLiteral("Datei%1").arg(index + 1);
+}
+
+QString decode(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+/// A line of the file with where it starts and ends (its line end included).
+struct RawLine {
+    qsizetype start = 0;
+    qsizetype end = 0;
+    QString text; ///< without the line end
+};
+
+QList<RawLine> rawLines(const QByteArray& bytes) {
+    QList<RawLine> lines;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        end = end < 0 ? bytes.size() : end + 1;
+        QByteArray line = bytes.mid(start, end - start);
+        while (line.endsWith('\n') || line.endsWith('\r'))
+            line.chop(1);
+        lines.append({start, end, decode(line)});
+        start = end;
+    }
+    return lines;
+}
+
+bool isSection(const QString& line) {
+    return line.trimmed().startsWith(QLatin1Char('['));
+}
+
+bool isOurSection(const QString& line) {
+    const QString trimmed = line.trimmed();
+    const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+    return isSection(line) && close > 0 &&
+           trimmed.mid(1, close - 1).trimmed().compare(RecentFiles::kSection,
+                                                       Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+RecentFiles::RecentFiles(TForm1& form) : QObject(&form), m_form(form) {
+    ZuletztGeoeffnet1 = new QMenu(QStringLiteral("Zuletzt geöffnet"), form.Datei1);
+    ZuletztGeoeffnet1->setObjectName(QStringLiteral("ZuletztGeoeffnet1"));
+    // After "Exportieren" (or "Speichern"), before the separator above "Beenden".
+    const QList<QAction*> items = form.Datei1->actions();
+    qsizetype after = items.indexOf(form.Speichern1);
+    for (qsizetype i = 0; i < items.size(); ++i)
+        if (items[i]->objectName() == QLatin1String("Exportieren1Item"))
+            after = i;
+    QAction* before = after >= 0 && after + 1 < items.size() ? items[after + 1] : nullptr;
+    form.Datei1->insertMenu(before, ZuletztGeoeffnet1)
+        ->setObjectName(QStringLiteral("ZuletztGeoeffnet1Item"));
+
+    QFile ini(configFilePath());
+    if (QFileInfo(ini).isFile() && ini.open(QIODevice::ReadOnly))
+        m_files = readSection(ini.read(IniFile::kMaxFileSize));
+    rebuildMenu();
+
+    // Songs opened or imported from the menus join the list too.
+    const auto opened = [this](const QString& fileName) {
+        if (!m_opening)
+            add(fileName);
+    };
+    connect(form.songFiles.get(), &SongFileActions::opened, this, opened);
+    connect(form.bmmImport.get(), &BmmImporter::opened, this, opened);
+    connect(form.midiFiles.get(), &MidiFileActions::opened, this, opened);
+    connect(form.beepFormats.get(), &BeepFormatActions::opened, this, opened);
+
+    form.setAcceptDrops(true);
+    form.installEventFilter(this);
+}
+
+bool RecentFiles::canOpen(const QString& fileName) {
+    static const QStringList kinds = {QStringLiteral("zwk"),   QStringLiteral("bmm"),
+                                      QStringLiteral("mid"),   QStringLiteral("midi"),
+                                      QStringLiteral("rtttl"), QStringLiteral("rtx"),
+                                      QStringLiteral("txt")};
+    return kinds.contains(QFileInfo(fileName).suffix().toLower());
+}
+
+void RecentFiles::openSong(const QString& fileName) {
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    m_opening = true;
+    const auto done = qScopeGuard([this] { m_opening = false; });
+    try {
+        if (suffix == QLatin1String("bmm"))
+            m_form.bmmImport->importFile(fileName);
+        else if (suffix == QLatin1String("mid") || suffix == QLatin1String("midi"))
+            m_form.midiFiles->importFile(fileName);
+        else if (BeepFormatActions::kindOf(fileName) == BeepFormatActions::Kind::Rtttl)
+            m_form.beepFormats->importFile(fileName);
+        else
+            m_form.LoadSongFile(fileName);
+    } catch (const EInOutError& e) {
+        // A file that is gone leaves the list; the error is shown all the same.
+        if (e.code() == 2 && m_files.removeAll(QFileInfo(fileName).absoluteFilePath()) > 0) {
+            store();
+            rebuildMenu();
+        }
+        throw;
+    }
+    add(fileName);
+}
+
+void RecentFiles::add(const QString& fileName) {
+    const QString path = QFileInfo(fileName).absoluteFilePath();
+    m_files.removeAll(path);
+    m_files.prepend(path);
+    while (m_files.size() > kMaxFiles)
+        m_files.removeLast();
+    store();
+    rebuildMenu();
+}
+
+void RecentFiles::store() {
+    const QString path = configFilePath();
+    QByteArray bytes;
+    const QFileInfo info(path);
+    if (info.exists() || info.isSymLink()) {
+        // Only a settings file of the program's own is rewritten, as the settings are.
+        if (!info.isFile() || info.size() > IniFile::kMaxFileSize)
+            return;
+        QFile ini(path);
+        if (!ini.open(QIODevice::ReadOnly))
+            return;
+        bytes = ini.read(IniFile::kMaxFileSize + 1);
+        if (bytes.size() > IniFile::kMaxFileSize)
+            return;
+    }
+    try {
+        SafeFile file(path);
+        file.write(withSection(bytes, m_files));
+        file.setOwnerOnly();
+        file.commit();
+    } catch (const AppError&) {
+        // The list is a convenience: it stays in this session when the file cannot take it,
+        // and the settings' own write at the end reports the file.
+    }
+}
+
+void RecentFiles::rebuildMenu() {
+    ZuletztGeoeffnet1->clear();
+    for (int i = 0; i < m_files.size(); ++i) {
+        const QString file = m_files[i];
+        QAction* item = ZuletztGeoeffnet1->addAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(file).fileName()));
+        item->setObjectName(QStringLiteral("ZuletztDatei%1").arg(i + 1));
+        item->setToolTip(QDir::toNativeSeparators(file));
+        item->setStatusTip(item->toolTip());
+        connectGuarded(item, &QAction::triggered, this, [this, file] { openSong(file); });
+    }
+    ZuletztGeoeffnet1->addSeparator();
+    QAction* clear = ZuletztGeoeffnet1->addAction(QStringLiteral("Liste leeren"));
+    clear->setObjectName(QStringLiteral("ListeLeeren1"));
+    connectGuarded(clear, &QAction::triggered, this, [this] {
+        m_files.clear();
+        store();
+        rebuildMenu();
+    });
+    ZuletztGeoeffnet1->setEnabled(!m_files.isEmpty());
+}
+
+QStringList RecentFiles::readSection(const QByteArray& ini) {
+    QStringList files(kMaxFiles);
+    bool inside = false;
+    for (const RawLine& line : rawLines(ini)) {
+        if (isSection(line.text)) {
+            if (inside)
+                break; // the first section of the name counts
+            inside = isOurSection(line.text);
+            continue;
+        }
+        const qsizetype equals = line.text.indexOf(QLatin1Char('='));
+        if (!inside || equals < 0)
+            continue;
+        const QString key = line.text.left(equals).trimmed();
+        for (int i = 0; i < kMaxFiles; ++i)
+            if (key.compare(keyOf(i), Qt::CaseInsensitive) == 0)
+                files[i] = line.text.mid(equals + 1).trimmed();
+    }
+    files.removeAll(QString());
+    return files;
+}
+
+QByteArray RecentFiles::withSection(const QByteArray& ini, const QStringList& files) {
+    const QByteArray lineEnd = ini.contains("\r\n") || ini.isEmpty() ? "\r\n" : "\n";
+    QByteArray section = "[" + kSection.toUtf8() + "]" + lineEnd;
+    for (int i = 0; i < std::min<int>(int(files.size()), kMaxFiles); ++i) {
+        QString file = files[i];
+        file.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        section += (keyOf(i) + QLatin1Char('=') + file).toUtf8() + lineEnd;
+    }
+
+    const QList<RawLine> lines = rawLines(ini);
+    qsizetype start = -1, end = -1;
+    for (const RawLine& line : lines) {
+        if (start < 0) {
+            if (isOurSection(line.text))
+                start = line.start;
+        } else if (isSection(line.text)) {
+            break;
+        } else if (!line.text.trimmed().isEmpty()) {
+            end = line.end; // blank lines after the section belong to the gap before the next
+        }
+    }
+    if (start >= 0) {
+        // The header line itself ends where the section's first line begins.
+        for (const RawLine& line : lines)
+            if (line.start == start)
+                end = std::max(end, line.end);
+        QByteArray result = ini;
+        result.replace(start, end - start, section);
+        return result;
+    }
+    QByteArray result = ini;
+    if (!result.isEmpty() && !result.endsWith('\n'))
+        result += lineEnd;
+    return result + section;
+}
+
+bool RecentFiles::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != &m_form)
+        return false;
+    const auto droppedFile = [](const QMimeData* data) -> QString {
+        if (!data || !data->hasUrls())
+            return {};
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile() && canOpen(url.toLocalFile()))
+                return url.toLocalFile();
+        return {};
+    };
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+        auto* drag = static_cast<QDropEvent*>(event);
+        if (!droppedFile(drag->mimeData()).isEmpty()) {
+            drag->acceptProposedAction();
+            return true;
+        }
+        return false;
+    }
+    if (event->type() == QEvent::Drop) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QString file = droppedFile(drop->mimeData());
+        if (file.isEmpty())
+            return false;
+        drop->acceptProposedAction();
+        // Opened after the drop has ended: the source application is not kept waiting while a
+        // question or a message is open.
+        QTimer::singleShot(0, this, [this, file] { guarded([this, file] { openSong(file); }); });
+        return true;
+    }
+    return false;
+}
