@@ -41,6 +41,7 @@ Qt::ItemFlags ListTextModel::flags(const QModelIndex& index) const {
 }
 
 void ListTextModel::setText(int row, const QString& text) {
+    emit textAboutToChange(row);
     m_texts[row] = text;
     const QModelIndex changed = index(row);
     emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});

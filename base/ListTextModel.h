@@ -31,6 +31,10 @@ public:
     /// list's old texts are released off the window's thread.
     void setTexts(const QStringList& texts);
 
+signals:
+    /// Sent by setText() while the row still holds its old text; dataChanged() follows.
+    void textAboutToChange(int row);
+
 private:
     QStringList m_texts;
 };

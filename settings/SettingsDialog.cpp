@@ -1,6 +1,7 @@
 #include "settings/SettingsDialog.h"
 
 #include "audio/PlaybackEngine.h"
+#include "base/AfterShown.h"
 #include "base/Controls.h"
 #include "base/Guard.h"
 #include "base/ToolkitTranslations.h"
@@ -144,7 +145,15 @@ void TForm6::FormCreate() {
     m_hasMidiInput = fillMidiDeviceLists(*this);
     if (!m_hasMidiInput)
         setToolTip(QStringLiteral("NOMIDIIN"));
-    connectLibraryAtStart();
+    // The library connects once the main window is on the screen: a server that accepts but
+    // never answers must not keep the window from appearing.
+    if (TForm1* main = forms().Form1) {
+        m_libraryConnectionPending = true;
+        runAfterShown(main, this, [this] {
+            connectLibraryAtStart();
+            m_libraryConnectionPending = false;
+        });
+    }
     CreditsShifted = false;
     if (TForm1* main = forms().Form1; main && main->playback)
         main->playback->SynthVolume = tbfm->value();

@@ -102,13 +102,16 @@ public:
     std::unique_ptr<SettingsStore> store;
     /// Whether the dialog could create its MIDI input object (it lists the input devices).
     bool hasMidiInput() const { return m_hasMidiInput; }
+    /// True from creation until the start-up library connection has been attempted, which
+    /// happens once the main window is on the screen.
+    bool libraryConnectionPending() const { return m_libraryConnectionPending; }
 
     /// Index of the selected waveform of rgTon: 0 sine, 1 square, 2 square root, 3 noise.
     int rgTonItemIndex() const;
     void setRgTonItemIndex(int index);
 
     /// Creation: the Info text, the stored settings, the MIDI devices, the library connection
-    /// and, when stored, the English texts.
+    /// (made once the main window is shown) and, when stored, the English texts.
     void FormCreate();
     void Einstellungen1Click();
     /// The waveform output's volume follows the track bar; "Muted" shows at 0.
@@ -130,4 +133,5 @@ private:
     void connectLibraryAtStart();
 
     bool m_hasMidiInput = false;
+    bool m_libraryConnectionPending = false;
 };

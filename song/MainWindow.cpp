@@ -342,8 +342,11 @@ void TForm1::createMenu() {
 void TForm1::connectHandlers() {
     connectGuarded(TimerFade, &QTimer::timeout, this, [this] { TimerFadeTimer(); });
     connectGuarded(Neu1, &QAction::triggered, this, [this] {
-        if (mayReplaceSong())
-            Neu1Click();
+        if (!mayReplaceSong())
+            return;
+        Neu1Click();
+        // A new song: nothing before it can be undone.
+        history->restart();
     });
     connectGuarded(Beenden1, &QAction::triggered, this, [this] { Beenden1Click(); });
     connectGuarded(Einstellungen1, &QAction::triggered, this,

@@ -1,6 +1,7 @@
 #include "song/SongHistory.h"
 
 #include "base/ListBox.h"
+#include "base/ListTextModel.h"
 #include "base/ResponsiveLoop.h"
 #include "files/SongFileActions.h"
 #include "song/ExtraMenu.h"
@@ -12,18 +13,40 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdlib>
+#include <utility>
 
 namespace {
 
 /// A change this small is made item by item; a larger one rebuilds the list at once.
 constexpr qsizetype kItemwiseLimit = 64;
+/// What a change costs beside its texts.
+constexpr qint64 kChangeBytes = 64;
+
+qint64 textBytes(const QString& text) {
+    // The string header, its allocation and the characters.
+    return 24 + 16 + 2 * qint64(text.size());
+}
 
 qint64 textBytes(const QStringList& texts) {
-    // The string header, its allocation and the characters.
     qint64 bytes = 0;
     for (const QString& text : texts)
-        bytes += 24 + 16 + 2 * text.size();
+        bytes += textBytes(text);
     return bytes;
+}
+
+/// What the texts "0" … "count − 1" would cost: the line numbers count as part of the song.
+qint64 lineNumberBytes(qint64 count) {
+    qint64 digits = 0;
+    for (qint64 width = 1, low = 0, high = 10; low < count; ++width, low = high, high *= 10)
+        digits += width * (std::min(count, high) - low);
+    return 40 * count + 2 * digits;
+}
+
+/// Rows first … first + count − 1 as a list of their own: the history must never share the
+/// list's storage, or the list's next change would copy all of it.
+QStringList copyRows(const QStringList& texts, qsizetype first, qsizetype count) {
+    return QStringList(texts.cbegin() + first, texts.cbegin() + first + count);
 }
 
 } // namespace
@@ -44,18 +67,12 @@ SongHistory::SongHistory(TForm1& form) : QObject(&form), m_form(form) {
         else
             commit();
     });
-    for (int k = 0; k < 5; ++k) {
-        m_state[k] = m_lists[k]->items();
-        QAbstractItemModel* model = m_lists[k]->model();
-        const auto changing = [this, k] { listChanging(k); };
-        connect(model, &QAbstractItemModel::rowsAboutToBeInserted, this, changing);
-        connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this, changing);
-        connect(model, &QAbstractItemModel::rowsAboutToBeMoved, this, changing);
-        connect(model, &QAbstractItemModel::modelAboutToBeReset, this, changing);
-        connect(model, &QAbstractItemModel::layoutAboutToBeChanged, this, changing);
-        connect(model, &QAbstractItemModel::dataChanged, this, changing);
+    watchLineNumbers();
+    for (int k = 1; k < 5; ++k)
+        watchTexts(k);
+    for (ListBox* list : m_lists) {
         // The selection a command finds is the one the event loop last saw settle.
-        QItemSelectionModel* selection = m_lists[k]->selectionModel();
+        QItemSelectionModel* selection = list->selectionModel();
         const auto moved = [this] {
             if (!m_applying)
                 m_commitTimer->start();
@@ -64,9 +81,9 @@ SongHistory::SongHistory(TForm1& form) : QObject(&form), m_form(form) {
         connect(selection, &QItemSelectionModel::currentChanged, this, moved);
     }
     m_selection = selection();
-    // Saving or opening makes the song as it stands the saved one.
+    // Saving makes the song as it stands the saved one; opening one begins a new history.
     connect(form.songFiles.get(), &SongFileActions::saved, this, [this] { markClean(); });
-    connect(form.songFiles.get(), &SongFileActions::loaded, this, [this] { markClean(); });
+    connect(form.songFiles.get(), &SongFileActions::loaded, this, [this] { restart(); });
     ExtraMenu& menu = *form.extraMenu;
     connect(menu.Rueckgaengig1, &QAction::triggered, this, [this] { undo(); });
     connect(menu.Wiederholen1, &QAction::triggered, this, [this] { redo(); });
@@ -75,12 +92,142 @@ SongHistory::SongHistory(TForm1& form) : QObject(&form), m_form(form) {
 
 SongHistory::~SongHistory() = default;
 
-void SongHistory::listChanging(int list) {
-    if (m_applying)
-        return;
-    if (m_dirty == 0)
+void SongHistory::watchTexts(int list) {
+    auto* model = qobject_cast<ListTextModel*>(m_lists[list]->model());
+    Q_ASSERT(model);
+    m_textBytes += textBytes(model->texts());
+    // Each notification names the rows; only those rows are read. The running size is kept
+    // while undo and redo change the lists too.
+    connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this, list, model](const QModelIndex&, int first, int last) {
+                QStringList removed = copyRows(model->texts(), first, last - first + 1);
+                m_textBytes -= textBytes(removed);
+                if (!m_applying)
+                    record(list, first, std::move(removed), {});
+            });
+    connect(model, &QAbstractItemModel::rowsInserted, this,
+            [this, list, model](const QModelIndex&, int first, int last) {
+                QStringList inserted = copyRows(model->texts(), first, last - first + 1);
+                m_textBytes += textBytes(inserted);
+                if (!m_applying)
+                    record(list, first, {}, std::move(inserted));
+            });
+    connect(model, &ListTextModel::textAboutToChange, this,
+            [this, list, model](int row) { m_changingText[list] = model->text(row); });
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            [this, list, model](const QModelIndex& from, const QModelIndex& to) {
+                // The list's texts change one row at a time, each announced beforehand.
+                Q_ASSERT(from.row() == to.row());
+                const QString old = std::exchange(m_changingText[list], QString());
+                const QString& now = model->text(to.row());
+                m_textBytes += textBytes(now) - textBytes(old);
+                if (!m_applying)
+                    record(list, from.row(), {old}, {now});
+            });
+    connect(model, &QAbstractItemModel::modelAboutToBeReset, this,
+            [this, list, model] { m_replacedTexts[list] = model->texts(); });
+    connect(model, &QAbstractItemModel::modelReset, this, [this, list, model] {
+        // A whole list replaced: its old and new texts are what changed.
+        QStringList old = std::exchange(m_replacedTexts[list], QStringList());
+        m_textBytes += textBytes(model->texts()) - textBytes(old);
+        if (!m_applying)
+            record(list, 0, std::move(old), copyRows(model->texts(), 0, model->count()));
+    });
+}
+
+void SongHistory::watchLineNumbers() {
+    const QAbstractItemModel* model = m_lists[0]->model();
+    const auto changing = [this] {
+        if (m_applying)
+            return;
+        if (m_open.linesBefore < 0)
+            m_open.linesBefore = m_lists[0]->count();
+        stepChanging();
+    };
+    connect(model, &QAbstractItemModel::rowsAboutToBeInserted, this, changing);
+    connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this, changing);
+    connect(model, &QAbstractItemModel::modelAboutToBeReset, this, changing);
+}
+
+void SongHistory::stepChanging() {
+    if (!m_stepOpen)
         m_commitTimer->start();
-    m_dirty |= 1u << list;
+    m_stepOpen = true;
+}
+
+void SongHistory::record(int list, qsizetype at, QStringList removed, QStringList inserted) {
+    stepChanging();
+    QList<TextChange>& changes = m_open.changes[list - 1];
+    if (!changes.isEmpty()) {
+        TextChange& last = changes.last();
+        const qsizetype lastEnd = last.at + last.inserted.size();
+        const qsizetype count = removed.size();
+        if (at <= lastEnd && at + count >= last.at) {
+            // The new change meets the rows the last one left: both become one change. Rows
+            // it removes beside those were untouched by the last change and so belong to the
+            // song before the step.
+            const qsizetype lead = std::max<qsizetype>(0, last.at - at);
+            const qsizetype trail = std::max<qsizetype>(0, at + count - lastEnd);
+            for (qsizetype i = lead; i-- > 0;)
+                last.removed.prepend(removed[i]);
+            for (qsizetype i = count - trail; i < count; ++i)
+                last.removed.append(removed[i]);
+            // The rows of the last change's result that the new one replaced.
+            const qsizetype from = std::max(at, last.at) - last.at;
+            const qsizetype covered = count - lead - trail;
+            if (covered == inserted.size()) {
+                for (qsizetype i = 0; i < covered; ++i)
+                    last.inserted[from + i] = std::move(inserted[i]);
+            } else if (from + covered == last.inserted.size()) {
+                last.inserted.resize(from);
+                last.inserted.append(std::move(inserted));
+            } else {
+                QStringList merged = last.inserted.first(from);
+                merged.append(std::move(inserted));
+                merged.append(last.inserted.sliced(from + covered));
+                last.inserted = std::move(merged);
+            }
+            last.at = std::min(last.at, at);
+            return;
+        }
+    }
+    changes.append({at, std::move(removed), std::move(inserted)});
+}
+
+bool SongHistory::finish(Step& step, int lines) {
+    bool changed = false;
+    for (QList<TextChange>& changes : step.changes) {
+        for (TextChange& c : changes) {
+            // Rows a command rewrote with their own text are no change.
+            qsizetype head = 0;
+            const qsizetype shorter = std::min(c.removed.size(), c.inserted.size());
+            while (head < shorter && c.removed[head] == c.inserted[head])
+                ++head;
+            qsizetype tail = 0;
+            while (tail < shorter - head && c.removed[c.removed.size() - 1 - tail] ==
+                                                c.inserted[c.inserted.size() - 1 - tail])
+                ++tail;
+            if (head + tail > 0) {
+                c.at += head;
+                c.removed = c.removed.sliced(head, c.removed.size() - head - tail);
+                c.inserted = c.inserted.sliced(head, c.inserted.size() - head - tail);
+            }
+        }
+        changes.removeIf(
+            [](const TextChange& c) { return c.removed.isEmpty() && c.inserted.isEmpty(); });
+        for (const TextChange& c : std::as_const(changes))
+            step.bytes += textBytes(c.removed) + textBytes(c.inserted) + kChangeBytes;
+        changed = changed || !changes.isEmpty();
+    }
+    if (step.linesBefore >= 0 && step.linesBefore != lines) {
+        step.linesAfter = lines;
+        step.bytes += kChangeBytes + std::abs(lineNumberBytes(lines) -
+                                              lineNumberBytes(step.linesBefore));
+        changed = true;
+    } else {
+        step.linesBefore = -1;
+    }
+    return changed;
 }
 
 QList<int> SongHistory::selection() const {
@@ -97,39 +244,13 @@ void SongHistory::select(const QList<int>& indexes) {
 
 void SongHistory::commit() {
     m_commitTimer->stop();
-    if (m_dirty == 0) {
-        m_selection = selection();
+    const QList<int> after = selection();
+    if (!std::exchange(m_stepOpen, false)) {
+        m_selection = after;
         return;
     }
-    const unsigned dirty = std::exchange(m_dirty, 0);
-    Step step;
-    for (int k = 0; k < 5; ++k) {
-        if (!(dirty & (1u << k)))
-            continue;
-        QStringList now = m_lists[k]->items();
-        const QStringList& before = m_state[k];
-        // The common beginning and end stay out of the step.
-        qsizetype head = 0;
-        const qsizetype shorter = std::min(before.size(), now.size());
-        while (head < shorter && before[head] == now[head])
-            ++head;
-        qsizetype tail = 0;
-        while (tail < shorter - head &&
-               before[before.size() - 1 - tail] == now[now.size() - 1 - tail])
-            ++tail;
-        if (head + tail == before.size() && head + tail == now.size())
-            continue;
-        ListChange change;
-        change.list = k;
-        change.at = int(head);
-        change.removed = before.mid(head, before.size() - head - tail);
-        change.inserted = now.mid(head, now.size() - head - tail);
-        step.bytes += textBytes(change.removed) + textBytes(change.inserted) + 64;
-        step.changes.append(std::move(change));
-        m_state[k] = std::move(now);
-    }
-    const QList<int> after = selection();
-    if (step.changes.isEmpty()) {
+    Step step = std::exchange(m_open, Step());
+    if (!finish(step, m_lists[0]->count())) {
         m_selection = after;
         return;
     }
@@ -149,13 +270,14 @@ void SongHistory::commit() {
     updateActions();
 }
 
+qint64 SongHistory::songBytes() const {
+    return m_textBytes + lineNumberBytes(m_lists[0]->count());
+}
+
 void SongHistory::keepWithinBudget() {
-    qint64 song = 0;
-    for (const QStringList& list : m_state)
-        song += textBytes(list);
     // Whole-song steps are kept up to the size of the song's own texts, so the history never
     // holds more than about the song again.
-    const qint64 budget = std::max(kMinBudgetBytes, song);
+    const qint64 budget = std::max(kMinBudgetBytes, songBytes());
     // The last step always stays: the latest command can be taken back, whatever its size.
     while (m_storedBytes > budget && m_undo.size() + m_redo.size() > 1) {
         if (m_redo.size() > 0 && m_undo.isEmpty()) {
@@ -172,9 +294,8 @@ void SongHistory::keepWithinBudget() {
     }
 }
 
-void SongHistory::replace(int list, int at, qsizetype count, const QStringList& with) {
+void SongHistory::replace(int list, qsizetype at, qsizetype count, const QStringList& with) {
     ListBox* box = m_lists[list];
-    QStringList& state = m_state[list];
     const qsizetype common = std::min(count, with.size());
     if (count + with.size() <= kItemwiseLimit) {
         for (qsizetype i = 0; i < common; ++i)
@@ -183,30 +304,45 @@ void SongHistory::replace(int list, int at, qsizetype count, const QStringList& 
             box->remove(int(at + common));
         for (qsizetype i = common; i < with.size(); ++i)
             box->insert(int(at + i), with[i]);
-        state.remove(at, count);
-        for (qsizetype i = 0; i < with.size(); ++i)
-            state.insert(at + i, with[i]);
         return;
     }
+    const QStringList now = box->items();
     QStringList next;
-    next.reserve(state.size() - count + with.size());
-    next.append(state.mid(0, at));
+    next.reserve(now.size() - count + with.size());
+    next.append(now.first(at));
     next.append(with);
-    next.append(state.mid(at + count));
+    next.append(now.sliced(at + count));
     box->setItems(next);
-    state = std::move(next);
+}
+
+void SongHistory::setLineCount(int count) {
+    ListBox* line = m_lists[0];
+    // The numbers change at the end, as renumbering after the command left them.
+    if (std::abs(count - line->count()) > kItemwiseLimit) {
+        line->setLineCount(count);
+        return;
+    }
+    while (line->count() < count)
+        line->add(QString());
+    while (line->count() > count)
+        line->remove(line->count() - 1);
 }
 
 void SongHistory::apply(const Step& step, bool backwards) {
     m_applying = true;
     try {
-        if (backwards) {
-            for (auto c = step.changes.crbegin(); c != step.changes.crend(); ++c)
-                replace(c->list, c->at, c->inserted.size(), c->removed);
-        } else {
-            for (const ListChange& c : step.changes)
-                replace(c.list, c.at, c.removed.size(), c.inserted);
+        for (int k = 1; k < 5; ++k) {
+            const QList<TextChange>& changes = step.changes[k - 1];
+            if (backwards) {
+                for (auto c = changes.crbegin(); c != changes.crend(); ++c)
+                    replace(k, c->at, c->inserted.size(), c->removed);
+            } else {
+                for (const TextChange& c : changes)
+                    replace(k, c.at, c.removed.size(), c.inserted);
+            }
         }
+        if (step.linesBefore >= 0)
+            setLineCount(backwards ? step.linesBefore : step.linesAfter);
     } catch (...) {
         m_applying = false;
         throw;
@@ -237,7 +373,7 @@ void SongHistory::redo() {
 }
 
 bool SongHistory::canUndo() const {
-    return !m_undo.isEmpty() || m_dirty != 0;
+    return !m_undo.isEmpty() || m_stepOpen;
 }
 
 bool SongHistory::canRedo() const {
@@ -246,6 +382,18 @@ bool SongHistory::canRedo() const {
 
 quint64 SongHistory::currentSerial() const {
     return m_undo.isEmpty() ? 0 : m_undo.constLast().serial;
+}
+
+void SongHistory::restart() {
+    m_commitTimer->stop();
+    m_open = Step();
+    m_stepOpen = false;
+    m_undo.clear();
+    m_redo.clear();
+    m_storedBytes = 0;
+    m_cleanSerial = 0;
+    m_selection = selection();
+    updateActions();
 }
 
 void SongHistory::markClean() {

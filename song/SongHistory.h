@@ -8,11 +8,12 @@ class ListBox;
 class QTimer;
 class TForm1;
 
-/// Undo and redo of the song: every command that changes the five lists becomes one step,
-/// kept as the part of each list that changed (the common beginning and end are shared with
-/// the song), with the selection before and after. Commands need not report themselves: a
-/// change to any list starts a step, and the step closes when control returns to the event
-/// loop (a long loop that lets the window process events keeps its step open).
+/// Undo and redo of the song: every command that changes the five lists becomes one step.
+/// Commands need not report themselves: the lists' models announce every row they insert,
+/// remove or change, and the history keeps just those rows (their texts before and after), so
+/// a step costs what the command changed, however long the song is. The step closes when
+/// control returns to the event loop (a long loop that lets the window process events keeps
+/// its step open). The line numbers are kept as their count: their texts follow from it.
 ///
 /// The history also knows whether the song changed since it was last saved or opened.
 class SongHistory final : public QObject {
@@ -34,7 +35,10 @@ public:
 
     /// Closes an open step now.
     void commit();
-    /// The song as it stands counts as saved (after saving or opening it).
+    /// Begins a new history with the song as it stands ("Neu", a song opened): nothing can be
+    /// undone or redone, and the song counts as saved.
+    void restart();
+    /// The song as it stands counts as saved (after saving it).
     void markClean();
     /// True when the song differs from the one last saved or opened (an empty song at start).
     bool isModified();
@@ -42,42 +46,59 @@ public:
     qint64 storedBytes() const { return m_storedBytes; }
 
 private:
-    struct ListChange {
-        int list = 0;
-        int at = 0;
+    /// Rows at … at + removed.size() − 1 of one track list were replaced by `inserted`.
+    struct TextChange {
+        qsizetype at = 0;
         QStringList removed;
         QStringList inserted;
     };
     struct Step {
-        QList<ListChange> changes;
+        /// Per track list (`Memo1` … `Memo4`), in the order the changes were made.
+        QList<TextChange> changes[4];
+        /// The count of `Line` before and after the step; −1 while it is untouched.
+        int linesBefore = -1;
+        int linesAfter = -1;
         QList<int> selectionBefore;
         QList<int> selectionAfter;
         qint64 bytes = 0;
         quint64 serial = 0;
     };
 
-    void listChanging(int list);
+    void watchTexts(int list);
+    void watchLineNumbers();
+    void stepChanging();
+    void record(int list, qsizetype at, QStringList removed, QStringList inserted);
+    static bool finish(Step& step, int lines);
     QList<int> selection() const;
     void select(const QList<int>& indexes);
-    void replace(int list, int at, qsizetype count, const QStringList& with);
+    void replace(int list, qsizetype at, qsizetype count, const QStringList& with);
+    void setLineCount(int count);
     void apply(const Step& step, bool backwards);
+    qint64 songBytes() const;
     void keepWithinBudget();
     void updateActions();
     quint64 currentSerial() const;
 
     TForm1& m_form;
+    /// `Line`, `Memo1` … `Memo4`.
     ListBox* m_lists[5] = {};
-    QStringList m_state[5];
+    /// The step being recorded; it closes when control returns to the event loop.
+    Step m_open;
+    bool m_stepOpen = false;
+    /// A changing row's text before the change, and a list's texts before it is replaced.
+    QString m_changingText[5];
+    QStringList m_replacedTexts[5];
     /// The selection when the event loop last settled: the one the next command finds.
     QList<int> m_selection;
     QList<Step> m_undo;
     QList<Step> m_redo;
     QTimer* m_commitTimer = nullptr;
-    unsigned m_dirty = 0;
     bool m_applying = false;
     quint64 m_nextSerial = 1;
     /// The serial of the last step when the song was saved; 0 for the song the history began
     /// with, -1 when that state can no longer be reached.
     qint64 m_cleanSerial = 0;
     qint64 m_storedBytes = 0;
+    /// The texts of the four track lists, kept up to date with every change.
+    qint64 m_textBytes = 0;
 };

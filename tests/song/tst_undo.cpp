@@ -164,24 +164,27 @@ private slots:
 
     void everyCommandIsOneStep_data() {
         QTest::addColumn<Command>("command");
-        QTest::newRow("Ton hinzufügen") << Command::Add;
-        QTest::newRow("line editor OK") << Command::LineEditor;
-        QTest::newRow("Löschen") << Command::Delete;
-        QTest::newRow("Tauschen") << Command::Swap;
-        QTest::newRow("Spuren tauschen") << Command::SwapTracks;
-        QTest::newRow("Dual-Spur") << Command::DualTrack;
-        QTest::newRow("Spur Löschen") << Command::ClearTrack;
-        QTest::newRow("Geschwindigkeit") << Command::Speed;
-        QTest::newRow("Tonhöhe") << Command::Pitch;
-        QTest::newRow("Schredder") << Command::Shredder;
-        QTest::newRow("Welle") << Command::Wave;
-        QTest::newRow("Import .bmm") << Command::ImportBmm;
-        QTest::newRow("Import MIDI") << Command::ImportMidi;
-        QTest::newRow("Neu") << Command::New;
-        QTest::newRow("Öffnen") << Command::Open;
+        // A new or opened song begins a history of its own instead.
+        QTest::addColumn<bool>("newHistory");
+        QTest::newRow("Ton hinzufügen") << Command::Add << false;
+        QTest::newRow("line editor OK") << Command::LineEditor << false;
+        QTest::newRow("Löschen") << Command::Delete << false;
+        QTest::newRow("Tauschen") << Command::Swap << false;
+        QTest::newRow("Spuren tauschen") << Command::SwapTracks << false;
+        QTest::newRow("Dual-Spur") << Command::DualTrack << false;
+        QTest::newRow("Spur Löschen") << Command::ClearTrack << false;
+        QTest::newRow("Geschwindigkeit") << Command::Speed << false;
+        QTest::newRow("Tonhöhe") << Command::Pitch << false;
+        QTest::newRow("Schredder") << Command::Shredder << false;
+        QTest::newRow("Welle") << Command::Wave << false;
+        QTest::newRow("Import .bmm") << Command::ImportBmm << false;
+        QTest::newRow("Import MIDI") << Command::ImportMidi << false;
+        QTest::newRow("Neu") << Command::New << true;
+        QTest::newRow("Öffnen") << Command::Open << true;
     }
     void everyCommandIsOneStep() {
         QFETCH(Command, command);
+        QFETCH(bool, newHistory);
         AppFixture app;
         TForm1& w = app.main();
         setSong(w, kSong);
@@ -195,6 +198,16 @@ private slots:
         QCOMPARE(app.prompts.errors, QStringList());
         const QStringList after = state(w);
         QVERIFY(after != before);
+        if (newHistory) {
+            QVERIFY(stepsBefore > 0);
+            QCOMPARE(w.history->undoCount(), 0);
+            QVERIFY(!w.extraMenu->Rueckgaengig1->isEnabled());
+            QVERIFY(!w.extraMenu->Wiederholen1->isEnabled());
+            QVERIFY(!w.history->isModified());
+            QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(state(w), after);
+            return;
+        }
         QCOMPARE(w.history->undoCount(), stepsBefore + 1);
         QVERIFY(w.extraMenu->Rueckgaengig1->isEnabled());
 
@@ -204,6 +217,52 @@ private slots:
         w.extraMenu->Wiederholen1->trigger();
         QCOMPARE(state(w), after);
         QVERIFY(!w.extraMenu->Wiederholen1->isEnabled());
+    }
+
+    void oneLineEditOnALargeSong_data() {
+        QTest::addColumn<Command>("command");
+        // The edit changes the lists where they are: nothing else holds their storage.
+        QTest::addColumn<bool>("inPlace");
+        QTest::newRow("Ton hinzufügen") << Command::Add << false;
+        QTest::newRow("Löschen") << Command::Delete << true;
+        QTest::newRow("line editor OK") << Command::LineEditor << true;
+        QTest::newRow("Tauschen") << Command::Swap << true;
+    }
+    void oneLineEditOnALargeSong() {
+        QFETCH(Command, command);
+        QFETCH(bool, inPlace);
+        constexpr int kLines = 100000;
+        AppFixture app;
+        TForm1& w = app.main();
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("large.zwk"));
+        QByteArray file;
+        for (int i = 0; i < kLines; ++i)
+            file += QByteArray::number(200 + i % 700) + '|' + QByteArray::number(50 + i % 90) +
+                    '|' + QByteArray::number(i % 300) + '|' + QByteArray::number(50 + i % 90) +
+                    "\r\n";
+        writeFile(path, file);
+        app.prompts.fileAnswers = {path};
+        w.Oeffnen1->trigger();
+        for (ListBox* list : {w.Line, w.Memo1, w.Memo2, w.Memo3, w.Memo4})
+            list->setItemIndex(kLines / 2);
+        settle();
+        QCOMPARE(w.Memo3->count(), kLines);
+        const QStringList before = songRows(w);
+        QCOMPARE(w.history->storedBytes(), 0);
+        const void* storage = w.Memo3->items().constData();
+        run(app, command, dir);
+        settle();
+        QCOMPARE(app.prompts.errors, QStringList());
+        QVERIFY(songRows(w) != before);
+        QCOMPARE(w.history->undoCount(), 1);
+        // One line of four short texts, before and after, and what keeps them.
+        QVERIFY2(w.history->storedBytes() > 0 && w.history->storedBytes() <= 1024,
+                 qPrintable(QString::number(w.history->storedBytes())));
+        if (inPlace)
+            QCOMPARE(w.Memo3->items().constData(), storage);
+        w.history->undo();
+        QCOMPARE(songRows(w), before);
     }
 
     void keysAfterShredder_data() {

@@ -2,6 +2,7 @@
 
 #include "settings/WindowEffects.h"
 #include "settings/ConfigLocation.h"
+#include "settings/SettingsDialog.h"
 #include "song/MainWindow.h"
 #include "song/SongHistory.h"
 
@@ -21,6 +22,8 @@ AppFixture::AppFixture(const QString& configFile) {
     // What the window does once it has been drawn belongs to its start.
     if (!QTest::qWaitFor([&] { return window.effects->backgroundComplete(); }))
         qWarning("main window did not finish its start");
+    if (!QTest::qWaitFor([] { return !forms().Form6->libraryConnectionPending(); }))
+        qWarning("the library connection at start was not attempted");
 }
 
 AppFixture::~AppFixture() {
