@@ -187,34 +187,15 @@ void MidiEngine::placeAhead() {
             m_placed.push_back(line); // a rest: nothing is sent
             continue;
         }
-        Sounding& notes = line.notes;
-        notes.note1 = note1;
-        notes.note2 = note2;
-        notes.drum1 = SettingsMidiPage::kFirstDrumKey + settings->cbDrum1->currentIndex();
-        notes.drum2 = SettingsMidiPage::kFirstDrumKey + settings->cbDrum2->currentIndex();
-        notes.velocity1 = TrackVelocity1;
-        notes.velocity2 = TrackVelocity2;
-        notes.active = true;
+        line.notes = soundingOf(note1, note2, *settings);
         // Recorded before anything is sent, so an error half-way still ends what did start.
         m_placed.push_back(line);
-        const auto on = [&](std::uint8_t status, int key, int velocity) {
-            MidiOutput->SendShortMessageAtSample(status, std::uint8_t(key),
-                                                 std::uint8_t(velocity), line.start);
-        };
-        if (note1 != -2) {
-            if (!settings->drumMode(1))
-                on(0x90, note1, notes.velocity1);
-            else
-                on(0x99, notes.drum1, notes.velocity1);
-        }
-        if (note2 != -2) {
-            if (!settings->drumMode(2))
-                on(0x91, note2, notes.velocity2);
-            else
-                on(0x99, notes.drum2, notes.velocity2);
-        }
+        sendOns(line.notes, *settings,
+                [&](std::uint8_t status, std::uint8_t key, std::uint8_t velocity) {
+                    MidiOutput->SendShortMessageAtSample(status, key, velocity, line.start);
+                });
         // The line's end is fixed with its start.
-        sendOffs(notes, line.end);
+        sendOffs(line.notes, line.end);
     }
 }
 
@@ -335,32 +316,13 @@ void MidiEngine::tiMIDITimer() {
             return;
         }
         SettingsMidiPage* settings = page();
-        Sounding line;
-        line.note1 = note1;
-        line.note2 = note2;
-        line.drum1 = SettingsMidiPage::kFirstDrumKey + settings->cbDrum1->currentIndex();
-        line.drum2 = SettingsMidiPage::kFirstDrumKey + settings->cbDrum2->currentIndex();
-        line.velocity1 = TrackVelocity1;
-        line.velocity2 = TrackVelocity2;
         // Recorded before anything is sent, so an error half-way still ends what did start.
-        line.active = true;
-        m_sounding = line;
-        const auto on = [&](std::uint8_t status, int key, int velocity) {
-            MidiOutput->SendShortMessageAt(status, std::uint8_t(key), std::uint8_t(velocity), due);
-            m_lastDue = std::max(m_lastDue, due);
-        };
-        if (note1 != -2) {
-            if (!settings->drumMode(1))
-                on(0x90, note1, line.velocity1);
-            else
-                on(0x99, line.drum1, line.velocity1);
-        }
-        if (note2 != -2) {
-            if (!settings->drumMode(2))
-                on(0x91, note2, line.velocity2);
-            else
-                on(0x99, line.drum2, line.velocity2);
-        }
+        m_sounding = soundingOf(note1, note2, *settings);
+        sendOns(m_sounding, *settings,
+                [&](std::uint8_t status, std::uint8_t key, std::uint8_t velocity) {
+                    MidiOutput->SendShortMessageAt(status, key, velocity, due);
+                    m_lastDue = std::max(m_lastDue, due);
+                });
     } catch (...) {
         // A device error ends the playback (and its notes) before it is shown, instead of
         // failing again at every line.
@@ -387,14 +349,48 @@ void MidiEngine::finishLine(Clock::time_point at) {
     });
 }
 
+MidiEngine::Sounding MidiEngine::soundingOf(int note1, int note2,
+                                            const SettingsMidiPage& settings) const {
+    Sounding line;
+    line.active = true;
+    line.note1 = note1;
+    line.note2 = note2;
+    line.drum1 = SettingsMidiPage::kFirstDrumKey + settings.cbDrum1->currentIndex();
+    line.drum2 = SettingsMidiPage::kFirstDrumKey + settings.cbDrum2->currentIndex();
+    line.velocity1 = TrackVelocity1;
+    line.velocity2 = TrackVelocity2;
+    return line;
+}
+
+void MidiEngine::sendOns(
+    const Sounding& line, const SettingsMidiPage& settings,
+    const std::function<void(std::uint8_t, std::uint8_t, std::uint8_t)>& send) {
+    const auto on = [&](std::uint8_t status, int key, int velocity) {
+        send(status, std::uint8_t(key), std::uint8_t(velocity));
+    };
+    if (line.note1 != -2) {
+        if (!settings.drumMode(1))
+            on(0x90, line.note1, line.velocity1);
+        else
+            on(0x99, line.drum1, line.velocity1);
+    }
+    if (line.note2 != -2) {
+        if (!settings.drumMode(2))
+            on(0x91, line.note2, line.velocity2);
+        else
+            on(0x99, line.drum2, line.velocity2);
+    }
+}
+
 void MidiEngine::sendOffs(const Sounding& line, std::uint64_t at) {
     sendOffs(line, [&](std::uint8_t status, std::uint8_t key, std::uint8_t velocity) {
         MidiOutput->SendShortMessageAtSample(status, key, velocity, at);
     });
 }
 
-void MidiEngine::sendOffs(const Sounding& line,
-                          const std::function<void(std::uint8_t, std::uint8_t, std::uint8_t)>& send) {
+void MidiEngine::sendOffs(
+    const Sounding& line,
+    const std::function<void(std::uint8_t, std::uint8_t, std::uint8_t)>& send) {
     // Every note-off is tried even when one fails; the first error is reported.
     std::exception_ptr first;
     const auto off = [&](std::uint8_t status, int key, int velocity) {

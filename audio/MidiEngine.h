@@ -97,6 +97,11 @@ private:
     /// Takes back what is queued beyond what the device may be mixing now and ends the notes
     /// that still sound; with @p followView the view catches up with the line heard.
     void takeBackPlaced(bool followView);
+    /// The notes a line sounds, with the drum keys and velocities chosen now.
+    Sounding soundingOf(int note1, int note2, const SettingsMidiPage& settings) const;
+    /// A line's note-ons, in their order; melody or drum as each track's mode is now.
+    static void sendOns(const Sounding& line, const SettingsMidiPage& settings,
+                        const std::function<void(std::uint8_t, std::uint8_t, std::uint8_t)>& send);
     /// A line's note-offs, in their order, placed at @p at.
     void sendOffs(const Sounding& line, std::uint64_t at);
     void sendOffs(const Sounding& line,
