@@ -1,6 +1,5 @@
 #include "files/BeepFormatActions.h"
 
-#include "audio/PlaybackEngine.h"
 #include "base/Errors.h"
 #include "base/Guard.h"
 #include "base/ListBox.h"
@@ -130,18 +129,9 @@ void BeepFormatActions::importFile(const QString& fileName) {
         durations.append(QString::number(tone.durationMs));
     }
 
-    TForm1& f = m_form;
-    if (!f.mayReplaceSong())
-        return;
-    f.playback->stopToneTimer();
-    f.Neu1Click();
-    f.songFiles->importedFrom(fileName);
-    f.Memo1->addAll(frequencies);
-    f.Memo2->addAll(durations);
-    f.Memo3->addAll(QStringList(frequencies.size(), QStringLiteral("0")));
-    f.Memo4->addAll(durations);
-    f.RenumberLines();
-    emit opened(fileName);
+    const QStringList silent(frequencies.size(), QStringLiteral("0"));
+    if (m_form.songFiles->replaceByImport(fileName, frequencies, silent, durations))
+        emit opened(fileName);
 }
 
 QByteArray BeepFormatActions::exportBytes(Kind kind, const QString& fileName,

@@ -1,6 +1,5 @@
 #include "files/MidiFileActions.h"
 
-#include "audio/PlaybackEngine.h"
 #include "base/Errors.h"
 #include "base/Guard.h"
 #include "base/ListBox.h"
@@ -139,16 +138,6 @@ void MidiFileActions::importFile(const QString& fileName) {
         durations.append(QString::number(line.durationMs));
     }
 
-    TForm1& f = m_form;
-    if (!f.mayReplaceSong())
-        return;
-    f.playback->stopToneTimer();
-    f.Neu1Click();
-    f.songFiles->importedFrom(fileName);
-    f.Memo1->addAll(freq1);
-    f.Memo2->addAll(durations);
-    f.Memo3->addAll(freq2);
-    f.Memo4->addAll(durations);
-    f.RenumberLines();
-    emit opened(fileName);
+    if (m_form.songFiles->replaceByImport(fileName, freq1, freq2, durations))
+        emit opened(fileName);
 }

@@ -89,6 +89,23 @@ void SongFileActions::importedFrom(const QString& fileName) {
     m_proposedName = file.dir().filePath(file.completeBaseName() + kDefaultExt);
 }
 
+bool SongFileActions::replaceByImport(const QString& fileName, const QStringList& frequencies1,
+                                      const QStringList& frequencies2,
+                                      const QStringList& durations) {
+    TForm1& f = m_form;
+    if (!f.mayReplaceSong())
+        return false;
+    f.playback->stopToneTimer();
+    f.Neu1Click();
+    importedFrom(fileName);
+    f.Memo1->addAll(frequencies1);
+    f.Memo2->addAll(durations);
+    f.Memo3->addAll(frequencies2);
+    f.Memo4->addAll(durations);
+    f.RenumberLines();
+    return true;
+}
+
 void SongFileActions::Oeffnen1Click() {
     if (const auto fileName = prompts().openFile(OpenDialog1()))
         openSong(*fileName);

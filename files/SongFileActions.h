@@ -41,6 +41,12 @@ public:
     /// The song was imported from @p fileName: the dialog proposes a song file of that name.
     void importedFrom(const QString& fileName);
 
+    /// An import replaces the song by its columns (both tracks take the same durations), after
+    /// the unsaved-changes question, and the dialog then proposes a song file named after
+    /// @p fileName. False when the user kept the song.
+    bool replaceByImport(const QString& fileName, const QStringList& frequencies1,
+                         const QStringList& frequencies2, const QStringList& durations);
+
     /// "Die Datei … im Arbeitsordner hat einen anderen Inhalt …": a library song is about to
     /// replace a local file of its name.
     static QString localCopyQuestion(const QString& fileName);
