@@ -34,6 +34,7 @@ class RecentFiles;
 class CloseQuestion;
 class ExtraMenu;
 class MidiFileActions;
+class Song;
 class SongHistory;
 
 /// The main window: the song in five parallel lists, the tone entry, the menu, the progress
@@ -49,7 +50,10 @@ public:
     static constexpr int kClientWidth = 529;
     static constexpr int kClientHeight = 346;
 
-    // The song: line numbers, track 1 frequency/duration, track 2 frequency/duration.
+    /// The song this window shows and edits.
+    Song* const song;
+
+    // The song's lists: line numbers, track 1 frequency/duration, track 2 frequency/duration.
     ListBox* Line = nullptr;
     ListBox* Memo1 = nullptr;
     ListBox* Memo2 = nullptr;
@@ -210,7 +214,8 @@ public:
     std::unique_ptr<ExtraMenu> extraMenu;
     std::unique_ptr<MidiFileActions> midiFiles;
     AudioExport* audioExport = nullptr;
-    SongHistory* history = nullptr;
+    /// The song's undo history.
+    SongHistory* const history;
     CloseQuestion* closeQuestion = nullptr;
     // Ringtone texts, buzzer sketches and beep scripts; "Zuletzt geöffnet" and dropped files.
     std::unique_ptr<BeepFormatActions> beepFormats;
