@@ -4,20 +4,21 @@
 #include "audio/AudioExport.h"
 #include "audio/AudioFileWriter.h"
 #include "base/Errors.h"
-#include "base/Guard.h"
-#include "base/ListBox.h"
+#include "base/ProgressSink.h"
 #include "base/Prompts.h"
 #include "files/BeepFormatActions.h"
 #include "files/BmmImporter.h"
 #include "files/FileAccess.h"
 #include "files/MidiFileActions.h"
-#include "files/RecentFiles.h"
 #include "files/SongFileActions.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
+#include "settings/ConfigLocation.h"
+#include "settings/IniFile.h"
+#include "settings/Settings.h"
+#include "settings/SettingsStore.h"
+#include "song/Song.h"
+#include "tools/NoteTable.h"
 
-#include <QAction>
-#include <QApplication>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -97,28 +98,51 @@ QString suffixOf(const QString& fileName) {
     return QFileInfo(fileName).suffix().toLower();
 }
 
-/// Replaces the main window's song by the file: a song file is opened, a .bmm, MIDI or
-/// ringtone file imported.
-void loadSong(TForm1& window, const QString& fileName) {
-    const QString suffix = suffixOf(fileName);
-    if (suffix == QLatin1String("bmm"))
-        window.bmmImport->importFile(fileName);
-    else if (suffix == QLatin1String("mid") || suffix == QLatin1String("midi"))
-        window.midiFiles->importFile(fileName);
-    else if (BeepFormatActions::kindOf(fileName) == BeepFormatActions::Kind::Rtttl)
-        window.beepFormats->importFile(fileName);
-    else
-        window.songFiles->openSong(fileName);
+/// The song and the file commands of a run without a window: they work on the song as the
+/// window's commands do, and show no progress.
+struct SongRun {
+    explicit SongRun(const Settings& settings)
+        : files(song, view, progress), bmm(files, settings), midi(files, settings), beep(files) {}
+
+    /// Replaces the song by the file: a song file is opened, a .bmm, MIDI or ringtone file
+    /// imported.
+    void load(const QString& fileName) {
+        const QString suffix = suffixOf(fileName);
+        if (suffix == QLatin1String("bmm"))
+            bmm.importFile(fileName);
+        else if (suffix == QLatin1String("mid") || suffix == QLatin1String("midi"))
+            midi.importFile(fileName);
+        else if (BeepFormatActions::kindOf(fileName) == BeepFormatActions::Kind::Rtttl)
+            beep.importFile(fileName);
+        else
+            files.openSong(fileName);
+    }
+
+    Song song;
+    SongFileView view;
+    NoProgress progress;
+    SongFileActions files;
+    BmmImporter bmm;
+    MidiFileActions midi;
+    BeepFormatActions beep;
+};
+
+/// The settings as the program starts with them: Config.ini, or the defaults.
+Settings storedSettings() {
+    const IniFile file(configFilePath());
+    if (file.tooLarge())
+        prompts().messageBox(file.tooLargeText(), QStringLiteral("Z1rpW3rk"),
+                             Prompts::Icon::Information);
+    return SettingsStore::read(file);
 }
 
 /// Sets the output of the "Optionen" menu as the run asks.
-bool chooseOutput(TForm1& window, const QString& output) {
+void chooseOutput(Settings& settings, const QString& output) {
     if (output.isEmpty())
-        return true;
-    window.Beeper1->setChecked(output == QLatin1String("beep"));
-    window.FMSynthese1->setChecked(output == QLatin1String("wave"));
-    window.MIDIOut1->setChecked(output == QLatin1String("midi"));
-    return true;
+        return;
+    settings.beeper = output == QLatin1String("beep");
+    settings.fmSynthesis = output == QLatin1String("wave");
+    settings.midiOut = output == QLatin1String("midi");
 }
 
 } // namespace
@@ -257,53 +281,51 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
         break;
     }
 
-    // The windows are made, unseen, so the song and the settings load exactly as they do for
-    // the window; nothing is shown and nothing is asked.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The song and the settings load as they do for the window, with no window at all:
+    // nothing is shown and nothing is asked.
     qInstallMessageHandler(quietToolkit);
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Z1rpW3rk"));
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Z1rpW3rk"));
     ConsolePrompts console;
     setPrompts(&console);
-    createForms();
     int result = 1;
     try {
-        TForm1& window = *forms().Form1;
+        Settings settings = storedSettings();
+        SongRun run(settings);
         console.subject = song;
-        loadSong(window, song);
+        run.load(song);
         if (console.failed)
             throw AppError(QString());
         console.subject = action == Action::Render ? outFile : QString();
         const bool midiFile = action == Action::Render && suffixOf(outFile) == QLatin1String("mid");
-        if (!midiFile && !BeepFormatActions::kindOf(outFile) && !chooseOutput(window, output))
-            throw AppError(AudioExport::noOutputMessage());
+        if (!midiFile && !BeepFormatActions::kindOf(outFile))
+            chooseOutput(settings, output);
         const auto textKind = action == Action::Render ? BeepFormatActions::kindOf(outFile)
                                                        : std::nullopt;
         if (midiFile) {
-            FileAccess::saveAll(outFile, window.midiFiles->exportBytes());
+            FileAccess::saveAll(outFile, run.midi.exportBytes());
             result = 0;
         } else if (textKind) {
             int largestError = 0;
-            FileAccess::saveAll(outFile,
-                                window.beepFormats->exportBytes(*textKind, outFile, &largestError));
+            FileAccess::saveAll(outFile, run.beep.exportBytes(*textKind, outFile, &largestError));
             if (*textKind == BeepFormatActions::Kind::Rtttl)
                 std::printf("%s: durations rounded to note values, largest error %d ms\n",
                             qPrintable(QFileInfo(outFile).fileName()), largestError);
             result = 0;
         } else {
-            const auto settings = AudioExport::currentSettings(window);
-            if (!settings)
+            const auto render = AudioExport::currentSettings(settings, settings.synthVolume);
+            if (!render)
                 throw AppError(AudioExport::noOutputMessage());
-            OfflineRender render(AudioExport::songLines(window), *settings);
+            const NoteTable notes = NoteTable::loadStored();
+            OfflineRender lines(AudioExport::songLines(run.song, &notes), *render);
             if (action == Action::Render) {
-                render.setNotice([](const QString& text) {
+                lines.setNotice([](const QString& text) {
                     std::fprintf(stderr, "z1rpw3rk: %s\n", qPrintable(text));
                 });
-                render.writeFile(outFile, {});
+                lines.writeFile(outFile, {});
                 result = 0;
             } else {
-                result = ConsolePlayer(render, QFileInfo(song).fileName()).run();
+                result = ConsolePlayer(lines, QFileInfo(song).fileName()).run();
             }
         }
     } catch (const AppError& e) {
@@ -313,13 +335,6 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
         std::fprintf(stderr, "z1rpw3rk: %s\n",
                      qPrintable(naming(QString::fromLocal8Bit(e.what()), console.subject)));
     }
-    destroyForms();
     setPrompts(nullptr);
     return result;
-}
-
-void CommandLine::openInWindow() const {
-    if (song.isEmpty())
-        return;
-    guarded([this] { forms().Form1->recentFiles->openSong(song); });
 }

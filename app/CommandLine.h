@@ -25,6 +25,4 @@ public:
     bool runsWithoutWindow() const { return action != Action::Window; }
     /// Runs such an action to its end; the program's exit code.
     int runWithoutWindow(int argc, char* argv[]) const;
-    /// Opens the song named for the window, once the windows exist (errors as messages).
-    void openInWindow() const;
 };

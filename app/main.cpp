@@ -5,6 +5,7 @@
 #include "base/ToolkitTranslations.h"
 #include "app/CommandLine.h"
 #include "song/Forms.h"
+#include "files/RecentFiles.h"
 #include "song/MainWindow.h"
 
 #include <QApplication>
@@ -78,7 +79,9 @@ int main(int argc, char* argv[]) {
     TerminationSignals termination;
     connectGuarded(&termination, &TerminationSignals::terminationRequested, &app,
                    [] { ProgramEnd::onSignal(*forms().Form1); });
-    command.openInWindow();
+    // The song named on the command line opens like a recent file (errors as messages).
+    if (!command.song.isEmpty())
+        guarded([&command] { forms().Form1->recentFiles->openSong(command.song); });
     const int result = QApplication::exec();
     destroyForms();
     return result;
