@@ -292,10 +292,10 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
                             qPrintable(QFileInfo(outFile).fileName()), largestError);
             result = 0;
         } else {
-            const auto settings = AudioExport::currentSettings(window);
+            const auto settings = window.audioExport->currentSettings();
             if (!settings)
                 throw AppError(AudioExport::noOutputMessage());
-            OfflineRender render(AudioExport::songLines(window), *settings);
+            OfflineRender render(window.audioExport->songLines(), *settings);
             if (action == Action::Render) {
                 render.setNotice([](const QString& text) {
                     std::fprintf(stderr, "z1rpw3rk: %s\n", qPrintable(text));

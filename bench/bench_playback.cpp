@@ -158,7 +158,7 @@ void reportIdleCpu(TForm1& w) {
     w.Memo4->addAll({QStringLiteral("100")});
     w.RenumberLines();
     w.playback->btplayClick();
-    while (!w.PlayStopped)
+    while (!w.playback->PlayStopped)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     std::printf("idle after the last tone, CPU use per second (all threads but the window's "
                 "/ the window's thread):\n ");
@@ -246,7 +246,7 @@ int main(int argc, char* argv[]) {
         const double windowCpuBefore = mainThreadCpuSeconds();
         const double processCpuBefore = processCpuSeconds();
         w.playback->btplayClick();
-        while (!w.PlayStopped)
+        while (!w.playback->PlayStopped)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         const qint64 wall = clock.elapsed();
         const double windowCpu = mainThreadCpuSeconds() - windowCpuBefore;

@@ -5,6 +5,9 @@
 #include "audio/MidiEngine.h"
 #include "audio/MidiBeep.h"
 #include "audio/PlaybackEngine.h"
+#include "gui/AudioExportMenu.h"
+#include "gui/MidiBeepPanel.h"
+#include "gui/PlaybackControls.h"
 #include "base/Guard.h"
 #include "base/TerminationSignals.h"
 #include "base/IntMath.h"
@@ -141,8 +144,11 @@ TForm1::TForm1(QWidget* parent)
     // Window effects.
     effects = std::make_unique<WindowEffects>(*this);
     // Playback.
-    playback = std::make_unique<PlaybackEngine>(*this);
-    midi = std::make_unique<MidiEngine>(*this);
+    playbackControls = std::make_unique<PlaybackControls>(*this);
+    playback = std::make_unique<PlaybackEngine>(*song, forms().settings, *this, *playbackControls,
+                                                *playbackControls);
+    midi = std::make_unique<MidiEngine>(*song, forms().settings, *playback, *playbackControls);
+    playbackControls->connectEngines(*playback, *midi);
     // Network: the MulTiZ1rp mirror.
     mirror = std::make_unique<MultiZ1rp>(*this);
     library = std::make_unique<OnlineLibrary>(*this);
@@ -150,12 +156,15 @@ TForm1::TForm1(QWidget* parent)
     // Composition tools: generator panels and BPM note values.
     generators = std::make_unique<GeneratorPanels>(*this);
     bpmPanel = std::make_unique<BpmPanel>(*this);
-    midiBeep = std::make_unique<MidiBeep>(*this);
+    midiBeepPanel = std::make_unique<MidiBeepPanel>(*this);
+    midiBeep = std::make_unique<MidiBeep>(*song, forms().settings, *midiBeepPanel);
 
     // Export, MIDI file import, undo and redo, the question on closing.
     extraMenu = std::make_unique<ExtraMenu>(*this);
     midiFiles = std::make_unique<MidiFileActions>(*this, extraMenu->ExportMidi1);
-    audioExport = new AudioExport(*this, extraMenu->ExportAudio1);
+    audioExportMenu = new AudioExportMenu(*this);
+    audioExport = new AudioExport(*song, forms().settings, *playback, *audioExportMenu, this);
+    audioExportMenu->connectItem(extraMenu->ExportAudio1, *audioExport);
     // Undo and redo: saving makes the song as it stands the saved one; opening one begins a new
     // history.
     connect(songFiles.get(), &SongFileActions::saved, history, [this] { history->markClean(); });
@@ -434,7 +443,6 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 
 
 void TForm1::FormCreate() {
-    PlayStopped = true;
     MirrorConnected = false;
     setBase(edFreq1, kWhite);
     setBase(edFreq2, kSilver);

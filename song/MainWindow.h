@@ -31,6 +31,9 @@ class SpeedPitchChange;
 class TrackOperations;
 class WindowEffects;
 class AudioExport;
+class AudioExportMenu;
+class MidiBeepPanel;
+class PlaybackControls;
 class BeepFormatActions;
 class RecentFiles;
 class CloseQuestion;
@@ -131,13 +134,13 @@ public:
     // Track operations, speed and pitch change.
     std::unique_ptr<TrackOperations> trackOperations;
     std::unique_ptr<SpeedPitchChange> speedPitch;
-    // Playback: Play/Pause/Stop, the tone engine and the output choice.
+    // Playback: Play/Pause/Stop, the tone engine and the output choice; their window side.
+    std::unique_ptr<PlaybackControls> playbackControls;
     std::unique_ptr<PlaybackEngine> playback;
     // The MIDI engine, the MIDI tone test and "MIDI-Out".
     std::unique_ptr<MidiEngine> midi;
 
     // State shared with playback and the network mirror.
-    bool PlayStopped = true;
     bool MirrorConnected = false;
     // The MulTiZ1rp mirror: "Multi-Beep" and the transfer of track 2 to a peer.
     std::unique_ptr<MultiZ1rp> mirror;
@@ -151,6 +154,7 @@ public:
     std::unique_ptr<GeneratorPanels> generators;
     std::unique_ptr<BpmPanel> bpmPanel;
     // MIDI input: MIDI-Beep and recording from a MIDI keyboard.
+    std::unique_ptr<MidiBeepPanel> midiBeepPanel;
     std::unique_ptr<MidiBeep> midiBeep;
 
     // Side panels beyond the right edge: the width slide uncovers or covers them.
@@ -216,6 +220,7 @@ public:
     std::unique_ptr<ExtraMenu> extraMenu;
     std::unique_ptr<MidiFileActions> midiFiles;
     AudioExport* audioExport = nullptr;
+    AudioExportMenu* audioExportMenu = nullptr;
     /// The song's undo history.
     SongHistory* const history;
     CloseQuestion* closeQuestion = nullptr;
