@@ -4,6 +4,7 @@
 #include "base/ItemTextDelegate.h"
 #include "base/ListBox.h"
 
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
@@ -258,6 +259,49 @@ private slots:
         QCOMPARE(list.itemIndex(), expected);
         // The selected row is scrolled into view.
         QVERIFY(list.viewport()->rect().intersects(list.itemRect(expected)));
+    }
+
+    void movesRedrawWhatChanged_data() {
+        QTest::addColumn<QStringList>("steps");
+        const QString last = QString::number(kLarge - 1);
+        QTest::newRow("selection walks down past the bottom") << QStringList{"walk 0 40"};
+        QTest::newRow("selection jumps and comes back")
+            << QStringList{"select 100", "select 130", "select 90", "select 5", "select " + last,
+                           "select 3"};
+        QTest::newRow("scrolled to either end and back")
+            << QStringList{"top 50", "top 50000", "top 120000", "top " + last, "top 1000",
+                           "top 0", "walk 30 20"};
+    }
+
+    void movesRedrawWhatChanged() {
+        QFETCH(QStringList, steps);
+        // In a window, as the song's lists are.
+        QWidget window;
+        window.resize(100, 350);
+        ListBox list(&window);
+        list.setItems(Reference::textsOf(kLarge));
+        list.setGeometry(10, 10, 65, 330);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // What is on the screen after each move, against the window drawn afresh.
+        const auto check = [&window] {
+            QCoreApplication::processEvents();
+            const QImage shown = window.screen()->grabWindow(window.winId()).toImage();
+            return shown.convertToFormat(QImage::Format_RGB32) ==
+                   window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        };
+        for (const QString& step : steps) {
+            const QStringList parts = step.split(QLatin1Char(' '));
+            const int from = parts[1].toInt();
+            const int to = parts.value(2, parts[1]).toInt();
+            for (int row = from; from <= to ? row <= to : row >= to; row += from <= to ? 1 : -1) {
+                if (parts[0] == QLatin1String("top"))
+                    list.setTopIndex(row);
+                else
+                    list.setItemIndex(row);
+                QVERIFY2(check(), qPrintable(QStringLiteral("%1 at %2").arg(step).arg(row)));
+            }
+        }
     }
 
     void longNumbersFitTheirColumn_data() {
