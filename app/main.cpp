@@ -1,3 +1,4 @@
+#include "base/DialogPrompts.h"
 #include "base/Guard.h"
 #include "base/ProgramEnd.h"
 #include "base/TerminationSignals.h"
@@ -62,6 +63,7 @@ int main(int argc, char* argv[]) {
     for (const QString& message : std::as_const(g_startMessages))
         std::fprintf(stderr, "%s\n", qPrintable(message));
     QApplication::setApplicationName(QStringLiteral("Z1rpW3rk"));
+    useDialogPrompts();
     // The standard dialogs speak the program's language.
     if (!installToolkitTranslations(false))
         std::fputs("z1rpw3rk: the toolkit's German texts are missing (qt6-translations-l10n); "

@@ -2,8 +2,6 @@
 
 #include "base/Errors.h"
 #include "base/ItemTextDelegate.h"
-#include "base/LineNumberModel.h"
-#include "base/ListTextModel.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -66,104 +64,80 @@ private:
 } // namespace
 
 ListBox::ListBox(QWidget* parent, Content content) : QListView(parent) {
+    showItems(new ListItems(content, this));
+}
+
+ListBox::ListBox(QWidget* parent, ListItems& items) : QListView(parent) {
+    showItems(&items);
+    // Items that go before their view leave it empty rather than pointing at nothing.
+    connect(&items, &QObject::destroyed, this, [this] {
+        m_items = nullptr;
+        setModel(nullptr);
+    });
+}
+
+void ListBox::showItems(ListItems* items) {
     setVerticalScrollBar(new RowScrollBar(Qt::Vertical, this));
-    if (content == Content::Numbers)
-        setModel(m_numbers = new LineNumberModel(this));
-    else
-        setModel(m_texts = new ListTextModel(this));
+    m_items = items;
+    setModel(items->model());
+    setSelectionModel(items->selectionModel());
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
     // Items can be arbitrarily long (a loaded file, a typed text); only their beginning is drawn.
     auto* delegate = new ItemTextDelegate(this);
     // Line numbers of any length stay whole: a long one is drawn smaller instead of cut short.
-    delegate->setShrinkToFit(content == Content::Numbers);
+    delegate->setShrinkToFit(items->textModel() == nullptr);
     setItemDelegate(delegate);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
 }
 
 int ListBox::count() const {
-    return m_texts ? m_texts->count() : m_numbers->count();
+    return m_items ? m_items->count() : 0;
 }
 
 QString ListBox::item(int index) const {
-    if (index < 0 || index >= count())
+    if (!m_items)
         throw EListError(index);
-    return m_texts ? m_texts->text(index) : QString::number(index);
+    return m_items->item(index);
 }
 
 void ListBox::setItem(int index, const QString& text) {
-    if (index < 0 || index >= count())
+    if (!m_items)
         throw EListError(index);
-    // The items of a list of numbers are its numbers; there is no other text to keep.
-    if (m_texts)
-        m_texts->setText(index, text);
+    m_items->setItem(index, text);
 }
 
 void ListBox::add(const QString& text) {
-    if (m_texts)
-        m_texts->append(text);
-    else
-        m_numbers->insertRow(count());
+    if (m_items)
+        m_items->add(text);
 }
 
 void ListBox::addAll(const QStringList& texts) {
-    if (m_texts) {
-        m_texts->append(texts);
-        return;
-    }
-    for (qsizetype i = 0; i < texts.size(); ++i)
-        m_numbers->insertRow(count());
+    if (m_items)
+        m_items->addAll(texts);
 }
 
 void ListBox::insert(int index, const QString& text) {
-    if (index < 0 || index > count())
+    if (!m_items)
         throw EListError(index);
-    if (m_texts)
-        m_texts->insert(index, text);
-    else
-        m_numbers->insertRow(index);
+    m_items->insert(index, text);
 }
 
 void ListBox::remove(int index) {
-    if (index < 0 || index >= count())
+    if (!m_items)
         throw EListError(index);
-    const int selected = itemIndex();
     const QSignalBlocker blocker(this);
-    if (m_texts)
-        m_texts->remove(index);
-    else
-        m_numbers->removeRow(index);
-    // Removing the selected item leaves no selection; later items keep theirs, shifted.
-    if (selected == index)
-        setItemIndex(-1);
-    else if (selected > index)
-        setItemIndex(selected - 1);
-    else
-        setItemIndex(selected);
+    m_items->remove(index);
 }
-
-namespace {
-
-QStringList numbersUpTo(int count) {
-    QStringList numbers;
-    numbers.reserve(count);
-    for (int i = 0; i < count; ++i)
-        numbers.append(QString::number(i));
-    return numbers;
-}
-
-} // namespace
 
 QStringList ListBox::items() const {
-    return m_texts ? m_texts->texts() : numbersUpTo(count());
+    return m_items ? m_items->items() : QStringList();
 }
 
 void ListBox::setItems(const QStringList& texts) {
-    if (m_texts)
-        m_texts->setTexts(texts);
-    else
-        m_numbers->setCount(int(texts.size()));
+    if (m_items)
+        m_items->setItems(texts);
 }
 
 void ListBox::clearItems() {
@@ -171,25 +145,18 @@ void ListBox::clearItems() {
 }
 
 void ListBox::setLineCount(int count) {
-    if (m_numbers)
-        m_numbers->setCount(count);
-    else
-        m_texts->setTexts(numbersUpTo(count));
+    if (m_items)
+        m_items->setLineCount(count);
 }
 
 int ListBox::itemIndex() const {
-    const QModelIndexList rows = selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
+    return m_items ? m_items->itemIndex() : -1;
 }
 
 void ListBox::setItemIndex(int index) {
     const QSignalBlocker blocker(this);
-    if (index < 0 || index >= count()) {
-        clearSelection();
-        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
-        return;
-    }
-    selectionModel()->setCurrentIndex(indexOf(index), QItemSelectionModel::ClearAndSelect);
+    if (m_items)
+        m_items->setItemIndex(index);
 }
 
 int ListBox::topIndex() const {

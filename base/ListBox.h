@@ -3,8 +3,7 @@
 #include <QListView>
 #include <QStringList>
 
-class LineNumberModel;
-class ListTextModel;
+#include "base/ListItems.h"
 
 /// A list box with the semantics the song relies on: ItemIndex is -1 without a selection,
 /// selecting an index outside the list clears the selection, reading or writing an item out of
@@ -21,9 +20,15 @@ class ListBox final : public QListView {
     Q_DISABLE_COPY_MOVE(ListBox)
 
 public:
-    enum class Content { Texts, Numbers };
-
+    using Content = ListItems::Content;
+    /// A list box with items of its own.
     explicit ListBox(QWidget* parent = nullptr, Content content = Content::Texts);
+    /// A view of items held elsewhere (a list of the song): it shows their rows and their
+    /// selection, and its item methods change them.
+    ListBox(QWidget* parent, ListItems& items);
+
+    /// The items this view shows.
+    ListItems& listItems() const { return *m_items; }
 
     int count() const;
     QString item(int index) const;
@@ -89,8 +94,9 @@ private:
     int visibleRows() const;
     int firstRowAt(int y) const;
 
-    ListTextModel* m_texts = nullptr;     ///< the items of a list of texts
-    LineNumberModel* m_numbers = nullptr; ///< the count of a list of numbers
+    void showItems(ListItems* items);
+
+    ListItems* m_items = nullptr; ///< the items shown; null once items held elsewhere are gone
     mutable QSize m_rowSize;              ///< every row's size; empty until measured
     bool m_captured = false; ///< a left press on an item: its release reports the selection
 };

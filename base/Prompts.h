@@ -55,10 +55,14 @@ public:
     virtual int execModal(QDialog& dialog) = 0;
 };
 
-/// The prompts in force; the program's real dialogs unless a test installed others.
+/// The prompts in force: those a test installed, else the default ones (the program's real
+/// dialogs once the windows exist; without them, messages on stderr and every question
+/// answered as cancelled).
 Prompts& prompts();
-/// Installs other prompts (nullptr restores the real dialogs). Not owned.
+/// Installs other prompts (nullptr restores the default ones). Not owned.
 void setPrompts(Prompts* prompts);
+/// Sets the default prompts (nullptr: the ones without windows). Not owned.
+void setDefaultPrompts(Prompts* prompts);
 
 /// Turns a "Description|*.ext|..." filter into the toolkit's "Description (*.ext);;..." form.
 QString toQtFilter(const QString& filter);

@@ -16,6 +16,7 @@
 #include "files/BeepFormatActions.h"
 #include "files/RecentFiles.h"
 #include "song/ExtraMenu.h"
+#include "song/Song.h"
 #include "song/SongHistory.h"
 #include "files/SongFileActions.h"
 #include "net/MultiZ1rp.h"
@@ -85,9 +86,9 @@ QLineEdit* edit(QWidget* parent, const QString& name, const QString& text, const
     return e;
 }
 
-ListBox* songList(QWidget* parent, const QString& name, const QRect& geometry,
-                  ListBox::Content content = ListBox::Content::Texts) {
-    auto* list = new ListBox(parent, content);
+ListBox* songList(QWidget* parent, ListItems& items, const QRect& geometry) {
+    auto* list = new ListBox(parent, items);
+    const QString name = items.objectName();
     list->setObjectName(name);
     list->setGeometry(geometry);
     QFont font = list->font();
@@ -107,7 +108,8 @@ QAction* menuItem(QMenu* menu, const QString& name, const QString& text,
 
 } // namespace
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+TForm1::TForm1(QWidget* parent)
+    : QMainWindow(parent), song(new Song(this)), history(song->history) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Z1rpW3rk 3.3"));
     QPalette palette = this->palette();
@@ -154,7 +156,18 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     extraMenu = std::make_unique<ExtraMenu>(*this);
     midiFiles = std::make_unique<MidiFileActions>(*this, extraMenu->ExportMidi1);
     audioExport = new AudioExport(*this, extraMenu->ExportAudio1);
-    history = new SongHistory(*this);
+    // Undo and redo: saving makes the song as it stands the saved one; opening one begins a new
+    // history.
+    connect(songFiles.get(), &SongFileActions::saved, history, [this] { history->markClean(); });
+    connect(songFiles.get(), &SongFileActions::loaded, history, [this] { history->restart(); });
+    connect(extraMenu->Rueckgaengig1, &QAction::triggered, history, [this] { history->undo(); });
+    connect(extraMenu->Wiederholen1, &QAction::triggered, history, [this] { history->redo(); });
+    connect(history, &SongHistory::availabilityChanged, this, [this](bool undo, bool redo) {
+        extraMenu->Rueckgaengig1->setEnabled(undo);
+        extraMenu->Wiederholen1->setEnabled(redo);
+    });
+    extraMenu->Rueckgaengig1->setEnabled(history->canUndo());
+    extraMenu->Wiederholen1->setEnabled(history->canRedo());
     closeQuestion = new CloseQuestion(*this, *history);
     beepFormats = std::make_unique<BeepFormatActions>(*this, extraMenu->Exportieren1);
     recentFiles = new RecentFiles(*this);
@@ -164,16 +177,15 @@ TForm1::~TForm1() = default;
 
 void TForm1::createControls(QWidget* client) {
     // The line numbers are always 0 … n − 1: the list holds only their count.
-    Line = songList(client, QStringLiteral("Line"), QRect(0, 16, 57, 330),
-                    ListBox::Content::Numbers);
+    Line = songList(client, *song->Line, QRect(0, 16, 57, 330));
     QPalette grey = Line->palette();
     grey.setColor(QPalette::Base, QColor(128, 128, 128));
     grey.setColor(QPalette::Text, kWhite);
     Line->setPalette(grey);
-    Memo1 = songList(client, QStringLiteral("Memo1"), QRect(56, 16, 65, 330));
-    Memo2 = songList(client, QStringLiteral("Memo2"), QRect(120, 16, 65, 330));
-    Memo3 = songList(client, QStringLiteral("Memo3"), QRect(184, 16, 65, 330));
-    Memo4 = songList(client, QStringLiteral("Memo4"), QRect(248, 16, 65, 330));
+    Memo1 = songList(client, *song->Memo1, QRect(56, 16, 65, 330));
+    Memo2 = songList(client, *song->Memo2, QRect(120, 16, 65, 330));
+    Memo3 = songList(client, *song->Memo3, QRect(184, 16, 65, 330));
+    Memo4 = songList(client, *song->Memo4, QRect(248, 16, 65, 330));
     // Five columns of one song: a row is one line only while they show the same first row.
     ListBox::scrollTogether({Line, Memo1, Memo2, Memo3, Memo4});
     // The track lists are white whatever colours the desktop prefers.
@@ -466,8 +478,7 @@ bool TForm1::trackOneActive() const {
 QLineEdit* TForm1::activeFrequencyField() const { return trackOneActive() ? edFreq1 : edFreq2; }
 
 void TForm1::Neu1Click() {
-    for (ListBox* list : {Memo1, Memo2, Memo3, Memo4, Line})
-        list->clearItems();
+    song->clear();
     if (songFiles)
         songFiles->forgetFile();
 }
@@ -511,8 +522,7 @@ void TForm1::Memo4Click() { selectLikewise(Memo4, {Line, Memo1, Memo2, Memo3}); 
 void TForm1::LineMouseDown() { selectLikewise(Line, {Memo1, Memo2, Memo3, Memo4}); }
 
 void TForm1::RenumberLines() {
-    const int n = Memo1->count();
-    Line->setLineCount(n);
+    const int n = song->renumberLines();
     // Progress after every line ends at 100 %, which clears bar and status again; only the
     // last report is visible once the loop is done, so report it once.
     if (n >= 2)

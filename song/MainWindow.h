@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/ProgressSink.h"
+
 #include <QMainWindow>
 
 #include <memory>
@@ -34,11 +36,12 @@ class RecentFiles;
 class CloseQuestion;
 class ExtraMenu;
 class MidiFileActions;
+class Song;
 class SongHistory;
 
 /// The main window: the song in five parallel lists, the tone entry, the menu, the progress
 /// display. Subsystems attach their collaborators here; the controls keep their given names.
-class TForm1 final : public QMainWindow {
+class TForm1 final : public QMainWindow, public ProgressSink {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TForm1)
 
@@ -49,7 +52,10 @@ public:
     static constexpr int kClientWidth = 529;
     static constexpr int kClientHeight = 346;
 
-    // The song: line numbers, track 1 frequency/duration, track 2 frequency/duration.
+    /// The song this window shows and edits.
+    Song* const song;
+
+    // The song's lists: line numbers, track 1 frequency/duration, track 2 frequency/duration.
     ListBox* Line = nullptr;
     ListBox* Memo1 = nullptr;
     ListBox* Memo2 = nullptr;
@@ -169,7 +175,7 @@ public:
     QLineEdit* activeFrequencyField() const;
 
     void RenumberLines();
-    void ShowProgress(int current, int total, const QString& text);
+    void ShowProgress(int current, int total, const QString& text) override;
 
     // Handlers.
     void FormCreate();
@@ -210,7 +216,8 @@ public:
     std::unique_ptr<ExtraMenu> extraMenu;
     std::unique_ptr<MidiFileActions> midiFiles;
     AudioExport* audioExport = nullptr;
-    SongHistory* history = nullptr;
+    /// The song's undo history.
+    SongHistory* const history;
     CloseQuestion* closeQuestion = nullptr;
     // Ringtone texts, buzzer sketches and beep scripts; "Zuletzt geöffnet" and dropped files.
     std::unique_ptr<BeepFormatActions> beepFormats;

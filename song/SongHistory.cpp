@@ -1,14 +1,11 @@
 #include "song/SongHistory.h"
 
-#include "base/ListBox.h"
+#include "base/ListItems.h"
 #include "base/ListTextModel.h"
 #include "base/ResponsiveLoop.h"
-#include "files/SongFileActions.h"
-#include "song/ExtraMenu.h"
-#include "song/MainWindow.h"
+#include "song/Song.h"
 
 #include <QAbstractItemModel>
-#include <QAction>
 #include <QItemSelectionModel>
 #include <QTimer>
 
@@ -45,12 +42,12 @@ qint64 lineNumberBytes(qint64 count) {
 
 } // namespace
 
-SongHistory::SongHistory(TForm1& form) : QObject(&form), m_form(form) {
-    m_lists[0] = form.Line;
-    m_lists[1] = form.Memo1;
-    m_lists[2] = form.Memo2;
-    m_lists[3] = form.Memo3;
-    m_lists[4] = form.Memo4;
+SongHistory::SongHistory(Song& song) : QObject(&song) {
+    m_lists[0] = song.Line;
+    m_lists[1] = song.Memo1;
+    m_lists[2] = song.Memo2;
+    m_lists[3] = song.Memo3;
+    m_lists[4] = song.Memo4;
     m_commitTimer = new QTimer(this);
     m_commitTimer->setSingleShot(true);
     m_commitTimer->setInterval(0);
@@ -64,7 +61,7 @@ SongHistory::SongHistory(TForm1& form) : QObject(&form), m_form(form) {
     watchLineNumbers();
     for (int k = 1; k < 5; ++k)
         watchTexts(k);
-    for (ListBox* list : m_lists) {
+    for (ListItems* list : m_lists) {
         // The selection a command finds is the one the event loop last saw settle.
         QItemSelectionModel* selection = list->selectionModel();
         const auto moved = [this] {
@@ -75,19 +72,12 @@ SongHistory::SongHistory(TForm1& form) : QObject(&form), m_form(form) {
         connect(selection, &QItemSelectionModel::currentChanged, this, moved);
     }
     m_selection = selection();
-    // Saving makes the song as it stands the saved one; opening one begins a new history.
-    connect(form.songFiles.get(), &SongFileActions::saved, this, [this] { markClean(); });
-    connect(form.songFiles.get(), &SongFileActions::loaded, this, [this] { restart(); });
-    ExtraMenu& menu = *form.extraMenu;
-    connect(menu.Rueckgaengig1, &QAction::triggered, this, [this] { undo(); });
-    connect(menu.Wiederholen1, &QAction::triggered, this, [this] { redo(); });
-    updateActions();
 }
 
 SongHistory::~SongHistory() = default;
 
 void SongHistory::watchTexts(int list) {
-    auto* model = qobject_cast<ListTextModel*>(m_lists[list]->model());
+    ListTextModel* model = m_lists[list]->textModel();
     Q_ASSERT(model);
     m_textBytes += textBytes(model->texts());
     // Each notification names the rows; only those rows are read. The running size is kept
@@ -227,7 +217,7 @@ bool SongHistory::finish(Step& step, int lines) {
 
 QList<int> SongHistory::selection() const {
     QList<int> indexes;
-    for (const ListBox* list : m_lists)
+    for (const ListItems* list : m_lists)
         indexes.append(list->itemIndex());
     return indexes;
 }
@@ -290,7 +280,7 @@ void SongHistory::keepWithinBudget() {
 }
 
 void SongHistory::replace(int list, qsizetype at, qsizetype count, const QStringList& with) {
-    ListBox* box = m_lists[list];
+    ListItems* box = m_lists[list];
     const qsizetype common = std::min(count, with.size());
     if (count + with.size() <= kItemwiseLimit) {
         for (qsizetype i = 0; i < common; ++i)
@@ -311,7 +301,7 @@ void SongHistory::replace(int list, qsizetype at, qsizetype count, const QString
 }
 
 void SongHistory::setLineCount(int count) {
-    ListBox* line = m_lists[0];
+    ListItems* line = m_lists[0];
     // The numbers change at the end, as renumbering after the command left them.
     if (std::abs(count - line->count()) > kItemwiseLimit) {
         line->setLineCount(count);
@@ -402,7 +392,5 @@ bool SongHistory::isModified() {
 }
 
 void SongHistory::updateActions() {
-    const ExtraMenu& menu = *m_form.extraMenu;
-    menu.Rueckgaengig1->setEnabled(!m_undo.isEmpty());
-    menu.Wiederholen1->setEnabled(!m_redo.isEmpty());
+    emit availabilityChanged(!m_undo.isEmpty(), !m_redo.isEmpty());
 }

@@ -4,9 +4,9 @@
 #include <QObject>
 #include <QStringList>
 
-class ListBox;
+class ListItems;
 class QTimer;
-class TForm1;
+class Song;
 
 /// Undo and redo of the song: every command that changes the five lists becomes one step.
 /// Commands need not report themselves: the lists' models announce every row they insert,
@@ -24,7 +24,7 @@ public:
     /// The history keeps steps up to the size of the song's texts, and this much at least.
     static constexpr qint64 kMinBudgetBytes = 8LL * 1024 * 1024;
 
-    explicit SongHistory(TForm1& form);
+    explicit SongHistory(Song& song);
     ~SongHistory() override;
 
     void undo();
@@ -44,6 +44,10 @@ public:
     bool isModified();
     /// Memory the steps hold, in bytes (an estimate from the texts they keep).
     qint64 storedBytes() const { return m_storedBytes; }
+
+signals:
+    /// What can be undone or redone changed: "Rückgängig" and "Wiederholen" follow.
+    void availabilityChanged(bool canUndo, bool canRedo);
 
 private:
     /// Rows at … at + removed.size() − 1 of one track list were replaced by `inserted`.
@@ -79,9 +83,8 @@ private:
     void updateActions();
     quint64 currentSerial() const;
 
-    TForm1& m_form;
     /// `Line`, `Memo1` … `Memo4`.
-    ListBox* m_lists[5] = {};
+    ListItems* m_lists[5] = {};
     /// The step being recorded; it closes when control returns to the event loop.
     Step m_open;
     bool m_stepOpen = false;

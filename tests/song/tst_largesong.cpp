@@ -17,15 +17,15 @@ namespace {
 constexpr int kLines = 100000;
 
 /// The four track lists and the selected line, kept the plain way.
-struct Song {
+struct PlainSong {
     std::array<QStringList, 4> tracks;
     int selected = -1;
 
     int size() const { return int(tracks[0].size()); }
 };
 
-Song largeSong() {
-    Song song;
+PlainSong largeSong() {
+    PlainSong song;
     for (int i = 0; i < kLines; ++i) {
         song.tracks[0].append(QString::number(200 + i % 700));
         song.tracks[1].append(QString::number(50 + i % 13));
@@ -36,7 +36,7 @@ Song largeSong() {
 }
 
 /// Runs one step on the reference: "add f1 d f2", "select k", "delete", "swap", "new".
-void apply(Song& song, const QStringList& step) {
+void apply(PlainSong& song, const QStringList& step) {
     const QString& op = step[0];
     if (op == QLatin1String("add")) {
         const QStringList line{step[1], step[2], step[3], step[2]};
@@ -55,7 +55,7 @@ void apply(Song& song, const QStringList& step) {
     } else if (op == QLatin1String("swap")) {
         std::swap(song.tracks[0][song.selected], song.tracks[2][song.selected]);
     } else if (op == QLatin1String("new")) {
-        song = Song();
+        song = PlainSong();
     }
 }
 
@@ -105,7 +105,7 @@ private slots:
         QFETCH(QString, steps);
         AppFixture app;
         TForm1& w = app.main();
-        Song song = largeSong();
+        PlainSong song = largeSong();
         w.Memo1->setItems(song.tracks[0]);
         w.Memo2->setItems(song.tracks[1]);
         w.Memo3->setItems(song.tracks[2]);

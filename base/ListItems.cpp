@@ -1,0 +1,131 @@
+#include "base/ListItems.h"
+
+#include "base/Errors.h"
+#include "base/LineNumberModel.h"
+#include "base/ListTextModel.h"
+
+#include <QItemSelectionModel>
+
+namespace {
+
+QStringList numbersUpTo(int count) {
+    QStringList numbers;
+    numbers.reserve(count);
+    for (int i = 0; i < count; ++i)
+        numbers.append(QString::number(i));
+    return numbers;
+}
+
+} // namespace
+
+ListItems::ListItems(Content content, QObject* parent) : QObject(parent) {
+    QAbstractItemModel* model = nullptr;
+    if (content == Content::Numbers)
+        model = m_numbers = new LineNumberModel(this);
+    else
+        model = m_texts = new ListTextModel(this);
+    m_selection = new QItemSelectionModel(model, this);
+}
+
+ListItems::~ListItems() = default;
+
+QAbstractItemModel* ListItems::model() const {
+    if (m_texts)
+        return m_texts;
+    return m_numbers;
+}
+
+int ListItems::count() const {
+    return m_texts ? m_texts->count() : m_numbers->count();
+}
+
+QString ListItems::item(int index) const {
+    if (index < 0 || index >= count())
+        throw EListError(index);
+    return m_texts ? m_texts->text(index) : QString::number(index);
+}
+
+void ListItems::setItem(int index, const QString& text) {
+    if (index < 0 || index >= count())
+        throw EListError(index);
+    // The items of a list of numbers are its numbers; there is no other text to keep.
+    if (m_texts)
+        m_texts->setText(index, text);
+}
+
+void ListItems::add(const QString& text) {
+    if (m_texts)
+        m_texts->append(text);
+    else
+        m_numbers->insertRow(count());
+}
+
+void ListItems::addAll(const QStringList& texts) {
+    if (m_texts) {
+        m_texts->append(texts);
+        return;
+    }
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        m_numbers->insertRow(count());
+}
+
+void ListItems::insert(int index, const QString& text) {
+    if (index < 0 || index > count())
+        throw EListError(index);
+    if (m_texts)
+        m_texts->insert(index, text);
+    else
+        m_numbers->insertRow(index);
+}
+
+void ListItems::remove(int index) {
+    if (index < 0 || index >= count())
+        throw EListError(index);
+    const int selected = itemIndex();
+    if (m_texts)
+        m_texts->remove(index);
+    else
+        m_numbers->removeRow(index);
+    if (selected == index)
+        setItemIndex(-1);
+    else if (selected > index)
+        setItemIndex(selected - 1);
+    else
+        setItemIndex(selected);
+}
+
+QStringList ListItems::items() const {
+    return m_texts ? m_texts->texts() : numbersUpTo(count());
+}
+
+void ListItems::setItems(const QStringList& texts) {
+    if (m_texts)
+        m_texts->setTexts(texts);
+    else
+        m_numbers->setCount(int(texts.size()));
+}
+
+void ListItems::clearItems() {
+    setItems({});
+}
+
+void ListItems::setLineCount(int count) {
+    if (m_numbers)
+        m_numbers->setCount(count);
+    else
+        m_texts->setTexts(numbersUpTo(count));
+}
+
+int ListItems::itemIndex() const {
+    const QModelIndexList rows = m_selection->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void ListItems::setItemIndex(int index) {
+    if (index < 0 || index >= count()) {
+        m_selection->clearSelection();
+        m_selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        return;
+    }
+    m_selection->setCurrentIndex(model()->index(index, 0), QItemSelectionModel::ClearAndSelect);
+}

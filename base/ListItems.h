@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+class LineNumberModel;
+class ListTextModel;
+class QAbstractItemModel;
+class QItemSelectionModel;
+
+/// The items and the selection of one list, without a view: the semantics the song relies on.
+/// `itemIndex` is −1 without a selection; selecting an index outside the list clears the
+/// selection; reading or writing an item out of range raises "Listenindex überschreitet das
+/// Maximum (%d)". A list of `Content::Numbers` shows "0" … "n − 1" and holds nothing but n.
+///
+/// Views (`ListBox`) show the model and share the selection model, so a selection set here is
+/// the one every view of the list shows, and a user's click in a view is the selection here.
+class ListItems final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ListItems)
+
+public:
+    enum class Content { Texts, Numbers };
+    explicit ListItems(Content content = Content::Texts, QObject* parent = nullptr);
+    ~ListItems() override;
+
+    QAbstractItemModel* model() const;
+    QItemSelectionModel* selectionModel() const { return m_selection; }
+    /// The texts of a list of texts; null for a list of numbers.
+    ListTextModel* textModel() const { return m_texts; }
+
+    int count() const;
+    QString item(int index) const;
+    void setItem(int index, const QString& text);
+    void add(const QString& text);
+    void addAll(const QStringList& texts);
+    void insert(int index, const QString& text);
+    /// Removing the selected item leaves no selection; a later selected item keeps its
+    /// selection, shifted up by one.
+    void remove(int index);
+    /// All items. For a list of texts this shares the list's storage where it can.
+    QStringList items() const;
+    /// Replaces all items at once; like emptying the list, this drops the selection.
+    void setItems(const QStringList& texts);
+    void clearItems();
+    /// A list of numbers: renumbers it to "0" … "count − 1" (no selection afterwards).
+    void setLineCount(int count);
+
+    int itemIndex() const;
+    void setItemIndex(int index);
+
+private:
+    ListTextModel* m_texts = nullptr;     ///< the items of a list of texts
+    LineNumberModel* m_numbers = nullptr; ///< the count of a list of numbers
+    QItemSelectionModel* m_selection = nullptr;
+};
