@@ -102,7 +102,7 @@ void PlaybackControls::setOutputMark(OutputMark mark, bool checked) {
 }
 
 bool PlaybackControls::connected() const {
-    return m_form.MirrorConnected;
+    return m_form.mirror->MirrorConnected;
 }
 
 void PlaybackControls::beginTransfer() {

@@ -23,7 +23,7 @@
 #include "song/SongHistory.h"
 #include "files/SongFileActions.h"
 #include "net/MultiZ1rp.h"
-#include "net/OnlineLibrary.h"
+#include "gui/OnlineLibrary.h"
 #include "song/Forms.h"
 #include "song/SpeedPitch.h"
 #include "song/TrackOperations.h"
@@ -150,7 +150,10 @@ TForm1::TForm1(QWidget* parent)
     midi = std::make_unique<MidiEngine>(*song, forms().settings, *playback, *playbackControls);
     playbackControls->connectEngines(*playback, *midi);
     // Network: the MulTiZ1rp mirror.
-    mirror = std::make_unique<MultiZ1rp>(*this);
+    mirror = std::make_unique<MultiZ1rp>(*song, *this, this);
+    connectGuarded(MultiBeep1, &QAction::triggered, mirror.get(),
+                   [this] { mirror->MultiBeep1Click(); });
+    connect(mirror.get(), &MultiZ1rp::captionChanged, this, &QWidget::setWindowTitle);
     library = std::make_unique<OnlineLibrary>(*this);
 
     // Composition tools: generator panels and BPM note values.
@@ -443,7 +446,6 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 
 
 void TForm1::FormCreate() {
-    MirrorConnected = false;
     setBase(edFreq1, kWhite);
     setBase(edFreq2, kSilver);
 }
@@ -547,7 +549,15 @@ void TForm1::ShowProgress(int current, int total, const QString& text) {
     if (laStatus->text().isEmpty())
         laStatus->setText(UiLanguage::text(text));
     const long long percent = IntDiv<long long>(static_cast<long long>(current) * 100, total);
-    probar->setValue(static_cast<int>(std::clamp<long long>(percent, 0, 100)));
+    const int shown = static_cast<int>(std::clamp<long long>(percent, 0, 100));
+    if (shown != probar->value() && shown < 100) {
+        // The bar draws itself at once for each new value, which while playing draws the
+        // window a second time per line; it is drawn with the lists instead.
+        probar->setUpdatesEnabled(false);
+        probar->setValue(shown);
+        probar->setUpdatesEnabled(true);
+    }
+    probar->setValue(shown);
     if (probar->value() == 100) {
         probar->setValue(0);
         laStatus->clear();

@@ -2,6 +2,7 @@
 #include "base/ListBox.h"
 #include "settings/SettingsDialog.h"
 #include "song/Forms.h"
+#include "net/MultiZ1rp.h"
 #include "song/MainWindow.h"
 #include "song/LineEditor.h"
 #include "support/AppFixture.h"
@@ -84,7 +85,7 @@ private slots:
         QVERIFY(w.MIDIFilemidmidi1->isEnabled());
         QVERIFY(!w.MidiBeep1->isEnabled());
         QVERIFY(w.playback->PlayStopped);
-        QVERIFY(!w.MirrorConnected);
+        QVERIFY(!w.mirror->MirrorConnected);
         QCOMPARE(w.Memo3->geometry(), QRect(184, 16, 65, 330));
     }
 
