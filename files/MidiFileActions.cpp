@@ -1,20 +1,18 @@
 #include "files/MidiFileActions.h"
 
 #include "base/Errors.h"
-#include "base/Guard.h"
-#include "base/ListBox.h"
+#include "base/ListItems.h"
 #include "base/StrToInt.h"
 #include "files/FileAccess.h"
 #include "files/MidiVoices.h"
 #include "files/SongFileActions.h"
 #include "settings/SettingsDialog.h"
 #include "song/Forms.h"
-#include "song/MainWindow.h"
-#include "tools/NoteTableWindow.h"
+#include "song/Song.h"
+#include "tools/NoteTable.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
-#include <QAction>
 #include <QComboBox>
 #include <QHash>
 
@@ -26,11 +24,7 @@ const QString kTrackError = QStringLiteral("Fehler im Track");
 
 } // namespace
 
-MidiFileActions::MidiFileActions(TForm1& form, QAction* exportItem) : m_form(form) {
-    connectGuarded(form.MIDIFilemidmidi1, &QAction::triggered, this,
-                   [this] { MIDIFilemidmidi1Click(); });
-    connectGuarded(exportItem, &QAction::triggered, this, [this] { exportClick(); });
-}
+MidiFileActions::MidiFileActions(SongFileActions& songFiles) : m_songFiles(songFiles) {}
 
 Prompts::FileDialog MidiFileActions::importDialog() {
     Prompts::FileDialog dialog;
@@ -74,7 +68,7 @@ void MidiFileActions::MIDIFilemidmidi1Click() {
 }
 
 void MidiFileActions::exportClick() {
-    const TForm1& f = m_form;
+    const Song& f = m_songFiles.song();
     const int n = f.Memo1->count();
     if (f.Memo2->count() != n || f.Memo3->count() != n || f.Memo4->count() != n) {
         prompts().messageBox(kTrackError, QStringLiteral("Z1rpW3rk"), Prompts::Icon::Warning);
@@ -86,17 +80,16 @@ void MidiFileActions::exportClick() {
 }
 
 QByteArray MidiFileActions::exportBytes() const {
-    const TForm1& f = m_form;
+    const Song& f = m_songFiles.song();
     const int n = f.Memo1->count();
     if (f.Memo2->count() != n || f.Memo3->count() != n || f.Memo4->count() != n)
         throw AppError(kTrackError);
-    const TForm3* notes = forms().Form3;
+    const NoteTable& notes = NoteTable::stored();
     QHash<QString, int> known;
     const auto note = [&](const QString& frequency) {
         auto found = known.constFind(frequency);
         if (found == known.constEnd())
-            found = known.insert(frequency,
-                                 notes ? notes->FrequencyToMidiNote(frequency) : MidiFile::kSilent);
+            found = known.insert(frequency, FrequencyToMidiNote(notes, frequency));
         return *found;
     };
     const QStringList f1 = f.Memo1->items();
@@ -117,13 +110,12 @@ void MidiFileActions::importFile(const QString& fileName) {
         throw AppError(QStringLiteral("Die MIDI-Datei enthält keine Noten und wurde nicht "
                                       "importiert."));
     const QList<MidiVoices::ImportedLine> lines = MidiVoices::toLines(sequence);
-    const TForm3* notes = forms().Form3;
+    const NoteTable& notes = NoteTable::stored();
     QHash<int, QString> known;
     const auto frequency = [&](int note) {
         auto found = known.constFind(note);
         if (found == known.constEnd()) {
-            const int hz =
-                note >= 0 && notes ? notes->MidiNoteToFrequency(QString::number(note)) : 0;
+            const int hz = note >= 0 ? MidiNoteToFrequency(notes, QString::number(note)) : 0;
             found = known.insert(note, QString::number(std::max(hz, 0)));
         }
         return *found;
@@ -138,6 +130,6 @@ void MidiFileActions::importFile(const QString& fileName) {
         durations.append(QString::number(line.durationMs));
     }
 
-    if (m_form.songFiles->replaceByImport(fileName, freq1, freq2, durations))
+    if (m_songFiles.replaceByImport(fileName, freq1, freq2, durations))
         emit opened(fileName);
 }

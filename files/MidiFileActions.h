@@ -5,8 +5,7 @@
 
 #include <QObject>
 
-class QAction;
-class TForm1;
+class SongFileActions;
 class TForm6;
 
 /// "Import" → "MIDI-File (.mid / .midi)" and "Exportieren" → "MIDI-Datei (.mid)...".
@@ -15,7 +14,8 @@ class MidiFileActions final : public QObject {
     Q_DISABLE_COPY_MOVE(MidiFileActions)
 
 public:
-    MidiFileActions(TForm1& form, QAction* exportItem);
+    /// Works on the song of @p songFiles, whose replacing step the import shares.
+    explicit MidiFileActions(SongFileActions& songFiles);
 
     static Prompts::FileDialog importDialog();
     static Prompts::FileDialog exportDialog();
@@ -39,5 +39,5 @@ signals:
     void opened(const QString& fileName);
 
 private:
-    TForm1& m_form;
+    SongFileActions& m_songFiles;
 };
