@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/ProgressSink.h"
+
 #include <QMainWindow>
 
 #include <memory>
@@ -42,7 +44,7 @@ class SongHistory;
 
 /// The main window: the song in five parallel lists, the tone entry, the menu, the progress
 /// display. Subsystems attach their collaborators here; the controls keep their given names.
-class TForm1 final : public QMainWindow {
+class TForm1 final : public QMainWindow, public ProgressSink {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TForm1)
 
@@ -176,7 +178,7 @@ public:
     QLineEdit* activeFrequencyField() const;
 
     void RenumberLines();
-    void ShowProgress(int current, int total, const QString& text);
+    void ShowProgress(int current, int total, const QString& text) override;
 
     // Handlers.
     void FormCreate();
