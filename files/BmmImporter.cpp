@@ -86,7 +86,7 @@ void BmmImporter::import(const QString& fileName) {
         return *found;
     });
     Song& target = m_songFiles.song();
-    SongFileView& view = m_songFiles.view();
+    ProgressSink& progress = m_songFiles.progress();
     SongTracks song;
     const auto flush = [&] {
         target.Memo1->addAll(song.freq1);
@@ -98,7 +98,7 @@ void BmmImporter::import(const QString& fileName) {
     ResponsiveLoop responsive;
     try {
         for (int i = 0; i < n; ++i) {
-            view.showProgress(i, n, kProgressText);
+            progress.ShowProgress(i, n, kProgressText);
             responsive.step();
             if (const auto row = reader.read(lines.at(i))) {
                 song.freq1.append(row->freq1);
@@ -116,7 +116,7 @@ void BmmImporter::import(const QString& fileName) {
     m_songFiles.renumberLines();
     // A song of fewer than two lines reports no renumbering progress; the import's own
     // progress must not stay behind.
-    view.showProgress(n, n, kProgressText);
+    progress.ShowProgress(n, n, kProgressText);
     emit opened(fileName);
 
     if (!forms().Form6->cbBMMINFO->isChecked()) {

@@ -14,7 +14,7 @@ class BmmImporter final : public QObject {
     Q_DISABLE_COPY_MOVE(BmmImporter)
 
 public:
-    /// Works on the song of @p songFiles, whose view shows the import's progress.
+    /// Works on the song of @p songFiles and reports to its progress display.
     explicit BmmImporter(SongFileActions& songFiles);
 
     /// The import's open dialog (`OpenDialog2`).

@@ -33,9 +33,8 @@ QString namingFile(const QString& message, const QString& fileName) {
 
 } // namespace
 
-void SongFileView::showProgress(int, int, const QString&) {}
-
-SongFileActions::SongFileActions(Song& song, SongFileView& view) : m_song(song), m_view(view) {}
+SongFileActions::SongFileActions(Song& song, SongFileView& view, ProgressSink& progress)
+    : m_song(song), m_view(view), m_progress(progress) {}
 
 Prompts::FileDialog SongFileActions::OpenDialog1() {
     Prompts::FileDialog dialog;
@@ -89,7 +88,7 @@ void SongFileActions::renumberLines() {
     // Progress after every line ends at 100 %, which clears bar and status again; only the
     // last report is visible once the loop is done, so report it once.
     if (n >= 2)
-        m_view.showProgress(n - 1, n - 1, QStringLiteral("Aktualisiere Pattern"));
+        m_progress.ShowProgress(n - 1, n - 1, QStringLiteral("Aktualisiere Pattern"));
 }
 
 void SongFileActions::importedFrom(const QString& fileName) {

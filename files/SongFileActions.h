@@ -1,14 +1,15 @@
 #pragma once
 
+#include "base/ProgressSink.h"
 #include "base/Prompts.h"
 
 #include <QObject>
 
 class Song;
 
-/// What the file commands ask of the program around them and show in it. The defaults are
-/// those of a program without windows (the command line): nothing to ask before the song is
-/// replaced, nothing playing, no progress display.
+/// What the file commands ask of the program around them before they replace the song. The
+/// defaults are those of a program without windows (the command line): nothing to ask,
+/// nothing playing.
 class SongFileView {
 public:
     virtual ~SongFileView() = default;
@@ -16,8 +17,6 @@ public:
     virtual bool mayReplaceSong() { return true; }
     /// Another song is about to replace the one played: tone playback stops stepping.
     virtual void stopPlayback() {}
-    /// The progress of a long step: @p current of @p total, described by @p text.
-    virtual void showProgress(int current, int total, const QString& text);
 };
 
 /// "Öffnen" and "Speichern" and the song loader they share with the imports and the online
@@ -27,7 +26,8 @@ class SongFileActions final : public QObject {
     Q_DISABLE_COPY_MOVE(SongFileActions)
 
 public:
-    SongFileActions(Song& song, SongFileView& view);
+    /// Long steps report to @p progress.
+    SongFileActions(Song& song, SongFileView& view, ProgressSink& progress);
 
     /// The open dialog (`OpenDialog1`) and the save dialog (`SaveDialog1`).
     static Prompts::FileDialog OpenDialog1();
@@ -58,9 +58,10 @@ public:
     void renumberLines();
     /// The unsaved-changes question of the program around (`SongFileView::mayReplaceSong`).
     bool mayReplaceSong() { return m_view.mayReplaceSong(); }
-    /// The song and the view these commands work on, for the imports that share them.
+    /// The song and the progress display these commands work on, for the imports that
+    /// share them.
     Song& song() { return m_song; }
-    SongFileView& view() { return m_view; }
+    ProgressSink& progress() { return m_progress; }
     /// The song was imported from @p fileName: the dialog proposes a song file of that name.
     void importedFrom(const QString& fileName);
 
@@ -87,6 +88,7 @@ signals:
 private:
     Song& m_song;
     SongFileView& m_view;
+    ProgressSink& m_progress;
     QString m_songFile;
     QString m_proposedName;
 };

@@ -14,7 +14,7 @@ class SongFiles final {
     Q_DISABLE_COPY_MOVE(SongFiles)
 
 public:
-    SongFiles(Song& song, SongFileView& view);
+    SongFiles(Song& song, SongFileView& view, ProgressSink& progress);
 
     SongFileActions songFiles;
     BmmImporter bmmImport;

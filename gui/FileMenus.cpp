@@ -34,10 +34,6 @@ void WindowFileView::stopPlayback() {
     m_form.playback->stopToneTimer();
 }
 
-void WindowFileView::showProgress(int current, int total, const QString& text) {
-    m_form.ShowProgress(current, total, text);
-}
-
 FileMenus::FileMenus(TForm1& form, QMenu* exportMenu, QAction* exportMidiItem)
     : QObject(&form), m_form(form) {
     SongFileActions* songFiles = form.songFiles;

@@ -10,14 +10,13 @@ class QMenu;
 class TForm1;
 
 /// The main window's side of the song file commands: the unsaved-changes question before a
-/// song is replaced, the tone playback that stops stepping, the progress bar and status.
+/// song is replaced, and the tone playback that stops stepping.
 class WindowFileView final : public SongFileView {
 public:
     explicit WindowFileView(TForm1& form) : m_form(form) {}
 
     bool mayReplaceSong() override;
     void stopPlayback() override;
-    void showProgress(int current, int total, const QString& text) override;
 
 private:
     TForm1& m_form;
