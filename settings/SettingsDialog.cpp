@@ -10,6 +10,7 @@
 #include "settings/EnglishDictionary.h"
 #include "settings/EnglishTexts.h"
 #include "settings/InfoText.h"
+#include "settings/LiveSettings.h"
 #include "settings/Pictures.h"
 #include "settings/SettingsLinks.h"
 #include "settings/SettingsMidiPage.h"
@@ -131,11 +132,15 @@ TForm6::TForm6(QWidget* parent)
     buildCredits();
     buildInfo();
 
-    store = std::make_unique<SettingsStore>(*this);
+    live = std::make_unique<LiveSettings>(*this, forms().settings);
     FormCreate();
 }
 
 TForm6::~TForm6() = default;
+
+const Settings& TForm6::settings() const {
+    return live->value();
+}
 
 void TForm6::FormCreate() {
     const std::optional<QString> readme = InfoText::readmeNfo();
@@ -190,11 +195,11 @@ void TForm6::connectLibraryAtStart() {
 }
 
 void TForm6::LoadSettings() {
-    store->LoadSettings();
+    live->LoadSettings();
 }
 
 void TForm6::ApplySettings() {
-    store->ApplySettings();
+    live->ApplySettings();
 }
 
 void TForm6::buildAnzeige() {

@@ -17,7 +17,8 @@ class QSlider;
 class QTabWidget;
 class SettingsMidiPage;
 class SettingsNetworkPage;
-class SettingsStore;
+class LiveSettings;
+struct Settings;
 
 /// The settings dialog: eight pages whose controls hold the program's settings while it runs.
 /// Other windows read these controls directly.
@@ -98,8 +99,11 @@ public:
 
     /// The credits picture has been moved by the first click on a tab.
     bool CreditsShifted = false;
-    /// Loads and stores the settings these controls hold.
-    std::unique_ptr<SettingsStore> store;
+    /// The running program's settings value (forms().settings), bound to these controls:
+    /// loads and stores them.
+    std::unique_ptr<LiveSettings> live;
+    /// What the controls and the menu's output check marks show now.
+    const Settings& settings() const;
     /// Whether the dialog could create its MIDI input object (it lists the input devices).
     bool hasMidiInput() const { return m_hasMidiInput; }
     /// True from creation until the start-up library connection has been attempted, which

@@ -375,6 +375,7 @@ void SettingsMidiPage::testInstrument(QComboBox* instrument, QComboBox* drums,
                                       QToolButton* toggleButton, QSlider* velocity) {
     MidiOutput->Close();
     MidiOutput->setDeviceID(combMidiG->currentIndex());
+    emit outputDeviceChanged();
     MidiOutput->Open();
     const auto closeAtEnd = qScopeGuard([this] { MidiOutput->Close(); });
     const auto program = std::uint8_t(instrument->currentIndex());
@@ -420,6 +421,7 @@ void SettingsMidiPage::BitBtn4Click() {
 
 void SettingsMidiPage::ApplyMidiSettings() {
     MidiOutput->setDeviceID(combMidiG->currentIndex());
+    emit outputDeviceChanged();
     TForm1* main = forms().Form1;
     if (!main)
         return;

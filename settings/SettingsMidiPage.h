@@ -86,6 +86,10 @@ public:
     /// Enables or disables what may not run during MIDI playback: the tests, "Übernehmen", "OK".
     void setPlaybackLock(bool playing);
 
+signals:
+    /// The output object's device changed (an instrument test, "OK", "Übernehmen").
+    void outputDeviceChanged();
+
 private:
     void buildOutput();
     void buildInstruments();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/Settings.h"
+
 #include <QObject>
 #include <QTime>
 
@@ -29,7 +31,7 @@ class SettingsNetworkPage final : public QObject {
     Q_DISABLE_COPY_MOVE(SettingsNetworkPage)
 
 public:
-    static constexpr int kOwnServerEntry = 5;
+    static constexpr int kOwnServerEntry = Settings::kOwnServer;
 
     explicit SettingsNetworkPage(TForm6& dialog);
     ~SettingsNetworkPage() override;

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "settings/Settings.h"
+
 #include <QList>
 #include <QString>
 
+#include <variant>
+
 class IniFile;
-class TForm6;
 
 /// How a setting is held and stored.
 enum class SettingKind {
@@ -16,7 +19,8 @@ enum class SettingKind {
     Port,      ///< the mirror server's port, shown in an edit of the dialog
 };
 
-/// One key of Config.ini and the control that holds its value while the program runs.
+/// One key of Config.ini, the control that holds its value while the program runs, and the
+/// field of Settings it is read into.
 struct SettingKey {
     QString section;
     QString key;
@@ -25,30 +29,29 @@ struct SettingKey {
     QString defaultValue; ///< as it would stand in the file
     /// Read and written only while the own server ("Wähle eigenes...") is chosen.
     bool ownServerOnly = false;
+    std::variant<bool Settings::*, int Settings::*, QString Settings::*> field;
+    /// ItemIndex: the number of entries of the list; Position: the largest position (the
+    /// smallest is 0).
+    int limit = 0;
 };
 
-/// Loads Config.ini into the settings dialog's controls, and applies the controls to the main
-/// window and the other subsystems and writes them back. The controls are found by their
-/// design names, so every page of the dialog can be built on its own.
+/// Config.ini and the Settings value: which keys there are, in which order they are read and
+/// written, their defaults and how a stored value that does not fit is taken. Needs no window;
+/// the settings dialog's LoadSettings and ApplySettings go through it.
 class SettingsStore {
 public:
-    explicit SettingsStore(TForm6& dialog);
-
     /// Every key, in the order in which it is read and written.
     static const QList<SettingKey>& keys();
     /// Entry of the server list that stands for the user's own server.
-    static constexpr int kOwnServer = 5;
+    static constexpr int kOwnServer = Settings::kOwnServer;
 
-    /// Reads the file into the controls; a missing file or value gives the key's default.
-    void LoadSettings();
-    /// Pushes the controls into the main window and the subsystems, then writes the file.
-    /// A step that fails stops here: the steps after it, the writing included, are skipped.
-    void ApplySettings();
-
-private:
-    bool ownServerChosen() const;
-    void readKey(const IniFile& file, const SettingKey& key);
-    void writeKey(IniFile& file, const SettingKey& key);
-
-    TForm6& m_dialog;
+    /// The stored settings; a missing file or value gives the key's default, an index outside
+    /// its list gives −1, a volume outside 0 … 100 is clamped. The own server's address, user
+    /// and password are read only when it is the stored choice. Fields that are not stored
+    /// keep their defaults.
+    static Settings read(const IniFile& file);
+    /// Writes every key in order (the own server's three only while it is chosen). Throws
+    /// AppError "In <path> kann nicht geschrieben werden" as IniFile does; with
+    /// IniFile::Writes::OnSave nothing reaches the disk before save().
+    static void write(IniFile& file, const Settings& settings);
 };

@@ -17,6 +17,7 @@ Forms& forms() { return g_forms; }
 
 void createForms() {
     // Start-up order: each window's creation may use the windows created before it.
+    g_forms.settings = Settings{};
     g_forms.Form1 = new TForm1;
     g_forms.Form2 = new TForm2(*g_forms.Form1, g_forms.Form1);
     g_forms.Form3 = new TForm3(*g_forms.Form1, g_forms.Form1);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/Settings.h"
+
 class TForm1;
 class TForm2;
 class TForm3;
@@ -20,6 +22,9 @@ struct Forms {
     TForm6* Form6 = nullptr;
     TForm8* Form8 = nullptr;
     TForm11* Form11 = nullptr;
+    /// The running program's settings: the windows hand it to the engines; the settings
+    /// dialog keeps it equal to its controls and the menu's output check marks.
+    Settings settings;
 };
 
 Forms& forms();
