@@ -61,8 +61,8 @@ std::optional<OfflineRender::Settings> AudioExport::currentSettings(const TForm1
     settings.volume = form.playback->SynthVolume;
     if (const TForm6* dialog = forms().Form6)
         settings.waveform = dialog->rgTonItemIndex();
-    settings.track1 = MidiFileActions::trackSetup(forms().Form6, 1);
-    settings.track2 = MidiFileActions::trackSetup(forms().Form6, 2);
+    settings.track1 = MidiFileActions::trackSetup(forms().settings, 1);
+    settings.track2 = MidiFileActions::trackSetup(forms().settings, 2);
     return settings;
 }
 

@@ -6,12 +6,10 @@
 #include "files/FileAccess.h"
 #include "files/SongFileActions.h"
 #include "files/SongFormat.h"
-#include "settings/SettingsDialog.h"
-#include "song/Forms.h"
+#include "settings/Settings.h"
 #include "song/Song.h"
 #include "tools/NoteTable.h"
 
-#include <QCheckBox>
 #include <QFileInfo>
 #include <QHash>
 
@@ -22,8 +20,9 @@ const QString kProgressText = QStringLiteral("Analysiere BMM");
 
 } // namespace
 
-BmmImporter::BmmImporter(SongFileActions& songFiles)
-    : bmm(new ListItems(ListItems::Content::Texts, this)), m_songFiles(songFiles) {
+BmmImporter::BmmImporter(SongFileActions& songFiles, const Settings& settings)
+    : bmm(new ListItems(ListItems::Content::Texts, this)), m_songFiles(songFiles),
+      m_settings(settings) {
     bmm->setObjectName(QStringLiteral("bmm"));
 }
 
@@ -119,7 +118,7 @@ void BmmImporter::import(const QString& fileName) {
     progress.ShowProgress(n, n, kProgressText);
     emit opened(fileName);
 
-    if (!forms().Form6->cbBMMINFO->isChecked()) {
+    if (!m_settings.bmmInfoHidden) {
         const QString text = QStringLiteral("Songpath: ") + QFileInfo(fileName).absoluteFilePath() +
                              QLatin1Char('\r') + QStringLiteral("BPM Value: ") +
                              QString::number(tempo) + QLatin1Char('\r') +

@@ -7,6 +7,7 @@
 
 class ListItems;
 class SongFileActions;
+struct Settings;
 
 /// "Extras" → "Import" → "Bleeper Music Maker (.bmm)": replaces the song by a `.bmm` song.
 class BmmImporter final : public QObject {
@@ -14,8 +15,9 @@ class BmmImporter final : public QObject {
     Q_DISABLE_COPY_MOVE(BmmImporter)
 
 public:
-    /// Works on the song of @p songFiles and reports to its progress display.
-    explicit BmmImporter(SongFileActions& songFiles);
+    /// Works on the song of @p songFiles and reports to its progress display; the information
+    /// after an import shows unless @p settings hide it at that moment.
+    BmmImporter(SongFileActions& songFiles, const Settings& settings);
 
     /// The import's open dialog (`OpenDialog2`).
     static Prompts::FileDialog OpenDialog2();
@@ -39,5 +41,6 @@ private:
     void import(const QString& fileName);
 
     SongFileActions& m_songFiles;
+    const Settings& m_settings;
     bool m_running = false;
 };

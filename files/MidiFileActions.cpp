@@ -6,15 +6,13 @@
 #include "files/FileAccess.h"
 #include "files/MidiVoices.h"
 #include "files/SongFileActions.h"
-#include "settings/SettingsDialog.h"
-#include "song/Forms.h"
+#include "settings/Settings.h"
 #include "song/Song.h"
 #include "tools/NoteTable.h"
 
-#include <QAbstractButton>
-#include <QAbstractSlider>
-#include <QComboBox>
 #include <QHash>
+
+#include <algorithm>
 
 #include <limits>
 
@@ -24,7 +22,8 @@ const QString kTrackError = QStringLiteral("Fehler im Track");
 
 } // namespace
 
-MidiFileActions::MidiFileActions(SongFileActions& songFiles) : m_songFiles(songFiles) {}
+MidiFileActions::MidiFileActions(SongFileActions& songFiles, const Settings& settings)
+    : m_songFiles(songFiles), m_settings(settings) {}
 
 Prompts::FileDialog MidiFileActions::importDialog() {
     Prompts::FileDialog dialog;
@@ -42,23 +41,14 @@ Prompts::FileDialog MidiFileActions::exportDialog() {
     return dialog;
 }
 
-MidiFile::TrackSetup MidiFileActions::trackSetup(const TForm6* settings, int track) {
+MidiFile::TrackSetup MidiFileActions::trackSetup(const Settings& settings, int track) {
+    const Settings::MidiTrack& sound = settings.midiTrack(track);
     MidiFile::TrackSetup setup;
     setup.channel = track - 1;
-    if (!settings)
-        return setup;
-    const QString n = QString::number(track);
-    if (const auto* instrument = settings->findChild<QComboBox*>(QStringLiteral("cbMidiNote") + n))
-        setup.program = std::max(0, instrument->currentIndex());
-    if (const auto* drum = settings->findChild<QComboBox*>(QStringLiteral("cbDrum") + n))
-        setup.drumKey = 35 + std::max(0, drum->currentIndex());
-    // The melody/drum toggle's hint names the mode.
-    const QString toggle = QStringLiteral("BitBtn") + QString::number(track + 2);
-    if (const auto* mode = settings->findChild<QAbstractButton*>(toggle))
-        setup.drum = mode->toolTip() == QStringLiteral("Drum");
-    if (const auto* velocity =
-            settings->findChild<QAbstractSlider*>(QStringLiteral("TrackBar") + n))
-        setup.velocity = velocity->value();
+    setup.program = std::max(0, sound.instrument);
+    setup.drumKey = 35 + std::max(0, sound.drum);
+    setup.drum = sound.drumMode;
+    setup.velocity = sound.velocity;
     return setup;
 }
 
@@ -99,8 +89,7 @@ QByteArray MidiFileActions::exportBytes() const {
     lines.reserve(n);
     for (int i = 0; i < n; ++i)
         lines.append({note(f1[i]), note(f2[i]), StrToInt(d1[i])});
-    const TForm6* settings = forms().Form6;
-    return MidiFile::write(lines, trackSetup(settings, 1), trackSetup(settings, 2));
+    return MidiFile::write(lines, trackSetup(m_settings, 1), trackSetup(m_settings, 2));
 }
 
 void MidiFileActions::importFile(const QString& fileName) {

@@ -6,7 +6,7 @@
 #include <QObject>
 
 class SongFileActions;
-class TForm6;
+struct Settings;
 
 /// "Import" → "MIDI-File (.mid / .midi)" and "Exportieren" → "MIDI-Datei (.mid)...".
 class MidiFileActions final : public QObject {
@@ -14,15 +14,16 @@ class MidiFileActions final : public QObject {
     Q_DISABLE_COPY_MOVE(MidiFileActions)
 
 public:
-    /// Works on the song of @p songFiles, whose replacing step the import shares.
-    explicit MidiFileActions(SongFileActions& songFiles);
+    /// Works on the song of @p songFiles, whose replacing step the import shares; the export
+    /// sounds the tracks as @p settings say at the moment it runs.
+    MidiFileActions(SongFileActions& songFiles, const Settings& settings);
 
     static Prompts::FileDialog importDialog();
     static Prompts::FileDialog exportDialog();
 
     /// The tracks as MIDI-Out sounds them: instruments, drum keys and velocities of the
-    /// settings dialog (the defaults where it has no such controls).
-    static MidiFile::TrackSetup trackSetup(const TForm6* settings, int track);
+    /// settings' MIDI page.
+    static MidiFile::TrackSetup trackSetup(const Settings& settings, int track);
 
     void MIDIFilemidmidi1Click();
     void exportClick();
@@ -40,4 +41,5 @@ signals:
 
 private:
     SongFileActions& m_songFiles;
+    const Settings& m_settings;
 };

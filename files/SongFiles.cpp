@@ -2,8 +2,10 @@
 
 #include <QFileInfo>
 
-SongFiles::SongFiles(Song& song, SongFileView& view, ProgressSink& progress)
-    : songFiles(song, view, progress), bmmImport(songFiles), midiFiles(songFiles), beepFormats(songFiles) {}
+SongFiles::SongFiles(Song& song, const Settings& settings, SongFileView& view,
+                     ProgressSink& progress)
+    : songFiles(song, view, progress), bmmImport(songFiles, settings),
+      midiFiles(songFiles, settings), beepFormats(songFiles) {}
 
 bool SongFiles::canOpen(const QString& fileName) {
     static const QStringList kinds = {QStringLiteral("zwk"),   QStringLiteral("bmm"),

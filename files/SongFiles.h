@@ -6,6 +6,7 @@
 #include "files/SongFileActions.h"
 
 class Song;
+struct Settings;
 
 /// The file commands of one song: opening and saving, the .bmm, MIDI and ringtone imports and
 /// the exports. The main window connects its menu items to them; the command line runs them on
@@ -14,7 +15,8 @@ class SongFiles final {
     Q_DISABLE_COPY_MOVE(SongFiles)
 
 public:
-    SongFiles(Song& song, SongFileView& view, ProgressSink& progress);
+    /// The imports and exports read @p settings at the moment they run.
+    SongFiles(Song& song, const Settings& settings, SongFileView& view, ProgressSink& progress);
 
     SongFileActions songFiles;
     BmmImporter bmmImport;

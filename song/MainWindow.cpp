@@ -136,7 +136,7 @@ TForm1::TForm1(QWidget* parent)
 
     // Song files: open, save, import and export.
     fileView = std::make_unique<WindowFileView>(*this);
-    files = std::make_unique<SongFiles>(*song, *fileView, *this);
+    files = std::make_unique<SongFiles>(*song, forms().settings, *fileView, *this);
     songFiles = &files->songFiles;
     bmmImport = &files->bmmImport;
     midiFiles = &files->midiFiles;
