@@ -152,7 +152,7 @@ void PlaybackEngine::prepareToneTable() {
     for (int i = 0; i < n; ++i) {
         PlayTable.first[i] = StrToInt(f.Memo1->item(i));
         PlayTable.third[i] = StrToInt(f.Memo2->item(i));
-        if (f.MirrorConnected) {
+        if (f.mirror->MirrorConnected) {
             PlayTable.second[i] = 0;
             f.mirror->sendLine(i);
         } else {

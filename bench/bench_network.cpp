@@ -9,7 +9,7 @@
 #include "net/FtpClient.h"
 #include "net/MirrorServer.h"
 #include "net/MultiZ1rp.h"
-#include "net/OnlineLibrary.h"
+#include "gui/OnlineLibrary.h"
 #include "settings/SettingsDialog.h"
 #include "settings/SettingsNetworkPage.h"
 #include "song/Forms.h"
@@ -88,7 +88,7 @@ void benchMirror(TForm1& w) {
     QObject::connect(&peer, &QTcpSocket::readyRead, [&] { received += peer.readAll(); });
     peer.connectToHost(QHostAddress::LocalHost, quint16(w.mirror->ssBeep().listeningPort()));
     peer.waitForConnected(5000);
-    while (!w.MirrorConnected)
+    while (!w.mirror->MirrorConnected)
         waitMs(5);
 
     // The described waits: 250 ms after "C", 250 ms on each side of "P", and the first

@@ -54,25 +54,6 @@ Prompts::FileDialog SongFileActions::SaveDialog1() {
     return dialog;
 }
 
-QString SongFileActions::localCopyQuestion(const QString& fileName) {
-    return QStringLiteral("Die Datei \"%1\" im Arbeitsordner hat einen anderen Inhalt als der "
-                          "Song der Online-Bibliothek.\nSoll sie ersetzt werden?")
-        .arg(QFileInfo(fileName).fileName());
-}
-
-bool SongFileActions::mayReplaceLocalCopy(const QString& fileName, const QByteArray& bytes) {
-    QFile local(fileName);
-    if (!local.exists())
-        return true;
-    // The same song again replaces nothing the user could miss.
-    if (local.size() == bytes.size() && local.open(QIODevice::ReadOnly) &&
-        local.readAll() == bytes)
-        return true;
-    return prompts().messageBox(localCopyQuestion(fileName), QStringLiteral("Z1rpW3rk"),
-                                Prompts::Icon::Warning,
-                                Prompts::Buttons::YesNo) == Prompts::Answer::Yes;
-}
-
 void SongFileActions::forgetFile() {
     m_songFile.clear();
     m_proposedName.clear();

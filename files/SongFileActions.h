@@ -71,13 +71,6 @@ public:
     bool replaceByImport(const QString& fileName, const QStringList& frequencies1,
                          const QStringList& frequencies2, const QStringList& durations);
 
-    /// "Die Datei … im Arbeitsordner hat einen anderen Inhalt …": a library song is about to
-    /// replace a local file of its name.
-    static QString localCopyQuestion(const QString& fileName);
-    /// True when @p bytes may be written as @p fileName: no such file, the same contents, or
-    /// the user agrees to replace it. Never throws.
-    static bool mayReplaceLocalCopy(const QString& fileName, const QByteArray& bytes);
-
 signals:
     /// The song was written to a file, or read completely from one.
     void saved();

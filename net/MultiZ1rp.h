@@ -5,10 +5,12 @@
 #include <QObject>
 
 class MirrorServer;
-class TForm1;
+class ProgressSink;
+class Song;
 
-/// The main window's side of the MulTiZ1rp mirror: the "Multi-Beep" command, the connection
-/// state `MirrorConnected`, and the transfer of track 2 that Play, Pause and Stop run.
+/// The program's side of the MulTiZ1rp mirror: the "Multi-Beep" command, the connection
+/// state `MirrorConnected`, and the transfer of the song's track 2 that Play, Pause and Stop
+/// run.
 ///
 /// The transfer is split in the steps the tone engine calls while it prepares its table;
 /// each step sends only while a peer is connected.
@@ -20,14 +22,19 @@ public:
     /// Pause after "C" and around "P", so the peer has settled before the next message.
     static constexpr int kSettleMs = 250;
 
-    explicit MultiZ1rp(TForm1& form);
+    /// Transfers `song`'s track 2 and shows the transfer's progress on `progress`.
+    MultiZ1rp(const Song& song, ProgressSink& progress, QObject* parent = nullptr);
     ~MultiZ1rp() override;
+
+    /// A peer is connected: track 2 goes to it instead of sounding here.
+    bool MirrorConnected = false;
 
     /// The mirror server `ssBeep`.
     MirrorServer& ssBeep() { return *m_server; }
 
     /// "Multi-Beep": starts listening and marks the caption.
     void MultiBeep1Click();
+
 
     /// Play and Pause, before the lines: "C", then the settling pause.
     void beginTransfer();
@@ -41,8 +48,13 @@ public:
     /// Stop and the end of the song: "C".
     void stopPeer();
 
+signals:
+    /// The window's caption while the mirror listens.
+    void captionChanged(const QString& caption);
+
 private:
-    TForm1& m_form;
+    const Song& m_song;
+    ProgressSink& m_progress;
     MirrorServer* m_server = nullptr;
     ResponsiveLoop m_responsive;
 };

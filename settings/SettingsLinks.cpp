@@ -4,7 +4,7 @@
 #include "audio/MidiInput.h"
 #include "net/MirrorServer.h"
 #include "net/MultiZ1rp.h"
-#include "net/OnlineLibrary.h"
+#include "gui/OnlineLibrary.h"
 #include "settings/ControlLookup.h"
 #include "settings/SettingsDialog.h"
 #include "settings/SettingsMidiPage.h"

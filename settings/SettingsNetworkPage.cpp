@@ -7,7 +7,7 @@
 #include "net/FtpPresets.h"
 #include "net/MirrorServer.h"
 #include "net/MultiZ1rp.h"
-#include "net/OnlineLibrary.h"
+#include "gui/OnlineLibrary.h"
 #include "settings/SettingsDialog.h"
 #include "song/Forms.h"
 #include "song/MainWindow.h"

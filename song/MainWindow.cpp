@@ -22,7 +22,7 @@
 #include "files/SongFiles.h"
 #include "gui/FileMenus.h"
 #include "net/MultiZ1rp.h"
-#include "net/OnlineLibrary.h"
+#include "gui/OnlineLibrary.h"
 #include "song/Forms.h"
 #include "song/SpeedPitch.h"
 #include "song/TrackOperations.h"
@@ -150,7 +150,10 @@ TForm1::TForm1(QWidget* parent)
     playback = std::make_unique<PlaybackEngine>(*this);
     midi = std::make_unique<MidiEngine>(*this);
     // Network: the MulTiZ1rp mirror.
-    mirror = std::make_unique<MultiZ1rp>(*this);
+    mirror = std::make_unique<MultiZ1rp>(*song, *this, this);
+    connectGuarded(MultiBeep1, &QAction::triggered, mirror.get(),
+                   [this] { mirror->MultiBeep1Click(); });
+    connect(mirror.get(), &MultiZ1rp::captionChanged, this, &QWidget::setWindowTitle);
     library = std::make_unique<OnlineLibrary>(*this);
 
     // Composition tools: generator panels and BPM note values.
@@ -440,7 +443,6 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 
 void TForm1::FormCreate() {
     PlayStopped = true;
-    MirrorConnected = false;
     setBase(edFreq1, kWhite);
     setBase(edFreq2, kSilver);
 }

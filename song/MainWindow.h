@@ -139,9 +139,8 @@ public:
     // The MIDI engine, the MIDI tone test and "MIDI-Out".
     std::unique_ptr<MidiEngine> midi;
 
-    // State shared with playback and the network mirror.
+    // State shared with playback.
     bool PlayStopped = true;
-    bool MirrorConnected = false;
     // The MulTiZ1rp mirror: "Multi-Beep" and the transfer of track 2 to a peer.
     std::unique_ptr<MultiZ1rp> mirror;
     // The online song library: its connection, the online list and the upload panel.

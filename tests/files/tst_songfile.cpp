@@ -6,7 +6,7 @@
 #include "files/MidiFile.h"
 #include "files/SongFileActions.h"
 #include "files/SongFormat.h"
-#include "net/OnlineLibrary.h"
+#include "gui/OnlineLibrary.h"
 #include "settings/SettingsDialog.h"
 #include "song/MainWindow.h"
 #include "song/SongHistory.h"

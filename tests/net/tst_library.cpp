@@ -4,10 +4,11 @@
 #include "base/ListBox.h"
 #include "files/SongFileActions.h"
 #include "files/SongFormat.h"
+#include "net/LibraryConnection.h"
 #include "net/FtpClient.h"
 #include "net/FtpPresets.h"
 #include "net/LibraryFiles.h"
-#include "net/OnlineLibrary.h"
+#include "gui/OnlineLibrary.h"
 #include "settings/SettingsDialog.h"
 #include "settings/SettingsNetworkPage.h"
 #include "song/MainWindow.h"
@@ -259,7 +260,7 @@ void TestLibrary::libraryOpenOverLocalFile() {
     clickItem(list, int(list->items().indexOf(QStringLiteral("Bruder Jakob"))));
     QCOMPARE(app.prompts.texts(), answer.isEmpty()
                                       ? QStringList{}
-                                      : QStringList{SongFileActions::localCopyQuestion(name)});
+                                      : QStringList{LibraryConnection::localCopyQuestion(name)});
     QCOMPARE(readFile(name), replaced ? remote : local);
     QCOMPARE(w.Memo1->items(), replaced ? SongFormat::read(remote).song.freq1 : QStringList{});
 }
@@ -325,7 +326,7 @@ void TestLibrary::upload() {
     const QString fileName = name + QStringLiteral(".zwk");
     // The local file holds the song as "Speichern" writes it, in any case.
     QCOMPARE(readFile(fileName), expected);
-    QCOMPARE(library(w).Memo5, QStringList({"440|100|0|100", "$1B8|250|660|0x10", "0|50|880|50"}));
+    QCOMPARE(library(w).connection->Memo5, QStringList({"440|100|0|100", "$1B8|250|660|0x10", "0|50|880|50"}));
     if (sent) {
         QVERIFY(app.prompts.messages.isEmpty());
         QCOMPARE(server.file(fileName), expected);
@@ -598,7 +599,7 @@ void TestLibrary::scriptedServer() {
     if (message.isEmpty()) {
         // The earlier download differs from the server's song: replacing it is asked first.
         QCOMPARE(app.prompts.texts(),
-                 QStringList{SongFileActions::localCopyQuestion(QStringLiteral("Lied.zwk"))});
+                 QStringList{LibraryConnection::localCopyQuestion(QStringLiteral("Lied.zwk"))});
         QCOMPARE(songRows(w), QStringList{"660 100 0 100"});
     } else {
         QCOMPARE(app.prompts.messages.size(), 1);
@@ -698,7 +699,7 @@ void TestLibrary::hostileServer() {
     // A downloaded song that differs from an earlier copy asks before replacing it ("Ja").
     const bool fetched = then == QLatin1String("song") && message.isEmpty();
     if (fetched) {
-        const QString question = SongFileActions::localCopyQuestion(
+        const QString question = LibraryConnection::localCopyQuestion(
             LibraryFiles::songFileName(library(w).Memo6->item(0)));
         app.prompts.messages.removeIf(
             [&](const ScriptedPrompts::Message& m) { return m.text == question; });

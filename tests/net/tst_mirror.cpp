@@ -47,15 +47,15 @@ quint16 startMirror(TForm1& w) {
 
 /// Connects a test peer and waits until the window counts it as connected.
 bool connectPeer(QTcpSocket& peer, TForm1& w, quint16 port) {
-    w.MirrorConnected = false;
+    w.mirror->MirrorConnected = false;
     peer.connectToHost(QHostAddress::LocalHost, port);
     if (!peer.waitForConnected(kWait))
         return false;
     QElapsedTimer clock;
     clock.start();
-    while (!w.MirrorConnected && clock.elapsed() < kWait)
+    while (!w.mirror->MirrorConnected && clock.elapsed() < kWait)
         QTest::qWait(5);
-    return w.MirrorConnected;
+    return w.mirror->MirrorConnected;
 }
 
 /// Reads until `size` bytes have come or the limit passes.
@@ -230,12 +230,12 @@ void TestMirror::laterPeerReplacesEarlier() {
     if (leaving != 0) {
         QTcpSocket& gone = leaving == 1 ? first : second;
         gone.disconnectFromHost();
-        QTRY_VERIFY_WITH_TIMEOUT(!w.MirrorConnected, kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.mirror->MirrorConnected, kWait);
         w.btstop->click();
         // Once any peer has left, nobody receives anything until a peer connects again.
         QCOMPARE(shown(readQuiet(leaving == 1 ? second : first)), QString());
     } else {
-        QVERIFY(w.MirrorConnected);
+        QVERIFY(w.mirror->MirrorConnected);
     }
     QVERIFY(app.prompts.errors.isEmpty());
 }
@@ -268,7 +268,7 @@ void TestMirror::multiBeepTwiceKeepsListening() {
     w.MultiBeep1->trigger();
     QCOMPARE(w.windowTitle(), QStringLiteral("Z1rpW3rk 3.3 - MulTiZ1rp"));
     QCOMPARE(w.mirror->ssBeep().listeningPort(), int(port));
-    QVERIFY(w.MirrorConnected);
+    QVERIFY(w.mirror->MirrorConnected);
     QVERIFY(app.prompts.errors.isEmpty());
 }
 
@@ -463,9 +463,9 @@ void TestMirror::peerPlaysTrackTwoOfTheWindow() {
     const quint16 port = startMirror(w);
     MirrorPeer peer;
     QSignalSpy finished(&peer, &MirrorPeer::finished);
-    w.MirrorConnected = false;
+    w.mirror->MirrorConnected = false;
     peer.connectToServer(QStringLiteral("127.0.0.1"), port);
-    QTRY_VERIFY_WITH_TIMEOUT(w.MirrorConnected, kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(w.mirror->MirrorConnected, kWait);
     w.btplay->click();
     QTRY_VERIFY_WITH_TIMEOUT(finished.count() == 1 && w.PlayStopped, kWait);
     QList<QPair<int, int>> peerTones;

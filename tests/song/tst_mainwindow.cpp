@@ -1,6 +1,7 @@
 #include "base/ListBox.h"
 #include "settings/SettingsDialog.h"
 #include "song/Forms.h"
+#include "net/MultiZ1rp.h"
 #include "song/MainWindow.h"
 #include "song/LineEditor.h"
 #include "support/AppFixture.h"
@@ -83,7 +84,7 @@ private slots:
         QVERIFY(w.MIDIFilemidmidi1->isEnabled());
         QVERIFY(!w.MidiBeep1->isEnabled());
         QVERIFY(w.PlayStopped);
-        QVERIFY(!w.MirrorConnected);
+        QVERIFY(!w.mirror->MirrorConnected);
         QCOMPARE(w.Memo3->geometry(), QRect(184, 16, 65, 330));
     }
 

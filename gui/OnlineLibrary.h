@@ -6,6 +6,7 @@
 #include <QStringList>
 
 class FtpClient;
+class LibraryConnection;
 class ListBox;
 class PanelCloseLabel;
 class QGroupBox;
@@ -16,12 +17,9 @@ class QTimer;
 class TForm1;
 class TForm6;
 
-/// The main window's side of the online song library: the one FTP connection `IdFTP1`, the
-/// online list `Memo6` that slides in below the song, the upload panel "Hochladen", the title
-/// animation, and the QUIT when the window closes.
-///
-/// The library folder on the server holds "list.vrq" and the songs; downloaded and uploaded
-/// files are kept in the working directory under the song's name.
+/// The main window's side of the online song library: the online list `Memo6` that slides in
+/// below the song, the upload panel "Hochladen", the title animation, and the QUIT when the
+/// window closes. The connection and its transfers are the `LibraryConnection`'s.
 class OnlineLibrary final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(OnlineLibrary)
@@ -39,7 +37,10 @@ public:
     /// The settings dialog calls this once while it is created, after its settings are loaded.
     static void connectAtStart(TForm6& settings);
 
-    FtpClient* IdFTP1 = nullptr;
+    /// The connection, the online list's names and the transfers.
+    LibraryConnection* const connection;
+    FtpClient* const IdFTP1;
+    /// The online list: a view of the connection's names.
     ListBox* Memo6 = nullptr;
     QTimer* TimerFadeListe = nullptr;
     /// Client height of the window when the list was last shown.
@@ -50,14 +51,11 @@ public:
     QLineEdit* edDateiname = nullptr;
     QPushButton* bthochladen = nullptr;
     PanelCloseLabel* Label8 = nullptr;
-    /// Receives the lines of the song being uploaded. Never shown, so it is a plain list of
-    /// lines: a text control would lay out 100,000 lines for nothing.
-    QStringList Memo5;
 
     /// Connects with the window's FtpHost, FtpUser and FtpPassword, changes to the library
     /// folder and fetches the list. Raises an error when any step fails.
     void connectAndFetchList();
-    /// Fetches "list.vrq" into the working directory and shows its names in Memo6.
+    /// Fetches "list.vrq" into the working directory; Memo6 shows its names.
     void fetchList();
 
     void ListderonlineDateien1Click();
@@ -82,15 +80,8 @@ private:
     void createListBox();
     void createUploadPanel();
     void showRefusedName();
-    void upload(const QString& name);
-    /// The bytes of Memo6's entry @p index as the list holds them.
-    QByteArray entryBytes(int index) const;
-    void syncEntries();
 
     TForm1& m_form;
-    /// Memo6's entries with the bytes they have in "list.vrq": a name that is not UTF-8 is
-    /// requested and written back exactly as the list holds it.
-    QList<QByteArray> m_entries;
     /// The playback controls and the logo keep their place while the list is out.
     bool m_anchoredTop = false;
 };

@@ -1,13 +1,11 @@
-#include "net/OnlineLibrary.h"
+#include "gui/OnlineLibrary.h"
 
 #include "base/Errors.h"
 #include "base/Guard.h"
 #include "base/ListBox.h"
 #include "base/Prompts.h"
-#include "files/FileAccess.h"
-#include "files/SongFileActions.h"
-#include "files/SongFormat.h"
 #include "net/FtpClient.h"
+#include "net/LibraryConnection.h"
 #include "net/LibraryFiles.h"
 #include "settings/SettingsDialog.h"
 #include "settings/SettingsNetworkPage.h"
@@ -29,9 +27,6 @@ namespace {
 const QString kError = QStringLiteral("Fehler");
 const QString kListFailed = QStringLiteral(
     "Online Liste konnte nicht bezogen werden. Bitte kontaktieren sie das Qorvel-Network Team");
-const QString kDownloadFailed =
-    QStringLiteral("Server ausgelastet oder nicht erreichbar, versuchen sie es erneut");
-const QString kDuplicate = QStringLiteral("Song bereits vorhanden");
 const QString kUploadFailed = QStringLiteral(
     "Hochladen der Datei fehlgeschlagen. Bitte kontaktieren sie das Qorvel-Network Team");
 const QString kUploadNote = QStringLiteral("Bedenke, die Datei wird Unveränderbar hochgeladen");
@@ -43,9 +38,9 @@ constexpr int kListHeight = 161;
 
 } // namespace
 
-OnlineLibrary::OnlineLibrary(TForm1& form) : QObject(&form), m_form(form) {
-    IdFTP1 = new FtpClient(this);
-    IdFTP1->setObjectName(QStringLiteral("IdFTP1"));
+OnlineLibrary::OnlineLibrary(TForm1& form)
+    : QObject(&form), connection(new LibraryConnection(this)), IdFTP1(connection->IdFTP1),
+      m_form(form) {
     createListBox();
     createUploadPanel();
 
@@ -62,7 +57,7 @@ OnlineLibrary::~OnlineLibrary() = default;
 
 void OnlineLibrary::createListBox() {
     QWidget* client = m_form.centralWidget();
-    Memo6 = new ListBox(client);
+    Memo6 = new ListBox(client, *connection->names);
     Memo6->setObjectName(QStringLiteral("Memo6"));
     Memo6->setUniformItemSizes(true);
     // Waits just below the visible area until the menu reveals it.
@@ -96,22 +91,11 @@ void OnlineLibrary::connectAtStart(TForm6& settings) {
 }
 
 void OnlineLibrary::connectAndFetchList() {
-    IdFTP1->connectToHost(m_form.FtpHost, m_form.FtpUser, m_form.FtpPassword);
-    IdFTP1->changeDirectory(LibraryFiles::kFolder);
-    fetchList();
+    connection->connectAndFetchList(m_form.FtpHost, m_form.FtpUser, m_form.FtpPassword);
 }
 
 void OnlineLibrary::fetchList() {
-    const QByteArray bytes =
-        IdFTP1->retrieve(LibraryFiles::kListFile.toUtf8(), FileAccess::kMaxReadSize);
-    FileAccess::saveAll(LibraryFiles::kListFile, bytes);
-    m_entries = LibraryFiles::listEntries(FileAccess::readAll(LibraryFiles::kListFile));
-    QStringList names;
-    names.reserve(m_entries.size());
-    for (const QByteArray& entry : std::as_const(m_entries))
-        names.append(LibraryFiles::entryName(entry));
-    Memo6->clearItems();
-    Memo6->addAll(names);
+    connection->fetchList();
 }
 
 void OnlineLibrary::ListderonlineDateien1Click() {
@@ -167,22 +151,6 @@ void OnlineLibrary::showRefusedName() {
     prompts().messageBox(LibraryFiles::kUnsafeName, kError, Prompts::Icon::Error);
 }
 
-QByteArray OnlineLibrary::entryBytes(int index) const {
-    if (index < m_entries.size() && LibraryFiles::entryName(m_entries[index]) == Memo6->item(index))
-        return m_entries[index];
-    return Memo6->item(index).toUtf8();
-}
-
-void OnlineLibrary::syncEntries() {
-    // Memo6 is only filled from the list and by uploads; should it ever differ, its text wins.
-    QList<QByteArray> entries;
-    const int count = Memo6->count();
-    entries.reserve(count);
-    for (int i = 0; i < count; ++i)
-        entries.append(entryBytes(i));
-    m_entries = entries;
-}
-
 void OnlineLibrary::Memo6Click() {
     // A single-selection list: the selected entry is the one clicked.
     const int index = Memo6->itemIndex();
@@ -195,19 +163,8 @@ void OnlineLibrary::Memo6Click() {
         showRefusedName();
         return;
     }
-    const QString fileName = LibraryFiles::songFileName(name);
-    try {
-        // Written only when complete: a failed download keeps an earlier copy whole. A local
-        // file of that name with other contents is replaced only when the user agrees.
-        const QByteArray song =
-            IdFTP1->retrieve(entryBytes(index) + ".zwk", SongFormat::kMaxFileSize);
-        if (!SongFileActions::mayReplaceLocalCopy(fileName, song))
-            return;
-        FileAccess::saveAll(fileName, song);
-    } catch (const std::exception&) {
-        prompts().messageBox(kDownloadFailed, kError, Prompts::Icon::Information);
-    }
-    m_form.LoadSongFile(fileName);
+    if (const auto fileName = connection->download(index))
+        m_form.LoadSongFile(*fileName);
 }
 
 const QStringList& OnlineLibrary::titleVariants() {
@@ -248,44 +205,12 @@ void OnlineLibrary::bthochladenClick() {
         return;
     }
     try {
-        upload(name);
+        connection->upload(name, *m_form.song);
     } catch (const std::exception&) {
         prompts().messageBox(kUploadFailed, kError, Prompts::Icon::Error);
     }
 }
 
-void OnlineLibrary::upload(const QString& name) {
-    const TForm1& f = m_form;
-    Memo5.clear();
-    SongTracks song;
-    for (int i = 0; i < f.Memo1->count(); ++i) {
-        song.freq1 << f.Memo1->item(i);
-        song.dur1 << f.Memo2->item(i);
-        song.freq2 << f.Memo3->item(i);
-        song.dur2 << f.Memo4->item(i);
-        Memo5 << QStringList{song.freq1.last(), song.dur1.last(), song.freq2.last(),
-                             song.dur2.last()}
-                     .join(QLatin1Char('|'));
-    }
-    // The same bytes as "Speichern" writes.
-    const QByteArray songBytes = SongFormat::write(song);
-    const QString fileName = LibraryFiles::songFileName(name);
-    FileAccess::saveAll(fileName, songBytes);
-
-    if (Memo6->items().contains(name)) {
-        prompts().messageBox(kDuplicate, kError, Prompts::Icon::Error);
-        return;
-    }
-    syncEntries();
-    Memo6->add(name);
-    m_entries.append(name.toUtf8());
-    // The other entries go back with the bytes they came with.
-    const QByteArray list = LibraryFiles::joinEntries(m_entries);
-    FileAccess::saveAll(LibraryFiles::kListFile, list);
-    IdFTP1->store(LibraryFiles::kListFile, list);
-    IdFTP1->store(fileName, songBytes);
-}
-
 void OnlineLibrary::FormClose() {
-    IdFTP1->quit();
+    connection->quit();
 }
