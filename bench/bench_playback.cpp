@@ -214,6 +214,13 @@ int main(int argc, char* argv[]) {
     createForms();
     TForm1& w = *forms().Form1;
     w.show();
+    // The window's first drawing and its background picture come before the first Play: they
+    // are the start-up's, not playing's.
+    {
+        QEventLoop shown;
+        QTimer::singleShot(500, &shown, &QEventLoop::quit);
+        shown.exec();
+    }
 
     std::printf("%s\n", load ? "with two busy processes beside the program"
                              : "without other load of its own");
