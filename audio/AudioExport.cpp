@@ -5,6 +5,7 @@
 #include "base/Errors.h"
 #include "base/ListItems.h"
 #include "base/StrToInt.h"
+#include "files/MidiFileActions.h"
 #include "settings/Settings.h"
 #include "song/Song.h"
 #include "tools/NoteTable.h"
@@ -45,17 +46,6 @@ QString AudioExport::noOutputMessage() {
                           "\"FM-Synthese\" oder \"MIDI-Out\".");
 }
 
-MidiFile::TrackSetup AudioExport::trackSetup(const Settings& settings, int track) {
-    const Settings::MidiTrack& sound = settings.midiTrack(track);
-    MidiFile::TrackSetup setup;
-    setup.channel = track - 1;
-    setup.program = std::max(0, sound.instrument);
-    setup.drumKey = 35 + std::max(0, sound.drum);
-    setup.drum = sound.drumMode;
-    setup.velocity = sound.velocity;
-    return setup;
-}
-
 std::optional<OfflineRender::Settings> AudioExport::currentSettings(const Settings& settings,
                                                                     int synthVolume) {
     OfflineRender::Settings render;
@@ -67,8 +57,8 @@ std::optional<OfflineRender::Settings> AudioExport::currentSettings(const Settin
         return std::nullopt;
     render.volume = synthVolume;
     render.waveform = settings.waveform;
-    render.track1 = trackSetup(settings, 1);
-    render.track2 = trackSetup(settings, 2);
+    render.track1 = MidiFileActions::trackSetup(settings, 1);
+    render.track2 = MidiFileActions::trackSetup(settings, 2);
     return render;
 }
 

@@ -55,8 +55,6 @@ public:
     /// @p synthVolume); nothing when none is chosen.
     static std::optional<OfflineRender::Settings> currentSettings(const Settings& settings,
                                                                   int synthVolume);
-    /// Track 1's or 2's MIDI sound: instrument, drum key, velocity.
-    static MidiFile::TrackSetup trackSetup(const Settings& settings, int track);
     /// The lines as Play reads them, with the notes of the note table @p notes (none: silent);
     /// throws for a text that is no number.
     static QList<OfflineRender::Line> songLines(const Song& song, const NoteTable* notes);

@@ -22,6 +22,8 @@
 #include "song/Song.h"
 #include "song/SongHistory.h"
 #include "files/SongFileActions.h"
+#include "files/SongFiles.h"
+#include "gui/FileMenus.h"
 #include "net/MultiZ1rp.h"
 #include "gui/OnlineLibrary.h"
 #include "song/Forms.h"
@@ -135,9 +137,13 @@ TForm1::TForm1(QWidget* parent)
 
     FormCreate();
 
-    // Song files: open, save and import.
-    songFiles = std::make_unique<SongFileActions>(*this);
-    bmmImport = std::make_unique<BmmImporter>(*this);
+    // Song files: open, save, import and export.
+    fileView = std::make_unique<WindowFileView>(*this);
+    files = std::make_unique<SongFiles>(*song, forms().settings, *fileView, *this);
+    songFiles = &files->songFiles;
+    bmmImport = &files->bmmImport;
+    midiFiles = &files->midiFiles;
+    beepFormats = &files->beepFormats;
     // Track operations, speed and pitch change.
     trackOperations = std::make_unique<TrackOperations>(*this);
     speedPitch = std::make_unique<SpeedPitchChange>(*this);
@@ -164,14 +170,13 @@ TForm1::TForm1(QWidget* parent)
 
     // Export, MIDI file import, undo and redo, the question on closing.
     extraMenu = std::make_unique<ExtraMenu>(*this);
-    midiFiles = std::make_unique<MidiFileActions>(*this, extraMenu->ExportMidi1);
     audioExportMenu = new AudioExportMenu(*this);
     audioExport = new AudioExport(*song, forms().settings, *playback, *audioExportMenu, this);
     audioExportMenu->connectItem(extraMenu->ExportAudio1, *audioExport);
     // Undo and redo: saving makes the song as it stands the saved one; opening one begins a new
     // history.
-    connect(songFiles.get(), &SongFileActions::saved, history, [this] { history->markClean(); });
-    connect(songFiles.get(), &SongFileActions::loaded, history, [this] { history->restart(); });
+    connect(songFiles, &SongFileActions::saved, history, [this] { history->markClean(); });
+    connect(songFiles, &SongFileActions::loaded, history, [this] { history->restart(); });
     connect(extraMenu->Rueckgaengig1, &QAction::triggered, history, [this] { history->undo(); });
     connect(extraMenu->Wiederholen1, &QAction::triggered, history, [this] { history->redo(); });
     connect(history, &SongHistory::availabilityChanged, this, [this](bool undo, bool redo) {
@@ -181,8 +186,8 @@ TForm1::TForm1(QWidget* parent)
     extraMenu->Rueckgaengig1->setEnabled(history->canUndo());
     extraMenu->Wiederholen1->setEnabled(history->canRedo());
     closeQuestion = new CloseQuestion(*this, *history);
-    beepFormats = std::make_unique<BeepFormatActions>(*this, extraMenu->Exportieren1);
-    recentFiles = new RecentFiles(*this);
+    recentFiles = new RecentFiles(*files, this);
+    fileMenus = new FileMenus(*this, extraMenu->Exportieren1, extraMenu->ExportMidi1);
 }
 
 TForm1::~TForm1() = default;

@@ -40,6 +40,9 @@ class CloseQuestion;
 class ExtraMenu;
 class MidiFileActions;
 class Song;
+class SongFiles;
+class WindowFileView;
+class FileMenus;
 class SongHistory;
 
 /// The main window: the song in five parallel lists, the tone entry, the menu, the progress
@@ -204,9 +207,13 @@ public:
     void btloeschenClick();
     void btTauschenClick();
 
-    // Song files: "Öffnen", "Speichern" and the .bmm import.
-    std::unique_ptr<SongFileActions> songFiles;
-    std::unique_ptr<BmmImporter> bmmImport;
+    // Song files: "Öffnen", "Speichern", the imports and exports; the window shows their
+    // questions and progress (`fileView`) and holds their menu items (`fileMenus`).
+    std::unique_ptr<WindowFileView> fileView;
+    std::unique_ptr<SongFiles> files;
+    SongFileActions* songFiles = nullptr;
+    BmmImporter* bmmImport = nullptr;
+    FileMenus* fileMenus = nullptr;
     /// Replaces the song by a song file's contents (also used by the online library).
     void LoadSongFile(const QString& fileName);
     /// "Änderungen speichern?" when the song changed since it was last saved or opened, the
@@ -216,14 +223,14 @@ public:
 
     // Export, MIDI file import, undo and redo, the question on closing.
     std::unique_ptr<ExtraMenu> extraMenu;
-    std::unique_ptr<MidiFileActions> midiFiles;
+    MidiFileActions* midiFiles = nullptr;
     AudioExport* audioExport = nullptr;
     AudioExportMenu* audioExportMenu = nullptr;
     /// The song's undo history.
     SongHistory* const history;
     CloseQuestion* closeQuestion = nullptr;
     // Ringtone texts, buzzer sketches and beep scripts; "Zuletzt geöffnet" and dropped files.
-    std::unique_ptr<BeepFormatActions> beepFormats;
+    BeepFormatActions* beepFormats = nullptr;
     RecentFiles* recentFiles = nullptr;
 
 protected:
