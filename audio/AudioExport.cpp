@@ -3,25 +3,21 @@
 #include "audio/AudioFileWriter.h"
 #include "audio/PlaybackEngine.h"
 #include "base/Errors.h"
-#include "base/Guard.h"
-#include "base/ListBox.h"
+#include "base/ListItems.h"
 #include "base/StrToInt.h"
 #include "files/MidiFileActions.h"
-#include "settings/SettingsDialog.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
-#include "tools/NoteTableWindow.h"
+#include "settings/Settings.h"
+#include "song/Song.h"
+#include "tools/NoteTable.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
-#include <QProgressDialog>
 
-AudioExport::AudioExport(TForm1& form, QAction* item) : QObject(&form), m_form(form) {
-    connectGuarded(item, &QAction::triggered, this, [this] { exportClick(); });
-}
+#include <algorithm>
+
+AudioExport::AudioExport(const Song& song, const Settings& settings,
+                         const PlaybackEngine& playback, AudioExportView& view, QObject* parent)
+    : QObject(parent), m_song(song), m_settings(settings), m_playback(playback), m_view(view) {}
 
 Prompts::FileDialog AudioExport::exportDialog() {
     Prompts::FileDialog dialog;
@@ -50,36 +46,35 @@ QString AudioExport::noOutputMessage() {
                           "\"FM-Synthese\" oder \"MIDI-Out\".");
 }
 
-std::optional<OfflineRender::Settings> AudioExport::currentSettings(const TForm1& form) {
-    OfflineRender::Settings settings;
-    if (form.FMSynthese1->isChecked())
-        settings.output = OfflineRender::Output::Wave;
-    else if (form.MIDIOut1->isChecked())
-        settings.output = OfflineRender::Output::Midi;
-    else if (!form.Beeper1->isChecked())
+std::optional<OfflineRender::Settings> AudioExport::currentSettings(const Settings& settings,
+                                                                    int synthVolume) {
+    OfflineRender::Settings render;
+    if (settings.fmSynthesis)
+        render.output = OfflineRender::Output::Wave;
+    else if (settings.midiOut)
+        render.output = OfflineRender::Output::Midi;
+    else if (!settings.beeper)
         return std::nullopt;
-    settings.volume = form.playback->SynthVolume;
-    if (const TForm6* dialog = forms().Form6)
-        settings.waveform = dialog->rgTonItemIndex();
-    settings.track1 = MidiFileActions::trackSetup(forms().Form6, 1);
-    settings.track2 = MidiFileActions::trackSetup(forms().Form6, 2);
-    return settings;
+    render.volume = synthVolume;
+    render.waveform = settings.waveform;
+    render.track1 = MidiFileActions::trackSetup(settings, 1);
+    render.track2 = MidiFileActions::trackSetup(settings, 2);
+    return render;
 }
 
-QList<OfflineRender::Line> AudioExport::songLines(const TForm1& form) {
-    const QStringList f1 = form.Memo1->items();
-    const QStringList d1 = form.Memo2->items();
-    const QStringList f2 = form.Memo3->items();
+QList<OfflineRender::Line> AudioExport::songLines(const Song& song, const NoteTable* notes) {
+    const QStringList f1 = song.Memo1->items();
+    const QStringList d1 = song.Memo2->items();
+    const QStringList f2 = song.Memo3->items();
     QList<OfflineRender::Line> lines;
     lines.reserve(f1.size());
     // MIDI-Out plays the notes the note table gives the frequency texts.
-    const TForm3* notes = forms().Form3;
     QHash<QString, int> known;
     const auto note = [&](const QString& frequency) {
         auto found = known.constFind(frequency);
         if (found == known.constEnd())
-            found = known.insert(frequency,
-                                 notes ? notes->FrequencyToMidiNote(frequency) : MidiFile::kSilent);
+            found = known.insert(frequency, notes ? FrequencyToMidiNote(*notes, frequency)
+                                                  : MidiFile::kSilent);
         return *found;
     };
     for (qsizetype i = 0; i < f1.size(); ++i)
@@ -88,22 +83,29 @@ QList<OfflineRender::Line> AudioExport::songLines(const TForm1& form) {
     return lines;
 }
 
+std::optional<OfflineRender::Settings> AudioExport::currentSettings() const {
+    return currentSettings(m_settings, m_playback.SynthVolume);
+}
+
+QList<OfflineRender::Line> AudioExport::songLines() const {
+    return songLines(m_song, m_view.noteTable());
+}
+
 void AudioExport::exportClick() {
-    const TForm1& f = m_form;
-    const int n = f.Memo1->count();
-    if (f.Memo2->count() != n || f.Memo3->count() != n || f.Memo4->count() != n) {
+    const int n = m_song.Memo1->count();
+    if (m_song.Memo2->count() != n || m_song.Memo3->count() != n || m_song.Memo4->count() != n) {
         prompts().messageBox(QStringLiteral("Fehler im Track"), QStringLiteral("Z1rpW3rk"),
                              Prompts::Icon::Warning);
         return;
     }
-    const auto settings = currentSettings(f);
+    const auto settings = currentSettings();
     if (!settings) {
         prompts().messageBox(noOutputMessage(), QStringLiteral("Z1rpW3rk"),
                              Prompts::Icon::Information);
         return;
     }
     // Numbers and the song's length are checked before a file name is asked for.
-    OfflineRender(songLines(f), *settings).checkExportLimits();
+    OfflineRender(songLines(), *settings).checkExportLimits();
     Prompts::FileDialog dialog = exportDialog();
     for (;;) {
         const auto choice = prompts().saveFileOfType(dialog);
@@ -120,26 +122,12 @@ void AudioExport::exportClick() {
 }
 
 bool AudioExport::exportTo(const QString& fileName, const OfflineRender::Settings& settings) {
-    OfflineRender render(songLines(m_form), settings);
+    OfflineRender render(songLines(), settings);
     render.setNotice([](const QString& text) {
         prompts().messageBox(text, QStringLiteral("Z1rpW3rk"), Prompts::Icon::Information);
     });
-    QProgressDialog progress(QStringLiteral("Exportiere Audio..."), QStringLiteral("Abbrechen"), 0,
-                             1000, &m_form);
-    progress.setObjectName(QStringLiteral("AudioExportProgress"));
-    progress.setWindowTitle(QStringLiteral("Z1rpW3rk"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(300);
-    QElapsedTimer sinceEvents;
-    sinceEvents.start();
+    const std::unique_ptr<ExportProgress> progress = m_view.exportProgress();
     return render.writeFile(fileName, [&](std::uint64_t done, std::uint64_t total) {
-        // Events are let through every 50 ms: often enough for the cancel button, rarely
-        // enough to cost nothing.
-        if (sinceEvents.elapsed() >= 50) {
-            progress.setValue(total ? int(done * 1000 / total) : 0);
-            QApplication::processEvents();
-            sinceEvents.restart();
-        }
-        return !progress.wasCanceled();
+        return progress->step(done, total);
     });
 }

@@ -5,10 +5,32 @@
 
 #include <QObject>
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 
-class QAction;
-class TForm1;
+class NoteTable;
+class PlaybackEngine;
+class Song;
+struct Settings;
+
+/// How far an export is, shown while it runs.
+class ExportProgress {
+public:
+    virtual ~ExportProgress() = default;
+    /// @p done of @p total samples are written; false when the user cancelled.
+    virtual bool step(std::uint64_t done, std::uint64_t total) = 0;
+};
+
+/// What an export needs of the windows: the note table and a progress display.
+class AudioExportView {
+public:
+    virtual ~AudioExportView() = default;
+    /// The loaded note table; none while there is none.
+    virtual const NoteTable* noteTable() const = 0;
+    /// A progress display with a cancel button, shown for one export.
+    virtual std::unique_ptr<ExportProgress> exportProgress() = 0;
+};
 
 /// "Exportieren" → "Audio (WAV, FLAC, OGG, MP3)...": the song as the chosen output sounds it,
 /// rendered offline into a sound file, with progress and cancel.
@@ -17,7 +39,8 @@ class AudioExport final : public QObject {
     Q_DISABLE_COPY_MOVE(AudioExport)
 
 public:
-    AudioExport(TForm1& form, QAction* item);
+    AudioExport(const Song& song, const Settings& settings, const PlaybackEngine& playback,
+                AudioExportView& view, QObject* parent = nullptr);
 
     static Prompts::FileDialog exportDialog();
     /// The file an export writes for the name typed and the type chosen in the dialog (an
@@ -28,15 +51,25 @@ public:
     /// The text shown when no output is chosen.
     static QString noOutputMessage();
 
-    /// The output of the "Optionen" menu with its settings; nothing when none is chosen.
-    static std::optional<OfflineRender::Settings> currentSettings(const TForm1& form);
-    /// The lines as Play reads them; throws for a text that is no number.
-    static QList<OfflineRender::Line> songLines(const TForm1& form);
+    /// The output of the "Optionen" menu with its settings (the waveform output at
+    /// @p synthVolume); nothing when none is chosen.
+    static std::optional<OfflineRender::Settings> currentSettings(const Settings& settings,
+                                                                  int synthVolume);
+    /// The lines as Play reads them, with the notes of the note table @p notes (none: silent);
+    /// throws for a text that is no number.
+    static QList<OfflineRender::Line> songLines(const Song& song, const NoteTable* notes);
+
+    /// The settings and the lines of this program's song as they are now.
+    std::optional<OfflineRender::Settings> currentSettings() const;
+    QList<OfflineRender::Line> songLines() const;
 
     void exportClick();
     /// Renders the song into the file, showing progress; false when the user cancelled.
     bool exportTo(const QString& fileName, const OfflineRender::Settings& settings);
 
 private:
-    TForm1& m_form;
+    const Song& m_song;
+    const Settings& m_settings;
+    const PlaybackEngine& m_playback;
+    AudioExportView& m_view;
 };

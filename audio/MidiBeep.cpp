@@ -4,65 +4,27 @@
 #include "audio/SystemBeep.h"
 #include "base/Errors.h"
 #include "base/Guard.h"
-#include "base/ListBox.h"
+#include "base/ListItems.h"
 #include "base/StrToInt.h"
-#include "settings/ControlLookup.h"
-#include "settings/SettingsDialog.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
-#include "tools/NoteTableWindow.h"
-#include "tools/PanelCloseLabel.h"
-#include "tools/SidePanels.h"
+#include "settings/Settings.h"
+#include "song/Song.h"
+#include "tools/NoteTable.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QTimer>
 
 #include <algorithm>
 #include <limits>
 
-namespace {
-
-// The note's frequency from the note table, −2 when the note has no row.
-int noteFrequency(int data1) {
-    const TForm3* notes = forms().Form3;
-    return notes ? notes->MidiNoteToFrequency(QString::number(data1)) : -2;
-}
-
-} // namespace
-
-MidiBeep::MidiBeep(TForm1& main) : m_main(main), m_clock([] { return Clock::now(); }) {
-    gbMidibeep =
-        SidePanels::create(m_main, QStringLiteral("gbMidibeep"), QStringLiteral("MIDI-Beep"), 105);
-    const QFont plain = gbMidibeep->property("plainFont").value<QFont>();
-    cbmidibeepact = new QCheckBox(QStringLiteral("aktivieren"), gbMidibeep);
-    cbmidibeepact->setObjectName(QStringLiteral("cbmidibeepact"));
-    cbmidibeepact->setFont(plain);
-    cbmidibeepact->setGeometry(8, 20, 177, 20);
-    edLang = SidePanels::field(gbMidibeep, QStringLiteral("edLang"), QStringLiteral("10"), 8, 46,
-                               41, QStringLiteral("Länge pro Ton"), 56, QStringLiteral("laLang"));
-    laLang = gbMidibeep->findChild<QLabel*>(QStringLiteral("laLang"));
-    cbwiederhol = new QCheckBox(QStringLiteral("wiederholend?"), gbMidibeep);
-    cbwiederhol->setObjectName(QStringLiteral("cbwiederhol"));
-    cbwiederhol->setFont(plain);
-    cbwiederhol->setGeometry(8, 76, 177, 20);
-    laX = SidePanels::closeLabel(gbMidibeep, QStringLiteral("laX"));
-
+MidiBeep::MidiBeep(Song& song, const Settings& settings, MidiBeepView& view)
+    : m_song(song), m_settings(settings), m_view(view), m_clock([] { return Clock::now(); }) {
     m_repeat = new QTimer(this);
     m_repeat->setObjectName(QStringLiteral("MidiBeepRepeat"));
     m_repeat->setInterval(0);
     connectGuarded(m_repeat, &QTimer::timeout, this, [this] { repeatTick(); });
 
-    SidePanels::onMenuClick(m_main.MidiBeep1, this, [this] { MidiBeep1Click(); });
-    connectGuarded(laX, &PanelCloseLabel::clicked, this, [this] { laXClick(); });
-    connectGuarded(cbmidibeepact, &QCheckBox::clicked, this, [this] { cbmidibeepactClick(); });
-
     // Without a MIDI input device the layer refuses the object; input then stays off.
     try {
-        MidiInput = new TMidiInput(&m_main);
+        MidiInput = new TMidiInput(this);
         MidiInput->setObjectName(QStringLiteral("MidiInput"));
         if (MidiInput->deviceCount() > 0)
             MidiInput->OnMidiInput = [this](TMidiInput*) {
@@ -75,7 +37,7 @@ MidiBeep::MidiBeep(TForm1& main) : m_main(main), m_clock([] { return Clock::now(
 }
 
 MidiBeep::~MidiBeep() {
-    // The input object belongs to the window and outlives this handler by a moment.
+    // The input object is closed after this handler is gone: no message reaches it any more.
     if (MidiInput)
         MidiInput->OnMidiInput = nullptr;
 }
@@ -88,9 +50,10 @@ bool MidiBeep::repeating() const {
     return m_repeat->isActive();
 }
 
-bool MidiBeep::settingChecked(const char* name) const {
-    const auto* box = requiredControl<QCheckBox>(forms().Form6, QString::fromUtf8(name));
-    return box && box->isChecked();
+// The note's frequency from the note table, −2 when the note has no row.
+int MidiBeep::noteFrequency(int data1) const {
+    const NoteTable* notes = m_view.noteTable();
+    return notes ? MidiNoteToFrequency(*notes, QString::number(data1)) : -2;
 }
 
 void MidiBeep::HandleMidiInput() {
@@ -104,7 +67,7 @@ void MidiBeep::HandleMidiInput() {
     const bool wasRepeating = repeating();
     if (wasRepeating)
         stopRepeating();
-    if (!settingChecked("cbMidiwait")) {
+    if (!m_settings.waitForMidi) {
         if (wasRepeating)
             MidiNotePending = true;
         beepMessage(event->Data1);
@@ -115,10 +78,10 @@ void MidiBeep::HandleMidiInput() {
 
 void MidiBeep::beepMessage(int data1) {
     const int frequency = noteFrequency(data1);
-    const int duration = StrToInt(edLang->text());
+    const int duration = StrToInt(m_view.beepLength());
     // Straight to the beep: neither the port path, the waveform nor MIDI output.
     SystemBeep(frequency, duration);
-    if (cbwiederhol->isChecked() && !MidiNotePending) {
+    if (m_view.repeatChecked() && !MidiNotePending) {
         // The repetition runs from the event loop, one beep per turn, so the window stays
         // usable and the next message or unchecking "wiederholend?" can end it.
         MidiNotePending = true;
@@ -131,7 +94,7 @@ void MidiBeep::beepMessage(int data1) {
 }
 
 void MidiBeep::repeatTick() {
-    if (!cbwiederhol->isChecked()) {
+    if (!m_view.repeatChecked()) {
         stopRepeating();
         return;
     }
@@ -145,8 +108,8 @@ void MidiBeep::stopRepeating() {
 
 void MidiBeep::recordMessage(int data1) {
     if (!MidiNotePending) {
-        m_main.Memo1->add(QString::number(noteFrequency(data1)));
-        m_main.Memo3->add(QStringLiteral("0"));
+        m_song.Memo1->add(QString::number(noteFrequency(data1)));
+        m_song.Memo3->add(QStringLiteral("0"));
         MidiNotePending = true;
         MidiNoteStart = m_clock();
         return;
@@ -154,8 +117,8 @@ void MidiBeep::recordMessage(int data1) {
     MidiNotePending = false;
     MidiNoteEnd = m_clock();
     QString length;
-    if (settingChecked("cbBPMMidi")) {
-        length = m_main.edLengh->text();
+    if (m_settings.bpmLengthForMidi) {
+        length = m_view.entryLength();
     } else {
         // The whole time the key was held: a key held over a minute keeps its minutes.
         const auto held =
@@ -163,21 +126,8 @@ void MidiBeep::recordMessage(int data1) {
         length = QString::number(
             std::clamp<long long>(held.count(), 0, std::numeric_limits<int>::max()));
     }
-    m_main.Memo2->add(length);
-    m_main.Memo4->add(length);
-}
-
-void MidiBeep::cbmidibeepactClick() {
-    if (auto* wait = requiredControl<QCheckBox>(forms().Form6, QStringLiteral("cbMidiwait")))
-        wait->setChecked(false);
-}
-
-void MidiBeep::MidiBeep1Click() {
-    m_main.toggleSidePanel(m_main.MidiBeep1, gbMidibeep);
-}
-
-void MidiBeep::laXClick() {
-    m_main.closeSidePanel(m_main.MidiBeep1, gbMidibeep);
+    m_song.Memo2->add(length);
+    m_song.Memo4->add(length);
 }
 
 void MidiBeep::restartInput(int deviceId) {

@@ -2,22 +2,15 @@
 
 #include "audio/GmSynth.h"
 #include "audio/MidiOutput.h"
-#include "audio/PlaybackEngine.h"
 #include "audio/SoundDevice.h"
 #include "base/Guard.h"
-#include "base/ListBox.h"
+#include "base/ListItems.h"
 #include "base/StrToInt.h"
-#include "settings/SettingsDialog.h"
-#include "settings/SettingsMidiPage.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
-#include "tools/NoteTableWindow.h"
+#include "settings/Settings.h"
+#include "song/Song.h"
+#include "tools/NoteTable.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QScopeGuard>
-#include <QSlider>
 #include <QTimer>
 
 #include <algorithm>
@@ -44,13 +37,18 @@ constexpr std::size_t kMostPlaced = 512;
 /// messages have already taken effect.
 constexpr std::uint64_t kPlaceLead = 2 * SoundDevice::kBufferSamples;
 
+/// The drum lists start at this key (Acoustic Bass Drum).
+constexpr int kFirstDrumKey = 35;
+
 std::uint64_t samplesOfMs(std::int64_t ms) {
     return std::uint64_t(std::max<std::int64_t>(ms, 0)) * SoundDevice::kSampleRate / 1000;
 }
 
 } // namespace
 
-MidiEngine::MidiEngine(TForm1& form) : QObject(&form), m_form(form) {
+MidiEngine::MidiEngine(Song& song, const Settings& settings, PlaybackEngine& playback,
+                       MidiView& view)
+    : m_song(song), m_settings(settings), m_playback(playback), m_view(view) {
     tiMIDI = new QTimer(this);
     tiMIDI->setObjectName(QStringLiteral("tiMIDI"));
     tiMIDI->setTimerType(Qt::PreciseTimer);
@@ -59,14 +57,11 @@ MidiEngine::MidiEngine(TForm1& form) : QObject(&form), m_form(form) {
     MidiOutput->setObjectName(QStringLiteral("MidiOutput"));
 
     connectGuarded(tiMIDI, &QTimer::timeout, this, [this] { tiMIDITimer(); });
-    // The item sets its check mark itself: undo the toolkit's own toggle first.
-    connect(form.MIDIOut1, &QAction::triggered, this, [this](bool checked) {
-        m_form.MIDIOut1->setChecked(!checked);
-        guarded([this] { MIDIOut1Click(); });
-    });
+    m_playback.setMidiEngine(this);
 }
 
 MidiEngine::~MidiEngine() {
+    m_playback.setMidiEngine(nullptr);
     // Closing the window ends every note that still sounds.
     tiMIDI->stop();
     try {
@@ -79,55 +74,45 @@ MidiEngine::~MidiEngine() {
     }
 }
 
-SettingsMidiPage* MidiEngine::page() const {
-    TForm6* settings = forms().Form6;
-    return settings ? settings->midiPage : nullptr;
-}
-
 bool MidiEngine::selected() const {
-    const TForm6* settings = forms().Form6;
-    return settings && settings->cbMIDI && settings->cbMIDI->isChecked();
+    return m_settings.midiOutput;
 }
 
 void MidiEngine::reopenOutput() {
-    SettingsMidiPage* settings = page();
     MidiOutput->Close();
-    MidiOutput->setDeviceID(settings ? settings->MidiOutput->DeviceID() : 0);
+    MidiOutput->setDeviceID(m_settings.midiOutputDevice);
     MidiOutput->Open();
 }
 
 void MidiEngine::MidiEngineStart() {
-    SettingsMidiPage* settings = page();
-    if (!settings)
-        return;
     tiMIDI->stop();
     endSoundingNotes();
     reopenOutput();
-    MidiOutput->SendShortMessage(0xC0, std::uint8_t(settings->cbMidiNote1->currentIndex()), 0);
+    MidiOutput->SendShortMessage(0xC0, std::uint8_t(m_settings.midiTrack(1).instrument), 0);
 
-    TPlayTable& table = m_form.playback->PlayTable;
-    const int n = m_form.Memo1->count();
+    TPlayTable& table = m_playback.PlayTable;
+    const int n = m_song.Memo1->count();
     table.first.assign(std::size_t(n) + 1, 0);
     table.second.assign(std::size_t(n) + 1, 0);
     table.third.assign(std::size_t(n) + 1, 0);
-    const TForm3* notes = forms().Form3;
+    const NoteTable* notes = m_view.noteTable();
     for (int i = 0; i < n; ++i) {
-        table.first[i] = notes ? notes->FrequencyToMidiNote(m_form.Memo1->item(i)) : -2;
-        table.second[i] = notes ? notes->FrequencyToMidiNote(m_form.Memo3->item(i)) : -2;
-        table.third[i] = StrToInt(m_form.Memo2->item(i));
+        table.first[i] = notes ? FrequencyToMidiNote(*notes, m_song.Memo1->item(i)) : -2;
+        table.second[i] = notes ? FrequencyToMidiNote(*notes, m_song.Memo3->item(i)) : -2;
+        table.third[i] = StrToInt(m_song.Memo2->item(i));
     }
 
-    MidiOutput->SendShortMessage(0xC1, std::uint8_t(settings->cbMidiNote2->currentIndex()), 0);
+    MidiOutput->SendShortMessage(0xC1, std::uint8_t(m_settings.midiTrack(2).instrument), 0);
     tiMIDI->setInterval(10);
-    settings->setPlaybackLock(true);
-    TrackVelocity1 = settings->TrackBar1->value();
-    TrackVelocity2 = settings->TrackBar2->value();
+    m_view.setPlaybackLock(true);
+    TrackVelocity1 = m_settings.midiTrack(1).velocity;
+    TrackVelocity2 = m_settings.midiTrack(2).velocity;
     table.first[n] = -1;
     m_scheduleStarted = false;
     m_placing = (MidiOutput->support() & kMidiCapsStream) != 0;
     // The built-in synthesizer sounds as loud as the waveform output at its volume setting.
-    GmSynth::setVolume(m_form.playback->SynthVolume);
-    if (!m_form.PlayStopped) {
+    GmSynth::setVolume(m_playback.SynthVolume);
+    if (!m_playback.PlayStopped) {
         if (m_placing)
             startPlacing();
         else
@@ -142,14 +127,14 @@ void MidiEngine::startPlacing() {
     m_heard.reset();
     m_origin = device.playedSamples() + kPlaceLead;
     m_sumMs = 0;
-    m_nextIndex = m_form.playback->PlayPosition;
+    m_nextIndex = m_playback.PlayPosition;
     m_placedAll = false;
     try {
         placeAhead();
     } catch (...) {
         const std::exception_ptr error = std::current_exception();
         try {
-            m_form.playback->btstopClick();
+            m_playback.btstopClick();
         } catch (...) {
         }
         std::rethrow_exception(error);
@@ -159,8 +144,7 @@ void MidiEngine::startPlacing() {
 
 void MidiEngine::placeAhead() {
     const std::uint64_t heard = SoundDevice::instance().playedSamples();
-    const TPlayTable& table = m_form.playback->PlayTable;
-    SettingsMidiPage* settings = page();
+    const TPlayTable& table = m_playback.PlayTable;
     while (!m_placedAll) {
         const std::uint64_t start = m_origin + samplesOfMs(m_sumMs);
         if (m_placed.size() >= 2 && (start >= heard + kPlaceAhead || m_placed.size() >= kMostPlaced))
@@ -183,15 +167,14 @@ void MidiEngine::placeAhead() {
         m_sumMs += std::max(table.third[std::size_t(position)], 0);
         line.end = m_origin + samplesOfMs(m_sumMs);
         ++m_nextIndex;
-        if ((note1 == -2 && note2 == -2) || !settings) {
+        if (note1 == -2 && note2 == -2) {
             m_placed.push_back(line); // a rest: nothing is sent
             continue;
         }
-        line.notes = soundingOf(note1, note2, *settings);
+        line.notes = soundingOf(note1, note2);
         // Recorded before anything is sent, so an error half-way still ends what did start.
         m_placed.push_back(line);
-        sendOns(line.notes, *settings,
-                [&](std::uint8_t status, std::uint8_t key, std::uint8_t velocity) {
+        sendOns(line.notes, [&](std::uint8_t status, std::uint8_t key, std::uint8_t velocity) {
                     MidiOutput->SendShortMessageAtSample(status, key, velocity, line.start);
                 });
         // The line's end is fixed with its start.
@@ -206,11 +189,11 @@ void MidiEngine::tickPlaced() {
         const Placed line = m_placed.front();
         m_placed.pop_front();
         if (line.endMark) {
-            m_form.playback->btstopClick();
+            m_playback.btstopClick();
             return;
         }
         m_heard = line;
-        m_form.playback->PlayPosition = line.index + 1;
+        m_playback.PlayPosition = line.index + 1;
         stepped = true;
     }
     if (stepped)
@@ -250,9 +233,9 @@ void MidiEngine::takeBackPlaced(bool followView) {
     m_heard.reset();
     m_placedAll = false;
     MidiOutput->TakeBackFrom(cut + 1);
-    if (followView && !kept.empty() && m_form.playback->PlayPosition != kept.back().index + 1) {
+    if (followView && !kept.empty() && m_playback.PlayPosition != kept.back().index + 1) {
         // The view catches up with a line that sounds but whose tick has not come yet.
-        m_form.playback->PlayPosition = kept.back().index + 1;
+        m_playback.PlayPosition = kept.back().index + 1;
         showPosition();
     }
     std::exception_ptr first;
@@ -295,7 +278,7 @@ void MidiEngine::tiMIDITimer() {
             showPosition();
         }
 
-        PlaybackEngine& playback = *m_form.playback;
+        PlaybackEngine& playback = m_playback;
         const TPlayTable& table = playback.PlayTable;
         const int position = playback.PlayPosition;
         // The table can be shorter than the position when lines were deleted during a pause.
@@ -315,11 +298,9 @@ void MidiEngine::tiMIDITimer() {
             showPosition(); // a rest: nothing sounds, the timer paces it
             return;
         }
-        SettingsMidiPage* settings = page();
         // Recorded before anything is sent, so an error half-way still ends what did start.
-        m_sounding = soundingOf(note1, note2, *settings);
-        sendOns(m_sounding, *settings,
-                [&](std::uint8_t status, std::uint8_t key, std::uint8_t velocity) {
+        m_sounding = soundingOf(note1, note2);
+        sendOns(m_sounding, [&](std::uint8_t status, std::uint8_t key, std::uint8_t velocity) {
                     MidiOutput->SendShortMessageAt(status, key, velocity, due);
                     m_lastDue = std::max(m_lastDue, due);
                 });
@@ -328,7 +309,7 @@ void MidiEngine::tiMIDITimer() {
         // failing again at every line.
         const std::exception_ptr error = std::current_exception();
         try {
-            m_form.playback->btstopClick();
+            m_playback.btstopClick();
         } catch (...) {
         }
         std::rethrow_exception(error);
@@ -349,33 +330,32 @@ void MidiEngine::finishLine(Clock::time_point at) {
     });
 }
 
-MidiEngine::Sounding MidiEngine::soundingOf(int note1, int note2,
-                                            const SettingsMidiPage& settings) const {
+MidiEngine::Sounding MidiEngine::soundingOf(int note1, int note2) const {
     Sounding line;
     line.active = true;
     line.note1 = note1;
     line.note2 = note2;
-    line.drum1 = SettingsMidiPage::kFirstDrumKey + settings.cbDrum1->currentIndex();
-    line.drum2 = SettingsMidiPage::kFirstDrumKey + settings.cbDrum2->currentIndex();
+    line.drum1 = kFirstDrumKey + m_settings.midiTrack(1).drum;
+    line.drum2 = kFirstDrumKey + m_settings.midiTrack(2).drum;
     line.velocity1 = TrackVelocity1;
     line.velocity2 = TrackVelocity2;
     return line;
 }
 
 void MidiEngine::sendOns(
-    const Sounding& line, const SettingsMidiPage& settings,
-    const std::function<void(std::uint8_t, std::uint8_t, std::uint8_t)>& send) {
+    const Sounding& line,
+    const std::function<void(std::uint8_t, std::uint8_t, std::uint8_t)>& send) const {
     const auto on = [&](std::uint8_t status, int key, int velocity) {
         send(status, std::uint8_t(key), std::uint8_t(velocity));
     };
     if (line.note1 != -2) {
-        if (!settings.drumMode(1))
+        if (!m_settings.midiTrack(1).drumMode)
             on(0x90, line.note1, line.velocity1);
         else
             on(0x99, line.drum1, line.velocity1);
     }
     if (line.note2 != -2) {
-        if (!settings.drumMode(2))
+        if (!m_settings.midiTrack(2).drumMode)
             on(0x91, line.note2, line.velocity2);
         else
             on(0x99, line.drum2, line.velocity2);
@@ -424,12 +404,7 @@ void MidiEngine::endSoundingNotes() {
 }
 
 void MidiEngine::showPosition() {
-    if (m_form.Scrollfunktion1->isChecked())
-        return;
-    const int position = m_form.playback->PlayPosition;
-    for (ListBox* list : {m_form.Memo1, m_form.Memo2, m_form.Memo3, m_form.Memo4, m_form.Line})
-        list->setItemIndex(position);
-    m_form.ShowProgress(position, m_form.Line->count(), QStringLiteral("Spiele Lied"));
+    m_playback.showPosition();
 }
 
 void MidiEngine::pause() {
@@ -443,8 +418,7 @@ void MidiEngine::pause() {
 void MidiEngine::stop() {
     tiMIDI->stop();
     const auto closeAtEnd = qScopeGuard([this] {
-        if (SettingsMidiPage* settings = page())
-            settings->setPlaybackLock(false);
+        m_view.setPlaybackLock(false);
         MidiOutput->Close();
     });
     endSoundingNotes();
@@ -452,8 +426,8 @@ void MidiEngine::stop() {
 
 void MidiEngine::MidiToneTest(int frequency) {
     int note = frequency;
-    if (const TForm3* notes = forms().Form3) {
-        const NoteTable& grid = notes->noteTable();
+    if (const NoteTable* notes = m_view.noteTable()) {
+        const NoteTable& grid = *notes;
         const QString wanted = QString::number(frequency);
         for (int row = 1; row < grid.rowCount(); ++row) {
             QString cell = grid.cell(NoteTable::kFrequencyColumn, row);
@@ -464,7 +438,7 @@ void MidiEngine::MidiToneTest(int frequency) {
                 note = StrToInt(grid.cell(NoteTable::kMidiColumn, row));
         }
     }
-    GmSynth::setVolume(m_form.playback->SynthVolume);
+    GmSynth::setVolume(m_playback.SynthVolume);
     reopenOutput();
     const auto closeAtEnd = qScopeGuard([this] { MidiOutput->Close(); });
     const auto key = std::uint8_t(unsigned(note) % 256);
@@ -482,17 +456,14 @@ void MidiEngine::MidiToneTest(int frequency) {
 }
 
 void MidiEngine::MIDIOut1Click() {
-    QCheckBox* cbMIDI = forms().Form6 ? forms().Form6->cbMIDI : nullptr;
-    if (m_form.MIDIOut1->isChecked()) {
-        m_form.MIDIOut1->setChecked(false);
-        if (cbMIDI)
-            cbMIDI->setChecked(false);
-        m_form.Beeper1->setChecked(true);
+    if (m_settings.midiOut) {
+        m_view.setOutputMark(OutputMark::MIDIOut, false);
+        m_view.setOutputMark(OutputMark::MidiOutputSetting, false);
+        m_view.setOutputMark(OutputMark::Beeper, true);
     } else {
-        m_form.MIDIOut1->setChecked(true);
-        if (cbMIDI)
-            cbMIDI->setChecked(true);
-        m_form.FMSynthese1->setChecked(false);
-        m_form.Beeper1->setChecked(false);
+        m_view.setOutputMark(OutputMark::MIDIOut, true);
+        m_view.setOutputMark(OutputMark::MidiOutputSetting, true);
+        m_view.setOutputMark(OutputMark::FMSynthese, false);
+        m_view.setOutputMark(OutputMark::Beeper, false);
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "audio/PlaybackEngine.h"
+
 #include <QObject>
 
 #include <chrono>
@@ -8,10 +10,25 @@
 #include <functional>
 #include <optional>
 
+class NoteTable;
 class QTimer;
-class TForm1;
+class Song;
 class TMidiOutput;
-class SettingsMidiPage;
+struct Settings;
+
+/// What the MIDI engine needs of the windows: the note table its lookups read, the settings'
+/// controls that may not run while it plays, and the output check marks.
+class MidiView {
+public:
+    virtual ~MidiView() = default;
+    /// The loaded note table; none while there is none.
+    virtual const NoteTable* noteTable() const = 0;
+    /// Disables (or enables again) what may not run during MIDI playback: the settings' tests,
+    /// "Übernehmen", "OK".
+    virtual void setPlaybackLock(bool playing) = 0;
+    /// Sets one check mark of the output choice (the settings value follows it).
+    virtual void setOutputMark(OutputMark mark, bool checked) = 0;
+};
 
 /// Plays the song on a MIDI output device, both tracks at once: track 1 on channel 1, track 2
 /// on channel 2, either as percussion on channel 10. Also the main window's MIDI tone test and
@@ -31,12 +48,16 @@ class SettingsMidiPage;
 /// Either way the messages and their order are those of a tick that waits, and whatever ends
 /// the playback (Stop, Pause, the song's end, an error, closing the window) first ends the notes
 /// that sound.
+///
+/// The instruments, drum sounds, drum modes and velocities are read from the settings when
+/// Play starts and as each line is queued, as the settings show them then.
 class MidiEngine final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(MidiEngine)
 
 public:
-    explicit MidiEngine(TForm1& form);
+    /// Takes over Play from @p playback while "MIDI Output aktivieren" is on.
+    MidiEngine(Song& song, const Settings& settings, PlaybackEngine& playback, MidiView& view);
     ~MidiEngine() override;
 
     QTimer* tiMIDI = nullptr;
@@ -76,7 +97,6 @@ private:
     };
     using Clock = std::chrono::steady_clock;
 
-    SettingsMidiPage* page() const;
     void reopenOutput();
     void finishLine(Clock::time_point at);
     void showPosition();
@@ -98,16 +118,19 @@ private:
     /// that still sound; with @p followView the view catches up with the line heard.
     void takeBackPlaced(bool followView);
     /// The notes a line sounds, with the drum keys and velocities chosen now.
-    Sounding soundingOf(int note1, int note2, const SettingsMidiPage& settings) const;
+    Sounding soundingOf(int note1, int note2) const;
     /// A line's note-ons, in their order; melody or drum as each track's mode is now.
-    static void sendOns(const Sounding& line, const SettingsMidiPage& settings,
-                        const std::function<void(std::uint8_t, std::uint8_t, std::uint8_t)>& send);
+    void sendOns(const Sounding& line,
+                 const std::function<void(std::uint8_t, std::uint8_t, std::uint8_t)>& send) const;
     /// A line's note-offs, in their order, placed at @p at.
     void sendOffs(const Sounding& line, std::uint64_t at);
     void sendOffs(const Sounding& line,
                   const std::function<void(std::uint8_t, std::uint8_t, std::uint8_t)>& send);
 
-    TForm1& m_form;
+    Song& m_song;
+    const Settings& m_settings;
+    PlaybackEngine& m_playback;
+    MidiView& m_view;
     Sounding m_sounding;
     Clock::time_point m_lineDue{};
     /// Latest time a message was placed at.

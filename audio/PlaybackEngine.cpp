@@ -8,23 +8,16 @@
 #include "audio/SystemBeep.h"
 #include "audio/U8Block.h"
 #include "base/Guard.h"
-#include "base/ListBox.h"
+#include "base/ListItems.h"
+#include "base/ProgressSink.h"
 #include "base/Prompts.h"
 #include "base/StrToInt.h"
-#include "net/MultiZ1rp.h"
-#include "settings/SettingsDialog.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
+#include "settings/Settings.h"
+#include "song/Song.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPointer>
-#include <QPushButton>
 #include <QScopeGuard>
 #include <QTimer>
-#include <QToolButton>
 
 #include <algorithm>
 
@@ -32,42 +25,27 @@ const QString PlaybackEngine::kNoSoundDevice = QStringLiteral("Kein Soundgerät"
 const QString PlaybackEngine::kNoSoundDeviceDetail =
     QStringLiteral("Kein Soundgerät gefunden: die Wiedergabe bleibt stumm.");
 
-PlaybackEngine::PlaybackEngine(TForm1& form)
-    : QObject(&form), m_form(form), m_plan([this](int index) { return lineSound(index); }) {
+PlaybackEngine::PlaybackEngine(Song& song, const Settings& settings, ProgressSink& progress,
+                               PlaybackView& view, PlaybackPeer& peer)
+    : m_song(song), m_settings(settings), m_progress(progress), m_view(view), m_peer(peer),
+      m_plan([this](int index) { return lineSound(index); }) {
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setTimerType(Qt::PreciseTimer);
-
     connectGuarded(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
-    connectGuarded(form.btplay, &QPushButton::clicked, this, [this] { btplayClick(); });
-    connectGuarded(form.Play1, &QAction::triggered, this, [this] { btplayClick(); });
-    connectGuarded(form.btstop, &QPushButton::clicked, this, [this] { btstopClick(); });
-    connectGuarded(form.Stop1, &QAction::triggered, this, [this] { btstopClick(); });
-    connectGuarded(form.BitBtn1, &QToolButton::clicked, this, [this] { BitBtn1Click(); });
-    // The output items set their check marks themselves: undo the toolkit's own toggle first.
-    connect(form.Beeper1, &QAction::triggered, this, [this](bool checked) {
-        m_form.Beeper1->setChecked(!checked);
-        guarded([this] { Beeper1Click(); });
-    });
-    connect(form.FMSynthese1, &QAction::triggered, this, [this](bool checked) {
-        m_form.FMSynthese1->setChecked(!checked);
-        guarded([this] { FMSynthese1Click(); });
-    });
 
     // Start-up: the Windows 95/98/Me family drives the speaker through the ports.
     UsePortSpeaker = DetectWindowsVersion() < 4;
 
     // Without a sound device the window says so once, at the first tone, where playback shows
     // its status; the progress steps leave a status text in place until the song ends.
-    // (The first sound may be queued by the plan's thread: the label is set on its own.)
-    SoundDevice::setNoDeviceNotice([status = QPointer<QLabel>(form.laStatus)] {
-        if (!status)
+    // (The first sound may be queued by the plan's thread: the status is set on this one.)
+    SoundDevice::setNoDeviceNotice([engine = QPointer<PlaybackEngine>(this)] {
+        if (!engine)
             return;
-        QMetaObject::invokeMethod(status, [status] {
-            if (!status)
-                return;
-            status->setText(kNoSoundDevice);
-            status->setToolTip(kNoSoundDeviceDetail);
+        QMetaObject::invokeMethod(engine, [engine] {
+            if (engine)
+                engine->m_view.showStatus(kNoSoundDevice, kNoSoundDeviceDetail);
         });
     });
 }
@@ -82,45 +60,43 @@ void PlaybackEngine::stopToneTimer() {
     m_plan.takeBack(PlayPosition);
 }
 
+void PlaybackEngine::renumberLines() {
+    const int n = m_song.renumberLines();
+    // Progress after every line ends at 100 %, which clears bar and status again; only the
+    // last report is visible once the loop is done, so report it once.
+    if (n >= 2)
+        m_progress.ShowProgress(n - 1, n - 1, QStringLiteral("Aktualisiere Pattern"));
+}
+
 void PlaybackEngine::btplayClick() {
-    TForm1& f = m_form;
-    if (f.PlayStopped) {
-        f.PlayStopped = false;
+    if (PlayStopped) {
+        PlayStopped = false;
         Timer1->start();
-        f.btplay->setText(QStringLiteral("Pause"));
-        f.RenumberLines();
-        // Scroll every list to its end and back, so all of them start at the top.
-        const auto scroll = [](ListBox* list, int count) {
-            list->setTopIndex(count - 1);
-            list->setTopIndex(0);
-        };
-        scroll(f.Memo2, f.Memo2->count());
-        scroll(f.Memo1, f.Memo1->count());
-        scroll(f.Memo4, f.Memo2->count());
-        scroll(f.Memo3, f.Memo1->count());
-        scroll(f.Line, f.Line->count());
+        m_view.showPlaying(true);
+        renumberLines();
+        m_view.scrollToStart();
     } else {
-        f.PlayStopped = true;
+        PlayStopped = true;
         Timer1->stop();
-        f.btplay->setText(QStringLiteral("Play"));
+        m_view.showPlaying(false);
         // What was queued beyond the line heard now is taken back: Play goes on right after it.
         takeBackQueued();
         silenceSpeaker();
-        if (f.midi)
-            f.midi->pause();
+        if (m_midi)
+            m_midi->pause();
     }
     Timer1->stop();
     // With "MIDI Output aktivieren" the MIDI engine takes over from here instead.
-    if (f.midi && f.midi->selected()) {
-        f.midi->MidiEngineStart();
+    if (m_midi && m_midi->selected()) {
+        m_midi->MidiEngineStart();
         return;
     }
     prepareToneTable();
     takeOutputSettings();
     m_plan.restart(PlayPosition);
     Timer1->setInterval(10);
-    f.mirror->startPeer(!f.PlayStopped);
-    if (!f.PlayStopped) {
+    m_peer.startPeer(!PlayStopped);
+    if (!PlayStopped) {
         // Tones that this thread plays itself (the ports, a test's hook) are not queued ahead.
         // The first lines are queued here, so the first sound (and the notice of a missing
         // device) comes from this thread, at once.
@@ -133,7 +109,7 @@ void PlaybackEngine::btplayClick() {
 }
 
 void PlaybackEngine::takeOutputSettings() {
-    m_output.waveform = m_form.FMSynthese1->isChecked();
+    m_output.waveform = m_settings.fmSynthesis;
     // The kernel's speaker device, like the ports, sounds on this thread as each line is reached.
     m_output.sync = UsePortSpeaker || systemBeepHooked() || KernelSpeaker::instance();
     m_output.volume = SynthVolume;
@@ -141,28 +117,27 @@ void PlaybackEngine::takeOutputSettings() {
 }
 
 void PlaybackEngine::prepareToneTable() {
-    const TForm1& f = m_form;
-    const int n = f.Memo1->count();
+    const int n = m_song.Memo1->count();
     PlayTable.first.resize(std::size_t(n) + 1);
     PlayTable.second.resize(std::size_t(n) + 1);
     PlayTable.third.resize(std::size_t(n) + 1);
     // While a MulTiZ1rp client is connected, track 2 goes to it line by line instead of into
     // the second array.
-    f.mirror->beginTransfer();
+    m_peer.beginTransfer();
     for (int i = 0; i < n; ++i) {
-        PlayTable.first[i] = StrToInt(f.Memo1->item(i));
-        PlayTable.third[i] = StrToInt(f.Memo2->item(i));
-        if (f.mirror->MirrorConnected) {
+        PlayTable.first[i] = StrToInt(m_song.Memo1->item(i));
+        PlayTable.third[i] = StrToInt(m_song.Memo2->item(i));
+        if (m_peer.connected()) {
             PlayTable.second[i] = 0;
-            f.mirror->sendLine(i);
+            m_peer.sendLine(i);
         } else {
-            PlayTable.second[i] = StrToInt(f.Memo3->item(i));
+            PlayTable.second[i] = StrToInt(m_song.Memo3->item(i));
         }
     }
     PlayTable.first[n] = -1;
     PlayTable.second[n] = -1;
     PlayTable.third[n] = -1;
-    f.mirror->endTransfer();
+    m_peer.endTransfer();
 }
 
 void PlaybackEngine::Timer1Timer() {
@@ -192,7 +167,6 @@ void PlaybackEngine::Timer1Timer() {
     }
     Timer1->start(std::max(1, m_plan.msUntilNextTick().value_or(10)));
 }
-
 LineSound PlaybackEngine::lineSound(int index) {
     LineSound sound;
     // The table can be shorter than the position when lines were deleted during a pause.
@@ -239,8 +213,7 @@ void PlaybackEngine::stepLine(const TonePlan::Line& line) {
             return;
         m_plan.continueAfter(line);
     }
-    if (!m_form.Scrollfunktion1->isChecked())
-        showPosition();
+    showPosition();
 }
 
 void PlaybackEngine::soundLineNow(int index) {
@@ -248,7 +221,7 @@ void PlaybackEngine::soundLineNow(int index) {
     if (frequency == 0)
         frequency = PlayTable.second[std::size_t(index)];
     const int duration = PlayTable.third[std::size_t(index)];
-    if (m_form.FMSynthese1->isChecked()) {
+    if (m_settings.fmSynthesis) {
         silenceSpeaker();
         PlaySynthTone(frequency, duration / 2);
     } else if (KernelSpeaker* speaker = realSpeaker()) {
@@ -270,9 +243,10 @@ void PlaybackEngine::silenceSpeaker() {
 }
 
 void PlaybackEngine::showPosition() {
-    for (ListBox* list : {m_form.Memo1, m_form.Memo2, m_form.Memo3, m_form.Memo4, m_form.Line})
-        list->setItemIndex(PlayPosition);
-    m_form.ShowProgress(PlayPosition, m_form.Line->count(), QStringLiteral("Spiele Lied"));
+    if (m_settings.scrollOff)
+        return;
+    m_song.selectLine(PlayPosition);
+    m_progress.ShowProgress(PlayPosition, m_song.Line->count(), QStringLiteral("Spiele Lied"));
 }
 
 void PlaybackEngine::takeBackQueued() {
@@ -280,67 +254,59 @@ void PlaybackEngine::takeBackQueued() {
     const int resume = m_plan.takeBack(PlayPosition);
     if (resume != PlayPosition) {
         PlayPosition = resume;
-        if (!m_form.Scrollfunktion1->isChecked())
-            showPosition();
+        showPosition();
     }
 }
 
 void PlaybackEngine::btstopClick() {
-    TForm1& f = m_form;
-    f.btplay->setText(QStringLiteral("Play"));
-    f.PlayStopped = true;
+    m_view.showPlaying(false);
+    PlayStopped = true;
     Timer1->stop();
-    for (ListBox* list : {f.Memo1, f.Memo2, f.Memo3, f.Memo4, f.Line})
-        list->setItemIndex(0);
+    m_song.selectLine(0);
     PlayPosition = 0;
     silenceSpeaker();
-    f.ShowProgress(1, 1, QString());
+    m_progress.ShowProgress(1, 1, QString());
     // Nothing queued beyond the line heard now sounds any more: Play starts right after it.
     m_plan.takeBack(0);
-    f.mirror->stopPeer();
-    if (TForm6* settings = forms().Form6) {
-        settings->btUe->setEnabled(true);
-        settings->btOk->setEnabled(true);
-    }
+    m_peer.stopPeer();
+    m_view.playbackEnded();
     // The MIDI engine's timer stops, its notes end, its output closes.
-    if (f.midi)
-        f.midi->stop();
+    if (m_midi)
+        m_midi->stop();
 }
 
 void PlaybackEngine::BitBtn1Click() {
-    const int frequency = StrToInt(m_form.activeFrequencyField()->text());
-    const int duration = StrToInt(m_form.edLengh->text());
-    if (m_form.Beeper1->isChecked())
+    const int frequency = StrToInt(m_view.entryFrequency());
+    const int duration = StrToInt(m_view.entryLength());
+    if (m_settings.beeper)
         PlaySpeakerTone(frequency, duration);
-    if (m_form.FMSynthese1->isChecked())
+    if (m_settings.fmSynthesis)
         PlaySynthTone(frequency, duration / 2);
-    if (m_form.MIDIOut1->isChecked())
-        m_form.midi->MidiToneTest(frequency);
+    if (m_settings.midiOut && m_midi)
+        m_midi->MidiToneTest(frequency);
 }
 
 void PlaybackEngine::Beeper1Click() {
-    const bool waveform = m_form.FMSynthese1->isChecked();
-    m_form.FMSynthese1->setChecked(false);
-    m_form.MIDIOut1->setChecked(false);
-    if (TForm6* settings = forms().Form6)
-        settings->cbMIDI->setChecked(false);
-    m_form.Beeper1->setChecked(true);
+    const bool waveform = m_settings.fmSynthesis;
+    m_view.setOutputMark(OutputMark::FMSynthese, false);
+    m_view.setOutputMark(OutputMark::MIDIOut, false);
+    m_view.setOutputMark(OutputMark::MidiOutputSetting, false);
+    m_view.setOutputMark(OutputMark::Beeper, true);
     if (waveform)
         outputChanged();
 }
 
 void PlaybackEngine::FMSynthese1Click() {
-    if (m_form.FMSynthese1->isChecked()) {
-        m_form.FMSynthese1->setChecked(false);
-        m_form.Beeper1->setChecked(true);
+    if (m_settings.fmSynthesis) {
+        m_view.setOutputMark(OutputMark::FMSynthese, false);
+        m_view.setOutputMark(OutputMark::Beeper, true);
         outputChanged();
         return;
     }
-    m_form.FMSynthese1->setChecked(true);
-    m_form.MIDIOut1->setChecked(false);
-    if (TForm6* settings = forms().Form6)
-        settings->cbMIDI->setChecked(false);
-    m_form.Beeper1->setChecked(false);
+    m_view.setOutputMark(OutputMark::FMSynthese, true);
+    m_view.setOutputMark(OutputMark::MIDIOut, false);
+    m_view.setOutputMark(OutputMark::MidiOutputSetting, false);
+    m_view.setOutputMark(OutputMark::Beeper, false);
     outputChanged();
 }
 
@@ -361,8 +327,7 @@ void PlaybackEngine::PlaySpeakerTone(int frequencyHz, int durationMs) {
 }
 
 int PlaybackEngine::waveformIndex() const {
-    const TForm6* settings = forms().Form6;
-    return settings ? settings->rgTonItemIndex() : 1;
+    return m_settings.waveform;
 }
 
 void PlaybackEngine::PlaySynthTone(int frequencyHz, int lengthMs) {

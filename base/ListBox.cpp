@@ -8,9 +8,60 @@
 #include <QPainter>
 #include <QPointer>
 #include <QScrollBar>
+#include <QStyleOptionSlider>
 
 #include <algorithm>
 #include <memory>
+#include <utility>
+
+namespace {
+
+/// A scroll bar that, when only its value moves, redraws where its slider was and is rather
+/// than all of itself. A playing song moves the bar at every line; the rest of the bar looks
+/// the same before and after. At either end (where the arrows change their look), on
+/// scroll bars that show themselves when moved, and for any other change it redraws whole.
+class RowScrollBar final : public QScrollBar {
+public:
+    using QScrollBar::QScrollBar;
+
+protected:
+    void sliderChange(SliderChange change) override {
+        const QRect before = std::exchange(m_slider, sliderRect());
+        const bool atEnd = value() == minimum() || value() == maximum();
+        const bool moved = change == SliderValueChange && before.isValid() && !atEnd &&
+                           !std::exchange(m_atEnd, atEnd) &&
+                           !style()->styleHint(QStyle::SH_ScrollBar_Transient, nullptr, this);
+        m_atEnd = atEnd;
+        // Styles draw the slider's edge a pixel or two around its place.
+        if (moved)
+            update((before | m_slider).adjusted(-kSliderEdge, -kSliderEdge, kSliderEdge, kSliderEdge));
+        else
+            QScrollBar::sliderChange(change);
+    }
+    void resizeEvent(QResizeEvent* event) override {
+        m_slider = QRect();
+        QScrollBar::resizeEvent(event);
+    }
+    void changeEvent(QEvent* event) override {
+        m_slider = QRect();
+        QScrollBar::changeEvent(event);
+    }
+
+private:
+    QRect sliderRect() const {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        return style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
+                                       this);
+    }
+
+    static constexpr int kSliderEdge = 3;
+
+    QRect m_slider;      ///< where the slider was last drawn; invalid when not known
+    bool m_atEnd = true; ///< the value was at an end
+};
+
+} // namespace
 
 ListBox::ListBox(QWidget* parent, Content content) : QListView(parent) {
     showItems(new ListItems(content, this));
@@ -26,6 +77,7 @@ ListBox::ListBox(QWidget* parent, ListItems& items) : QListView(parent) {
 }
 
 void ListBox::showItems(ListItems* items) {
+    setVerticalScrollBar(new RowScrollBar(Qt::Vertical, this));
     m_items = items;
     setModel(items->model());
     setSelectionModel(items->selectionModel());
@@ -321,8 +373,18 @@ void ListBox::updateGeometries() {
     QAbstractItemView::updateGeometries();
 }
 
-void ListBox::scrollContentsBy(int, int) {
-    viewport()->update();
+void ListBox::scrollContentsBy(int dx, int dy) {
+    // The rows that stay in view keep their pixels and move; only the rows that come into view
+    // are drawn. A song that plays moves every list by a row at each line.
+    viewport()->scroll(isRightToLeft() ? -dx : dx, dy * rowHeight());
+    // The row under the mouse is drawn as hovered: that look stays at the mouse, not with the
+    // row that moved away from it.
+    if (underMouse()) {
+        const int y = viewport()->mapFromGlobal(QCursor::pos()).y();
+        const int row = firstRowAt(y) - verticalScrollBar()->value();
+        for (const int shown : {row, row + dy})
+            viewport()->update(0, shown * rowHeight(), viewport()->width(), rowHeight());
+    }
 }
 
 void ListBox::changeEvent(QEvent* event) {

@@ -14,6 +14,7 @@
 #include "audio/GmSynth.h"
 #include "audio/MidiInput.h"
 #include "audio/MidiLoopback.h"
+#include "audio/PlaybackEngine.h"
 #include "audio/SoundDevice.h"
 #include "base/ListBox.h"
 #include "settings/SettingsDialog.h"
@@ -137,7 +138,7 @@ void songTiming(int lines, int durationMs, int program, bool busy) {
     wall.start();
     const double cpuBefore = processCpuSeconds();
     w.btplay->click();
-    while (!w.PlayStopped)
+    while (!w.playback->PlayStopped)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     const qint64 wallMs = wall.elapsed();
     const double cpu = processCpuSeconds() - cpuBefore;

@@ -33,9 +33,12 @@ class BenchPrompts final : public Prompts {
 public:
     QString fileName;
     void showMessage(const QString& text) override { report(text); }
-    Answer messageBox(const QString& text, const QString&, Icon, Buttons) override {
+    /// A question is answered "Nein": the song in the window is never saved over, and
+    /// "Neu" or "Öffnen" go on.
+    Answer messageBox(const QString& text, const QString&, Icon, Buttons buttons) override {
         report(text);
-        return Answer::Ok;
+        return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Answer::No
+                                                                            : Answer::Ok;
     }
     void showError(const QString& text) override { report(text); }
     std::optional<QString> openFile(const FileDialog&) override { return fileName; }

@@ -1,21 +1,17 @@
 #include "files/BeepFormatActions.h"
 
 #include "base/Errors.h"
-#include "base/Guard.h"
-#include "base/ListBox.h"
+#include "base/ListItems.h"
 #include "files/BuzzerExport.h"
 #include "files/FileAccess.h"
 #include "files/PlayedTones.h"
 #include "files/Rtttl.h"
 #include "files/SongFileActions.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
-#include "tools/NoteTableWindow.h"
+#include "song/Song.h"
+#include "tools/NoteTable.h"
 
-#include <QAction>
 #include <QFile>
 #include <QFileInfo>
-#include <QMenu>
 
 namespace {
 
@@ -25,39 +21,9 @@ const QString kTrackError = QStringLiteral("Fehler im Track");
 /// up to this size.
 constexpr qint64 kMaxTextSize = 4LL * 1024 * 1024;
 
-QAction* namedAction(QObject* parent, const QString& name, const QString& text) {
-    auto* action = new QAction(text, parent);
-    action->setObjectName(name);
-    return action;
-}
-
-const NoteTable& noteTable() {
-    static const NoteTable stored = NoteTable::loadStored();
-    const TForm3* notes = forms().Form3;
-    return notes ? notes->noteTable() : stored;
-}
-
 } // namespace
 
-BeepFormatActions::BeepFormatActions(TForm1& form, QMenu* exportMenu) : m_form(form) {
-    ImportRtttl1 = namedAction(form.Import1, QStringLiteral("ImportRtttl1"),
-                               QStringLiteral("RTTTL-Klingelton (.rtttl / .txt)"));
-    form.Import1->addAction(ImportRtttl1);
-    ExportRtttl1 = namedAction(exportMenu, QStringLiteral("ExportRtttl1"),
-                               QStringLiteral("RTTTL-Klingelton (.rtttl)..."));
-    ExportSketch1 = namedAction(exportMenu, QStringLiteral("ExportSketch1"),
-                                QStringLiteral("Buzzer-Sketch (.ino)..."));
-    ExportBeep1 = namedAction(exportMenu, QStringLiteral("ExportBeep1"),
-                              QStringLiteral("beep-Skript (.sh)..."));
-    exportMenu->addActions({ExportRtttl1, ExportSketch1, ExportBeep1});
-
-    connectGuarded(ImportRtttl1, &QAction::triggered, this, [this] { importClick(); });
-    connectGuarded(ExportRtttl1, &QAction::triggered, this, [this] { exportClick(Kind::Rtttl); });
-    connectGuarded(ExportSketch1, &QAction::triggered, this,
-                   [this] { exportClick(Kind::Sketch); });
-    connectGuarded(ExportBeep1, &QAction::triggered, this,
-                   [this] { exportClick(Kind::BeepScript); });
-}
+BeepFormatActions::BeepFormatActions(SongFileActions& songFiles) : m_songFiles(songFiles) {}
 
 Prompts::FileDialog BeepFormatActions::importDialog() {
     Prompts::FileDialog dialog;
@@ -120,7 +86,7 @@ void BeepFormatActions::importFile(const QString& fileName) {
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.replace(0, 3, "   ");
     // Everything is read and checked before the song is touched.
-    const QList<PlayedTone> tones = Rtttl::read(QString::fromLatin1(bytes), noteTable());
+    const QList<PlayedTone> tones = Rtttl::read(QString::fromLatin1(bytes), NoteTable::stored());
     QStringList frequencies, durations;
     frequencies.reserve(tones.size());
     durations.reserve(tones.size());
@@ -130,13 +96,13 @@ void BeepFormatActions::importFile(const QString& fileName) {
     }
 
     const QStringList silent(frequencies.size(), QStringLiteral("0"));
-    if (m_form.songFiles->replaceByImport(fileName, frequencies, silent, durations))
+    if (m_songFiles.replaceByImport(fileName, frequencies, silent, durations))
         emit opened(fileName);
 }
 
 QByteArray BeepFormatActions::exportBytes(Kind kind, const QString& fileName,
                                           int* largestErrorMs) const {
-    const TForm1& f = m_form;
+    const Song& f = m_songFiles.song();
     const int n = f.Memo1->count();
     if (f.Memo2->count() != n || f.Memo3->count() != n || f.Memo4->count() != n)
         throw AppError(kTrackError);
@@ -145,7 +111,7 @@ QByteArray BeepFormatActions::exportBytes(Kind kind, const QString& fileName,
     const QString name = QFileInfo(fileName).completeBaseName();
     switch (kind) {
     case Kind::Rtttl: {
-        const Rtttl::Written written = Rtttl::write(tones, name, noteTable());
+        const Rtttl::Written written = Rtttl::write(tones, name, NoteTable::stored());
         if (largestErrorMs)
             *largestErrorMs = written.largestErrorMs;
         return written.text;
@@ -159,7 +125,7 @@ QByteArray BeepFormatActions::exportBytes(Kind kind, const QString& fileName,
 }
 
 void BeepFormatActions::exportClick(Kind kind) {
-    const TForm1& f = m_form;
+    const Song& f = m_songFiles.song();
     const int n = f.Memo1->count();
     if (f.Memo2->count() != n || f.Memo3->count() != n || f.Memo4->count() != n) {
         prompts().messageBox(kTrackError, QStringLiteral("Z1rpW3rk"), Prompts::Icon::Warning);

@@ -6,9 +6,7 @@
 
 #include <optional>
 
-class QAction;
-class QMenu;
-class TForm1;
+class SongFileActions;
 
 /// The song as a ringtone text, a buzzer sketch and a beep script: "Import" → "RTTTL-Klingelton
 /// (.rtttl / .txt)" and the three items at the end of "Exportieren".
@@ -17,7 +15,8 @@ class BeepFormatActions final : public QObject {
     Q_DISABLE_COPY_MOVE(BeepFormatActions)
 
 public:
-    BeepFormatActions(TForm1& form, QMenu* exportMenu);
+    /// Works on the song of @p songFiles, whose replacing step the import shares.
+    explicit BeepFormatActions(SongFileActions& songFiles);
 
     enum class Kind { Rtttl, Sketch, BeepScript };
 
@@ -28,10 +27,11 @@ public:
     /// The note on rounding shown for a ringtone text.
     static QString roundingNote(int largestErrorMs);
 
-    QAction* ImportRtttl1 = nullptr;
-    QAction* ExportRtttl1 = nullptr;
-    QAction* ExportSketch1 = nullptr;
-    QAction* ExportBeep1 = nullptr;
+    /// The import's item: asks for the file, then imports it.
+    void importClick();
+    /// An export item: asks for the file (its title tells how far a ringtone text rounds),
+    /// then writes the song in the form @p kind; a beep script is made executable.
+    void exportClick(Kind kind);
 
     /// Replaces the song by a ringtone text's notes on track 1 (track 2 silent); a text with an
     /// error leaves the song as it was and throws, naming the first bad character.
@@ -46,8 +46,5 @@ signals:
     void opened(const QString& fileName);
 
 private:
-    void importClick();
-    void exportClick(Kind kind);
-
-    TForm1& m_form;
+    SongFileActions& m_songFiles;
 };

@@ -1,19 +1,15 @@
 #include "files/BmmImporter.h"
 
-#include "base/Guard.h"
-#include "base/ListBox.h"
+#include "base/ListItems.h"
 #include "base/ResponsiveLoop.h"
 #include "base/StrToInt.h"
 #include "files/FileAccess.h"
 #include "files/SongFileActions.h"
 #include "files/SongFormat.h"
-#include "settings/SettingsDialog.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
-#include "tools/NoteTableWindow.h"
+#include "settings/Settings.h"
+#include "song/Song.h"
+#include "tools/NoteTable.h"
 
-#include <QAction>
-#include <QCheckBox>
 #include <QFileInfo>
 #include <QHash>
 
@@ -24,12 +20,10 @@ const QString kProgressText = QStringLiteral("Analysiere BMM");
 
 } // namespace
 
-BmmImporter::BmmImporter(TForm1& form) : m_form(form) {
-    bmm = new ListBox(form.centralWidget());
+BmmImporter::BmmImporter(SongFileActions& songFiles, const Settings& settings)
+    : bmm(new ListItems(ListItems::Content::Texts, this)), m_songFiles(songFiles),
+      m_settings(settings) {
     bmm->setObjectName(QStringLiteral("bmm"));
-    bmm->hide();
-    connectGuarded(form.BleeperMusicMakerbmm1, &QAction::triggered, this,
-                   [this] { BleeperMusicMakerbmm1Click(); });
 }
 
 Prompts::FileDialog BmmImporter::OpenDialog2() {
@@ -72,36 +66,38 @@ void BmmImporter::import(const QString& fileName) {
         return;
     }
 
-    if (!m_form.mayReplaceSong())
+    if (!m_songFiles.mayReplaceSong())
         return;
-    m_form.Neu1Click();
-    m_form.songFiles->importedFrom(fileName);
+    m_songFiles.newSong();
+    m_songFiles.importedFrom(fileName);
     bmm->clearItems();
     bmm->addAll(lines);
     const int tempo = StrToInt(BmmFormat::tempoText(lines.at(*tempoLine)));
 
     // The table does not change during the import, and a song repeats the same few note
     // names; each distinct three-character window is looked up once.
-    const TForm3* notes = forms().Form3;
+    const NoteTable& notes = NoteTable::stored();
     QHash<QString, QString> known;
-    BmmFormat::NoteReader reader(tempo, [notes, &known](const QString& name) {
+    BmmFormat::NoteReader reader(tempo, [&notes, &known](const QString& name) {
         auto found = known.constFind(name);
         if (found == known.constEnd())
-            found = known.insert(name, notes->NoteNameToFrequency(name));
+            found = known.insert(name, NoteNameToFrequency(notes, name));
         return *found;
     });
+    Song& target = m_songFiles.song();
+    ProgressSink& progress = m_songFiles.progress();
     SongTracks song;
     const auto flush = [&] {
-        m_form.Memo1->addAll(song.freq1);
-        m_form.Memo2->addAll(song.dur1);
-        m_form.Memo3->addAll(song.freq2);
-        m_form.Memo4->addAll(song.dur2);
+        target.Memo1->addAll(song.freq1);
+        target.Memo2->addAll(song.dur1);
+        target.Memo3->addAll(song.freq2);
+        target.Memo4->addAll(song.dur2);
     };
     const int n = int(lines.size());
     ResponsiveLoop responsive;
     try {
         for (int i = 0; i < n; ++i) {
-            m_form.ShowProgress(i, n, kProgressText);
+            progress.ShowProgress(i, n, kProgressText);
             responsive.step();
             if (const auto row = reader.read(lines.at(i))) {
                 song.freq1.append(row->freq1);
@@ -116,13 +112,13 @@ void BmmImporter::import(const QString& fileName) {
         throw;
     }
     flush();
-    m_form.RenumberLines();
+    m_songFiles.renumberLines();
     // A song of fewer than two lines reports no renumbering progress; the import's own
     // progress must not stay behind.
-    m_form.ShowProgress(n, n, kProgressText);
+    progress.ShowProgress(n, n, kProgressText);
     emit opened(fileName);
 
-    if (!forms().Form6->cbBMMINFO->isChecked()) {
+    if (!m_settings.bmmInfoHidden) {
         const QString text = QStringLiteral("Songpath: ") + QFileInfo(fileName).absoluteFilePath() +
                              QLatin1Char('\r') + QStringLiteral("BPM Value: ") +
                              QString::number(tempo) + QLatin1Char('\r') +

@@ -5,8 +5,9 @@
 
 #include <QObject>
 
-class ListBox;
-class TForm1;
+class ListItems;
+class SongFileActions;
+struct Settings;
 
 /// "Extras" → "Import" → "Bleeper Music Maker (.bmm)": replaces the song by a `.bmm` song.
 class BmmImporter final : public QObject {
@@ -14,7 +15,9 @@ class BmmImporter final : public QObject {
     Q_DISABLE_COPY_MOVE(BmmImporter)
 
 public:
-    explicit BmmImporter(TForm1& form);
+    /// Works on the song of @p songFiles and reports to its progress display; the information
+    /// after an import shows unless @p settings hide it at that moment.
+    BmmImporter(SongFileActions& songFiles, const Settings& settings);
 
     /// The import's open dialog (`OpenDialog2`).
     static Prompts::FileDialog OpenDialog2();
@@ -26,8 +29,9 @@ public:
     /// menu's import it asks about unsaved changes once the file is read and checked.
     void importFile(const QString& fileName) { import(fileName); }
 
-    /// The main window's hidden scratch list: the lines of the last imported file.
-    ListBox* bmm = nullptr;
+    /// The scratch list: the lines of the last imported file (the main window keeps a hidden
+    /// view of it).
+    ListItems* const bmm;
 
 signals:
     /// A file was imported completely.
@@ -36,6 +40,7 @@ signals:
 private:
     void import(const QString& fileName);
 
-    TForm1& m_form;
+    SongFileActions& m_songFiles;
+    const Settings& m_settings;
     bool m_running = false;
 };

@@ -1,22 +1,18 @@
 #include "files/MidiFileActions.h"
 
 #include "base/Errors.h"
-#include "base/Guard.h"
-#include "base/ListBox.h"
+#include "base/ListItems.h"
 #include "base/StrToInt.h"
 #include "files/FileAccess.h"
 #include "files/MidiVoices.h"
 #include "files/SongFileActions.h"
-#include "settings/SettingsDialog.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
-#include "tools/NoteTableWindow.h"
+#include "settings/Settings.h"
+#include "song/Song.h"
+#include "tools/NoteTable.h"
 
-#include <QAbstractButton>
-#include <QAbstractSlider>
-#include <QAction>
-#include <QComboBox>
 #include <QHash>
+
+#include <algorithm>
 
 #include <limits>
 
@@ -26,11 +22,8 @@ const QString kTrackError = QStringLiteral("Fehler im Track");
 
 } // namespace
 
-MidiFileActions::MidiFileActions(TForm1& form, QAction* exportItem) : m_form(form) {
-    connectGuarded(form.MIDIFilemidmidi1, &QAction::triggered, this,
-                   [this] { MIDIFilemidmidi1Click(); });
-    connectGuarded(exportItem, &QAction::triggered, this, [this] { exportClick(); });
-}
+MidiFileActions::MidiFileActions(SongFileActions& songFiles, const Settings& settings)
+    : m_songFiles(songFiles), m_settings(settings) {}
 
 Prompts::FileDialog MidiFileActions::importDialog() {
     Prompts::FileDialog dialog;
@@ -48,23 +41,14 @@ Prompts::FileDialog MidiFileActions::exportDialog() {
     return dialog;
 }
 
-MidiFile::TrackSetup MidiFileActions::trackSetup(const TForm6* settings, int track) {
+MidiFile::TrackSetup MidiFileActions::trackSetup(const Settings& settings, int track) {
+    const Settings::MidiTrack& sound = settings.midiTrack(track);
     MidiFile::TrackSetup setup;
     setup.channel = track - 1;
-    if (!settings)
-        return setup;
-    const QString n = QString::number(track);
-    if (const auto* instrument = settings->findChild<QComboBox*>(QStringLiteral("cbMidiNote") + n))
-        setup.program = std::max(0, instrument->currentIndex());
-    if (const auto* drum = settings->findChild<QComboBox*>(QStringLiteral("cbDrum") + n))
-        setup.drumKey = 35 + std::max(0, drum->currentIndex());
-    // The melody/drum toggle's hint names the mode.
-    const QString toggle = QStringLiteral("BitBtn") + QString::number(track + 2);
-    if (const auto* mode = settings->findChild<QAbstractButton*>(toggle))
-        setup.drum = mode->toolTip() == QStringLiteral("Drum");
-    if (const auto* velocity =
-            settings->findChild<QAbstractSlider*>(QStringLiteral("TrackBar") + n))
-        setup.velocity = velocity->value();
+    setup.program = std::max(0, sound.instrument);
+    setup.drumKey = 35 + std::max(0, sound.drum);
+    setup.drum = sound.drumMode;
+    setup.velocity = sound.velocity;
     return setup;
 }
 
@@ -74,7 +58,7 @@ void MidiFileActions::MIDIFilemidmidi1Click() {
 }
 
 void MidiFileActions::exportClick() {
-    const TForm1& f = m_form;
+    const Song& f = m_songFiles.song();
     const int n = f.Memo1->count();
     if (f.Memo2->count() != n || f.Memo3->count() != n || f.Memo4->count() != n) {
         prompts().messageBox(kTrackError, QStringLiteral("Z1rpW3rk"), Prompts::Icon::Warning);
@@ -86,17 +70,16 @@ void MidiFileActions::exportClick() {
 }
 
 QByteArray MidiFileActions::exportBytes() const {
-    const TForm1& f = m_form;
+    const Song& f = m_songFiles.song();
     const int n = f.Memo1->count();
     if (f.Memo2->count() != n || f.Memo3->count() != n || f.Memo4->count() != n)
         throw AppError(kTrackError);
-    const TForm3* notes = forms().Form3;
+    const NoteTable& notes = NoteTable::stored();
     QHash<QString, int> known;
     const auto note = [&](const QString& frequency) {
         auto found = known.constFind(frequency);
         if (found == known.constEnd())
-            found = known.insert(frequency,
-                                 notes ? notes->FrequencyToMidiNote(frequency) : MidiFile::kSilent);
+            found = known.insert(frequency, FrequencyToMidiNote(notes, frequency));
         return *found;
     };
     const QStringList f1 = f.Memo1->items();
@@ -106,8 +89,7 @@ QByteArray MidiFileActions::exportBytes() const {
     lines.reserve(n);
     for (int i = 0; i < n; ++i)
         lines.append({note(f1[i]), note(f2[i]), StrToInt(d1[i])});
-    const TForm6* settings = forms().Form6;
-    return MidiFile::write(lines, trackSetup(settings, 1), trackSetup(settings, 2));
+    return MidiFile::write(lines, trackSetup(m_settings, 1), trackSetup(m_settings, 2));
 }
 
 void MidiFileActions::importFile(const QString& fileName) {
@@ -117,13 +99,12 @@ void MidiFileActions::importFile(const QString& fileName) {
         throw AppError(QStringLiteral("Die MIDI-Datei enthält keine Noten und wurde nicht "
                                       "importiert."));
     const QList<MidiVoices::ImportedLine> lines = MidiVoices::toLines(sequence);
-    const TForm3* notes = forms().Form3;
+    const NoteTable& notes = NoteTable::stored();
     QHash<int, QString> known;
     const auto frequency = [&](int note) {
         auto found = known.constFind(note);
         if (found == known.constEnd()) {
-            const int hz =
-                note >= 0 && notes ? notes->MidiNoteToFrequency(QString::number(note)) : 0;
+            const int hz = note >= 0 ? MidiNoteToFrequency(notes, QString::number(note)) : 0;
             found = known.insert(note, QString::number(std::max(hz, 0)));
         }
         return *found;
@@ -138,6 +119,6 @@ void MidiFileActions::importFile(const QString& fileName) {
         durations.append(QString::number(line.durationMs));
     }
 
-    if (m_form.songFiles->replaceByImport(fileName, freq1, freq2, durations))
+    if (m_songFiles.replaceByImport(fileName, freq1, freq2, durations))
         emit opened(fileName);
 }

@@ -5,9 +5,8 @@
 
 #include <QObject>
 
-class QAction;
-class TForm1;
-class TForm6;
+class SongFileActions;
+struct Settings;
 
 /// "Import" → "MIDI-File (.mid / .midi)" and "Exportieren" → "MIDI-Datei (.mid)...".
 class MidiFileActions final : public QObject {
@@ -15,14 +14,16 @@ class MidiFileActions final : public QObject {
     Q_DISABLE_COPY_MOVE(MidiFileActions)
 
 public:
-    MidiFileActions(TForm1& form, QAction* exportItem);
+    /// Works on the song of @p songFiles, whose replacing step the import shares; the export
+    /// sounds the tracks as @p settings say at the moment it runs.
+    MidiFileActions(SongFileActions& songFiles, const Settings& settings);
 
     static Prompts::FileDialog importDialog();
     static Prompts::FileDialog exportDialog();
 
     /// The tracks as MIDI-Out sounds them: instruments, drum keys and velocities of the
-    /// settings dialog (the defaults where it has no such controls).
-    static MidiFile::TrackSetup trackSetup(const TForm6* settings, int track);
+    /// settings' MIDI page.
+    static MidiFile::TrackSetup trackSetup(const Settings& settings, int track);
 
     void MIDIFilemidmidi1Click();
     void exportClick();
@@ -39,5 +40,6 @@ signals:
     void opened(const QString& fileName);
 
 private:
-    TForm1& m_form;
+    SongFileActions& m_songFiles;
+    const Settings& m_settings;
 };

@@ -1,28 +1,15 @@
 #include "files/RecentFiles.h"
 
 #include "base/Errors.h"
-#include "base/Guard.h"
-#include "files/BeepFormatActions.h"
-#include "files/BmmImporter.h"
-#include "files/FileAccess.h"
 #include "files/SafeFile.h"
-#include "files/MidiFileActions.h"
-#include "files/SongFileActions.h"
+#include "files/SongFiles.h"
 #include "settings/ConfigLocation.h"
 #include "settings/IniFile.h"
-#include "song/MainWindow.h"
 
-#include <QAction>
-#include <QDir>
-#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QMenu>
-#include <QMimeData>
 #include <QScopeGuard>
 #include <QStringDecoder>
-#include <QTimer>
-#include <QUrl>
 
 const QString RecentFiles::kSection = QStringLiteral("ZuletztGeoeffnet");
 
@@ -74,64 +61,34 @@ bool isOurSection(const QString& line) {
 
 } // namespace
 
-RecentFiles::RecentFiles(TForm1& form) : QObject(&form), m_form(form) {
-    ZuletztGeoeffnet1 = new QMenu(QStringLiteral("Zuletzt geöffnet"), form.Datei1);
-    ZuletztGeoeffnet1->setObjectName(QStringLiteral("ZuletztGeoeffnet1"));
-    // After "Exportieren" (or "Speichern"), before the separator above "Beenden".
-    const QList<QAction*> items = form.Datei1->actions();
-    qsizetype after = items.indexOf(form.Speichern1);
-    for (qsizetype i = 0; i < items.size(); ++i)
-        if (items[i]->objectName() == QLatin1String("Exportieren1Item"))
-            after = i;
-    QAction* before = after >= 0 && after + 1 < items.size() ? items[after + 1] : nullptr;
-    form.Datei1->insertMenu(before, ZuletztGeoeffnet1)
-        ->setObjectName(QStringLiteral("ZuletztGeoeffnet1Item"));
-
+RecentFiles::RecentFiles(SongFiles& files, QObject* parent)
+    : QObject(parent), m_songFiles(files) {
     QFile ini(configFilePath());
     if (QFileInfo(ini).isFile() && ini.open(QIODevice::ReadOnly))
         m_files = readSection(ini.read(IniFile::kMaxFileSize));
-    rebuildMenu();
 
     // Songs opened or imported from the menus join the list too.
     const auto opened = [this](const QString& fileName) {
         if (!m_opening)
             add(fileName);
     };
-    connect(form.songFiles.get(), &SongFileActions::opened, this, opened);
-    connect(form.bmmImport.get(), &BmmImporter::opened, this, opened);
-    connect(form.midiFiles.get(), &MidiFileActions::opened, this, opened);
-    connect(form.beepFormats.get(), &BeepFormatActions::opened, this, opened);
-
-    form.setAcceptDrops(true);
-    form.installEventFilter(this);
-}
-
-bool RecentFiles::canOpen(const QString& fileName) {
-    static const QStringList kinds = {QStringLiteral("zwk"),   QStringLiteral("bmm"),
-                                      QStringLiteral("mid"),   QStringLiteral("midi"),
-                                      QStringLiteral("rtttl"), QStringLiteral("rtx"),
-                                      QStringLiteral("txt")};
-    return kinds.contains(QFileInfo(fileName).suffix().toLower());
+    connect(&files.songFiles, &SongFileActions::opened, this, opened);
+    connect(&files.bmmImport, &BmmImporter::opened, this, opened);
+    connect(&files.midiFiles, &MidiFileActions::opened, this, opened);
+    connect(&files.beepFormats, &BeepFormatActions::opened, this, opened);
 }
 
 void RecentFiles::openSong(const QString& fileName) {
-    const QString suffix = QFileInfo(fileName).suffix().toLower();
     m_opening = true;
     const auto done = qScopeGuard([this] { m_opening = false; });
     try {
-        if (suffix == QLatin1String("bmm"))
-            m_form.bmmImport->importFile(fileName);
-        else if (suffix == QLatin1String("mid") || suffix == QLatin1String("midi"))
-            m_form.midiFiles->importFile(fileName);
-        else if (BeepFormatActions::kindOf(fileName) == BeepFormatActions::Kind::Rtttl)
-            m_form.beepFormats->importFile(fileName);
-        else if (!m_form.songFiles->openSong(fileName))
+        if (!m_songFiles.open(fileName))
             return; // the changed song stays
     } catch (const EInOutError& e) {
         // A file that is gone leaves the list; the error is shown all the same.
         if (e.code() == 2 && m_files.removeAll(QFileInfo(fileName).absoluteFilePath()) > 0) {
             store();
-            rebuildMenu();
+            emit changed();
         }
         throw;
     }
@@ -145,7 +102,13 @@ void RecentFiles::add(const QString& fileName) {
     while (m_files.size() > kMaxFiles)
         m_files.removeLast();
     store();
-    rebuildMenu();
+    emit changed();
+}
+
+void RecentFiles::clear() {
+    m_files.clear();
+    store();
+    emit changed();
 }
 
 void RecentFiles::store() {
@@ -172,28 +135,6 @@ void RecentFiles::store() {
         // The list is a convenience: it stays in this session when the file cannot take it,
         // and the settings' own write at the end reports the file.
     }
-}
-
-void RecentFiles::rebuildMenu() {
-    ZuletztGeoeffnet1->clear();
-    for (int i = 0; i < m_files.size(); ++i) {
-        const QString file = m_files[i];
-        QAction* item = ZuletztGeoeffnet1->addAction(
-            QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(file).fileName()));
-        item->setObjectName(QStringLiteral("ZuletztDatei%1").arg(i + 1));
-        item->setToolTip(QDir::toNativeSeparators(file));
-        item->setStatusTip(item->toolTip());
-        connectGuarded(item, &QAction::triggered, this, [this, file] { openSong(file); });
-    }
-    ZuletztGeoeffnet1->addSeparator();
-    QAction* clear = ZuletztGeoeffnet1->addAction(QStringLiteral("Liste leeren"));
-    clear->setObjectName(QStringLiteral("ListeLeeren1"));
-    connectGuarded(clear, &QAction::triggered, this, [this] {
-        m_files.clear();
-        store();
-        rebuildMenu();
-    });
-    ZuletztGeoeffnet1->setEnabled(!m_files.isEmpty());
 }
 
 QStringList RecentFiles::readSection(const QByteArray& ini) {
@@ -252,37 +193,4 @@ QByteArray RecentFiles::withSection(const QByteArray& ini, const QStringList& fi
     if (!result.isEmpty() && !result.endsWith('\n'))
         result += lineEnd;
     return result + section;
-}
-
-bool RecentFiles::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != &m_form)
-        return false;
-    const auto droppedFile = [](const QMimeData* data) -> QString {
-        if (!data || !data->hasUrls())
-            return {};
-        for (const QUrl& url : data->urls())
-            if (url.isLocalFile() && canOpen(url.toLocalFile()))
-                return url.toLocalFile();
-        return {};
-    };
-    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
-        auto* drag = static_cast<QDropEvent*>(event);
-        if (!droppedFile(drag->mimeData()).isEmpty()) {
-            drag->acceptProposedAction();
-            return true;
-        }
-        return false;
-    }
-    if (event->type() == QEvent::Drop) {
-        auto* drop = static_cast<QDropEvent*>(event);
-        const QString file = droppedFile(drop->mimeData());
-        if (file.isEmpty())
-            return false;
-        drop->acceptProposedAction();
-        // Opened after the drop has ended: the source application is not kept waiting while a
-        // question or a message is open.
-        QTimer::singleShot(0, this, [this, file] { guarded([this, file] { openSong(file); }); });
-        return true;
-    }
-    return false;
 }

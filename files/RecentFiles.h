@@ -4,14 +4,12 @@
 #include <QObject>
 #include <QStringList>
 
-class QAction;
-class QMenu;
-class TForm1;
+class SongFiles;
 
-/// "Datei" → "Zuletzt geöffnet": the last eight songs opened or imported, newest first, kept in
-/// Config.ini in a section of their own; and songs dropped on the main window. Both open a file
-/// the way its kind is opened from the menu: a song file with "Öffnen", a .bmm, MIDI or
-/// ringtone file with its import.
+/// The list behind "Datei" → "Zuletzt geöffnet": the last eight songs opened or imported,
+/// newest first, kept in Config.ini in a section of their own. A file chosen from it (or
+/// dropped on the main window) opens the way its kind is opened from the menu: a song file
+/// with "Öffnen", a .bmm, MIDI or ringtone file with its import.
 class RecentFiles final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(RecentFiles)
@@ -21,10 +19,8 @@ public:
     /// The section of Config.ini that holds the list, keys "Datei1" … "Datei8".
     static const QString kSection;
 
-    explicit RecentFiles(TForm1& form);
-
-    /// Whether a file of this name can be opened by dropping it (by its extension).
-    static bool canOpen(const QString& fileName);
+    /// Reads the list from Config.ini; files opened or imported through @p files join it.
+    explicit RecentFiles(SongFiles& files, QObject* parent = nullptr);
     /// Replaces the section's lines in a settings file's bytes (appending the section when it is
     /// missing); every other byte stays as it was.
     static QByteArray withSection(const QByteArray& ini, const QStringList& files);
@@ -35,19 +31,19 @@ public:
     void openSong(const QString& fileName);
     /// Puts a file at the top of the list (it was opened) and stores the list.
     void add(const QString& fileName);
+    /// "Liste leeren": empties the list and stores it.
+    void clear();
 
     QStringList files() const { return m_files; }
 
-    QMenu* ZuletztGeoeffnet1 = nullptr;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+signals:
+    /// The list changed (and was stored).
+    void changed();
 
 private:
     void store();
-    void rebuildMenu();
 
-    TForm1& m_form;
+    SongFiles& m_songFiles;
     QStringList m_files;
     bool m_opening = false;
 };

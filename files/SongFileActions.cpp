@@ -1,14 +1,11 @@
 #include "files/SongFileActions.h"
 
-#include "audio/PlaybackEngine.h"
 #include "base/Errors.h"
-#include "base/Guard.h"
-#include "base/ListBox.h"
+#include "base/ListItems.h"
 #include "files/FileAccess.h"
 #include "files/SongFormat.h"
-#include "song/MainWindow.h"
+#include "song/Song.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -36,10 +33,8 @@ QString namingFile(const QString& message, const QString& fileName) {
 
 } // namespace
 
-SongFileActions::SongFileActions(TForm1& form) : m_form(form) {
-    connectGuarded(form.Oeffnen1, &QAction::triggered, this, [this] { Oeffnen1Click(); });
-    connectGuarded(form.Speichern1, &QAction::triggered, this, [this] { Speichern1Click(); });
-}
+SongFileActions::SongFileActions(Song& song, SongFileView& view, ProgressSink& progress)
+    : m_song(song), m_view(view), m_progress(progress) {}
 
 Prompts::FileDialog SongFileActions::OpenDialog1() {
     Prompts::FileDialog dialog;
@@ -64,6 +59,19 @@ void SongFileActions::forgetFile() {
     m_proposedName.clear();
 }
 
+void SongFileActions::newSong() {
+    m_song.clear();
+    forgetFile();
+}
+
+void SongFileActions::renumberLines() {
+    const int n = m_song.renumberLines();
+    // Progress after every line ends at 100 %, which clears bar and status again; only the
+    // last report is visible once the loop is done, so report it once.
+    if (n >= 2)
+        m_progress.ShowProgress(n - 1, n - 1, QStringLiteral("Aktualisiere Pattern"));
+}
+
 void SongFileActions::importedFrom(const QString& fileName) {
     const QFileInfo file(fileName);
     m_songFile.clear();
@@ -73,17 +81,16 @@ void SongFileActions::importedFrom(const QString& fileName) {
 bool SongFileActions::replaceByImport(const QString& fileName, const QStringList& frequencies1,
                                       const QStringList& frequencies2,
                                       const QStringList& durations) {
-    TForm1& f = m_form;
-    if (!f.mayReplaceSong())
+    if (!m_view.mayReplaceSong())
         return false;
-    f.playback->stopToneTimer();
-    f.Neu1Click();
+    m_view.stopPlayback();
+    newSong();
     importedFrom(fileName);
-    f.Memo1->addAll(frequencies1);
-    f.Memo2->addAll(durations);
-    f.Memo3->addAll(frequencies2);
-    f.Memo4->addAll(durations);
-    f.RenumberLines();
+    m_song.Memo1->addAll(frequencies1);
+    m_song.Memo2->addAll(durations);
+    m_song.Memo3->addAll(frequencies2);
+    m_song.Memo4->addAll(durations);
+    renumberLines();
     return true;
 }
 
@@ -95,7 +102,7 @@ void SongFileActions::Oeffnen1Click() {
 bool SongFileActions::openSong(const QString& fileName) {
     // Asked before the file is read: a "Ja" that saves over this very file must not be
     // followed by loading what it held before.
-    if (!m_form.mayReplaceSong())
+    if (!m_view.mayReplaceSong())
         return false;
     LoadSongFile(fileName);
     emit opened(fileName);
@@ -103,7 +110,7 @@ bool SongFileActions::openSong(const QString& fileName) {
 }
 
 void SongFileActions::Speichern1Click() {
-    TForm1& f = m_form;
+    const Song& f = m_song;
     if (f.Memo1->count() != f.Memo2->count() || f.Memo3->count() != f.Memo4->count() ||
         f.Memo1->count() != f.Memo3->count()) {
         prompts().messageBox(QStringLiteral("Fehler im Track"), QStringLiteral("Z1rpW3rk"),
@@ -131,9 +138,9 @@ void SongFileActions::Speichern1Click() {
 }
 
 void SongFileActions::LoadSongFile(const QString& fileName) {
-    TForm1& f = m_form;
+    Song& f = m_song;
     // A running tone playback stops stepping; the rest of its state stays as it is.
-    f.playback->stopToneTimer();
+    m_view.stopPlayback();
     // The file is read whole before the song is touched: one that cannot be read keeps it.
     SongFormat::ReadResult result;
     try {
@@ -143,14 +150,14 @@ void SongFileActions::LoadSongFile(const QString& fileName) {
     } catch (const AppError& e) {
         throw AppError(namingFile(e.message(), fileName));
     }
-    for (ListBox* list : {f.Memo1, f.Memo2, f.Memo3, f.Memo4})
+    for (ListItems* list : {f.Memo1, f.Memo2, f.Memo3, f.Memo4})
         list->clearItems();
     // All lines at once: the lists hold exactly what line-by-line appending would leave.
     f.Memo1->addAll(result.song.freq1);
     f.Memo2->addAll(result.song.dur1);
     f.Memo3->addAll(result.song.freq2);
     f.Memo4->addAll(result.song.dur2);
-    f.RenumberLines();
+    renumberLines();
     if (result.shortLineFields) {
         // Only part of the file is in the song: saving must not replace the file unasked.
         m_songFile.clear();

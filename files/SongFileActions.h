@@ -1,19 +1,33 @@
 #pragma once
 
+#include "base/ProgressSink.h"
 #include "base/Prompts.h"
 
 #include <QObject>
 
-class TForm1;
+class Song;
 
-/// "Öffnen" and "Speichern" of the main window and the song loader they share with the
-/// online library.
+/// What the file commands ask of the program around them before they replace the song. The
+/// defaults are those of a program without windows (the command line): nothing to ask,
+/// nothing playing.
+class SongFileView {
+public:
+    virtual ~SongFileView() = default;
+    /// "Änderungen speichern?" before the song is emptied or replaced; false keeps the song.
+    virtual bool mayReplaceSong() { return true; }
+    /// Another song is about to replace the one played: tone playback stops stepping.
+    virtual void stopPlayback() {}
+};
+
+/// "Öffnen" and "Speichern" and the song loader they share with the imports and the online
+/// library: they read and write the song's lists, with no window.
 class SongFileActions final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SongFileActions)
 
 public:
-    explicit SongFileActions(TForm1& form);
+    /// Long steps report to @p progress.
+    SongFileActions(Song& song, SongFileView& view, ProgressSink& progress);
 
     /// The open dialog (`OpenDialog1`) and the save dialog (`SaveDialog1`).
     static Prompts::FileDialog OpenDialog1();
@@ -38,6 +52,16 @@ public:
     QString proposedName() const { return m_proposedName; }
     /// The song is new ("Neu"): it belongs to no file and the dialog proposes nothing.
     void forgetFile();
+    /// Empties the song, which then belongs to no file ("Neu" once the user let it go).
+    void newSong();
+    /// Numbers the song's lines and reports the renumbering's progress.
+    void renumberLines();
+    /// The unsaved-changes question of the program around (`SongFileView::mayReplaceSong`).
+    bool mayReplaceSong() { return m_view.mayReplaceSong(); }
+    /// The song and the progress display these commands work on, for the imports that
+    /// share them.
+    Song& song() { return m_song; }
+    ProgressSink& progress() { return m_progress; }
     /// The song was imported from @p fileName: the dialog proposes a song file of that name.
     void importedFrom(const QString& fileName);
 
@@ -47,7 +71,6 @@ public:
     bool replaceByImport(const QString& fileName, const QStringList& frequencies1,
                          const QStringList& frequencies2, const QStringList& durations);
 
-
 signals:
     /// The song was written to a file, or read completely from one.
     void saved();
@@ -56,7 +79,9 @@ signals:
     void opened(const QString& fileName);
 
 private:
-    TForm1& m_form;
+    Song& m_song;
+    SongFileView& m_view;
+    ProgressSink& m_progress;
     QString m_songFile;
     QString m_proposedName;
 };

@@ -5,6 +5,9 @@
 #include "audio/MidiEngine.h"
 #include "audio/MidiBeep.h"
 #include "audio/PlaybackEngine.h"
+#include "gui/AudioExportMenu.h"
+#include "gui/MidiBeepPanel.h"
+#include "gui/PlaybackControls.h"
 #include "base/Guard.h"
 #include "base/TerminationSignals.h"
 #include "base/IntMath.h"
@@ -19,6 +22,8 @@
 #include "song/Song.h"
 #include "song/SongHistory.h"
 #include "files/SongFileActions.h"
+#include "files/SongFiles.h"
+#include "gui/FileMenus.h"
 #include "net/MultiZ1rp.h"
 #include "gui/OnlineLibrary.h"
 #include "song/Forms.h"
@@ -132,17 +137,24 @@ TForm1::TForm1(QWidget* parent)
 
     FormCreate();
 
-    // Song files: open, save and import.
-    songFiles = std::make_unique<SongFileActions>(*this);
-    bmmImport = std::make_unique<BmmImporter>(*this);
+    // Song files: open, save, import and export.
+    fileView = std::make_unique<WindowFileView>(*this);
+    files = std::make_unique<SongFiles>(*song, forms().settings, *fileView, *this);
+    songFiles = &files->songFiles;
+    bmmImport = &files->bmmImport;
+    midiFiles = &files->midiFiles;
+    beepFormats = &files->beepFormats;
     // Track operations, speed and pitch change.
     trackOperations = std::make_unique<TrackOperations>(*this);
     speedPitch = std::make_unique<SpeedPitchChange>(*this);
     // Window effects.
     effects = std::make_unique<WindowEffects>(*this);
     // Playback.
-    playback = std::make_unique<PlaybackEngine>(*this);
-    midi = std::make_unique<MidiEngine>(*this);
+    playbackControls = std::make_unique<PlaybackControls>(*this);
+    playback = std::make_unique<PlaybackEngine>(*song, forms().settings, *this, *playbackControls,
+                                                *playbackControls);
+    midi = std::make_unique<MidiEngine>(*song, forms().settings, *playback, *playbackControls);
+    playbackControls->connectEngines(*playback, *midi);
     // Network: the MulTiZ1rp mirror.
     mirror = std::make_unique<MultiZ1rp>(*song, *this, this);
     connectGuarded(MultiBeep1, &QAction::triggered, mirror.get(),
@@ -153,16 +165,18 @@ TForm1::TForm1(QWidget* parent)
     // Composition tools: generator panels and BPM note values.
     generators = std::make_unique<GeneratorPanels>(*this);
     bpmPanel = std::make_unique<BpmPanel>(*this);
-    midiBeep = std::make_unique<MidiBeep>(*this);
+    midiBeepPanel = std::make_unique<MidiBeepPanel>(*this);
+    midiBeep = std::make_unique<MidiBeep>(*song, forms().settings, *midiBeepPanel);
 
     // Export, MIDI file import, undo and redo, the question on closing.
     extraMenu = std::make_unique<ExtraMenu>(*this);
-    midiFiles = std::make_unique<MidiFileActions>(*this, extraMenu->ExportMidi1);
-    audioExport = new AudioExport(*this, extraMenu->ExportAudio1);
+    audioExportMenu = new AudioExportMenu(*this);
+    audioExport = new AudioExport(*song, forms().settings, *playback, *audioExportMenu, this);
+    audioExportMenu->connectItem(extraMenu->ExportAudio1, *audioExport);
     // Undo and redo: saving makes the song as it stands the saved one; opening one begins a new
     // history.
-    connect(songFiles.get(), &SongFileActions::saved, history, [this] { history->markClean(); });
-    connect(songFiles.get(), &SongFileActions::loaded, history, [this] { history->restart(); });
+    connect(songFiles, &SongFileActions::saved, history, [this] { history->markClean(); });
+    connect(songFiles, &SongFileActions::loaded, history, [this] { history->restart(); });
     connect(extraMenu->Rueckgaengig1, &QAction::triggered, history, [this] { history->undo(); });
     connect(extraMenu->Wiederholen1, &QAction::triggered, history, [this] { history->redo(); });
     connect(history, &SongHistory::availabilityChanged, this, [this](bool undo, bool redo) {
@@ -172,8 +186,8 @@ TForm1::TForm1(QWidget* parent)
     extraMenu->Rueckgaengig1->setEnabled(history->canUndo());
     extraMenu->Wiederholen1->setEnabled(history->canRedo());
     closeQuestion = new CloseQuestion(*this, *history);
-    beepFormats = std::make_unique<BeepFormatActions>(*this, extraMenu->Exportieren1);
-    recentFiles = new RecentFiles(*this);
+    recentFiles = new RecentFiles(*files, this);
+    fileMenus = new FileMenus(*this, extraMenu->Exportieren1, extraMenu->ExportMidi1);
 }
 
 TForm1::~TForm1() = default;
@@ -437,7 +451,6 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 
 
 void TForm1::FormCreate() {
-    PlayStopped = true;
     setBase(edFreq1, kWhite);
     setBase(edFreq2, kSilver);
 }
@@ -541,7 +554,15 @@ void TForm1::ShowProgress(int current, int total, const QString& text) {
     if (laStatus->text().isEmpty())
         laStatus->setText(UiLanguage::text(text));
     const long long percent = IntDiv<long long>(static_cast<long long>(current) * 100, total);
-    probar->setValue(static_cast<int>(std::clamp<long long>(percent, 0, 100)));
+    const int shown = static_cast<int>(std::clamp<long long>(percent, 0, 100));
+    if (shown != probar->value() && shown < 100) {
+        // The bar draws itself at once for each new value, which while playing draws the
+        // window a second time per line; it is drawn with the lists instead.
+        probar->setUpdatesEnabled(false);
+        probar->setValue(shown);
+        probar->setUpdatesEnabled(true);
+    }
+    probar->setValue(shown);
     if (probar->value() == 100) {
         probar->setValue(0);
         laStatus->clear();

@@ -31,12 +31,18 @@ class SpeedPitchChange;
 class TrackOperations;
 class WindowEffects;
 class AudioExport;
+class AudioExportMenu;
+class MidiBeepPanel;
+class PlaybackControls;
 class BeepFormatActions;
 class RecentFiles;
 class CloseQuestion;
 class ExtraMenu;
 class MidiFileActions;
 class Song;
+class SongFiles;
+class WindowFileView;
+class FileMenus;
 class SongHistory;
 
 /// The main window: the song in five parallel lists, the tone entry, the menu, the progress
@@ -131,13 +137,12 @@ public:
     // Track operations, speed and pitch change.
     std::unique_ptr<TrackOperations> trackOperations;
     std::unique_ptr<SpeedPitchChange> speedPitch;
-    // Playback: Play/Pause/Stop, the tone engine and the output choice.
+    // Playback: Play/Pause/Stop, the tone engine and the output choice; their window side.
+    std::unique_ptr<PlaybackControls> playbackControls;
     std::unique_ptr<PlaybackEngine> playback;
     // The MIDI engine, the MIDI tone test and "MIDI-Out".
     std::unique_ptr<MidiEngine> midi;
 
-    // State shared with playback.
-    bool PlayStopped = true;
     // The MulTiZ1rp mirror: "Multi-Beep" and the transfer of track 2 to a peer.
     std::unique_ptr<MultiZ1rp> mirror;
     // The online song library: its connection, the online list and the upload panel.
@@ -150,6 +155,7 @@ public:
     std::unique_ptr<GeneratorPanels> generators;
     std::unique_ptr<BpmPanel> bpmPanel;
     // MIDI input: MIDI-Beep and recording from a MIDI keyboard.
+    std::unique_ptr<MidiBeepPanel> midiBeepPanel;
     std::unique_ptr<MidiBeep> midiBeep;
 
     // Side panels beyond the right edge: the width slide uncovers or covers them.
@@ -201,9 +207,13 @@ public:
     void btloeschenClick();
     void btTauschenClick();
 
-    // Song files: "Öffnen", "Speichern" and the .bmm import.
-    std::unique_ptr<SongFileActions> songFiles;
-    std::unique_ptr<BmmImporter> bmmImport;
+    // Song files: "Öffnen", "Speichern", the imports and exports; the window shows their
+    // questions and progress (`fileView`) and holds their menu items (`fileMenus`).
+    std::unique_ptr<WindowFileView> fileView;
+    std::unique_ptr<SongFiles> files;
+    SongFileActions* songFiles = nullptr;
+    BmmImporter* bmmImport = nullptr;
+    FileMenus* fileMenus = nullptr;
     /// Replaces the song by a song file's contents (also used by the online library).
     void LoadSongFile(const QString& fileName);
     /// "Änderungen speichern?" when the song changed since it was last saved or opened, the
@@ -213,13 +223,14 @@ public:
 
     // Export, MIDI file import, undo and redo, the question on closing.
     std::unique_ptr<ExtraMenu> extraMenu;
-    std::unique_ptr<MidiFileActions> midiFiles;
+    MidiFileActions* midiFiles = nullptr;
     AudioExport* audioExport = nullptr;
+    AudioExportMenu* audioExportMenu = nullptr;
     /// The song's undo history.
     SongHistory* const history;
     CloseQuestion* closeQuestion = nullptr;
     // Ringtone texts, buzzer sketches and beep scripts; "Zuletzt geöffnet" and dropped files.
-    std::unique_ptr<BeepFormatActions> beepFormats;
+    BeepFormatActions* beepFormats = nullptr;
     RecentFiles* recentFiles = nullptr;
 
 protected:

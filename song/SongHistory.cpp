@@ -40,12 +40,6 @@ qint64 lineNumberBytes(qint64 count) {
     return 40 * count + 2 * digits;
 }
 
-/// Rows first … first + count − 1 as a list of their own: the history must never share the
-/// list's storage, or the list's next change would copy all of it.
-QStringList copyRows(const QStringList& texts, qsizetype first, qsizetype count) {
-    return QStringList(texts.cbegin() + first, texts.cbegin() + first + count);
-}
-
 } // namespace
 
 SongHistory::SongHistory(Song& song) : QObject(&song) {
@@ -90,14 +84,14 @@ void SongHistory::watchTexts(int list) {
     // while undo and redo change the lists too.
     connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
             [this, list, model](const QModelIndex&, int first, int last) {
-                QStringList removed = copyRows(model->texts(), first, last - first + 1);
+                QStringList removed = model->texts(first, last - first + 1);
                 m_textBytes -= textBytes(removed);
                 if (!m_applying)
                     record(list, first, std::move(removed), {});
             });
     connect(model, &QAbstractItemModel::rowsInserted, this,
             [this, list, model](const QModelIndex&, int first, int last) {
-                QStringList inserted = copyRows(model->texts(), first, last - first + 1);
+                QStringList inserted = model->texts(first, last - first + 1);
                 m_textBytes += textBytes(inserted);
                 if (!m_applying)
                     record(list, first, {}, std::move(inserted));
@@ -119,9 +113,10 @@ void SongHistory::watchTexts(int list) {
     connect(model, &QAbstractItemModel::modelReset, this, [this, list, model] {
         // A whole list replaced: its old and new texts are what changed.
         QStringList old = std::exchange(m_replacedTexts[list], QStringList());
-        m_textBytes += textBytes(model->texts()) - textBytes(old);
+        QStringList now = model->texts();
+        m_textBytes += textBytes(now) - textBytes(old);
         if (!m_applying)
-            record(list, 0, std::move(old), copyRows(model->texts(), 0, model->count()));
+            record(list, 0, std::move(old), std::move(now));
     });
 }
 

@@ -84,6 +84,11 @@ NoteTable NoteTable::loadStored() {
     return load(parseStringTable(file.readAll()));
 }
 
+const NoteTable& NoteTable::stored() {
+    static const NoteTable table = loadStored();
+    return table;
+}
+
 QString NoteTable::cell(int column, int row) const {
     if (row < 0 || row >= rowCount() || column < 0 || column >= kColumnCount)
         return QString();

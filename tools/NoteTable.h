@@ -35,6 +35,8 @@ public:
     static NoteTable load(const QHash<int, QString>& strings);
     /// The table stored with the program.
     static NoteTable loadStored();
+    /// The stored table, loaded at the first call: the table the program's lookups read.
+    static const NoteTable& stored();
 
     /// Rows including the header row.
     int rowCount() const { return static_cast<int>(m_rows.size()); }

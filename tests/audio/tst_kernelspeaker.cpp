@@ -1,4 +1,5 @@
 #include "audio/KernelSpeaker.h"
+#include "audio/PlaybackEngine.h"
 #include "song/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
@@ -50,7 +51,7 @@ private slots:
             TForm1& window = app.main();
             setSong(window, {"440 150 0 150", "0 150 0 150", "0 150 660 150"});
             window.btplay->click();
-            QTRY_VERIFY_WITH_TIMEOUT(window.PlayStopped, 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(window.playback->PlayStopped, 10000);
         }
         KernelSpeaker::setDevicePath(QString());
 

@@ -3,6 +3,7 @@
 #include "audio/MidiLoopback.h"
 #include "audio/SystemBeep.h"
 #include "base/ListBox.h"
+#include "gui/MidiBeepPanel.h"
 #include "settings/ControlLookup.h"
 #include "settings/SettingsDialog.h"
 #include "song/Forms.h"
@@ -50,6 +51,7 @@ struct MidiApp {
     }
     TForm1& main() const { return app->main(); }
     MidiBeep& midi() const { return *main().midiBeep; }
+    MidiBeepPanel& panel() const { return *main().midiBeepPanel; }
     /// Input live, as applying the settings makes it.
     void startInput() const { midi().restartInput(0); }
     void press(int note) { devices.inject(0, {0x90, std::uint8_t(note), 100}); }
@@ -89,7 +91,7 @@ private slots:
         QFETCH(int, frequency);
         MidiApp app;
         app.startInput();
-        app.midi().edLang->setText(length);
+        app.panel().edLang->setText(length);
         app.press(note);
         app.release(note);
         const Beep expected{frequency, length.toInt()};
@@ -192,7 +194,7 @@ private slots:
     void aktivierenSwitchesToBeep() {
         MidiApp app;
         app.setWait(true);
-        app.midi().cbmidibeepact->click();
+        app.panel().cbmidibeepact->click();
         QVERIFY(!app.waitBox()->isChecked());
         app.startInput();
         app.press(69);
@@ -208,7 +210,7 @@ private slots:
     void repetitionEnds() {
         QFETCH(QString, end);
         MidiApp app;
-        app.midi().cbwiederhol->setChecked(true);
+        app.panel().cbwiederhol->setChecked(true);
         app.startInput();
         app.press(69);
         // It repeats from the event loop, so timers and input keep running meanwhile.
@@ -219,7 +221,7 @@ private slots:
         if (end == "message")
             app.release(69);
         else
-            app.midi().cbwiederhol->setChecked(false);
+            app.panel().cbwiederhol->setChecked(false);
         QTRY_VERIFY(!app.midi().repeating());
         const std::size_t after = app.beeps.size();
         QTest::qWait(100);
@@ -239,18 +241,18 @@ private slots:
         MidiApp app;
         TForm1& main = app.main();
         QVERIFY(!main.MidiBeep1->isEnabled());
-        QVERIFY(main.midiBeep->gbMidibeep->isHidden());
-        QCOMPARE(main.midiBeep->gbMidibeep->title(), QString("MIDI-Beep"));
-        QCOMPARE(main.midiBeep->edLang->text(), QString("10"));
-        QCOMPARE(main.midiBeep->laLang->text(), QString("Länge pro Ton"));
-        QCOMPARE(main.midiBeep->cbwiederhol->text(), QString("wiederholend?"));
-        QVERIFY(!main.midiBeep->cbwiederhol->isChecked());
-        main.midiBeep->MidiBeep1Click();
-        QVERIFY(!main.midiBeep->gbMidibeep->isHidden());
+        QVERIFY(main.midiBeepPanel->gbMidibeep->isHidden());
+        QCOMPARE(main.midiBeepPanel->gbMidibeep->title(), QString("MIDI-Beep"));
+        QCOMPARE(main.midiBeepPanel->edLang->text(), QString("10"));
+        QCOMPARE(main.midiBeepPanel->laLang->text(), QString("Länge pro Ton"));
+        QCOMPARE(main.midiBeepPanel->cbwiederhol->text(), QString("wiederholend?"));
+        QVERIFY(!main.midiBeepPanel->cbwiederhol->isChecked());
+        main.midiBeepPanel->MidiBeep1Click();
+        QVERIFY(!main.midiBeepPanel->gbMidibeep->isHidden());
         QVERIFY(main.MidiBeep1->isChecked());
         QVERIFY(main.SidePanelOpen);
-        main.midiBeep->laXClick();
-        QVERIFY(main.midiBeep->gbMidibeep->isHidden());
+        main.midiBeepPanel->laXClick();
+        QVERIFY(main.midiBeepPanel->gbMidibeep->isHidden());
         QVERIFY(!main.MidiBeep1->isChecked());
         QVERIFY(!main.SidePanelOpen);
     }

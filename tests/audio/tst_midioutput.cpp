@@ -62,7 +62,7 @@ void setSong(TForm1& w, const QList<Line>& lines) {
 
 void playToEnd(TForm1& w) {
     w.btplay->click();
-    QTRY_VERIFY_WITH_TIMEOUT(w.PlayStopped, kEnd);
+    QTRY_VERIFY_WITH_TIMEOUT(w.playback->PlayStopped, kEnd);
 }
 
 } // namespace

@@ -63,7 +63,7 @@ void TestMidiSynth::enterThreeTimesMidiOutAndF5() {
     QTest::keyClick(&w, Qt::Key_M, Qt::ControlModifier | Qt::AltModifier);
     QVERIFY(w.MIDIOut1->isChecked());
     QTest::keyClick(&w, Qt::Key_F5);
-    QTRY_VERIFY_WITH_TIMEOUT(w.PlayStopped, kEnd);
+    QTRY_VERIFY_WITH_TIMEOUT(w.playback->PlayStopped, kEnd);
     QCOMPARE(w.btplay->text(), QStringLiteral("Play"));
     QTest::qWait(600); // the release of the last note
     const auto samples = capture.samples();
@@ -101,7 +101,7 @@ void TestMidiSynth::restLinesAreSilent() {
     page().cbMidiNote1->setCurrentIndex(program);
     page().cbMIDI->setChecked(true);
     w.btplay->click();
-    QTRY_VERIFY_WITH_TIMEOUT(w.PlayStopped, kEnd);
+    QTRY_VERIFY_WITH_TIMEOUT(w.playback->PlayStopped, kEnd);
     QTest::qWait(600);
     const auto samples = capture.samples();
     const std::size_t first = firstLoud(samples);

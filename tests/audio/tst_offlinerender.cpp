@@ -112,17 +112,17 @@ private slots:
 
         DiskCapture capture;
         w.btplay->click();
-        QTRY_VERIFY_WITH_TIMEOUT(w.PlayStopped, kEnd);
+        QTRY_VERIFY_WITH_TIMEOUT(w.playback->PlayStopped, kEnd);
         const std::vector<std::int16_t> played = capture.samples();
 
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("song.wav"));
-        const auto settings = AudioExport::currentSettings(w);
+        const auto settings = w.audioExport->currentSettings();
         QVERIFY(settings);
         QVERIFY(w.audioExport->exportTo(path, *settings));
         const std::vector<std::int16_t> exported = readSound(path);
         QCOMPARE(exported.size(),
-                 std::size_t(OfflineRender(AudioExport::songLines(w), *settings).totalSamples()));
+                 std::size_t(OfflineRender(w.audioExport->songLines(), *settings).totalSamples()));
 
         // The device adds silence of its own before and after: compare from the first sound
         // to the last.

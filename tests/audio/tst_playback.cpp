@@ -54,7 +54,7 @@ PlaybackEngine& engine(TForm1& w) {
 
 void playToEnd(TForm1& w) {
     w.btplay->click();
-    QTRY_VERIFY_WITH_TIMEOUT(w.PlayStopped, kEnd);
+    QTRY_VERIFY_WITH_TIMEOUT(w.playback->PlayStopped, kEnd);
 }
 
 /// Beeps recorded instead of sounded, for the engine's logic.
@@ -160,7 +160,7 @@ void TestPlayback::enterFiveTimesAndF5() {
     QCOMPARE(w.Memo1->count(), 5);
     QTest::keyClick(&w, Qt::Key_F5);
     QCOMPARE(w.btplay->text(), QStringLiteral("Pause"));
-    QTRY_VERIFY_WITH_TIMEOUT(w.PlayStopped, kEnd);
+    QTRY_VERIFY_WITH_TIMEOUT(w.playback->PlayStopped, kEnd);
     QCOMPARE(w.btplay->text(), QStringLiteral("Play"));
     const auto segments = toneSegments(capture.samples());
     QVERIFY(!segments.empty());
@@ -211,7 +211,7 @@ void TestPlayback::pauseResumesAtNextLine() {
         }
     });
     w.btplay->click();
-    QTRY_VERIFY_WITH_TIMEOUT(w.PlayStopped, kEnd);
+    QTRY_VERIFY_WITH_TIMEOUT(w.playback->PlayStopped, kEnd);
     QCOMPARE(w.btplay->text(), QStringLiteral("Play"));
     // the line after the one heard when Pause came (a late tick may find line 2 sounding)
     const int position = engine(w).PlayPosition;
@@ -268,7 +268,7 @@ void TestPlayback::stopResetsState() {
     forms().Form6->btOk->setEnabled(false);
     forms().Form6->btUe->setEnabled(false);
     w.btplay->click();
-    QTRY_VERIFY_WITH_TIMEOUT(w.PlayStopped, kEnd);
+    QTRY_VERIFY_WITH_TIMEOUT(w.playback->PlayStopped, kEnd);
     QCOMPARE(beeps.calls.size(), 2);
     QCOMPARE(engine(w).PlayPosition, 0);
     QCOMPARE(selections(w), (QList<int>{0, 0, 0, 0, 0}));
@@ -326,7 +326,7 @@ void TestPlayback::stopOrPauseWithSoundQueuedAhead() {
     QTRY_VERIFY_WITH_TIMEOUT(queuedAfter >= 0, kEnd);
     // what is left is the rest of the sounding tone, never a line's silence or a later line
     QVERIFY2(queuedAfter <= (waveform ? 1000 : 800), qPrintable(QString::number(queuedAfter)));
-    QTRY_VERIFY_WITH_TIMEOUT(w.PlayStopped, kEnd);
+    QTRY_VERIFY_WITH_TIMEOUT(w.playback->PlayStopped, kEnd);
     const auto segments = toneSegments(capture.samples());
     QVERIFY2(segments.size() == std::size_t(heard.size()), qPrintable(describe(segments)));
     for (int i = 0; i < heard.size(); ++i)
@@ -404,8 +404,8 @@ void TestPlayback::emptySongStops() {
     TForm1& w = app.main();
     w.btplay->click();
     QCOMPARE(w.btplay->text(), QStringLiteral("Pause"));
-    QVERIFY(!w.PlayStopped);
-    QTRY_VERIFY_WITH_TIMEOUT(w.PlayStopped, kEnd);
+    QVERIFY(!w.playback->PlayStopped);
+    QTRY_VERIFY_WITH_TIMEOUT(w.playback->PlayStopped, kEnd);
     QCOMPARE(w.btplay->text(), QStringLiteral("Play"));
     QCOMPARE(engine(w).PlayTable.first, std::vector<int>{-1});
 }
@@ -434,7 +434,7 @@ void TestPlayback::badEntryStopsPreparation() {
     QVERIFY(beeps.calls.isEmpty());
     w.btstop->click();
     QCOMPARE(w.btplay->text(), QStringLiteral("Play"));
-    QVERIFY(w.PlayStopped);
+    QVERIFY(w.playback->PlayStopped);
 }
 
 // Lines deleted during a pause: Play finds the position past the song's end and stops.

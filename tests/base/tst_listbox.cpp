@@ -4,6 +4,7 @@
 #include "base/ItemTextDelegate.h"
 #include "base/ListBox.h"
 
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
@@ -19,7 +20,7 @@ struct Reference {
     int selected = -1;
 
     /// Runs one step ("add x", "insert 5 x", "remove 5", "set 5 x", "select 5", "clear",
-    /// "replace n"); returns the index of the error it raises, if any.
+    /// "replace n", "append n"); returns the index of the error it raises, if any.
     std::optional<int> run(const QString& step) {
         const QStringList parts = step.split(QLatin1Char(' '));
         const QString& op = parts[0];
@@ -56,6 +57,8 @@ struct Reference {
         } else if (op == QLatin1String("replace")) {
             texts = textsOf(index);
             selected = -1;
+        } else if (op == QLatin1String("append")) {
+            texts.append(textsOf(index));
         }
         return std::nullopt;
     }
@@ -91,6 +94,8 @@ std::optional<int> run(ListBox& list, const QString& step) {
             list.clearItems();
         else if (op == QLatin1String("replace"))
             list.setItems(Reference::textsOf(index));
+        else if (op == QLatin1String("append"))
+            list.addAll(Reference::textsOf(index));
     } catch (const EListError& error) {
         const QString text = error.message();
         const qsizetype open = text.lastIndexOf(QLatin1Char('('));
@@ -130,6 +135,17 @@ private slots:
             << QStringList{"select 4", "clear", "add a", "add b", "select 1", "remove 0"};
         QTest::newRow("replace all drops the selection")
             << QStringList{"select 4", "replace 1000", "select 999", "replace 0", "add a"};
+        // "step *n" runs the step n times in a row: enough to grow, split and empty the
+        // stretches a long list is kept in, at its start, middle and end.
+        QTest::newRow("many inserts at one place, then removals through several thousand")
+            << QStringList{"select 150000", "insert 100000 x *4500", "remove 99000 *4500",
+                           "set 99000 y", "remove 0 *3000", "add z *10"};
+        QTest::newRow("built row by row, emptied, built again")
+            << QStringList{"clear", "add a *5000", "insert 2500 b *5000", "select 9999",
+                           "remove 0 *9999", "remove 0", "add c", "insert 0 d"};
+        QTest::newRow("lists added at the end, then edited across them")
+            << QStringList{"replace 3", "append 5000", "append 1", "add e *3", "append 9000",
+                           "remove 5003 *4", "set 4999 f", "insert 14000 g"};
     }
 
     void operationsOnALargeList() {
@@ -140,11 +156,28 @@ private slots:
         Reference reference;
         reference.run(QStringLiteral("replace %1").arg(kLarge));
         list.setItems(Reference::textsOf(kLarge));
-        for (const QString& step : steps) {
-            QCOMPARE(run(list, step), reference.run(step));
+        // The items read after the last step, still held while the next steps change the list:
+        // what was read must stay what it was.
+        QStringList held;
+        QStringList heldExpected;
+        int reads = 0;
+        for (const QString& entry : steps) {
+            const qsizetype star = entry.indexOf(QStringLiteral(" *"));
+            const QString step = star < 0 ? entry : entry.left(star);
+            for (int i = 0, n = star < 0 ? 1 : entry.mid(star + 2).toInt(); i < n; ++i)
+                QCOMPARE(run(list, step), reference.run(step));
             QCOMPARE(list.count(), int(reference.texts.size()));
             QCOMPARE(list.itemIndex(), reference.selected);
-            QCOMPARE(list.items(), reference.texts);
+            QCOMPARE(held, heldExpected);
+            // Rows one by one before the whole list, which may rearrange how it is kept.
+            for (int row = 0; row < list.count(); row += 997)
+                QCOMPARE(list.item(row), reference.texts[row]);
+            // Every other read finds the one before it let go of.
+            if (++reads % 2 == 0)
+                held.clear();
+            held = list.items();
+            heldExpected = reference.texts;
+            QCOMPARE(held, reference.texts);
             if (!reference.texts.isEmpty())
                 QCOMPARE(list.item(list.count() - 1), reference.texts.constLast());
             QCOMPARE(list.model()->rowCount(), list.count());
@@ -226,6 +259,49 @@ private slots:
         QCOMPARE(list.itemIndex(), expected);
         // The selected row is scrolled into view.
         QVERIFY(list.viewport()->rect().intersects(list.itemRect(expected)));
+    }
+
+    void movesRedrawWhatChanged_data() {
+        QTest::addColumn<QStringList>("steps");
+        const QString last = QString::number(kLarge - 1);
+        QTest::newRow("selection walks down past the bottom") << QStringList{"walk 0 40"};
+        QTest::newRow("selection jumps and comes back")
+            << QStringList{"select 100", "select 130", "select 90", "select 5", "select " + last,
+                           "select 3"};
+        QTest::newRow("scrolled to either end and back")
+            << QStringList{"top 50", "top 50000", "top 120000", "top " + last, "top 1000",
+                           "top 0", "walk 30 20"};
+    }
+
+    void movesRedrawWhatChanged() {
+        QFETCH(QStringList, steps);
+        // In a window, as the song's lists are.
+        QWidget window;
+        window.resize(100, 350);
+        ListBox list(&window);
+        list.setItems(Reference::textsOf(kLarge));
+        list.setGeometry(10, 10, 65, 330);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // What is on the screen after each move, against the window drawn afresh.
+        const auto check = [&window] {
+            QCoreApplication::processEvents();
+            const QImage shown = window.screen()->grabWindow(window.winId()).toImage();
+            return shown.convertToFormat(QImage::Format_RGB32) ==
+                   window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        };
+        for (const QString& step : steps) {
+            const QStringList parts = step.split(QLatin1Char(' '));
+            const int from = parts[1].toInt();
+            const int to = parts.value(2, parts[1]).toInt();
+            for (int row = from; from <= to ? row <= to : row >= to; row += from <= to ? 1 : -1) {
+                if (parts[0] == QLatin1String("top"))
+                    list.setTopIndex(row);
+                else
+                    list.setItemIndex(row);
+                QVERIFY2(check(), qPrintable(QStringLiteral("%1 at %2").arg(step).arg(row)));
+            }
+        }
     }
 
     void longNumbersFitTheirColumn_data() {

@@ -2,6 +2,7 @@
 #include "files/BeepFormatActions.h"
 #include "files/BuzzerExport.h"
 #include "files/RecentFiles.h"
+#include "gui/FileMenus.h"
 #include "files/Rtttl.h"
 #include "song/MainWindow.h"
 #include "support/AppFixture.h"
@@ -179,7 +180,7 @@ private slots:
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&window, &drop);
         QTRY_COMPARE(songRows(window), QStringList{"440 250 0 250"});
-        QCOMPARE(window.recentFiles->ZuletztGeoeffnet1->actions().value(0)->text(),
+        QCOMPARE(window.fileMenus->ZuletztGeoeffnet1->actions().value(0)->text(),
                  QStringLiteral("&1 dropped.zwk"));
     }
 

@@ -409,12 +409,12 @@ private slots:
         AppFixture app;
         TForm1& w = app.main();
         setSong(w, {"440 250 0 250", "0 100 523 100"});
-        w.PlayStopped = false;
+        w.playback->PlayStopped = false;
         const QString caption = w.btplay->text();
         w.playback->Timer1->start(100000);
         open(app, file);
         QVERIFY(!w.playback->Timer1->isActive());
-        QVERIFY(!w.PlayStopped);
+        QVERIFY(!w.playback->PlayStopped);
         QCOMPARE(w.btplay->text(), caption);
     }
 

@@ -1,4 +1,5 @@
 #include "audio/DiskCapture.h"
+#include "audio/PlaybackEngine.h"
 #include "audio/SystemBeep.h"
 #include "base/Errors.h"
 #include "base/ListBox.h"
@@ -180,7 +181,7 @@ void TestMirror::endOfSongSendsClear() {
     QTcpSocket peer;
     QVERIFY(connectPeer(peer, w, port));
     w.btplay->click();
-    QTRY_VERIFY_WITH_TIMEOUT(w.PlayStopped, kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(w.playback->PlayStopped, kWait);
     const QByteArray expected("C\rD440|10\rD660|10\rD-1|-1\rP\rC\r");
     QCOMPARE(shown(readBytes(peer, expected.size())), shown(expected));
     QCOMPARE(shown(readQuiet(peer)), QString());
@@ -193,7 +194,7 @@ void TestMirror::trackTwoSilentLocallyWhilePeerConnected() {
     // Track 1 rests on the first line: without a peer track 2 sounds there.
     setSong(w, {"0 10 440 10", "500 10 660 10"});
     w.btplay->click();
-    QTRY_VERIFY_WITH_TIMEOUT(w.PlayStopped, kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(w.playback->PlayStopped, kWait);
     QCOMPARE(beeps.calls.value(0).first, 440);
 
     const quint16 port = startMirror(w);
@@ -201,7 +202,7 @@ void TestMirror::trackTwoSilentLocallyWhilePeerConnected() {
     QVERIFY(connectPeer(peer, w, port));
     beeps.calls.clear();
     w.btplay->click();
-    QTRY_VERIFY_WITH_TIMEOUT(w.PlayStopped, kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(w.playback->PlayStopped, kWait);
     QCOMPARE(beeps.calls.value(0).first, 0);
     QCOMPARE(beeps.calls.value(1).first, 500);
 }
@@ -251,7 +252,7 @@ void TestMirror::noPeerNothingSent() {
     w.btplay->click();
     // Without a peer Play has no waits of the transfer.
     QVERIFY2(clock.elapsed() < 700, qPrintable(QString::number(clock.elapsed())));
-    QTRY_VERIFY_WITH_TIMEOUT(w.PlayStopped, kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(w.playback->PlayStopped, kWait);
     QCOMPARE(beeps.calls.value(0).first, 500);
 }
 
@@ -467,7 +468,7 @@ void TestMirror::peerPlaysTrackTwoOfTheWindow() {
     peer.connectToServer(QStringLiteral("127.0.0.1"), port);
     QTRY_VERIFY_WITH_TIMEOUT(w.mirror->MirrorConnected, kWait);
     w.btplay->click();
-    QTRY_VERIFY_WITH_TIMEOUT(finished.count() == 1 && w.PlayStopped, kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(finished.count() == 1 && w.playback->PlayStopped, kWait);
     QList<QPair<int, int>> peerTones;
     for (const auto& call : std::as_const(beeps.calls))
         if (call.second != 10)

@@ -1,3 +1,4 @@
+#include "audio/PlaybackEngine.h"
 #include "base/ListBox.h"
 #include "settings/SettingsDialog.h"
 #include "song/Forms.h"
@@ -83,7 +84,7 @@ private slots:
         QVERIFY(!w.FMSynthese1->isChecked());
         QVERIFY(w.MIDIFilemidmidi1->isEnabled());
         QVERIFY(!w.MidiBeep1->isEnabled());
-        QVERIFY(w.PlayStopped);
+        QVERIFY(w.playback->PlayStopped);
         QVERIFY(!w.mirror->MirrorConnected);
         QCOMPARE(w.Memo3->geometry(), QRect(184, 16, 65, 330));
     }

@@ -1,0 +1,136 @@
+#include "gui/PlaybackControls.h"
+
+#include "base/Guard.h"
+#include "base/ListBox.h"
+#include "net/MultiZ1rp.h"
+#include "settings/SettingsDialog.h"
+#include "settings/SettingsMidiPage.h"
+#include "song/Forms.h"
+#include "song/MainWindow.h"
+#include "tools/NoteTableWindow.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+PlaybackControls::PlaybackControls(TForm1& form) : m_form(form) {}
+
+void PlaybackControls::connectEngines(PlaybackEngine& playback, MidiEngine& midi) {
+    TForm1& form = m_form;
+    PlaybackEngine* engine = &playback;
+    connectGuarded(form.btplay, &QPushButton::clicked, engine, [engine] { engine->btplayClick(); });
+    connectGuarded(form.Play1, &QAction::triggered, engine, [engine] { engine->btplayClick(); });
+    connectGuarded(form.btstop, &QPushButton::clicked, engine, [engine] { engine->btstopClick(); });
+    connectGuarded(form.Stop1, &QAction::triggered, engine, [engine] { engine->btstopClick(); });
+    connectGuarded(form.BitBtn1, &QToolButton::clicked, engine,
+                   [engine] { engine->BitBtn1Click(); });
+    // The output items set their check marks themselves: undo the toolkit's own toggle first.
+    QObject::connect(form.Beeper1, &QAction::triggered, engine, [&form, engine](bool checked) {
+        form.Beeper1->setChecked(!checked);
+        guarded([engine] { engine->Beeper1Click(); });
+    });
+    QObject::connect(form.FMSynthese1, &QAction::triggered, engine,
+                     [&form, engine](bool checked) {
+                         form.FMSynthese1->setChecked(!checked);
+                         guarded([engine] { engine->FMSynthese1Click(); });
+                     });
+    MidiEngine* midiEngine = &midi;
+    QObject::connect(form.MIDIOut1, &QAction::triggered, midiEngine,
+                     [&form, midiEngine](bool checked) {
+                         form.MIDIOut1->setChecked(!checked);
+                         guarded([midiEngine] { midiEngine->MIDIOut1Click(); });
+                     });
+}
+
+void PlaybackControls::showPlaying(bool playing) {
+    m_form.btplay->setText(playing ? QStringLiteral("Pause") : QStringLiteral("Play"));
+}
+
+void PlaybackControls::scrollToStart() {
+    TForm1& f = m_form;
+    // Scroll every list to its end and back, so all of them start at the top.
+    const auto scroll = [](ListBox* list, int count) {
+        list->setTopIndex(count - 1);
+        list->setTopIndex(0);
+    };
+    scroll(f.Memo2, f.Memo2->count());
+    scroll(f.Memo1, f.Memo1->count());
+    scroll(f.Memo4, f.Memo2->count());
+    scroll(f.Memo3, f.Memo1->count());
+    scroll(f.Line, f.Line->count());
+}
+
+void PlaybackControls::showStatus(const QString& text, const QString& detail) {
+    m_form.laStatus->setText(text);
+    m_form.laStatus->setToolTip(detail);
+}
+
+void PlaybackControls::playbackEnded() {
+    if (TForm6* settings = forms().Form6) {
+        settings->btUe->setEnabled(true);
+        settings->btOk->setEnabled(true);
+    }
+}
+
+QString PlaybackControls::entryFrequency() const {
+    return m_form.activeFrequencyField()->text();
+}
+
+QString PlaybackControls::entryLength() const {
+    return m_form.edLengh->text();
+}
+
+void PlaybackControls::setOutputMark(OutputMark mark, bool checked) {
+    switch (mark) {
+    case OutputMark::Beeper:
+        m_form.Beeper1->setChecked(checked);
+        return;
+    case OutputMark::FMSynthese:
+        m_form.FMSynthese1->setChecked(checked);
+        return;
+    case OutputMark::MIDIOut:
+        m_form.MIDIOut1->setChecked(checked);
+        return;
+    case OutputMark::MidiOutputSetting:
+        if (TForm6* settings = forms().Form6; settings && settings->cbMIDI)
+            settings->cbMIDI->setChecked(checked);
+        return;
+    }
+}
+
+bool PlaybackControls::connected() const {
+    return m_form.mirror->MirrorConnected;
+}
+
+void PlaybackControls::beginTransfer() {
+    m_form.mirror->beginTransfer();
+}
+
+void PlaybackControls::sendLine(int line) {
+    m_form.mirror->sendLine(line);
+}
+
+void PlaybackControls::endTransfer() {
+    m_form.mirror->endTransfer();
+}
+
+void PlaybackControls::startPeer(bool startsPlayback) {
+    m_form.mirror->startPeer(startsPlayback);
+}
+
+void PlaybackControls::stopPeer() {
+    m_form.mirror->stopPeer();
+}
+
+const NoteTable* PlaybackControls::noteTable() const {
+    const TForm3* notes = forms().Form3;
+    return notes ? &notes->noteTable() : nullptr;
+}
+
+void PlaybackControls::setPlaybackLock(bool playing) {
+    if (TForm6* settings = forms().Form6; settings && settings->midiPage)
+        settings->midiPage->setPlaybackLock(playing);
+}

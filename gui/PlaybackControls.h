@@ -1,0 +1,43 @@
+#pragma once
+
+#include "audio/MidiEngine.h"
+#include "audio/PlaybackEngine.h"
+
+class TForm1;
+
+/// The main window's side of playback: Play, Pause, Stop, the tone test button and the output
+/// items of "Optionen" run the engines' handlers; the engines' progress, status and check marks
+/// show in the window's controls; the mirror takes track 2 while a peer is connected.
+class PlaybackControls final : public PlaybackView, public PlaybackPeer, public MidiView {
+public:
+    explicit PlaybackControls(TForm1& form);
+    PlaybackControls(const PlaybackControls&) = delete;
+    PlaybackControls& operator=(const PlaybackControls&) = delete;
+
+    /// Connects the window's buttons and menu items to the engines' handlers.
+    void connectEngines(PlaybackEngine& playback, MidiEngine& midi);
+
+    // PlaybackView
+    void showPlaying(bool playing) override;
+    void scrollToStart() override;
+    void showStatus(const QString& text, const QString& detail) override;
+    void playbackEnded() override;
+    QString entryFrequency() const override;
+    QString entryLength() const override;
+    void setOutputMark(OutputMark mark, bool checked) override;
+
+    // PlaybackPeer: the window's MulTiZ1rp mirror.
+    bool connected() const override;
+    void beginTransfer() override;
+    void sendLine(int line) override;
+    void endTransfer() override;
+    void startPeer(bool startsPlayback) override;
+    void stopPeer() override;
+
+    // MidiView
+    const NoteTable* noteTable() const override;
+    void setPlaybackLock(bool playing) override;
+
+private:
+    TForm1& m_form;
+};
