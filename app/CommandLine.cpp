@@ -7,10 +7,8 @@
 #include "base/ProgressSink.h"
 #include "base/Prompts.h"
 #include "files/BeepFormatActions.h"
-#include "files/BmmImporter.h"
 #include "files/FileAccess.h"
-#include "files/MidiFileActions.h"
-#include "files/SongFileActions.h"
+#include "files/SongFiles.h"
 #include "settings/ConfigLocation.h"
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
@@ -97,35 +95,6 @@ void quietToolkit(QtMsgType type, const QMessageLogContext& context, const QStri
 QString suffixOf(const QString& fileName) {
     return QFileInfo(fileName).suffix().toLower();
 }
-
-/// The song and the file commands of a run without a window: they work on the song as the
-/// window's commands do, and show no progress.
-struct SongRun {
-    explicit SongRun(const Settings& settings)
-        : files(song, view, progress), bmm(files, settings), midi(files, settings), beep(files) {}
-
-    /// Replaces the song by the file: a song file is opened, a .bmm, MIDI or ringtone file
-    /// imported.
-    void load(const QString& fileName) {
-        const QString suffix = suffixOf(fileName);
-        if (suffix == QLatin1String("bmm"))
-            bmm.importFile(fileName);
-        else if (suffix == QLatin1String("mid") || suffix == QLatin1String("midi"))
-            midi.importFile(fileName);
-        else if (BeepFormatActions::kindOf(fileName) == BeepFormatActions::Kind::Rtttl)
-            beep.importFile(fileName);
-        else
-            files.openSong(fileName);
-    }
-
-    Song song;
-    SongFileView view;
-    NoProgress progress;
-    SongFileActions files;
-    BmmImporter bmm;
-    MidiFileActions midi;
-    BeepFormatActions beep;
-};
 
 /// The settings as the program starts with them: Config.ini, or the defaults.
 Settings storedSettings() {
@@ -291,9 +260,13 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
     int result = 1;
     try {
         Settings settings = storedSettings();
-        SongRun run(settings);
+        // The song and its file commands, as the window's, with nothing to ask or show.
+        Song tune;
+        SongFileView view;
+        NoProgress progress;
+        SongFiles files(tune, settings, view, progress);
         console.subject = song;
-        run.load(song);
+        files.open(song);
         if (console.failed)
             throw AppError(QString());
         console.subject = action == Action::Render ? outFile : QString();
@@ -303,11 +276,11 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
         const auto textKind = action == Action::Render ? BeepFormatActions::kindOf(outFile)
                                                        : std::nullopt;
         if (midiFile) {
-            FileAccess::saveAll(outFile, run.midi.exportBytes());
+            FileAccess::saveAll(outFile, files.midiFiles.exportBytes());
             result = 0;
         } else if (textKind) {
             int largestError = 0;
-            FileAccess::saveAll(outFile, run.beep.exportBytes(*textKind, outFile, &largestError));
+            FileAccess::saveAll(outFile, files.beepFormats.exportBytes(*textKind, outFile, &largestError));
             if (*textKind == BeepFormatActions::Kind::Rtttl)
                 std::printf("%s: durations rounded to note values, largest error %d ms\n",
                             qPrintable(QFileInfo(outFile).fileName()), largestError);
@@ -316,8 +289,7 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
             const auto render = AudioExport::currentSettings(settings, settings.synthVolume);
             if (!render)
                 throw AppError(AudioExport::noOutputMessage());
-            const NoteTable notes = NoteTable::loadStored();
-            OfflineRender lines(AudioExport::songLines(run.song, &notes), *render);
+            OfflineRender lines(AudioExport::songLines(tune, &NoteTable::stored()), *render);
             if (action == Action::Render) {
                 lines.setNotice([](const QString& text) {
                     std::fprintf(stderr, "z1rpw3rk: %s\n", qPrintable(text));
