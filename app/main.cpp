@@ -4,8 +4,8 @@
 #include "base/TerminationSignals.h"
 #include "base/ToolkitTranslations.h"
 #include "app/CommandLine.h"
+#include "app/WindowStart.h"
 #include "song/Forms.h"
-#include "files/RecentFiles.h"
 #include "song/MainWindow.h"
 
 #include <QApplication>
@@ -79,9 +79,7 @@ int main(int argc, char* argv[]) {
     TerminationSignals termination;
     connectGuarded(&termination, &TerminationSignals::terminationRequested, &app,
                    [] { ProgramEnd::onSignal(*forms().Form1); });
-    // The song named on the command line opens like a recent file (errors as messages).
-    if (!command.song.isEmpty())
-        guarded([&command] { forms().Form1->recentFiles->openSong(command.song); });
+    openInWindow(command);
     const int result = QApplication::exec();
     destroyForms();
     return result;

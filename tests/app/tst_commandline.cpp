@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/WindowStart.h"
 #include "audio/OfflineRender.h"
 #include "base/ListBox.h"
 #include "files/MidiFile.h"
@@ -262,7 +263,7 @@ private slots:
         char* argv[] = {program.data(), file.data(), nullptr};
         const CommandLine line = CommandLine::parse(2, argv);
         QVERIFY(!line.runsWithoutWindow());
-        line.openInWindow();
+        openInWindow(line);
         QCOMPARE(songRows(app.main()), song);
     }
 };
