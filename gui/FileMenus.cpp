@@ -106,7 +106,8 @@ void FileMenus::rebuildRecentMenu() {
         item->setObjectName(QStringLiteral("ZuletztDatei%1").arg(i + 1));
         item->setToolTip(QDir::toNativeSeparators(file));
         item->setStatusTip(item->toolTip());
-        connectGuarded(item, &QAction::triggered, recent, [recent, file] { recent->openSong(file); });
+        connectGuarded(item, &QAction::triggered, recent,
+                       [recent, file] { recent->openSong(file); });
     }
     ZuletztGeoeffnet1->addSeparator();
     QAction* clear = ZuletztGeoeffnet1->addAction(QStringLiteral("Liste leeren"));
@@ -143,7 +144,8 @@ bool FileMenus::eventFilter(QObject* watched, QEvent* event) {
         // Opened after the drop has ended: the source application is not kept waiting while a
         // question or a message is open.
         RecentFiles* recent = m_form.recentFiles;
-        QTimer::singleShot(0, recent, [recent, file] { guarded([recent, file] { recent->openSong(file); }); });
+        QTimer::singleShot(0, recent,
+                           [recent, file] { guarded([recent, file] { recent->openSong(file); }); });
         return true;
     }
     return false;
