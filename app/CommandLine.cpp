@@ -7,14 +7,14 @@
 #include "base/ProgressSink.h"
 #include "base/Prompts.h"
 #include "files/BeepFormatActions.h"
-#include "files/FileAccess.h"
+#include "base/FileAccess.h"
 #include "files/SongFiles.h"
 #include "settings/ConfigLocation.h"
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "song/Song.h"
-#include "tools/NoteTable.h"
+#include "song/NoteTable.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -3,8 +3,8 @@
 #include "app/CommandLine.h"
 #include "base/Guard.h"
 #include "files/RecentFiles.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
 
 void openInWindow(const CommandLine& command) {
     if (command.song.isEmpty())

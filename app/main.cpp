@@ -1,12 +1,12 @@
-#include "base/DialogPrompts.h"
+#include "gui/DialogPrompts.h"
 #include "base/Guard.h"
-#include "base/ProgramEnd.h"
+#include "gui/ProgramEnd.h"
 #include "base/TerminationSignals.h"
 #include "base/ToolkitTranslations.h"
 #include "app/CommandLine.h"
 #include "app/WindowStart.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
 
 #include <QApplication>
 #include <QStringList>

@@ -8,7 +8,7 @@
 #include "files/MidiFileActions.h"
 #include "settings/Settings.h"
 #include "song/Song.h"
-#include "tools/NoteTable.h"
+#include "song/NoteTable.h"
 
 #include <QFileInfo>
 #include <QHash>

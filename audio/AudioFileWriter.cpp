@@ -1,7 +1,7 @@
 #include "audio/AudioFileWriter.h"
 
 #include "base/Errors.h"
-#include "files/SafeFile.h"
+#include "base/SafeFile.h"
 
 #include <QFileInfo>
 #include <QStringList>

@@ -8,7 +8,7 @@
 #include "base/StrToInt.h"
 #include "settings/Settings.h"
 #include "song/Song.h"
-#include "tools/NoteTable.h"
+#include "song/NoteTable.h"
 
 #include <QScopeGuard>
 #include <QTimer>

@@ -3,11 +3,11 @@
 // Prints figures; it checks nothing.
 
 #include "audio/OfflineRender.h"
-#include "base/ListBox.h"
+#include "gui/ListBox.h"
 #include "base/Prompts.h"
 #include "files/MidiFile.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
 #include "song/SongHistory.h"
 #include <QAction>
 

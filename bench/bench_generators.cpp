@@ -1,9 +1,9 @@
 // Times the wave generator through the real main window: appending the tones with progress,
 // keeping the window responsive, and renumbering the lines. Prints figures; asserts nothing.
-#include "base/ListBox.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
-#include "tools/GeneratorPanels.h"
+#include "gui/ListBox.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
+#include "gui/GeneratorPanels.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -16,11 +16,11 @@
 #include "audio/MidiLoopback.h"
 #include "audio/PlaybackEngine.h"
 #include "audio/SoundDevice.h"
-#include "base/ListBox.h"
-#include "settings/SettingsDialog.h"
-#include "settings/SettingsMidiPage.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
+#include "gui/ListBox.h"
+#include "gui/SettingsDialog.h"
+#include "gui/SettingsMidiPage.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -4,16 +4,16 @@
 // connection. Prints figures; it checks nothing.
 
 #include "audio/SystemBeep.h"
-#include "base/ListBox.h"
+#include "gui/ListBox.h"
 #include "base/Prompts.h"
 #include "net/FtpClient.h"
 #include "net/MirrorServer.h"
 #include "net/MultiZ1rp.h"
 #include "gui/OnlineLibrary.h"
-#include "settings/SettingsDialog.h"
-#include "settings/SettingsNetworkPage.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
+#include "gui/SettingsDialog.h"
+#include "gui/SettingsNetworkPage.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>

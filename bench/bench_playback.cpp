@@ -12,9 +12,9 @@
 
 #include "audio/PlaybackEngine.h"
 #include "audio/SoundDevice.h"
-#include "base/ListBox.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
+#include "gui/ListBox.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,13 +3,13 @@
 // deleted, "Neu"), with the memory it takes, and opens the largest song file the program
 // accepts. Prints figures; it checks nothing.
 
-#include "base/ListBox.h"
+#include "gui/ListBox.h"
 #include "base/Prompts.h"
-#include "files/FileAccess.h"
+#include "base/FileAccess.h"
 #include "files/SongFormat.h"
-#include "settings/SettingsDialog.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
+#include "gui/SettingsDialog.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>

@@ -5,10 +5,10 @@
 // Prints figures; it checks nothing.
 
 #include "settings/ConfigLocation.h"
-#include "settings/SettingsDialog.h"
-#include "settings/SettingsNetworkPage.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
+#include "gui/SettingsDialog.h"
+#include "gui/SettingsNetworkPage.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -5,11 +5,11 @@
 // Prints figures; it checks nothing.
 
 #include "BenchLoad.h"
-#include "base/ListBox.h"
+#include "gui/ListBox.h"
 #include "base/Prompts.h"
-#include "song/Forms.h"
-#include "song/LineEditor.h"
-#include "song/MainWindow.h"
+#include "gui/Forms.h"
+#include "gui/LineEditor.h"
+#include "gui/MainWindow.h"
 #include "song/SongHistory.h"
 
 #include <QAction>

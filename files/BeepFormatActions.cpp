@@ -3,12 +3,12 @@
 #include "base/Errors.h"
 #include "base/ListItems.h"
 #include "files/BuzzerExport.h"
-#include "files/FileAccess.h"
+#include "base/FileAccess.h"
 #include "files/PlayedTones.h"
 #include "files/Rtttl.h"
 #include "files/SongFileActions.h"
 #include "song/Song.h"
-#include "tools/NoteTable.h"
+#include "song/NoteTable.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -3,12 +3,12 @@
 #include "base/ListItems.h"
 #include "base/ResponsiveLoop.h"
 #include "base/StrToInt.h"
-#include "files/FileAccess.h"
+#include "base/FileAccess.h"
 #include "files/SongFileActions.h"
 #include "files/SongFormat.h"
 #include "settings/Settings.h"
 #include "song/Song.h"
-#include "tools/NoteTable.h"
+#include "song/NoteTable.h"
 
 #include <QFileInfo>
 #include <QHash>

@@ -3,12 +3,12 @@
 #include "base/Errors.h"
 #include "base/ListItems.h"
 #include "base/StrToInt.h"
-#include "files/FileAccess.h"
+#include "base/FileAccess.h"
 #include "files/MidiVoices.h"
 #include "files/SongFileActions.h"
 #include "settings/Settings.h"
 #include "song/Song.h"
-#include "tools/NoteTable.h"
+#include "song/NoteTable.h"
 
 #include <QHash>
 

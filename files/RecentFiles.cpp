@@ -1,7 +1,7 @@
 #include "files/RecentFiles.h"
 
 #include "base/Errors.h"
-#include "files/SafeFile.h"
+#include "base/SafeFile.h"
 #include "files/SongFiles.h"
 #include "settings/ConfigLocation.h"
 #include "settings/IniFile.h"

@@ -1,7 +1,7 @@
 #include "files/Rtttl.h"
 
 #include "base/Errors.h"
-#include "tools/NoteTable.h"
+#include "song/NoteTable.h"
 
 #include <QHash>
 #include <QMap>

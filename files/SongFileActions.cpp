@@ -2,7 +2,7 @@
 
 #include "base/Errors.h"
 #include "base/ListItems.h"
-#include "files/FileAccess.h"
+#include "base/FileAccess.h"
 #include "files/SongFormat.h"
 #include "song/Song.h"
 

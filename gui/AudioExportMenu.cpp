@@ -1,9 +1,9 @@
 #include "gui/AudioExportMenu.h"
 
 #include "base/Guard.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
-#include "tools/NoteTableWindow.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
+#include "gui/NoteTableWindow.h"
 
 #include <QAction>
 #include <QApplication>

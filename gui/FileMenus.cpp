@@ -2,10 +2,10 @@
 
 #include "audio/PlaybackEngine.h"
 #include "base/Guard.h"
-#include "base/ListBox.h"
+#include "gui/ListBox.h"
 #include "files/RecentFiles.h"
 #include "files/SongFiles.h"
-#include "song/MainWindow.h"
+#include "gui/MainWindow.h"
 
 #include <QAction>
 #include <QDir>

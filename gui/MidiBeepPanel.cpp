@@ -1,13 +1,13 @@
 #include "gui/MidiBeepPanel.h"
 
 #include "base/Guard.h"
-#include "settings/ControlLookup.h"
-#include "settings/SettingsDialog.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
-#include "tools/NoteTableWindow.h"
-#include "tools/PanelCloseLabel.h"
-#include "tools/SidePanels.h"
+#include "gui/ControlLookup.h"
+#include "gui/SettingsDialog.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
+#include "gui/NoteTableWindow.h"
+#include "gui/PanelCloseLabel.h"
+#include "gui/SidePanels.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -2,16 +2,16 @@
 
 #include "base/Errors.h"
 #include "base/Guard.h"
-#include "base/ListBox.h"
+#include "gui/ListBox.h"
 #include "base/Prompts.h"
 #include "net/FtpClient.h"
 #include "net/LibraryConnection.h"
 #include "net/LibraryFiles.h"
-#include "settings/SettingsDialog.h"
-#include "settings/SettingsNetworkPage.h"
-#include "song/MainWindow.h"
-#include "tools/PanelCloseLabel.h"
-#include "tools/SidePanels.h"
+#include "gui/SettingsDialog.h"
+#include "gui/SettingsNetworkPage.h"
+#include "gui/MainWindow.h"
+#include "gui/PanelCloseLabel.h"
+#include "gui/SidePanels.h"
 
 #include <QAction>
 #include <QEvent>

@@ -1,13 +1,13 @@
 #include "gui/PlaybackControls.h"
 
 #include "base/Guard.h"
-#include "base/ListBox.h"
+#include "gui/ListBox.h"
 #include "net/MultiZ1rp.h"
-#include "settings/SettingsDialog.h"
-#include "settings/SettingsMidiPage.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
-#include "tools/NoteTableWindow.h"
+#include "gui/SettingsDialog.h"
+#include "gui/SettingsMidiPage.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
+#include "gui/NoteTableWindow.h"
 
 #include <QAction>
 #include <QCheckBox>

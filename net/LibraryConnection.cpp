@@ -2,7 +2,7 @@
 
 #include "base/ListItems.h"
 #include "base/Prompts.h"
-#include "files/FileAccess.h"
+#include "base/FileAccess.h"
 #include "files/SongFormat.h"
 #include "net/FtpClient.h"
 #include "net/LibraryFiles.h"

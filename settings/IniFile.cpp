@@ -2,8 +2,8 @@
 
 #include "base/Errors.h"
 #include "base/StrToInt.h"
-#include "files/FileAccess.h"
-#include "files/SafeFile.h"
+#include "base/FileAccess.h"
+#include "base/SafeFile.h"
 
 #include <QDir>
 #include <QFileInfo>

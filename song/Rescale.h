@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tools/NoteTable.h"
+#include "song/NoteTable.h"
 
 #include <QString>
 

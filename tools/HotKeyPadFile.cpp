@@ -1,6 +1,6 @@
 #include "tools/HotKeyPadFile.h"
 
-#include "files/FileAccess.h"
+#include "base/FileAccess.h"
 
 #include <QRegularExpression>
 #include <QStringDecoder>

@@ -1,10 +1,10 @@
 #include "app/CommandLine.h"
 #include "app/WindowStart.h"
 #include "audio/OfflineRender.h"
-#include "base/ListBox.h"
+#include "gui/ListBox.h"
 #include "files/MidiFile.h"
 #include "files/MidiVoices.h"
-#include "song/MainWindow.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
 

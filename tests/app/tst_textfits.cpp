@@ -1,15 +1,15 @@
 // Every caption, label and field of every window and side panel shows its whole text at the
 // default font, and no text runs under a neighbouring control, in German and in English.
-#include "settings/SettingsDialog.h"
-#include "song/Forms.h"
-#include "song/LineEditor.h"
-#include "song/MainWindow.h"
-#include "song/SpeedPitchDialog.h"
+#include "gui/SettingsDialog.h"
+#include "gui/Forms.h"
+#include "gui/LineEditor.h"
+#include "gui/MainWindow.h"
+#include "gui/SpeedPitchDialog.h"
 #include "support/AppFixture.h"
-#include "tools/GraphWindow.h"
-#include "tools/HotKeyPad.h"
-#include "tools/KeyboardWindow.h"
-#include "tools/NoteTableWindow.h"
+#include "gui/GraphWindow.h"
+#include "gui/HotKeyPad.h"
+#include "gui/KeyboardWindow.h"
+#include "gui/NoteTableWindow.h"
 
 #include <QAbstractItemView>
 #include <QAction>

@@ -6,7 +6,7 @@
 #include "base/ProgressSink.h"
 #include "settings/Settings.h"
 #include "song/Song.h"
-#include "tools/NoteTable.h"
+#include "song/NoteTable.h"
 
 #include <QtTest>
 

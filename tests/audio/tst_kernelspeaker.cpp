@@ -1,6 +1,6 @@
 #include "audio/KernelSpeaker.h"
 #include "audio/PlaybackEngine.h"
-#include "song/MainWindow.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
 

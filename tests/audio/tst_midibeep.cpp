@@ -2,12 +2,12 @@
 #include "audio/MidiInput.h"
 #include "audio/MidiLoopback.h"
 #include "audio/SystemBeep.h"
-#include "base/ListBox.h"
+#include "gui/ListBox.h"
 #include "gui/MidiBeepPanel.h"
-#include "settings/ControlLookup.h"
-#include "settings/SettingsDialog.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
+#include "gui/ControlLookup.h"
+#include "gui/SettingsDialog.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
 
 #include <QAction>

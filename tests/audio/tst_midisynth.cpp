@@ -3,10 +3,10 @@
 
 #include "audio/GmSynth.h"
 #include "audio/PlaybackEngine.h"
-#include "base/ListBox.h"
-#include "settings/SettingsDialog.h"
-#include "settings/SettingsMidiPage.h"
-#include "song/MainWindow.h"
+#include "gui/ListBox.h"
+#include "gui/SettingsDialog.h"
+#include "gui/SettingsMidiPage.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
 
 #include <QAction>

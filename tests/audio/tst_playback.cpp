@@ -2,9 +2,9 @@
 
 #include "audio/PlaybackEngine.h"
 #include "audio/SystemBeep.h"
-#include "base/ListBox.h"
-#include "settings/SettingsDialog.h"
-#include "song/MainWindow.h"
+#include "gui/ListBox.h"
+#include "gui/SettingsDialog.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
 

@@ -1,8 +1,8 @@
 // The list box on long lists: every operation against a plain list that does the same by
 // the book, and the geometry and drawing that the view works out for itself.
 #include "base/Errors.h"
-#include "base/ItemTextDelegate.h"
-#include "base/ListBox.h"
+#include "gui/ItemTextDelegate.h"
+#include "gui/ListBox.h"
 
 #include <QScreen>
 #include <QScrollBar>

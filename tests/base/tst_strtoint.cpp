@@ -1,6 +1,6 @@
 #include "base/Errors.h"
 #include "base/IntMath.h"
-#include "base/ListBox.h"
+#include "gui/ListBox.h"
 #include "base/StrToInt.h"
 #include "base/Guard.h"
 #include "support/ScriptedPrompts.h"

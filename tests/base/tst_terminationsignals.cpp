@@ -2,9 +2,9 @@
 
 #include "audio/SystemBeep.h"
 #include "base/Guard.h"
-#include "base/ProgramEnd.h"
+#include "gui/ProgramEnd.h"
 #include "base/TerminationSignals.h"
-#include "song/MainWindow.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
 
 #include <QDialog>

@@ -4,10 +4,10 @@
 #include "files/RecentFiles.h"
 #include "gui/FileMenus.h"
 #include "files/Rtttl.h"
-#include "song/MainWindow.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
-#include "tools/NoteTable.h"
+#include "song/NoteTable.h"
 
 #include <QApplication>
 #include <QDropEvent>

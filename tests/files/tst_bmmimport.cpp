@@ -1,8 +1,8 @@
-#include "base/ListBox.h"
+#include "gui/ListBox.h"
 #include "files/BmmImporter.h"
-#include "settings/SettingsDialog.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
+#include "gui/SettingsDialog.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
 

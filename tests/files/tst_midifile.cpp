@@ -1,10 +1,10 @@
 #include "base/Errors.h"
-#include "base/ListBox.h"
+#include "gui/ListBox.h"
 #include "files/MidiFile.h"
 #include "files/MidiFileActions.h"
 #include "files/MidiVoices.h"
-#include "song/ExtraMenu.h"
-#include "song/MainWindow.h"
+#include "gui/ExtraMenu.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
 

@@ -2,12 +2,12 @@
 // the HotKeyPad's "Einstellungen Speichern" and the settings file leave named pipes and device
 // nodes as they are and say so, and write through a link to a regular file.
 
-#include "settings/SettingsDialog.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
+#include "gui/SettingsDialog.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
-#include "tools/HotKeyPad.h"
+#include "gui/HotKeyPad.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -2,14 +2,14 @@
 // full small disk (where the test may mount one): the earlier file stays byte for byte, no
 // temporary file is left, and the user reads the failure.
 
-#include "files/SafeFile.h"
+#include "base/SafeFile.h"
 #include "settings/ConfigLocation.h"
-#include "settings/SettingsDialog.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
+#include "gui/SettingsDialog.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
-#include "tools/HotKeyPad.h"
+#include "gui/HotKeyPad.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -6,7 +6,7 @@
 #include "base/Errors.h"
 #include "base/StrToInt.h"
 #include "files/BmmFormat.h"
-#include "tools/NoteTable.h"
+#include "song/NoteTable.h"
 
 #include <QHash>
 

@@ -1,7 +1,7 @@
 #include "FtpTestServers.h"
 
 #include "base/Errors.h"
-#include "base/ListBox.h"
+#include "gui/ListBox.h"
 #include "files/SongFileActions.h"
 #include "files/SongFormat.h"
 #include "net/LibraryConnection.h"
@@ -9,13 +9,13 @@
 #include "net/FtpPresets.h"
 #include "net/LibraryFiles.h"
 #include "gui/OnlineLibrary.h"
-#include "settings/SettingsDialog.h"
-#include "settings/SettingsNetworkPage.h"
-#include "song/MainWindow.h"
+#include "gui/SettingsDialog.h"
+#include "gui/SettingsNetworkPage.h"
+#include "gui/MainWindow.h"
 #include "song/SongHistory.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
-#include "tools/PanelCloseLabel.h"
+#include "gui/PanelCloseLabel.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,10 +1,10 @@
-#include "settings/ControlLookup.h"
-#include "settings/SettingsDialog.h"
-#include "song/Forms.h"
-#include "song/LineEditor.h"
-#include "song/MainWindow.h"
+#include "gui/ControlLookup.h"
+#include "gui/SettingsDialog.h"
+#include "gui/Forms.h"
+#include "gui/LineEditor.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
-#include "tools/HotKeyPad.h"
+#include "gui/HotKeyPad.h"
 
 #include <QAbstractButton>
 #include <QAction>

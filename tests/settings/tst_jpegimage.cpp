@@ -1,5 +1,5 @@
 #include "settings/JpegImage.h"
-#include "settings/Pictures.h"
+#include "gui/Pictures.h"
 
 #include <QFile>
 #include <QImage>

@@ -1,10 +1,10 @@
-#include "settings/ControlLookup.h"
+#include "gui/ControlLookup.h"
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
-#include "settings/SettingsDialog.h"
+#include "gui/SettingsDialog.h"
 #include "settings/SettingsStore.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
 
 #include <QAbstractButton>

@@ -1,8 +1,8 @@
-#include "settings/ControlLookup.h"
-#include "settings/InfoText.h"
-#include "settings/SettingsDialog.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
+#include "gui/ControlLookup.h"
+#include "gui/InfoText.h"
+#include "gui/SettingsDialog.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
 
 #include <QCheckBox>

@@ -2,11 +2,11 @@
 #include "net/MirrorServer.h"
 #include "net/MultiZ1rp.h"
 #include "settings/ConfigLocation.h"
-#include "settings/ControlLookup.h"
-#include "settings/SettingsDialog.h"
-#include "settings/WindowEffects.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
+#include "gui/ControlLookup.h"
+#include "gui/SettingsDialog.h"
+#include "gui/WindowEffects.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
 
 #include <QAbstractSlider>

@@ -1,12 +1,12 @@
-#include "base/ListBox.h"
-#include "settings/Pictures.h"
-#include "settings/SettingsDialog.h"
-#include "settings/WindowEffects.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
-#include "song/LineEditor.h"
+#include "gui/ListBox.h"
+#include "gui/Pictures.h"
+#include "gui/SettingsDialog.h"
+#include "gui/WindowEffects.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
+#include "gui/LineEditor.h"
 #include "support/AppFixture.h"
-#include "tools/KeyboardWindow.h"
+#include "gui/KeyboardWindow.h"
 
 #include <QAction>
 #include <QCheckBox>

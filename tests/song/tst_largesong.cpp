@@ -1,7 +1,7 @@
 // Editing a long song through the main window, step by step against the same steps done on
 // plain lists.
-#include "base/ListBox.h"
-#include "song/MainWindow.h"
+#include "gui/ListBox.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
 

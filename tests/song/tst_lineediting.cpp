@@ -1,8 +1,8 @@
 #include "base/Guard.h"
-#include "base/ListBox.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
-#include "song/LineEditor.h"
+#include "gui/ListBox.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
+#include "gui/LineEditor.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
 

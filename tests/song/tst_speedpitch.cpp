@@ -1,12 +1,12 @@
 #include "base/Errors.h"
-#include "base/ListBox.h"
-#include "song/Forms.h"
+#include "gui/ListBox.h"
+#include "gui/Forms.h"
 #include "song/Rescale.h"
-#include "song/MainWindow.h"
-#include "song/SpeedPitchDialog.h"
+#include "gui/MainWindow.h"
+#include "gui/SpeedPitchDialog.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
-#include "tools/NoteTable.h"
+#include "song/NoteTable.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,5 +1,5 @@
-#include "base/ListBox.h"
-#include "song/MainWindow.h"
+#include "gui/ListBox.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
 

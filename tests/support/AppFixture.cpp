@@ -1,9 +1,9 @@
 #include "support/AppFixture.h"
 
-#include "settings/WindowEffects.h"
+#include "gui/WindowEffects.h"
 #include "settings/ConfigLocation.h"
-#include "settings/SettingsDialog.h"
-#include "song/MainWindow.h"
+#include "gui/SettingsDialog.h"
+#include "gui/MainWindow.h"
 #include "song/SongHistory.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "song/Forms.h"
+#include "gui/Forms.h"
 #include "support/ScriptedPrompts.h"
 
 #include <QString>

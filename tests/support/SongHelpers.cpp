@@ -1,7 +1,7 @@
 #include "support/SongHelpers.h"
 
-#include "base/ListBox.h"
-#include "song/MainWindow.h"
+#include "gui/ListBox.h"
+#include "gui/MainWindow.h"
 
 #include <QTest>
 

@@ -1,9 +1,9 @@
-#include "base/ListBox.h"
-#include "song/MainWindow.h"
+#include "gui/ListBox.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
-#include "tools/BpmPanel.h"
-#include "tools/PanelCloseLabel.h"
+#include "gui/BpmPanel.h"
+#include "gui/PanelCloseLabel.h"
 
 #include <QAction>
 #include <QGroupBox>

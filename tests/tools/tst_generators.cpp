@@ -1,9 +1,9 @@
-#include "base/ListBox.h"
-#include "song/MainWindow.h"
+#include "gui/ListBox.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
-#include "tools/GeneratorPanels.h"
-#include "tools/PanelCloseLabel.h"
+#include "gui/GeneratorPanels.h"
+#include "gui/PanelCloseLabel.h"
 
 #include <QAction>
 #include <QGroupBox>

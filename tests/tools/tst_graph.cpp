@@ -1,10 +1,10 @@
 #include "base/Errors.h"
-#include "base/ListBox.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
+#include "gui/ListBox.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
-#include "tools/GraphWindow.h"
+#include "gui/GraphWindow.h"
 
 #include <QAction>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
-#include "base/ListBox.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
+#include "gui/ListBox.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
-#include "tools/HotKeyPad.h"
+#include "gui/HotKeyPad.h"
 #include "tools/HotKeyPadFile.h"
 
 #include <QAction>

@@ -1,9 +1,9 @@
 #include "audio/SystemBeep.h"
-#include "settings/SettingsDialog.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
+#include "gui/SettingsDialog.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
-#include "tools/KeyboardWindow.h"
+#include "gui/KeyboardWindow.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,9 +1,9 @@
-#include "base/ListBox.h"
-#include "song/Forms.h"
-#include "song/MainWindow.h"
+#include "gui/ListBox.h"
+#include "gui/Forms.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
-#include "tools/NoteTable.h"
-#include "tools/NoteTableWindow.h"
+#include "song/NoteTable.h"
+#include "gui/NoteTableWindow.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "song/MainWindow.h"
+#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
-#include "tools/BpmPanel.h"
-#include "tools/GeneratorPanels.h"
-#include "tools/PanelCloseLabel.h"
+#include "gui/BpmPanel.h"
+#include "gui/GeneratorPanels.h"
+#include "gui/PanelCloseLabel.h"
 
 #include <QAction>
 #include <QGroupBox>
