@@ -9,8 +9,6 @@
 #include "files/BeepFormatActions.h"
 #include "base/FileAccess.h"
 #include "files/SongFiles.h"
-#include "settings/ConfigLocation.h"
-#include "settings/IniFile.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "song/Song.h"
@@ -94,15 +92,6 @@ void quietToolkit(QtMsgType type, const QMessageLogContext& context, const QStri
 
 QString suffixOf(const QString& fileName) {
     return QFileInfo(fileName).suffix().toLower();
-}
-
-/// The settings as the program starts with them: Config.ini, or the defaults.
-Settings storedSettings() {
-    const IniFile file(configFilePath());
-    if (file.tooLarge())
-        prompts().messageBox(file.tooLargeText(), QStringLiteral("Z1rpW3rk"),
-                             Prompts::Icon::Information);
-    return SettingsStore::read(file);
 }
 
 /// Sets the output of the "Optionen" menu as the run asks.
@@ -259,7 +248,7 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
     setPrompts(&console);
     int result = 1;
     try {
-        Settings settings = storedSettings();
+        Settings settings = SettingsStore::load();
         // The song and its file commands, as the window's, with nothing to ask or show.
         Song tune;
         SongFileView view;

@@ -60,20 +60,12 @@ void PlaybackEngine::stopToneTimer() {
     m_plan.takeBack(PlayPosition);
 }
 
-void PlaybackEngine::renumberLines() {
-    const int n = m_song.renumberLines();
-    // Progress after every line ends at 100 %, which clears bar and status again; only the
-    // last report is visible once the loop is done, so report it once.
-    if (n >= 2)
-        m_progress.ShowProgress(n - 1, n - 1, QStringLiteral("Aktualisiere Pattern"));
-}
-
 void PlaybackEngine::btplayClick() {
     if (PlayStopped) {
         PlayStopped = false;
         Timer1->start();
         m_view.showPlaying(true);
-        renumberLines();
+        m_song.renumberLines(m_progress);
         m_view.scrollToStart();
     } else {
         PlayStopped = true;

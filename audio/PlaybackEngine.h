@@ -121,7 +121,6 @@ public:
     void PlaySynthTone(int frequencyHz, int lengthMs);
 
 private:
-    void renumberLines();
     void prepareToneTable();
     LineSound lineSound(int index);
     void stepLine(const TonePlan::Line& line);

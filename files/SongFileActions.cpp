@@ -65,11 +65,7 @@ void SongFileActions::newSong() {
 }
 
 void SongFileActions::renumberLines() {
-    const int n = m_song.renumberLines();
-    // Progress after every line ends at 100 %, which clears bar and status again; only the
-    // last report is visible once the loop is done, so report it once.
-    if (n >= 2)
-        m_progress.ShowProgress(n - 1, n - 1, QStringLiteral("Aktualisiere Pattern"));
+    m_song.renumberLines(m_progress);
 }
 
 void SongFileActions::importedFrom(const QString& fileName) {

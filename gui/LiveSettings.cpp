@@ -160,12 +160,7 @@ bool LiveSettings::ownServerShown() const {
 }
 
 void LiveSettings::LoadSettings() {
-    const IniFile file(configFilePath());
-    // Said here, once: the close leaves such a file as it is without a word.
-    if (file.tooLarge())
-        prompts().messageBox(file.tooLargeText(), QStringLiteral("Z1rpW3rk"),
-                             Prompts::Icon::Information);
-    show(SettingsStore::read(file));
+    show(SettingsStore::load());
     // Selecting a list entry in code is no user's change and stays quiet: take them all now.
     refresh();
 }

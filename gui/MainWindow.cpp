@@ -493,9 +493,7 @@ bool TForm1::trackOneActive() const {
 QLineEdit* TForm1::activeFrequencyField() const { return trackOneActive() ? edFreq1 : edFreq2; }
 
 void TForm1::Neu1Click() {
-    song->clear();
-    if (songFiles)
-        songFiles->forgetFile();
+    songFiles->newSong();
 }
 
 bool TForm1::mayReplaceSong() {
@@ -537,11 +535,7 @@ void TForm1::Memo4Click() { selectLikewise(Memo4, {Line, Memo1, Memo2, Memo3}); 
 void TForm1::LineMouseDown() { selectLikewise(Line, {Memo1, Memo2, Memo3, Memo4}); }
 
 void TForm1::RenumberLines() {
-    const int n = song->renumberLines();
-    // Progress after every line ends at 100 %, which clears bar and status again; only the
-    // last report is visible once the loop is done, so report it once.
-    if (n >= 2)
-        ShowProgress(n - 1, n - 1, QStringLiteral("Aktualisiere Pattern"));
+    song->renumberLines(*this);
 }
 
 void TForm1::ShowProgress(int current, int total, const QString& text) {

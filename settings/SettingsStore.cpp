@@ -1,5 +1,7 @@
 #include "settings/SettingsStore.h"
 
+#include "base/Prompts.h"
+#include "settings/ConfigLocation.h"
 #include "settings/IniFile.h"
 
 #include <algorithm>
@@ -121,4 +123,12 @@ void SettingsStore::write(IniFile& file, const Settings& settings) {
             break;
         }
     }
+}
+
+Settings SettingsStore::load() {
+    const IniFile file(configFilePath());
+    if (file.tooLarge())
+        prompts().messageBox(file.tooLargeText(), QStringLiteral("Z1rpW3rk"),
+                             Prompts::Icon::Information);
+    return read(file);
 }

@@ -50,6 +50,10 @@ public:
     /// and password are read only when it is the stored choice. Fields that are not stored
     /// keep their defaults.
     static Settings read(const IniFile& file);
+    /// The settings the program starts with: Config.ini read, or the defaults. A file too
+    /// large to be the program's is said once, here (as information; the close leaves such a
+    /// file as it is without a word).
+    static Settings load();
     /// Writes every key in order (the own server's three only while it is chosen). Throws
     /// AppError "In <path> kann nicht geschrieben werden" as IniFile does; with
     /// IniFile::Writes::OnSave nothing reaches the disk before save().

@@ -1,6 +1,7 @@
 #include "song/Song.h"
 
 #include "base/ListItems.h"
+#include "base/ProgressSink.h"
 #include "song/SongHistory.h"
 
 namespace {
@@ -31,10 +32,13 @@ void Song::clear() {
         list->clearItems();
 }
 
-int Song::renumberLines() {
+void Song::renumberLines(ProgressSink& progress) {
     const int n = Memo1->count();
     Line->setLineCount(n);
-    return n;
+    // Progress after every line ends at 100 %, which clears bar and status again; only the
+    // last report is visible once the loop is done, so report it once.
+    if (n >= 2)
+        progress.ShowProgress(n - 1, n - 1, QStringLiteral("Aktualisiere Pattern"));
 }
 
 void Song::selectLine(int index) {

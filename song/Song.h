@@ -5,6 +5,7 @@
 #include <array>
 
 class ListItems;
+class ProgressSink;
 class SongHistory;
 
 /// The song as a document: five parallel lists (the line numbers, track 1 frequency and
@@ -38,8 +39,9 @@ public:
 
     /// Empties every list.
     void clear();
-    /// Numbers the lines "0" … "n − 1" for the n lines of track 1; returns n.
-    int renumberLines();
+    /// Numbers the lines "0" … "n − 1" for the n lines of track 1 and reports it on
+    /// @p progress as "Aktualisiere Pattern".
+    void renumberLines(ProgressSink& progress);
     /// Selects line `index` in all five lists (no selection for an index outside the song).
     void selectLine(int index);
 };
