@@ -1,9 +1,13 @@
 #include "gui/ItemTextDelegate.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QFontMetricsF>
+#include <QPaintEngine>
+#include <QPainter>
 #include <QStyle>
 
+#include <algorithm>
 #include <cmath>
 
 QFont ItemTextDelegate::fittingFont(const QFont& font, const QString& text, int width) {
@@ -26,6 +30,11 @@ QFont ItemTextDelegate::fittingFont(const QFont& font, const QString& text, int 
     }
 }
 
+void ItemTextDelegate::setShrinkToFit(bool shrink) {
+    m_shrinkToFit = shrink;
+    m_rows.clear();
+}
+
 void ItemTextDelegate::initStyleOption(QStyleOptionViewItem* option,
                                        const QModelIndex& index) const {
     QStyledItemDelegate::initStyleOption(option, index);
@@ -39,10 +48,94 @@ void ItemTextDelegate::initStyleOption(QStyleOptionViewItem* option,
     const QStyle* style = widget ? widget->style() : QApplication::style();
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
     const int room = option->rect.width() - 2 * margin;
+    // A number of a few digits fits with room to spare; laying it out to measure it would cost
+    // more than drawing it. One digit of slack covers any kerning between digits.
+    if (option->font != m_digitFont) {
+        m_digitFont = option->font;
+        const QFontMetricsF metrics(m_digitFont);
+        m_widestDigit = 0;
+        for (char16_t digit = u'0'; digit <= u'9'; ++digit)
+            m_widestDigit = std::max(m_widestDigit, metrics.horizontalAdvance(QChar(digit)));
+        m_widestDigit = std::max(m_widestDigit, metrics.horizontalAdvance(QLatin1Char('-')));
+    }
+    const auto isDigit = [](QChar c) { return (c >= u'0' && c <= u'9') || c == u'-'; };
+    if ((option->text.size() + 1) * m_widestDigit <= room &&
+        std::all_of(option->text.begin(), option->text.end(), isDigit))
+        return;
     const QFont font = fittingFont(option->font, option->text, room);
     if (font == option->font)
         return;
     option->font = font;
     option->fontMetrics = QFontMetrics(font);
     option->textElideMode = Qt::ElideNone;
+}
+
+std::optional<ItemTextDelegate::Look> ItemTextDelegate::lookOf(const QPainter* painter,
+                                                              const QStyleOptionViewItem& option) {
+    // Rows sit on the view's own background; anything else under them (a picture, a colour
+    // that lets the window through) would make the same row look different elsewhere.
+    const auto* view = qobject_cast<const QAbstractScrollArea*>(option.widget);
+    const QWidget* viewport = view ? view->viewport() : nullptr;
+    if (!viewport || !viewport->autoFillBackground() || option.backgroundBrush.style() != Qt::NoBrush)
+        return std::nullopt;
+    const QBrush& background = viewport->palette().brush(viewport->backgroundRole());
+    if (background.style() != Qt::SolidPattern || !background.isOpaque())
+        return std::nullopt;
+    // Kept rows are copied from the window's own pixels, where the style drew them (text is
+    // smoothed differently on a widget than on a picture of one): a painter on anything else,
+    // or one that turns or scales rows by other than whole pixels, draws in place.
+    const QPaintEngine* engine = painter->paintEngine();
+    const QPaintDevice* target = engine ? engine->paintDevice() : nullptr;
+    const QTransform toDevice = painter->deviceTransform();
+    if (!target || target->devType() != QInternal::Image ||
+        painter->device()->devType() != QInternal::Widget ||
+        toDevice.type() > QTransform::TxScale || toDevice.m11() != toDevice.m22() ||
+        toDevice.m11() != std::floor(toDevice.m11()) || toDevice.dx() != std::floor(toDevice.dx()) ||
+        toDevice.dy() != std::floor(toDevice.dy()))
+        return std::nullopt;
+    return Look{option.widget->style(),
+                option.font,
+                option.palette.cacheKey(),
+                background.color().rgba(),
+                toDevice.m11(),
+                static_cast<const QImage*>(target)->format(),
+                option.direction};
+}
+
+void ItemTextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const {
+    QStyleOptionViewItem row = option;
+    QStyledItemDelegate::initStyleOption(&row, index);
+    const std::optional<Look> look = lookOf(painter, row);
+    if (!look || row.rect.isEmpty()) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    if (!(*look == m_look)) {
+        m_rows.clear();
+        m_look = *look;
+    }
+    if (row.text.size() > kShownCharacters)
+        row.text.truncate(kShownCharacters);
+    RowKey key{row.text, int(row.state), int(row.palette.currentColorGroup()), int(row.features),
+               row.rect.size()};
+    if (const QImage* picture = m_rows.object(key)) {
+        painter->drawImage(row.rect.topLeft(), *picture);
+        return;
+    }
+    QStyledItemDelegate::paint(painter, option, index);
+    // Kept only when the whole row was drawn: the part of the window being drawn may cut it.
+    const QRect onDevice = painter->deviceTransform().mapRect(row.rect);
+    const auto* target = static_cast<const QImage*>(painter->paintEngine()->paintDevice());
+    QRegion drawn = painter->paintEngine()->systemClip();
+    if (drawn.isEmpty())
+        drawn = target->rect();
+    if (painter->hasClipping())
+        drawn &= painter->deviceTransform().map(painter->clipRegion());
+    if (!(QRegion(onDevice) - drawn).isEmpty() || !target->rect().contains(onDevice))
+        return;
+    auto picture = std::make_unique<QImage>(target->copy(onDevice));
+    picture->setDevicePixelRatio(look->pixelRatio);
+    const auto bytes = picture->sizeInBytes();
+    m_rows.insert(std::move(key), picture.release(), bytes);
 }

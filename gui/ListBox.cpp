@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 #include "gui/ItemTextDelegate.h"
+#include "gui/RowScrollBar.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -13,55 +14,6 @@
 #include <algorithm>
 #include <memory>
 #include <utility>
-
-namespace {
-
-/// A scroll bar that, when only its value moves, redraws where its slider was and is rather
-/// than all of itself. A playing song moves the bar at every line; the rest of the bar looks
-/// the same before and after. At either end (where the arrows change their look), on
-/// scroll bars that show themselves when moved, and for any other change it redraws whole.
-class RowScrollBar final : public QScrollBar {
-public:
-    using QScrollBar::QScrollBar;
-
-protected:
-    void sliderChange(SliderChange change) override {
-        const QRect before = std::exchange(m_slider, sliderRect());
-        const bool atEnd = value() == minimum() || value() == maximum();
-        const bool moved = change == SliderValueChange && before.isValid() && !atEnd &&
-                           !std::exchange(m_atEnd, atEnd) &&
-                           !style()->styleHint(QStyle::SH_ScrollBar_Transient, nullptr, this);
-        m_atEnd = atEnd;
-        // Styles draw the slider's edge a pixel or two around its place.
-        if (moved)
-            update((before | m_slider).adjusted(-kSliderEdge, -kSliderEdge, kSliderEdge, kSliderEdge));
-        else
-            QScrollBar::sliderChange(change);
-    }
-    void resizeEvent(QResizeEvent* event) override {
-        m_slider = QRect();
-        QScrollBar::resizeEvent(event);
-    }
-    void changeEvent(QEvent* event) override {
-        m_slider = QRect();
-        QScrollBar::changeEvent(event);
-    }
-
-private:
-    QRect sliderRect() const {
-        QStyleOptionSlider option;
-        initStyleOption(&option);
-        return style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
-                                       this);
-    }
-
-    static constexpr int kSliderEdge = 3;
-
-    QRect m_slider;      ///< where the slider was last drawn; invalid when not known
-    bool m_atEnd = true; ///< the value was at an end
-};
-
-} // namespace
 
 ListBox::ListBox(QWidget* parent, Content content) : QListView(parent) {
     showItems(new ListItems(content, this));

@@ -549,13 +549,6 @@ void TForm1::ShowProgress(int current, int total, const QString& text) {
         laStatus->setText(UiLanguage::text(text));
     const long long percent = IntDiv<long long>(static_cast<long long>(current) * 100, total);
     const int shown = static_cast<int>(std::clamp<long long>(percent, 0, 100));
-    if (shown != probar->value() && shown < 100) {
-        // The bar draws itself at once for each new value, which while playing draws the
-        // window a second time per line; it is drawn with the lists instead.
-        probar->setUpdatesEnabled(false);
-        probar->setValue(shown);
-        probar->setUpdatesEnabled(true);
-    }
     probar->setValue(shown);
     if (probar->value() == 100) {
         probar->setValue(0);

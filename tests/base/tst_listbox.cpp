@@ -5,6 +5,7 @@
 #include "gui/ListBox.h"
 
 #include <QScreen>
+#include <QStyledItemDelegate>
 #include <QScrollBar>
 #include <QTest>
 
@@ -300,6 +301,68 @@ private slots:
                 else
                     list.setItemIndex(row);
                 QVERIFY2(check(), qPrintable(QStringLiteral("%1 at %2").arg(step).arg(row)));
+            }
+        }
+    }
+
+    void keptRowsLookAsDrawnInPlace_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::newRow("scrolling down with the selection") << QStringList{"walk 0 30"};
+        QTest::newRow("texts change under a selection")
+            << QStringList{"select 3", "set 3 12345", "set 4 -7", "select 4", "set 4 99"};
+        QTest::newRow("colours and font")
+            << QStringList{"select 2", "grey", "select 3", "bold", "select 4", "white", "select 2"};
+    }
+
+    void keptRowsLookAsDrawnInPlace() {
+        // Two lists side by side with the same rows: one keeps pictures of its rows, the other
+        // has the style draw every row where it stands. What the screen shows must not differ.
+        QFETCH(QStringList, steps);
+        QWidget window;
+        window.resize(140, 340);
+        ListBox kept(&window);
+        ListBox drawn(&window);
+        drawn.setItemDelegate(new QStyledItemDelegate(&drawn));
+        QStringList texts;
+        for (int i = 0; i < 300; ++i)
+            texts << QString::number(i % 7 == 0 ? i : 440 + i % 3);
+        // Neither takes the focus when the window shows: a focused list draws its rows otherwise.
+        for (ListBox* list : {&kept, &drawn}) {
+            list->setItems(texts);
+            list->setFocusPolicy(Qt::NoFocus);
+        }
+        kept.setGeometry(0, 0, 65, 330);
+        drawn.setGeometry(70, 0, 65, 330);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const auto same = [&] {
+            QCoreApplication::processEvents();
+            const QImage shown = window.screen()->grabWindow(window.winId()).toImage().convertToFormat(
+                QImage::Format_RGB32);
+            return shown.copy(kept.geometry()) == shown.copy(drawn.geometry());
+        };
+        for (const QString& step : steps) {
+            const QStringList parts = step.split(QLatin1Char(' '));
+            const int from = parts.value(1).toInt();
+            const int to = parts[0] == QLatin1String("walk") ? parts[2].toInt() : from;
+            for (int row = from; row <= to; ++row) {
+                for (ListBox* list : {&kept, &drawn}) {
+                    QPalette palette = list->palette();
+                    QFont font = list->font();
+                    if (parts[0] == QLatin1String("walk") || parts[0] == QLatin1String("select"))
+                        list->setItemIndex(row);
+                    else if (parts[0] == QLatin1String("set"))
+                        list->setItem(row, parts[2]);
+                    else if (parts[0] == QLatin1String("grey") || parts[0] == QLatin1String("white"))
+                        palette.setColor(QPalette::Base, parts[0] == QLatin1String("grey")
+                                                             ? QColor(128, 128, 128)
+                                                             : QColor(Qt::white));
+                    else if (parts[0] == QLatin1String("bold"))
+                        font.setBold(true);
+                    list->setPalette(palette);
+                    list->setFont(font);
+                }
+                QVERIFY2(same(), qPrintable(QStringLiteral("%1 at %2").arg(step).arg(row)));
             }
         }
     }
