@@ -1,8 +1,59 @@
 #include "gui/RowScrollBar.h"
 
+#include <QCache>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPaintEngine>
+#include <QPainter>
 #include <QStyleOptionSlider>
 
+#include <array>
+#include <memory>
 #include <utility>
+
+namespace {
+
+/// What a bar looks like apart from where its slider is.
+struct BarLook {
+    const QStyle* style = nullptr;
+    /// The colours of the palette's current group: each list has a palette of its own, but
+    /// their bars may well look the same.
+    std::array<QRgb, QPalette::NColorRoles> colors{};
+    QSize size;
+    qreal pixelRatio = 0;
+    QImage::Format format = QImage::Format_Invalid;
+    int orientation = 0;
+    int state = 0;
+    int direction = 0;
+    int minimum = 0;
+    int maximum = 0;
+    int pageStep = 0;
+    int singleStep = 0;
+    bool upsideDown = false;
+    bool operator==(const BarLook&) const = default;
+};
+
+size_t qHash(const BarLook& look, size_t seed) {
+    return qHashMulti(seed, look.style, qHashRange(look.colors.begin(), look.colors.end()),
+                      look.size.width(), look.size.height(), look.pixelRatio, int(look.format),
+                      look.orientation, look.state, look.direction, look.minimum, look.maximum,
+                      look.pageStep, look.singleStep, look.upsideDown);
+}
+
+/// The picture of a bar of one look with its slider at one place.
+struct BarPicture {
+    QImage image;
+    int position = 0;
+};
+
+/// One picture per look, shared by every bar of that look: the song's lists scroll as one, so
+/// their bars move alike, and the first to be drawn at a new place brings the picture there.
+QCache<BarLook, BarPicture>& pictures() {
+    static QCache<BarLook, BarPicture> cache(16);
+    return cache;
+}
+
+} // namespace
 
 RowScrollBar::RowScrollBar(Qt::Orientation orientation, QWidget* parent)
     : QScrollBar(orientation, parent) {
@@ -37,4 +88,96 @@ QRect RowScrollBar::sliderRect() const {
     QStyleOptionSlider option;
     initStyleOption(&option);
     return style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
+}
+
+void RowScrollBar::paintEvent(QPaintEvent* event) {
+    // Under the mouse or with a button down the bar's parts light up or look pressed, and a bar
+    // that fades in and out changes by itself: those are drawn as they are.
+    const QBrush& background = palette().brush(backgroundRole());
+    if (underMouse() || QGuiApplication::mouseButtons() != Qt::NoButton ||
+        background.style() != Qt::SolidPattern || !background.isOpaque() ||
+        style()->styleHint(QStyle::SH_ScrollBar_Transient, nullptr, this)) {
+        QScrollBar::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    // Pictures are of the window's own pixels; a bar drawn anywhere else is drawn afresh.
+    const QPaintDevice* target = painter.paintEngine()->paintDevice();
+    const QTransform toDevice = painter.deviceTransform();
+    if (target->devType() != QInternal::Image || toDevice.type() > QTransform::TxScale) {
+        painter.end();
+        QScrollBar::paintEvent(event);
+        return;
+    }
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    option.subControls = QStyle::SC_All;
+    option.activeSubControls = QStyle::SC_None;
+    BarLook look{style(),
+                 {},
+                 size(),
+                 toDevice.m11(),
+                 static_cast<const QImage*>(target)->format(),
+                 int(option.orientation),
+                 int(option.state),
+                 int(option.direction),
+                 option.minimum,
+                 option.maximum,
+                 option.pageStep,
+                 option.singleStep,
+                 option.upsideDown};
+    for (int role = 0; role < QPalette::NColorRoles; ++role) {
+        const QBrush& brush = option.palette.brush(QPalette::ColorRole(role));
+        if (brush.style() != Qt::SolidPattern && brush.style() != Qt::NoBrush) {
+            painter.end();
+            QScrollBar::paintEvent(event);
+            return;
+        }
+        look.colors[std::size_t(role)] = brush.color().rgba();
+    }
+
+    BarPicture* picture = pictures().object(look);
+    if (picture == nullptr) {
+        picture = new BarPicture;
+        picture->image = QImage(size() * look.pixelRatio, look.format);
+        picture->image.setDevicePixelRatio(look.pixelRatio);
+        picture->position = option.sliderPosition;
+        picture->image.fill(background.color());
+        QPainter on(&picture->image);
+        style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &on, this);
+        on.end();
+        pictures().insert(look, picture);
+    } else if (picture->position != option.sliderPosition) {
+        // As on the screen: only where the slider was and is changes, unless it comes to or
+        // leaves an end, where the arrows change their look.
+        const auto atEnd = [&option](int position) {
+            return position == option.minimum || position == option.maximum;
+        };
+        QRect changed = rect();
+        if (!atEnd(picture->position) && !atEnd(option.sliderPosition)) {
+            QStyleOptionSlider before = option;
+            before.sliderPosition = before.sliderValue = picture->position;
+            const QRect was =
+                style()->subControlRect(QStyle::CC_ScrollBar, &before, QStyle::SC_ScrollBarSlider, this);
+            const QRect is =
+                style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
+            changed = (was | is).adjusted(-kSliderEdge, -kSliderEdge, kSliderEdge, kSliderEdge);
+        }
+        // Drawn on a piece of its own: styles set clips of their own while they draw, which
+        // would let them draw over the rest of the picture a second time.
+        changed &= rect();
+        QImage piece(changed.size() * look.pixelRatio, look.format);
+        piece.setDevicePixelRatio(look.pixelRatio);
+        piece.fill(background.color());
+        QPainter on(&piece);
+        on.translate(-changed.topLeft());
+        style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &on, this);
+        on.end();
+        QPainter into(&picture->image);
+        into.setCompositionMode(QPainter::CompositionMode_Source);
+        into.drawImage(changed.topLeft(), piece);
+        into.end();
+        picture->position = option.sliderPosition;
+    }
+    painter.drawImage(0, 0, picture->image);
 }

@@ -9,7 +9,9 @@
 /// whole.
 ///
 /// It covers its place with the window's colour before the style draws on it, so nothing
-/// beneath it (the list's frame, the window's picture) is drawn again when it moves.
+/// beneath it (the list's frame, the window's picture) is drawn again when it moves. And the
+/// song's parallel lists show bars of the same look at the same place: the first of them drawn
+/// at a new place updates a picture that the others copy, rather than each drawing its own.
 class RowScrollBar final : public QScrollBar {
 public:
     explicit RowScrollBar(Qt::Orientation orientation, QWidget* parent = nullptr);
@@ -18,6 +20,7 @@ protected:
     void sliderChange(SliderChange change) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     QRect sliderRect() const;
