@@ -104,10 +104,10 @@ std::optional<ItemTextDelegate::Look> ItemTextDelegate::lookOf(const QPainter* p
 
 void ItemTextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                              const QModelIndex& index) const {
-    QStyleOptionViewItem row = option;
-    QStyledItemDelegate::initStyleOption(&row, index);
-    const std::optional<Look> look = lookOf(painter, row);
-    if (!look || row.rect.isEmpty()) {
+    // The lists' items are texts and nothing else (no font, colour or icon of their own):
+    // a row looks as the view's option and its text say.
+    const std::optional<Look> look = lookOf(painter, option);
+    if (!look || option.rect.isEmpty()) {
         QStyledItemDelegate::paint(painter, option, index);
         return;
     }
@@ -115,17 +115,17 @@ void ItemTextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
         m_rows.clear();
         m_look = *look;
     }
-    if (row.text.size() > kShownCharacters)
-        row.text.truncate(kShownCharacters);
-    RowKey key{row.text, int(row.state), int(row.palette.currentColorGroup()), int(row.features),
-               row.rect.size()};
+    QString text = index.data(Qt::DisplayRole).toString();
+    text.truncate(kShownCharacters);
+    RowKey key{std::move(text), int(option.state), int(option.palette.currentColorGroup()),
+               int(option.features), option.rect.size()};
     if (const QImage* picture = m_rows.object(key)) {
-        painter->drawImage(row.rect.topLeft(), *picture);
+        painter->drawImage(option.rect.topLeft(), *picture);
         return;
     }
     QStyledItemDelegate::paint(painter, option, index);
     // Kept only when the whole row was drawn: the part of the window being drawn may cut it.
-    const QRect onDevice = painter->deviceTransform().mapRect(row.rect);
+    const QRect onDevice = painter->deviceTransform().mapRect(option.rect);
     const auto* target = static_cast<const QImage*>(painter->paintEngine()->paintDevice());
     QRegion drawn = painter->paintEngine()->systemClip();
     if (drawn.isEmpty())

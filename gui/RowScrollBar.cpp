@@ -85,9 +85,26 @@ void RowScrollBar::changeEvent(QEvent* event) {
 }
 
 QRect RowScrollBar::sliderRect() const {
+    // The song's five bars move alike: the place worked out for the first serves the others.
+    struct Place {
+        const QStyle* style = nullptr;
+        QSize size;
+        int orientation = 0, direction = 0, minimum = 0, maximum = 0, pageStep = 0, position = 0;
+        bool upsideDown = false;
+        bool operator==(const Place&) const = default;
+    };
+    static Place last;
+    static QRect lastRect;
+    const Place place{style(),          size(),    int(orientation()), int(layoutDirection()),
+                      minimum(),        maximum(), pageStep(),         sliderPosition(),
+                      invertedAppearance()};
+    if (place == last && place.style != nullptr)
+        return lastRect;
     QStyleOptionSlider option;
     initStyleOption(&option);
-    return style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
+    last = place;
+    lastRect = style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
+    return lastRect;
 }
 
 void RowScrollBar::paintEvent(QPaintEvent* event) {
