@@ -44,7 +44,6 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
-#include <QScrollBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
@@ -213,10 +212,6 @@ void TForm1::createControls(QWidget* client) {
         white.setColor(QPalette::Text, Qt::black);
         list->setPalette(white);
     }
-    // Those colours are the rows'; the scroll bars keep the window's, so the five bars look
-    // alike and one picture of them serves all five while a song plays.
-    for (ListBox* list : {Line, Memo1, Memo2, Memo3, Memo4})
-        list->verticalScrollBar()->setPalette(client->palette());
 
     Label3 = label(client, QStringLiteral("Label3"), QStringLiteral("Lines"), 8, 0);
     Label4 = label(client, QStringLiteral("Label4"), QStringLiteral("Spur 1"), 96, 0);

@@ -1,6 +1,7 @@
 #include "gui/RowScrollBar.h"
 
 #include <QCache>
+#include <QHash>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPaintEngine>
@@ -38,6 +39,33 @@ size_t qHash(const BarLook& look, size_t seed) {
                       look.size.width(), look.size.height(), look.pixelRatio, int(look.format),
                       look.orientation, look.state, look.direction, look.minimum, look.maximum,
                       look.pageStep, look.singleStep, look.upsideDown);
+}
+
+/// The colours a list gives its rows: its bar inherits them, but styles draw bars with others.
+constexpr std::array kRowRoles{QPalette::Base, QPalette::AlternateBase, QPalette::Text,
+                               QPalette::HighlightedText};
+
+/// Whether @p style draws scroll bars with the rows' colours, found out once by drawing a bar
+/// with those colours turned round: the song's lists have rows of their own colours, and bars
+/// that do not show them all look alike.
+bool drawsWithRowColours(const QStyle* style, const QStyleOptionSlider& option,
+                         const QWidget* bar) {
+    static QHash<const QStyle*, bool> known;
+    if (const auto found = known.constFind(style); found != known.cend())
+        return *found;
+    QStyleOptionSlider turned = option;
+    for (const QPalette::ColorRole role : kRowRoles)
+        turned.palette.setColor(role, QColor::fromRgb(~option.palette.color(role).rgb()));
+    const auto draw = [&](const QStyleOptionSlider& with) {
+        QImage image(with.rect.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        style->drawComplexControl(QStyle::CC_ScrollBar, &with, &painter, bar);
+        return image;
+    };
+    const bool uses = draw(option) != draw(turned);
+    known.insert(style, uses);
+    return uses;
 }
 
 /// The picture of a bar of one look with its slider at one place.
@@ -151,6 +179,10 @@ void RowScrollBar::paintEvent(QPaintEvent* event) {
             return;
         }
         look.colors[std::size_t(role)] = brush.color().rgba();
+    }
+    if (!drawsWithRowColours(style(), option, this)) {
+        for (const QPalette::ColorRole role : kRowRoles)
+            look.colors[std::size_t(role)] = 0;
     }
 
     BarPicture* picture = pictures().object(look);

@@ -64,8 +64,10 @@ SongHistory::SongHistory(Song& song) : QObject(&song) {
     for (ListItems* list : m_lists) {
         // The selection a command finds is the one the event loop last saw settle.
         QItemSelectionModel* selection = list->selectionModel();
+        // A playing song moves all five selections at every line: the pending look at them
+        // is not put off again by each.
         const auto moved = [this] {
-            if (!m_applying)
+            if (!m_applying && !m_commitTimer->isActive())
                 m_commitTimer->start();
         };
         connect(selection, &QItemSelectionModel::selectionChanged, this, moved);
