@@ -2,6 +2,7 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QBackingStore>
 #include <QFontMetricsF>
 #include <QPaintEngine>
 #include <QPainter>
@@ -82,13 +83,15 @@ std::optional<ItemTextDelegate::Look> ItemTextDelegate::lookOf(const QPainter* p
     if (background.style() != Qt::SolidPattern || !background.isOpaque())
         return std::nullopt;
     // Kept rows are copied from the window's own pixels, where the style drew them (text is
-    // smoothed differently on a widget than on a picture of one): a painter on anything else,
-    // or one that turns or scales rows by other than whole pixels, draws in place.
+    // smoothed differently on a widget than on a picture of one): a painter on anything else
+    // (a picture of the window is drawn afresh), or one that turns or scales rows by other
+    // than whole pixels, draws in place.
     const QPaintEngine* engine = painter->paintEngine();
     const QPaintDevice* target = engine ? engine->paintDevice() : nullptr;
     const QTransform toDevice = painter->deviceTransform();
-    if (!target || target->devType() != QInternal::Image ||
-        painter->device()->devType() != QInternal::Widget ||
+    const QBackingStore* window = option.widget->window()->backingStore();
+    if (!target || target->devType() != QInternal::Image || !window ||
+        target != const_cast<QBackingStore*>(window)->paintDevice() ||
         toDevice.type() > QTransform::TxScale || toDevice.m11() != toDevice.m22() ||
         toDevice.m11() != std::floor(toDevice.m11()) || toDevice.dx() != std::floor(toDevice.dx()) ||
         toDevice.dy() != std::floor(toDevice.dy()))

@@ -1,5 +1,6 @@
 #include "gui/RowScrollBar.h"
 
+#include <QBackingStore>
 #include <QCache>
 #include <QHash>
 #include <QGuiApplication>
@@ -95,7 +96,10 @@ void RowScrollBar::sliderChange(SliderChange change) {
                        !std::exchange(m_atEnd, atEnd) &&
                        !style()->styleHint(QStyle::SH_ScrollBar_Transient, nullptr, this);
     m_atEnd = atEnd;
-    // Styles draw the slider's edge a pixel or two around its place.
+    // Styles draw the slider's edge a pixel or two around its place. In a long song the
+    // slider moves less than a pixel a line: then nothing changes.
+    if (moved && before == m_slider)
+        return;
     if (moved)
         update((before | m_slider).adjusted(-kSliderEdge, -kSliderEdge, kSliderEdge, kSliderEdge));
     else
@@ -146,10 +150,14 @@ void RowScrollBar::paintEvent(QPaintEvent* event) {
         return;
     }
     QPainter painter(this);
-    // Pictures are of the window's own pixels; a bar drawn anywhere else is drawn afresh.
+    // Pictures are of the window's own pixels; a bar drawn anywhere else (a picture of the
+    // window) is drawn afresh.
     const QPaintDevice* target = painter.paintEngine()->paintDevice();
     const QTransform toDevice = painter.deviceTransform();
-    if (target->devType() != QInternal::Image || toDevice.type() > QTransform::TxScale) {
+    const QBackingStore* store = window()->backingStore();
+    if (target->devType() != QInternal::Image || !store ||
+        target != const_cast<QBackingStore*>(store)->paintDevice() ||
+        toDevice.type() > QTransform::TxScale) {
         painter.end();
         QScrollBar::paintEvent(event);
         return;

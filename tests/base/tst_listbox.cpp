@@ -4,7 +4,10 @@
 #include "gui/ItemTextDelegate.h"
 #include "gui/ListBox.h"
 
+#include <QPainter>
+#include <QProxyStyle>
 #include <QScreen>
+#include <QStyleFactory>
 #include <QStyledItemDelegate>
 #include <QScrollBar>
 #include <QTest>
@@ -14,6 +17,18 @@
 namespace {
 
 constexpr int kLarge = 200000;
+
+/// A style whose scroll bars show the colour of the rows beside them.
+class RowColouredBars final : public QProxyStyle {
+public:
+    RowColouredBars() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                            QPainter* painter, const QWidget* widget) const override {
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+        if (control == CC_ScrollBar)
+            painter->fillRect(option->rect.adjusted(4, 20, -4, -20), option->palette.base());
+    }
+};
 
 /// What a list box holds and selects, kept the plain way.
 struct Reference {
@@ -264,24 +279,44 @@ private slots:
 
     void movesRedrawWhatChanged_data() {
         QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<bool>("rowColouredBars");
         const QString last = QString::number(kLarge - 1);
-        QTest::newRow("selection walks down past the bottom") << QStringList{"walk 0 40"};
+        QTest::newRow("selection walks down past the bottom") << QStringList{"walk 0 40"} << false;
         QTest::newRow("selection jumps and comes back")
             << QStringList{"select 100", "select 130", "select 90", "select 5", "select " + last,
-                           "select 3"};
-        QTest::newRow("scrolled to either end and back")
-            << QStringList{"top 50", "top 50000", "top 120000", "top " + last, "top 1000",
-                           "top 0", "walk 30 20"};
+                           "select 3"}
+            << false;
+        const QStringList scrolled{"top 50", "top 50000", "top 120000", "top " + last, "top 1000",
+                                   "top 0", "walk 30 20"};
+        QTest::newRow("scrolled to either end and back") << scrolled << false;
+        QTest::newRow("scroll bars that show the rows' colours") << scrolled << true;
     }
 
     void movesRedrawWhatChanged() {
         QFETCH(QStringList, steps);
-        // In a window, as the song's lists are.
+        QFETCH(bool, rowColouredBars);
+        // In a window, as the song's lists are: side by side, scrolling together, one of them
+        // with rows of its own colours (their scroll bars share what they draw).
+        RowColouredBars style; // outlives the window that uses it
         QWidget window;
-        window.resize(100, 350);
+        window.resize(170, 350);
         ListBox list(&window);
-        list.setItems(Reference::textsOf(kLarge));
+        ListBox beside(&window);
+        QPalette grey = beside.palette();
+        grey.setColor(QPalette::Base, QColor(128, 128, 128));
+        grey.setColor(QPalette::Text, Qt::white);
+        beside.setPalette(grey);
+        for (ListBox* each : {&list, &beside}) {
+            each->setItems(Reference::textsOf(kLarge));
+            each->setFocusPolicy(Qt::NoFocus);
+        }
         list.setGeometry(10, 10, 65, 330);
+        beside.setGeometry(74, 10, 65, 330);
+        ListBox::scrollTogether({&list, &beside});
+        if (rowColouredBars) {
+            for (ListBox* each : {&list, &beside})
+                each->verticalScrollBar()->setStyle(&style);
+        }
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         // What is on the screen after each move, against the window drawn afresh.
