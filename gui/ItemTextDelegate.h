@@ -28,6 +28,8 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     void setShrinkToFit(bool shrink);
+    /// Drops the kept rows (the view's style changed: a new one may take the old one's place).
+    void forgetRows() { m_rows.clear(); }
     bool shrinkToFit() const { return m_shrinkToFit; }
 
     /// `font`, made smaller if needed so that `text` takes at most `width` pixels.

@@ -342,6 +342,10 @@ void ListBox::scrollContentsBy(int dx, int dy) {
 void ListBox::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
         m_rowSize = QSize();
+    if (event->type() == QEvent::StyleChange) {
+        if (auto* delegate = qobject_cast<ItemTextDelegate*>(itemDelegate()))
+            delegate->forgetRows();
+    }
     QListView::changeEvent(event);
 }
 

@@ -49,9 +49,14 @@ constexpr std::array kRowRoles{QPalette::Base, QPalette::AlternateBase, QPalette
 /// Whether @p style draws scroll bars with the rows' colours, found out once by drawing a bar
 /// with those colours turned round: the song's lists have rows of their own colours, and bars
 /// that do not show them all look alike.
+QHash<const QStyle*, bool>& rowColourStyles() {
+    static QHash<const QStyle*, bool> known;
+    return known;
+}
+
 bool drawsWithRowColours(const QStyle* style, const QStyleOptionSlider& option,
                          const QWidget* bar) {
-    static QHash<const QStyle*, bool> known;
+    QHash<const QStyle*, bool>& known = rowColourStyles();
     if (const auto found = known.constFind(style); found != known.cend())
         return *found;
     QStyleOptionSlider turned = option;
@@ -113,6 +118,11 @@ void RowScrollBar::resizeEvent(QResizeEvent* event) {
 
 void RowScrollBar::changeEvent(QEvent* event) {
     m_slider = QRect();
+    // A style that goes may leave its address to the next: nothing drawn by it is kept.
+    if (event->type() == QEvent::StyleChange) {
+        pictures().clear();
+        rowColourStyles().clear();
+    }
     QScrollBar::changeEvent(event);
 }
 
