@@ -1,8 +1,9 @@
 #include "gui/ItemTextDelegate.h"
 
+#include "gui/WindowPixels.h"
+
 #include <QAbstractScrollArea>
 #include <QApplication>
-#include <QBackingStore>
 #include <QFontMetricsF>
 #include <QPaintEngine>
 #include <QPainter>
@@ -82,26 +83,16 @@ std::optional<ItemTextDelegate::Look> ItemTextDelegate::lookOf(const QPainter* p
     const QBrush& background = viewport->palette().brush(viewport->backgroundRole());
     if (background.style() != Qt::SolidPattern || !background.isOpaque())
         return std::nullopt;
-    // Kept rows are copied from the window's own pixels, where the style drew them (text is
-    // smoothed differently on a widget than on a picture of one): a painter on anything else
-    // (a picture of the window is drawn afresh), or one that turns or scales rows by other
-    // than whole pixels, draws in place.
-    const QPaintEngine* engine = painter->paintEngine();
-    const QPaintDevice* target = engine ? engine->paintDevice() : nullptr;
-    const QTransform toDevice = painter->deviceTransform();
-    const QBackingStore* window = option.widget->window()->backingStore();
-    if (!target || target->devType() != QInternal::Image || !window ||
-        target != const_cast<QBackingStore*>(window)->paintDevice() ||
-        toDevice.type() > QTransform::TxScale || toDevice.m11() != toDevice.m22() ||
-        toDevice.m11() != std::floor(toDevice.m11()) || toDevice.dx() != std::floor(toDevice.dx()) ||
-        toDevice.dy() != std::floor(toDevice.dy()))
+    // Kept rows are copied from the window's own pixels, where the style drew them.
+    const QImage* window = windowPixels(*painter, *option.widget);
+    if (!window)
         return std::nullopt;
     return Look{option.widget->style(),
                 option.font,
                 option.palette.cacheKey(),
                 background.color().rgba(),
-                toDevice.m11(),
-                static_cast<const QImage*>(target)->format(),
+                painter->deviceTransform().m11(),
+                window->format(),
                 option.direction};
 }
 
@@ -129,6 +120,7 @@ void ItemTextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     QStyledItemDelegate::paint(painter, option, index);
     // Kept only when the whole row was drawn: the part of the window being drawn may cut it.
     const QRect onDevice = painter->deviceTransform().mapRect(option.rect);
+    // The window's pixels, as lookOf found them.
     const auto* target = static_cast<const QImage*>(painter->paintEngine()->paintDevice());
     QRegion drawn = painter->paintEngine()->systemClip();
     if (drawn.isEmpty())

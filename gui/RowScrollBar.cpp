@@ -1,11 +1,11 @@
 #include "gui/RowScrollBar.h"
 
-#include <QBackingStore>
+#include "gui/WindowPixels.h"
+
 #include <QCache>
 #include <QHash>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QStyleOptionSlider>
 
@@ -162,12 +162,8 @@ void RowScrollBar::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     // Pictures are of the window's own pixels; a bar drawn anywhere else (a picture of the
     // window) is drawn afresh.
-    const QPaintDevice* target = painter.paintEngine()->paintDevice();
-    const QTransform toDevice = painter.deviceTransform();
-    const QBackingStore* store = window()->backingStore();
-    if (target->devType() != QInternal::Image || !store ||
-        target != const_cast<QBackingStore*>(store)->paintDevice() ||
-        toDevice.type() > QTransform::TxScale) {
+    const QImage* window = windowPixels(painter, *this);
+    if (!window) {
         painter.end();
         QScrollBar::paintEvent(event);
         return;
@@ -179,8 +175,8 @@ void RowScrollBar::paintEvent(QPaintEvent* event) {
     BarLook look{style(),
                  {},
                  size(),
-                 toDevice.m11(),
-                 static_cast<const QImage*>(target)->format(),
+                 painter.deviceTransform().m11(),
+                 window->format(),
                  int(option.orientation),
                  int(option.state),
                  int(option.direction),
@@ -203,24 +199,21 @@ void RowScrollBar::paintEvent(QPaintEvent* event) {
             look.colors[std::size_t(role)] = 0;
     }
 
+    // What changed since the picture was drawn: all of it when new; else, as on the screen,
+    // only where the slider was and is, unless it comes to or leaves an end, where the arrows
+    // change their look.
     BarPicture* picture = pictures().object(look);
+    QRect changed;
     if (picture == nullptr) {
-        picture = new BarPicture;
-        picture->image = QImage(size() * look.pixelRatio, look.format);
+        picture = new BarPicture{QImage(size() * look.pixelRatio, look.format), 0};
         picture->image.setDevicePixelRatio(look.pixelRatio);
-        picture->position = option.sliderPosition;
-        picture->image.fill(background.color());
-        QPainter on(&picture->image);
-        style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &on, this);
-        on.end();
         pictures().insert(look, picture);
+        changed = rect();
     } else if (picture->position != option.sliderPosition) {
-        // As on the screen: only where the slider was and is changes, unless it comes to or
-        // leaves an end, where the arrows change their look.
         const auto atEnd = [&option](int position) {
             return position == option.minimum || position == option.maximum;
         };
-        QRect changed = rect();
+        changed = rect();
         if (!atEnd(picture->position) && !atEnd(option.sliderPosition)) {
             QStyleOptionSlider before = option;
             before.sliderPosition = before.sliderValue = picture->position;
@@ -228,11 +221,12 @@ void RowScrollBar::paintEvent(QPaintEvent* event) {
                 style()->subControlRect(QStyle::CC_ScrollBar, &before, QStyle::SC_ScrollBarSlider, this);
             const QRect is =
                 style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
-            changed = (was | is).adjusted(-kSliderEdge, -kSliderEdge, kSliderEdge, kSliderEdge);
+            changed = (was | is).adjusted(-kSliderEdge, -kSliderEdge, kSliderEdge, kSliderEdge) & rect();
         }
+    }
+    if (!changed.isEmpty()) {
         // Drawn on a piece of its own: styles set clips of their own while they draw, which
         // would let them draw over the rest of the picture a second time.
-        changed &= rect();
         QImage piece(changed.size() * look.pixelRatio, look.format);
         piece.setDevicePixelRatio(look.pixelRatio);
         piece.fill(background.color());
