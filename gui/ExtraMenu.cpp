@@ -1,27 +1,20 @@
 #include "gui/ExtraMenu.h"
 
+#include "gui/Controls.h"
 #include "gui/MainWindow.h"
 
+#include <QAction>
 #include <QMenu>
-
-namespace {
-
-QAction* namedAction(QObject* parent, const QString& name, const QString& text) {
-    auto* action = new QAction(text, parent);
-    action->setObjectName(name);
-    return action;
-}
-
-} // namespace
 
 ExtraMenu::ExtraMenu(TForm1& form) {
     // "Exportieren" follows "Speichern", before the separator above "Beenden".
     Exportieren1 = new QMenu(QStringLiteral("Exportieren"), form.Datei1);
     Exportieren1->setObjectName(QStringLiteral("Exportieren1"));
-    ExportAudio1 = namedAction(Exportieren1, QStringLiteral("ExportAudio1"),
-                               QStringLiteral("Audio (WAV, FLAC, OGG, MP3)..."));
-    ExportMidi1 = namedAction(Exportieren1, QStringLiteral("ExportMidi1"),
-                              QStringLiteral("MIDI-Datei (.mid)..."));
+    ExportAudio1 =
+        named(new QAction(QStringLiteral("Audio (WAV, FLAC, OGG, MP3)..."), Exportieren1),
+              QStringLiteral("ExportAudio1"));
+    ExportMidi1 = named(new QAction(QStringLiteral("MIDI-Datei (.mid)..."), Exportieren1),
+                        QStringLiteral("ExportMidi1"));
     Exportieren1->addAction(ExportAudio1);
     Exportieren1->addAction(ExportMidi1);
     const QList<QAction*> file = form.Datei1->actions();
@@ -30,11 +23,11 @@ ExtraMenu::ExtraMenu(TForm1& form) {
     form.Datei1->insertMenu(before, Exportieren1)
         ->setObjectName(QStringLiteral("Exportieren1Item"));
 
-    Rueckgaengig1 = namedAction(form.Bearbeiten1, QStringLiteral("Rueckgaengig1"),
-                                QStringLiteral("Rückgängig"));
+    Rueckgaengig1 = named(new QAction(QStringLiteral("Rückgängig"), form.Bearbeiten1),
+                          QStringLiteral("Rueckgaengig1"));
     Rueckgaengig1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    Wiederholen1 = namedAction(form.Bearbeiten1, QStringLiteral("Wiederholen1"),
-                               QStringLiteral("Wiederholen"));
+    Wiederholen1 = named(new QAction(QStringLiteral("Wiederholen"), form.Bearbeiten1),
+                         QStringLiteral("Wiederholen1"));
     Wiederholen1->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     QAction* first = form.Bearbeiten1->actions().value(0);

@@ -2,9 +2,10 @@
 
 #include "audio/PlaybackEngine.h"
 #include "base/Guard.h"
-#include "gui/ListBox.h"
 #include "files/RecentFiles.h"
 #include "files/SongFiles.h"
+#include "gui/Controls.h"
+#include "gui/ListBox.h"
 #include "gui/MainWindow.h"
 
 #include <QAction>
@@ -15,16 +16,6 @@
 #include <QMimeData>
 #include <QTimer>
 #include <QUrl>
-
-namespace {
-
-QAction* namedAction(QObject* parent, const QString& name, const QString& text) {
-    auto* action = new QAction(text, parent);
-    action->setObjectName(name);
-    return action;
-}
-
-} // namespace
 
 bool WindowFileView::mayReplaceSong() {
     return m_form.mayReplaceSong();
@@ -58,15 +49,16 @@ FileMenus::FileMenus(TForm1& form, QMenu* exportMenu, QAction* exportMidiItem)
                    [midiFiles] { midiFiles->exportClick(); });
 
     using Kind = BeepFormatActions::Kind;
-    ImportRtttl1 = namedAction(form.Import1, QStringLiteral("ImportRtttl1"),
-                               QStringLiteral("RTTTL-Klingelton (.rtttl / .txt)"));
+    ImportRtttl1 =
+        named(new QAction(QStringLiteral("RTTTL-Klingelton (.rtttl / .txt)"), form.Import1),
+              QStringLiteral("ImportRtttl1"));
     form.Import1->addAction(ImportRtttl1);
-    ExportRtttl1 = namedAction(exportMenu, QStringLiteral("ExportRtttl1"),
-                               QStringLiteral("RTTTL-Klingelton (.rtttl)..."));
-    ExportSketch1 = namedAction(exportMenu, QStringLiteral("ExportSketch1"),
-                                QStringLiteral("Buzzer-Sketch (.ino)..."));
-    ExportBeep1 = namedAction(exportMenu, QStringLiteral("ExportBeep1"),
-                              QStringLiteral("beep-Skript (.sh)..."));
+    ExportRtttl1 = named(new QAction(QStringLiteral("RTTTL-Klingelton (.rtttl)..."), exportMenu),
+                         QStringLiteral("ExportRtttl1"));
+    ExportSketch1 = named(new QAction(QStringLiteral("Buzzer-Sketch (.ino)..."), exportMenu),
+                          QStringLiteral("ExportSketch1"));
+    ExportBeep1 = named(new QAction(QStringLiteral("beep-Skript (.sh)..."), exportMenu),
+                        QStringLiteral("ExportBeep1"));
     exportMenu->addActions({ExportRtttl1, ExportSketch1, ExportBeep1});
     connectGuarded(ImportRtttl1, &QAction::triggered, beepFormats,
                    [beepFormats] { beepFormats->importClick(); });
