@@ -7,6 +7,7 @@
 #include "base/ProgressSink.h"
 #include "base/Prompts.h"
 #include "files/BeepFormatActions.h"
+#include "files/PianoRollPainter.h"
 #include "base/FileAccess.h"
 #include "files/SongFiles.h"
 #include "settings/Settings.h"
@@ -173,9 +174,9 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
             return failed(QStringLiteral("--render needs -o OUT"));
         const QString suffix = suffixOf(line.outFile);
         if (suffix != QLatin1String("mid") && !AudioFileWriter::supports(line.outFile) &&
-            !BeepFormatActions::kindOf(line.outFile))
+            !BeepFormatActions::kindOf(line.outFile) && !PianoRollPainter::supports(line.outFile))
             return failed(QStringLiteral("cannot write .%1 files; use .wav, .flac, .ogg, .mp3, "
-                                         ".mid, .rtttl, .ino or .sh")
+                                         ".mid, .rtttl, .ino, .sh, .png or .svg")
                               .arg(suffix));
         // Rendering a MIDI file over itself would replace it with its two-voice reduction.
         if (FileAccess::sameFile(line.song, line.outFile))
@@ -207,7 +208,8 @@ QString CommandLine::helpText() {
         "                        .ino (a buzzer sketch) or .sh (a script for beep);\n"
         "                        a ringtone text rounds each duration to the nearest note\n"
         "                        value at the best-fitting tempo and prints the largest\n"
-        "                        error in ms (0 ms for songs of note values)\n"
+        "                        error in ms (0 ms for songs of note values);\n"
+        "                        .png or .svg draws the song as the piano roll shows it\n"
         "  -o, --out OUT         the file --render writes\n"
         "  --output KIND         beep (the speaker), wave (the waveform output) or midi;\n"
         "                        without it, the output chosen in the program\n"
@@ -264,7 +266,10 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
             chooseOutput(settings, output);
         const auto textKind = action == Action::Render ? BeepFormatActions::kindOf(outFile)
                                                        : std::nullopt;
-        if (midiFile) {
+        if (action == Action::Render && PianoRollPainter::supports(outFile)) {
+            PianoRollPainter::writePicture(tune, outFile);
+            result = 0;
+        } else if (midiFile) {
             FileAccess::saveAll(outFile, files.midiFiles.exportBytes());
             result = 0;
         } else if (textKind) {

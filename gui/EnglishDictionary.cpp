@@ -214,7 +214,16 @@ constexpr Entry kEntries[] = {
     {"RTTTL-Fehler bei Zeichen %1: \",\" erwartet", "RTTTL error at character %1: \",\" expected"},
     {"RTTTL-Fehler bei Zeichen %1: Note (c, d, e, f, g, a, b, h) oder Pause (p) erwartet", "RTTTL error at character %1: note (c, d, e, f, g, a, b, h) or pause (p) expected"},
     {"RTTTL-Fehler bei Zeichen %1: Eine Pause hat kein \"#\"", "RTTTL error at character %1: a pause has no \"#\""},
-    {"RTTTL-Fehler bei Zeichen %1: Die Note fehlt in der Notentabelle", "RTTTL error at character %1: the note is not in the note table"},
+    {"RTTTL-Fehler bei Zeichen %1: Die Note fehlt in der Notentabelle", "RTTTL error at character %1: the note is not in the note table"},    // The piano roll and pictures of a song.
+    {"Notenrolle", "Piano roll"},
+    {"Ganzes Lied", "Whole song"},
+    {"Vergrößern (Strg+Mausrad, +)", "Zoom in (Ctrl+wheel, +)"},
+    {"Verkleinern (Strg+Mausrad, −)", "Zoom out (Ctrl+wheel, −)"},
+    {"Bild (PNG, SVG)...", "Picture (PNG, SVG)..."},
+    {"Bild exportieren", "Export picture"},
+    {"PNG-Bilder (.png)", "PNG pictures (.png)"},
+    {"SVG-Bilder (.svg)", "SVG pictures (.svg)"},
+    {"Das Bild %1 kann nicht geschrieben werden.", "The picture %1 cannot be written."},
 };
 
 struct Pattern {

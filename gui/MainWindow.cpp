@@ -1,4 +1,5 @@
 #include "gui/MainWindow.h"
+#include "gui/PianoRollWindow.h"
 
 #include "gui/Controls.h"
 #include "gui/UiLanguage.h"
@@ -188,6 +189,8 @@ TForm1::TForm1(QWidget* parent)
     closeQuestion = new CloseQuestion(*this, *history);
     recentFiles = new RecentFiles(*files, this);
     fileMenus = new FileMenus(*this, extraMenu->Exportieren1, extraMenu->ExportMidi1);
+    // The piano roll window and pictures of the song.
+    PianoRollWindow::attach(*this);
 }
 
 TForm1::~TForm1() = default;

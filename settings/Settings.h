@@ -86,6 +86,13 @@ struct Settings {
     bool midiOut = false;     ///< `MIDIOut1` "MIDI-Out"
     bool scrollOff = false;   ///< `Scrollfunktion1` "Scrollfunktion deaktivieren"
 
+    // "Notenrolle": the piano roll window's place and size on the screen; a width of 0 means
+    // it was never placed (it opens centred, and nothing is stored).
+    int pianoRollLeft = 0;
+    int pianoRollTop = 0;
+    int pianoRollWidth = 0;
+    int pianoRollHeight = 0;
+
     /// Track 1 or 2.
     const MidiTrack& midiTrack(int track) const { return midiTracks[track == 2 ? 1 : 0]; }
 

@@ -110,7 +110,7 @@ private slots:
                                              << "z1rpw3rk: --render needs -o OUT\n";
         QTest::newRow("--render to an unknown format")
             << QStringList{"--render", "{dir}/song.zwk", "-o", "{dir}/x.aiff"} << 2 << ""
-            << "z1rpw3rk: cannot write .aiff files; use .wav, .flac, .ogg, .mp3, .mid, .rtttl, .ino or .sh\n";
+            << "z1rpw3rk: cannot write .aiff files; use .wav, .flac, .ogg, .mp3, .mid, .rtttl, .ino, .sh, .png or .svg\n";
         QTest::newRow("--output of no kind")
             << QStringList{"--play", "{dir}/song.zwk", "--output", "loud"} << 2 << ""
             << "z1rpw3rk: --output takes beep, wave or midi\n";
