@@ -61,8 +61,30 @@ void PianoRoll::watchSong() {
         });
     }
     QItemSelectionModel* selection = song.Memo1->selectionModel();
-    connect(selection, &QItemSelectionModel::selectionChanged, this, [this] { update(); });
-    connect(selection, &QItemSelectionModel::currentChanged, this, [this] { update(); });
+    connect(selection, &QItemSelectionModel::selectionChanged, this, [this] { selectionMoved(); });
+    connect(selection, &QItemSelectionModel::currentChanged, this, [this] { selectionMoved(); });
+}
+
+void PianoRoll::selectionMoved() {
+    // Only the columns of the lines that were and are selected are painted again (playback
+    // moves the selection at every line).
+    const int now = currentLine();
+    for (int line : {m_shownCurrent, now})
+        update(lineColumn(line));
+    m_shownCurrent = now;
+}
+
+QRect PianoRoll::lineColumn(int line) const {
+    const Song& song = *m_form.song;
+    if (line < 0 || line >= song.times().count())
+        return {};
+    const double x0 = m_roll.xOf(double(song.lineStart(line)));
+    const double x1 = m_roll.xOf(double(song.lineStart(line + 1)));
+    if (x1 < 0 || x0 > width())
+        return {};
+    return QRect(int(std::floor(std::max(x0, 0.0))) - 2, PianoRollPainter::kRulerHeight,
+                 int(std::ceil(std::min(x1, double(width())) - std::max(x0, 0.0))) + 5,
+                 height() - PianoRollPainter::kRulerHeight);
 }
 
 void PianoRoll::linesChanged(int first, int last) {
@@ -156,7 +178,8 @@ void PianoRoll::setPlayCursor(double ms) {
     // Only the strips the cursor leaves and enters are painted again.
     for (double at : {old, ms})
         if (at >= 0)
-            update(QRect(int(std::floor(m_roll.xOf(at))) - 2, 0, 5, height()));
+            update(QRect(int(std::floor(m_roll.xOf(at))) - 2, PianoRollPainter::kRulerHeight, 5,
+                         height() - PianoRollPainter::kRulerHeight));
 }
 
 int PianoRoll::frequencyAt(double y, bool wholeHertz) const {
@@ -180,7 +203,7 @@ void PianoRoll::paintEvent(QPaintEvent* event) {
         m_fitPitch = false;
     }
     QPainter painter(this);
-    m_marks.current = currentLine();
+    m_marks.current = m_shownCurrent = currentLine();
     m_marks.selected.clear();
     if (m_marks.current >= 0)
         m_marks.selected.append({m_marks.current, m_marks.current});

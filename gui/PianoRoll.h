@@ -58,6 +58,9 @@ private:
     enum class Drag { None, Pitch, Duration };
     void watchSong();
     void linesChanged(int first, int last);
+    void selectionMoved();
+    /// Where line @p line is drawn, the height of the bars; empty outside the view.
+    QRect lineColumn(int line) const;
     int currentLine() const;
     void selectLine(int line);
     void showLine(int line);
@@ -72,6 +75,8 @@ private:
     /// The note table's frequencies, ascending: where a dragged bar snaps to.
     std::vector<int> m_notes;
     bool m_fitPitch = true;
+    /// The focus line as last painted.
+    int m_shownCurrent = -1;
     Drag m_drag = Drag::None;
     int m_dragTrack = 0;
     QPointF m_pressAt;
