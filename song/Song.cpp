@@ -1,7 +1,9 @@
 #include "song/Song.h"
 
 #include "base/ListItems.h"
+#include "base/ListTextModel.h"
 #include "base/ProgressSink.h"
+#include "song/LineTimes.h"
 #include "song/SongHistory.h"
 
 #include <QItemSelectionModel>
@@ -26,7 +28,8 @@ Song::Song(QObject* parent)
       Memo1(list(this, "Memo1", ListItems::Content::Texts)),
       Memo2(list(this, "Memo2", ListItems::Content::Texts)),
       Memo3(list(this, "Memo3", ListItems::Content::Texts)),
-      Memo4(list(this, "Memo4", ListItems::Content::Texts)), history(new SongHistory(*this)) {
+      Memo4(list(this, "Memo4", ListItems::Content::Texts)), history(new SongHistory(*this)),
+      m_times(new LineTimes(*Memo2->textModel(), this)) {
     // What any view or command does to track 1's selection is the song's selection.
     const auto changed = [this] {
         if (!m_selecting)
@@ -154,4 +157,16 @@ void Song::setLine(int index, const SongLine& line) {
     Memo2->setItem(index, line.dur1);
     Memo3->setItem(index, line.freq2);
     Memo4->setItem(index, line.dur2);
+}
+
+qint64 Song::lineStart(int line) const {
+    return m_times->start(line);
+}
+
+int Song::lineAt(qint64 ms) const {
+    return m_times->lineAt(ms);
+}
+
+qint64 Song::totalDuration() const {
+    return m_times->total();
 }

@@ -8,6 +8,7 @@
 
 #include <array>
 
+class LineTimes;
 class ListItems;
 class ProgressSink;
 class SongHistory;
@@ -78,6 +79,16 @@ public:
     std::array<QStringList, 4> tracks(const QList<LineRange>& ranges) const;
     void setLine(int index, const SongLine& line);
 
+    /// Milliseconds before line @p line: the sum of the line durations before it (a line lasts
+    /// its track 1 duration, as playback times it). Clamped to 0 … totalDuration().
+    qint64 lineStart(int line) const;
+    /// The line sounding at @p ms (0 before the song, lineCount() from its end on).
+    int lineAt(qint64 ms) const;
+    /// The sum of all line durations in milliseconds.
+    qint64 totalDuration() const;
+    /// The running sums behind lineStart() and lineAt(), kept current with every change.
+    const LineTimes& times() const { return *m_times; }
+
 signals:
     /// After any change of the selection or the current line.
     void selectionChanged();
@@ -86,4 +97,5 @@ private:
     std::array<ListItems*, 4> trackLists() const { return {Memo1, Memo2, Memo3, Memo4}; }
 
     bool m_selecting = false;
+    LineTimes* const m_times;
 };
