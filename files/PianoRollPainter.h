@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/LineRange.h"
+
 #include <QColor>
 #include <QList>
 #include <QPointF>
@@ -95,8 +97,8 @@ public:
 
     /// What is drawn besides the song.
     struct Marks {
-        /// Selected lines, as sorted inclusive ranges.
-        QList<std::pair<int, int>> selected;
+        /// Selected lines, sorted.
+        QList<LineRange> selected;
         /// The focus line: drawn with a frame.
         int current = -1;
         /// The playback cursor's time; below 0 none.

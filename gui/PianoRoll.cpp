@@ -60,18 +60,30 @@ void PianoRoll::watchSong() {
             update();
         });
     }
-    QItemSelectionModel* selection = song.Memo1->selectionModel();
-    connect(selection, &QItemSelectionModel::selectionChanged, this, [this] { selectionMoved(); });
-    connect(selection, &QItemSelectionModel::currentChanged, this, [this] { selectionMoved(); });
+    connect(&song, &Song::selectionChanged, this, [this] { selectionMoved(); });
 }
 
 void PianoRoll::selectionMoved() {
-    // Only the columns of the lines that were and are selected are painted again (playback
-    // moves the selection at every line).
-    const int now = currentLine();
-    for (int line : {m_shownCurrent, now})
-        update(lineColumn(line));
-    m_shownCurrent = now;
+    // From one line to another (playback moves the selection at every line), only the
+    // columns of the two lines are painted again.
+    const QList<LineRange> now = m_form.song->selection();
+    const auto single = [](const QList<LineRange>& ranges) {
+        return ranges.isEmpty() || (ranges.size() == 1 && ranges[0].count() == 1);
+    };
+    if (single(now) && single(m_marks.selected)) {
+        for (const QList<LineRange>& ranges : {m_marks.selected, now})
+            if (!ranges.isEmpty())
+                update(lineColumn(ranges[0].first));
+        update(lineColumn(m_shownCurrent));
+        update(lineColumn(currentLine()));
+    } else {
+        update();
+    }
+    m_marks.selected = now;
+    m_shownCurrent = currentLine();
+    // A line chosen in the lists comes into view.
+    if (m_shownCurrent >= 0 && isVisible() && m_drag == Drag::None)
+        showLine(m_shownCurrent);
 }
 
 QRect PianoRoll::lineColumn(int line) const {
@@ -99,7 +111,7 @@ void PianoRoll::linesChanged(int first, int last) {
 }
 
 int PianoRoll::currentLine() const {
-    return m_form.song->Memo1->itemIndex();
+    return m_form.song->currentLine();
 }
 
 void PianoRoll::selectLine(int line) {
@@ -107,6 +119,7 @@ void PianoRoll::selectLine(int line) {
     if (line < 0 || line >= song.lineCount())
         return;
     song.selectLine(line);
+    m_anchor = line;
     showLine(line);
 }
 
@@ -204,9 +217,7 @@ void PianoRoll::paintEvent(QPaintEvent* event) {
     }
     QPainter painter(this);
     m_marks.current = m_shownCurrent = currentLine();
-    m_marks.selected.clear();
-    if (m_marks.current >= 0)
-        m_marks.selected.append({m_marks.current, m_marks.current});
+    m_marks.selected = m_form.song->selection();
     m_roll.paint(painter, m_marks, event->rect());
 }
 
@@ -225,7 +236,17 @@ void PianoRoll::mousePressEvent(QMouseEvent* event) {
     m_moved = false;
     if (hit.line < 0)
         return;
-    m_form.song->selectLine(hit.line);
+    // Ctrl+click adds or takes out a line; Shift+click extends the selection, unless the
+    // press becomes a drag (which Shift then makes one of whole hertz).
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    if (event->modifiers() & Qt::ControlModifier || (shift && hit.track == 0)) {
+        extendSelection(hit.line, event->modifiers());
+        return;
+    }
+    if (!shift) {
+        m_form.song->selectLine(hit.line);
+        m_anchor = hit.line;
+    }
     if (hit.track == 0)
         return;
     m_drag = hit.edge ? Drag::Duration : Drag::Pitch;
@@ -270,6 +291,8 @@ void PianoRoll::mouseReleaseEvent(QMouseEvent* event) {
     guarded([&] {
         if (m_moved)
             finishDrag(at, modifiers);
+        else if (modifiers & Qt::ShiftModifier)
+            extendSelection(m_marks.dragLine, Qt::ShiftModifier);
     });
     m_drag = Drag::None;
     m_marks.dragLine = -1;
@@ -300,6 +323,40 @@ void PianoRoll::finishDrag(QPointF at, Qt::KeyboardModifiers modifiers) {
     song.Memo2->setItem(line, ms);
 }
 
+void PianoRoll::extendSelection(int line, Qt::KeyboardModifiers modifiers) {
+    Song& song = *m_form.song;
+    // Ctrl: the line joins the selection or leaves it; Shift: all lines from the current one.
+    QList<LineRange> ranges;
+    const int current = currentLine();
+    if (modifiers & Qt::ShiftModifier) {
+        const int from = m_anchor >= 0 && m_anchor < song.lineCount() ? m_anchor
+                         : current >= 0                                ? current
+                                                                       : line;
+        ranges = {LineRange{std::min(from, line), std::max(from, line)}};
+        song.setSelection(ranges, line);
+        return;
+    }
+    bool removed = false;
+    for (const LineRange& range : song.selection()) {
+        if (line < range.first || line > range.last) {
+            ranges.append(range);
+            continue;
+        }
+        removed = true;
+        if (range.first < line)
+            ranges.append({range.first, line - 1});
+        if (line < range.last)
+            ranges.append({line + 1, range.last});
+    }
+    m_anchor = line;
+    if (!removed) {
+        ranges.append({line, line});
+        std::sort(ranges.begin(), ranges.end(),
+                  [](const LineRange& a, const LineRange& b) { return a.first < b.first; });
+    }
+    song.setSelection(ranges, line);
+}
+
 void PianoRoll::mouseDoubleClickEvent(QMouseEvent* event) {
     const PianoRollPainter::Hit hit = m_roll.hitTest(event->position());
     if (event->button() != Qt::LeftButton || hit.line < 0)
@@ -325,20 +382,27 @@ void PianoRoll::wheelEvent(QWheelEvent* event) {
 
 void PianoRoll::stepPitch(int steps) {
     Song& song = *m_form.song;
-    const int line = currentLine();
-    if (line < 0 || m_notes.empty())
+    if (m_notes.empty())
         return;
     guarded([&] {
-        // Both tracks' notes a semitone up or down; rests stay rests.
-        for (ListItems* list : {song.Memo1, song.Memo3}) {
-            const int hz = StrToInt(list->item(line));
-            if (hz <= 0)
-                continue;
-            const int note = frequencyAt(m_roll.yOf(hz), false);
-            auto at = std::lower_bound(m_notes.begin(), m_notes.end(), note);
-            const auto index = std::clamp<std::ptrdiff_t>(at - m_notes.begin() + steps, 0,
-                                                          std::ptrdiff_t(m_notes.size()) - 1);
-            list->setItem(line, IntToStr(m_notes[std::size_t(index)]));
+        // The selected lines' notes of both tracks a semitone up or down, from the note table's
+        // note nearest to each; rests stay rests.
+        for (const LineRange& range : song.selection()) {
+            for (ListItems* list : {song.Memo1, song.Memo3}) {
+                QStringList texts = list->items(range.first, range.count());
+                for (QString& text : texts) {
+                    const int hz = StrToInt(text);
+                    if (hz <= 0)
+                        continue;
+                    const int note = frequencyAt(m_roll.yOf(hz), false);
+                    const auto at = std::lower_bound(m_notes.begin(), m_notes.end(), note);
+                    const auto index =
+                        std::clamp<std::ptrdiff_t>(at - m_notes.begin() + steps, 0,
+                                                   std::ptrdiff_t(m_notes.size()) - 1);
+                    text = IntToStr(m_notes[std::size_t(index)]);
+                }
+                list->replaceItems(range.first, texts);
+            }
         }
     });
 }
@@ -353,11 +417,16 @@ void PianoRoll::keyPressEvent(QKeyEvent* event) {
         zoomOut();
         return;
     case Qt::Key_Left:
-        selectLine(std::max(line - 1, 0));
+    case Qt::Key_Right: {
+        const int next = event->key() == Qt::Key_Left ? std::max(line - 1, 0) : line + 1;
+        if (event->modifiers() & Qt::ShiftModifier && next < m_form.song->lineCount()) {
+            extendSelection(next, Qt::ShiftModifier);
+            showLine(next);
+        } else {
+            selectLine(next);
+        }
         return;
-    case Qt::Key_Right:
-        selectLine(line + 1);
-        return;
+    }
     case Qt::Key_Home:
         selectLine(0);
         return;
@@ -371,8 +440,15 @@ void PianoRoll::keyPressEvent(QKeyEvent* event) {
         stepPitch(-1);
         return;
     case Qt::Key_Delete:
-        if (line >= 0)
-            guarded([this] { m_form.btloeschenClick(); });
+        guarded([this] {
+            // The selected lines go, as one step; the line after them is selected.
+            Song& song = *m_form.song;
+            const QList<LineRange> selected = song.selection();
+            if (selected.isEmpty())
+                return;
+            song.removeLines(selected);
+            song.selectLine(std::min(selected.first().first, song.lineCount() - 1));
+        });
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -59,6 +59,7 @@ private:
     void watchSong();
     void linesChanged(int first, int last);
     void selectionMoved();
+    void extendSelection(int line, Qt::KeyboardModifiers modifiers);
     /// Where line @p line is drawn, the height of the bars; empty outside the view.
     QRect lineColumn(int line) const;
     int currentLine() const;
@@ -77,6 +78,8 @@ private:
     bool m_fitPitch = true;
     /// The focus line as last painted.
     int m_shownCurrent = -1;
+    /// Where a selection extended with Shift begins.
+    int m_anchor = -1;
     Drag m_drag = Drag::None;
     int m_dragTrack = 0;
     QPointF m_pressAt;
