@@ -81,6 +81,9 @@ void PianoRoll::selectionMoved() {
     }
     m_marks.selected = now;
     m_shownCurrent = currentLine();
+    // One line chosen, here or in the lists: a selection extended with Shift begins there.
+    if (now.size() == 1 && now[0].count() == 1)
+        m_anchor = now[0].first;
     // A line chosen in the lists comes into view.
     if (m_shownCurrent >= 0 && isVisible() && m_drag == Drag::None)
         showLine(m_shownCurrent);

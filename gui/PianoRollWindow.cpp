@@ -92,13 +92,6 @@ PianoRollWindow::PianoRollWindow(TForm1& form) : QWidget(&form, Qt::Window), m_f
         centerOnScreen(this);
     }
     m_placed = true;
-    // A short song fits the window; a long one starts at ten seconds a thousand pixels.
-    roll->roll().setSize(roll->size());
-    const double total = double(form.song->totalDuration());
-    roll->roll().fitTime();
-    if (total * kFirstScale > roll->roll().barsArea().width())
-        roll->roll().setScale(kFirstScale);
-    syncScrollBar();
 }
 
 PianoRollWindow::~PianoRollWindow() = default;
@@ -208,6 +201,18 @@ void PianoRollWindow::resizeEvent(QResizeEvent* event) {
 
 void PianoRollWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    if (!m_fitted) {
+        // At the first showing, laid out: a short song fits the window; a long one starts at
+        // ten seconds a thousand pixels.
+        m_fitted = true;
+        layout()->activate();
+        PianoRollPainter& view = roll->roll();
+        view.setSize(roll->size());
+        view.fitTime();
+        if (double(m_form.song->totalDuration()) * kFirstScale > view.barsArea().width())
+            view.setScale(kFirstScale);
+        syncScrollBar();
+    }
     keepPlace();
     m_follow->start();
     followPlayback();

@@ -56,4 +56,5 @@ private:
     int m_heardLine = -1;
     QElapsedTimer m_heardSince;
     bool m_placed = false;
+    bool m_fitted = false;
 };

@@ -1,6 +1,8 @@
+#include "audio/PlaybackEngine.h"
 #include "base/ListItems.h"
 #include "files/PianoRollPainter.h"
 #include "gui/Forms.h"
+#include "gui/ListBox.h"
 #include "gui/MainWindow.h"
 #include "gui/PianoRoll.h"
 #include "gui/PianoRollWindow.h"
@@ -10,6 +12,7 @@
 #include "support/SongHelpers.h"
 
 #include <QAction>
+#include <QPushButton>
 #include <QFile>
 #include <QTest>
 
@@ -22,6 +25,9 @@ private slots:
     void barGeometry();
     void dragsEditTheSong_data();
     void dragsEditTheSong();
+    void keysEditTheSelection();
+    void sharesTheSelectionAndFollowsPlayback();
+    void keepsItsPlaceInConfigIni();
 };
 
 namespace {
@@ -170,6 +176,76 @@ void TestPianoRoll::dragsEditTheSong() {
     QCOMPARE(readAll(path), saved);
     w.history->undo();
     QCOMPARE(songRows(w), before);
+}
+
+void TestPianoRoll::keysEditTheSelection() {
+    AppFixture app;
+    TForm1& w = app.main();
+    setSong(w, {"440 100 220 100", "0 100 330 100", "523 100 0 100", "660 100 0 100"});
+    w.history->restart();
+    w.findChild<QAction*>(QStringLiteral("Notenrolle1"))->trigger();
+    PianoRoll& roll = *w.findChild<PianoRollWindow*>()->roll;
+    w.song->selectLine(0);
+    // Shift+Right twice: lines 0 … 2; Up: their notes the next of the note table (F-4 is
+    // 350 there), rests stay.
+    QTest::keyClick(&roll, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(&roll, Qt::Key_Right, Qt::ShiftModifier);
+    QCOMPARE(w.song->selection(), (QList<LineRange>{{0, 2}}));
+    QTest::keyClick(&roll, Qt::Key_Up);
+    QCoreApplication::processEvents();
+    QCOMPARE(songRows(w), (QStringList{"466 100 233 100", "0 100 350 100", "554 100 0 100",
+                                       "660 100 0 100"}));
+    // Delete: the three lines go in one step.
+    QTest::keyClick(&roll, Qt::Key_Delete);
+    QCoreApplication::processEvents();
+    QCOMPARE(songRows(w), QStringList{"660 100 0 100"});
+    QCOMPARE(w.history->undoCount(), 2);
+    w.history->undo();
+    QCOMPARE(songRows(w).size(), 4);
+}
+
+void TestPianoRoll::sharesTheSelectionAndFollowsPlayback() {
+    AppFixture app;
+    TForm1& w = app.main();
+    setSong(w, {"440 100 0 100", "523 100 0 100", "0 100 0 100", "660 100 0 100"});
+    w.findChild<QAction*>(QStringLiteral("Notenrolle1"))->trigger();
+    PianoRoll& roll = *w.findChild<PianoRollWindow*>()->roll;
+    roll.grab();
+    // A click on a list's line selects its bar; Ctrl+click on a bar adds it to the lists'.
+    clickItem(w.Memo2, 1);
+    QCOMPARE(w.song->currentLine(), 1);
+    const QPoint bar = roll.roll().barRect(3, 1).center().toPoint();
+    QTest::mouseClick(&roll, Qt::LeftButton, Qt::ControlModifier, bar);
+    QCOMPARE(w.song->selection(), (QList<LineRange>{{1, 1}, {3, 3}}));
+    QCOMPARE(w.song->Memo4->selectedRanges(), (QList<LineRange>{{1, 1}, {3, 3}}));
+
+    // Playing: the cursor moves on through the song with what is heard, and goes at Stop.
+    QCOMPARE(roll.playCursor(), -1.0);
+    w.btplay->click();
+    QTRY_VERIFY(roll.playCursor() >= 100);
+    QTRY_VERIFY_WITH_TIMEOUT(roll.playCursor() >= 300 || w.playback->PlayStopped, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.playback->PlayStopped, 5000);
+    QTRY_COMPARE(roll.playCursor(), -1.0);
+}
+
+void TestPianoRoll::keepsItsPlaceInConfigIni() {
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("Config.ini"));
+    const QRect place(50, 60, 700, 350);
+    {
+        AppFixture app(config);
+        app.main().findChild<QAction*>(QStringLiteral("Notenrolle1"))->trigger();
+        app.main().findChild<PianoRollWindow*>()->setGeometry(place);
+        QCoreApplication::processEvents();
+        app.main().FormClose();
+    }
+    // The described sections stay as they were; the roll's place follows them.
+    const QByteArray bytes = readAll(config);
+    QVERIFY(bytes.indexOf("[BMM]\r\nInfo=0\r\n[Notenrolle]\r\nLinks=50\r\nOben=60\r\n"
+                          "Breite=700\r\nHoehe=350\r\n") > 0);
+    AppFixture again(config);
+    again.main().findChild<QAction*>(QStringLiteral("Notenrolle1"))->trigger();
+    QCOMPARE(again.main().findChild<PianoRollWindow*>()->geometry(), place);
 }
 
 QTEST_MAIN(TestPianoRoll)
