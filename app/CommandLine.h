@@ -18,6 +18,8 @@ public:
     QString outFile;
     /// "beep", "wave", "midi", or empty for the output chosen in the program.
     QString output;
+    /// --keep-short-lines: a MIDI import keeps the lines shorter than 15 ms.
+    bool keepShortLines = false;
     /// For Action::Error: what is wrong, one line.
     QString error;
 

@@ -292,7 +292,7 @@ QList<PlayedTone> read(const QString& text, const NoteTable& table) {
     return Reader(text, table).read();
 }
 
-Written write(const QList<PlayedTone>& tones, const QString& name, const NoteTable& table) {
+TempoFit fitTempo(const QList<PlayedTone>& tones) {
     // Distinct durations with their counts: a song holds few, however long it is.
     QMap<qint64, qint64> durations;
     for (const PlayedTone& tone : tones)
@@ -301,7 +301,7 @@ Written write(const QList<PlayedTone>& tones, const QString& name, const NoteTab
 
     // The smallest largest error decides, then the smallest sum of errors; among tempos that fit
     // equally well, the one whose notes are mostly quarters and eighths reads most naturally.
-    Written written;
+    TempoFit fit;
     using Score = std::tuple<qint64, qint64, qint64>;
     Score best{std::numeric_limits<qint64>::max(), 0, 0};
     for (int tempo = kLowestTempo; tempo <= kHighestTempo; ++tempo) {
@@ -320,11 +320,19 @@ Written write(const QList<PlayedTone>& tones, const QString& name, const NoteTab
         const Score score{largest, sum, unusual};
         if (score < best) {
             best = score;
-            written.tempo = tempo;
+            fit.tempo = tempo;
         }
     }
     const qint64 bestLargest = std::get<0>(best);
-    written.largestErrorMs = durations.isEmpty() ? 0 : int(std::min<qint64>(bestLargest, INT_MAX));
+    fit.largestErrorMs = durations.isEmpty() ? 0 : int(std::min<qint64>(bestLargest, INT_MAX));
+    return fit;
+}
+
+Written write(const QList<PlayedTone>& tones, const QString& name, const NoteTable& table) {
+    Written written;
+    const TempoFit fit = fitTempo(tones);
+    written.tempo = fit.tempo;
+    written.largestErrorMs = fit.largestErrorMs;
 
     // The defaults are the most common note value and octave, so most notes need neither.
     const auto values = valuesAt(written.tempo);
@@ -358,18 +366,24 @@ Written write(const QList<PlayedTone>& tones, const QString& name, const NoteTab
         return best;
     };
     const int duration = mostCommon(valueCount, 4);
-    const int octave = mostCommon(octaveCount, 5);
+    // Strict players take only octaves 4 … 7, also as the default.
+    QMap<int, int> playable;
+    for (auto it = octaveCount.cbegin(); it != octaveCount.cend(); ++it)
+        if (it.key() >= 4 && it.key() <= 7)
+            playable.insert(it.key(), it.value());
+    const int octave = mostCommon(playable, 5);
 
     QString title;
     for (QChar c : name)
         if (c != QLatin1Char(':') && c != QLatin1Char(',') && c.unicode() >= 32 &&
-            c.unicode() < 256 && c.unicode() != 127)
+            c.unicode() != 127 && !(c.unicode() >= 0x80 && c.unicode() < 0xA0) &&
+            c.category() != QChar::Other_Control)
             title += c;
     title = title.trimmed();
     if (title.isEmpty())
         title = QStringLiteral("Z1rpW3rk");
 
-    QByteArray text = title.toLatin1();
+    QByteArray text = title.toUtf8();
     text += ":d=" + QByteArray::number(duration) + ",o=" + QByteArray::number(octave) +
             ",b=" + QByteArray::number(written.tempo) + ":";
     bool first = true;
@@ -380,9 +394,16 @@ Written write(const QList<PlayedTone>& tones, const QString& name, const NoteTab
         if (item.value->value != duration)
             text += QByteArray::number(item.value->value);
         if (item.note) {
-            text += kTextNames[std::size_t(item.note->semitone)];
+            const QByteArray letters = kTextNames[std::size_t(item.note->semitone)];
+            text += letters;
             if (item.note->octave != octave)
                 text += QByteArray::number(item.note->octave);
+            if (item.note->octave < 4 || item.note->octave > 7) {
+                const QString shown =
+                    QString::fromLatin1(letters + QByteArray::number(item.note->octave));
+                if (!written.outsideOctaves.contains(shown))
+                    written.outsideOctaves.append(shown);
+            }
         } else {
             text += 'p';
         }

@@ -204,6 +204,44 @@ constexpr Entry kEntries[] = {
      "Export RTTTL ringtone (durations rounded to note values, at most %1 ms off)"},
     {"Buzzer-Sketch exportieren", "Export buzzer sketch"},
     {"beep-Skript exportieren", "Export beep script"},
+    {"G-Code (.gcode)", "G-code (.gcode)"},
+    {"G-Code für 3D-Drucker (.gcode)...", "G-code for 3D printers (.gcode)..."},
+    {"G-Code importieren", "Import G-code"},
+    {"G-Code exportieren", "Export G-code"},
+    {"G-Code (.gcode, .gco, .g)", "G-code (.gcode, .gco, .g)"},
+    {"G-Code-Fehler in Zeile %1: %2 ist keine gültige Zahl",
+     "G-code error in line %1: %2 is not a valid number"},
+    {"Noten außerhalb der Oktaven 4 bis 7, die strenge Abspielprogramme ablehnen: %1",
+     "Notes outside octaves 4 to 7, which strict players refuse: %1"},
+    {"Der Sketch belegt auf einem Arduino Uno etwa %1 der %2 Bytes Programmspeicher.",
+     "On an Arduino Uno the sketch takes about %1 of the %2 bytes of program memory."},
+    {"Der Sketch belegt auf einem Arduino Uno etwa %1 Bytes Programmspeicher, mehr als die %2 "
+     "Bytes, die der Uno hat.",
+     "On an Arduino Uno the sketch takes about %1 bytes of program memory, more than the Uno's "
+     "%2 bytes."},
+    {"Zeile %1: %2 Hz kann tone() nicht spielen (unter 31 Hz); %3 solche Töne werden als Pause "
+     "gespielt.",
+     "Line %1: tone() cannot play %2 Hz (below 31 Hz); %3 such tones are played as rests."},
+    {"Zeile %1: %2 Hz ist für beep zu hoch (ab 20.000 Hz); %3 solche Töne werden als Pause "
+     "gespielt.",
+     "Line %1: %2 Hz is too high for beep (20,000 Hz and above); %3 such tones are played as "
+     "rests."},
+    {"Zeile %1: %2 Hz liegt außerhalb des Tonumfangs von MIDI (8 bis 12.911 Hz). %3 Töne "
+     "außerhalb wurden ausgelassen.",
+     "Line %1: %2 Hz lies outside MIDI's range (8 to 12,911 Hz). %3 tones outside it were left "
+     "out."},
+    {"Die MIDI-Datei ergibt %1 Zeilen kürzer als %2 ms, wie sie kleine Lücken und versetzte "
+     "Akkorde anderer Programme hinterlassen. Sie werden mit ihren Nachbarn verbunden; die Länge "
+     "des Liedes bleibt.",
+     "The MIDI file gives %1 lines shorter than %2 ms, as the small gaps and staggered chords of "
+     "other programs leave them. They are joined to their neighbours; the song's length stays."},
+    {"Kurze Zeilen behalten", "Keep short lines"},
+    {"Die Datei ergibt %1 Zeilen, mehr als die %2, die eine Lieddatei fasst, und wurde nicht "
+     "importiert.",
+     "The file gives %1 lines, more than the %2 a song file holds, and was not imported."},
+    {"Das Lied hat %1 Zeilen; eine Lieddatei fasst höchstens %2 Zeilen und 256 MB. Es wurde "
+     "nicht gespeichert.",
+     "The song has %1 lines; a song file holds at most %2 lines and 256 MB. It was not saved."},
     {"RTTTL-Fehler bei Zeichen %1: Zahl zu groß", "RTTTL error at character %1: number too large"},
     {"RTTTL-Fehler bei Zeichen %1: d=, o= oder b= erwartet", "RTTTL error at character %1: d=, o= or b= expected"},
     {"RTTTL-Fehler bei Zeichen %1: \"=\" erwartet", "RTTTL error at character %1: \"=\" expected"},
