@@ -259,14 +259,24 @@ struct NoteValue {
     qint64 length = 0;
     int value = 4;
     bool dotted = false;
+    /// The length is the beat's exact fraction, with nothing cut off by whole milliseconds.
+    bool exact = true;
 };
+
+/// Whether the note value's length at the tempo is a whole number of milliseconds without
+/// truncation (so that a MIDI file with one tick per millisecond shows it as that value).
+bool isExact(int tempo, int value, bool dotted) {
+    const qint64 quarters = qint64(60000 / tempo) * 4;
+    return quarters % value == 0 && (!dotted || (quarters / value) % 2 == 0);
+}
 
 /// The note values the writer uses at a tempo, shortest first.
 std::vector<NoteValue> valuesAt(int tempo) {
     std::vector<NoteValue> values;
     for (int value : kNoteValues)
         for (bool dotted : {false, true})
-            values.push_back({noteLength(tempo, value, dotted), value, dotted});
+            values.push_back({noteLength(tempo, value, dotted), value, dotted,
+                              isExact(tempo, value, dotted)});
     std::stable_sort(values.begin(), values.end(),
                      [](const NoteValue& a, const NoteValue& b) { return a.length < b.length; });
     return values;
@@ -300,13 +310,14 @@ TempoFit fitTempo(const QList<PlayedTone>& tones) {
             ++durations[tone.durationMs];
 
     // The smallest largest error decides, then the smallest sum of errors; among tempos that fit
-    // equally well, the one whose notes are mostly quarters and eighths reads most naturally.
+    // equally well, the one whose note values divide the beat exactly, then the one whose notes
+    // are mostly quarters and eighths reads most naturally.
     TempoFit fit;
-    using Score = std::tuple<qint64, qint64, qint64>;
-    Score best{std::numeric_limits<qint64>::max(), 0, 0};
+    using Score = std::tuple<qint64, qint64, qint64, qint64>;
+    Score best{std::numeric_limits<qint64>::max(), 0, 0, 0};
     for (int tempo = kLowestTempo; tempo <= kHighestTempo; ++tempo) {
         const auto values = valuesAt(tempo);
-        qint64 largest = 0, sum = 0, unusual = 0;
+        qint64 largest = 0, sum = 0, cut = 0, unusual = 0;
         for (auto it = durations.cbegin(); it != durations.cend(); ++it) {
             const NoteValue& value = nearestValue(values, it.key());
             const qint64 error = std::llabs(value.length - it.key());
@@ -314,10 +325,11 @@ TempoFit fitTempo(const QList<PlayedTone>& tones) {
             if (largest > std::get<0>(best))
                 break;
             sum += error * it.value();
+            cut += value.exact ? 0 : it.value();
             const int steps = std::abs(std::countr_zero(unsigned(value.value)) - 2);
             unusual += (std::max(steps - 1, 0) * 2 + int(value.dotted)) * it.value();
         }
-        const Score score{largest, sum, unusual};
+        const Score score{largest, sum, cut, unusual};
         if (score < best) {
             best = score;
             fit.tempo = tempo;
