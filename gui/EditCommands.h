@@ -2,7 +2,10 @@
 
 #include "base/LineRange.h"
 
-#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <array>
 #include <QList>
 #include <QObject>
 
@@ -57,7 +60,7 @@ public:
 
     /// The lines' text for the clipboard: "f1|d1|f2|d2" and CR LF each, as the song file has
     /// them.
-    static QByteArray clipboardText(const Song& song, const QList<LineRange>& ranges);
+    static QString clipboardText(const Song& song, const QList<LineRange>& ranges);
 
 private:
     /// Inserts the four lists before the current line, keeping the selection on its lines.
