@@ -253,6 +253,25 @@ constexpr Entry kEntries[] = {
     {"RTTTL-Fehler bei Zeichen %1: Note (c, d, e, f, g, a, b, h) oder Pause (p) erwartet", "RTTTL error at character %1: note (c, d, e, f, g, a, b, h) or pause (p) expected"},
     {"RTTTL-Fehler bei Zeichen %1: Eine Pause hat kein \"#\"", "RTTTL error at character %1: a pause has no \"#\""},
     {"RTTTL-Fehler bei Zeichen %1: Die Note fehlt in der Notentabelle", "RTTTL error at character %1: the note is not in the note table"},
+    // Editing several lines.
+    {"Einfügen", "Insert"},
+    {"Zeilen löschen", "Delete lines"},
+    {"Ausschneiden", "Cut"},
+    {"Kopieren", "Copy"},
+    {"Aus Zwischenablage einfügen", "Paste"},
+    {"Alles markieren", "Select all"},
+    {"Zeilen nach oben", "Move lines up"},
+    {"Zeilen nach unten", "Move lines down"},
+    {"Halbton höher", "Semitone up"},
+    {"Halbton tiefer", "Semitone down"},
+    {"Oktave höher", "Octave up"},
+    {"Oktave tiefer", "Octave down"},
+    {"Nur aktive Spur transponieren", "Transpose active track only"},
+    {"Ins Lied", "Into song"},
+    {"Frequenz Spur %1: '%2' ist weder eine ganze Zahl von 0 bis 32767 noch ein Notenname wie A4, C#5, Bb3 oder H4", "Frequency track %1: '%2' is neither a whole number from 0 to 32767 nor a note name such as A4, C#5, Bb3 or H4"},
+    {"Dauer: '%1' ist keine ganze Zahl von 0 bis 3600000 (Millisekunden)", "Duration: '%1' is not a whole number from 0 to 3600000 (milliseconds)"},
+    {"Der Text ist keine Liedzeile (f1|d1|f2|d2): Zeile %1: '%2'", "The text is not a song line (f1|d1|f2|d2): line %1: '%2'"},
+    {"Zeile %1: %2 Hz lassen sich nicht so weit transponieren (1 bis %3 Hz)", "Line %1: %2 Hz cannot be transposed that far (1 to %3 Hz)"},
 };
 
 struct Pattern {

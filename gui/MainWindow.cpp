@@ -20,6 +20,7 @@
 #include "files/RecentFiles.h"
 #include "gui/ExtraMenu.h"
 #include "song/Song.h"
+#include "gui/EditCommands.h"
 #include "song/SongHistory.h"
 #include "files/SongFileActions.h"
 #include "files/SongFiles.h"
@@ -188,6 +189,7 @@ TForm1::TForm1(QWidget* parent)
     extraMenu->Wiederholen1->setEnabled(history->canRedo());
     closeQuestion = new CloseQuestion(*this, *history);
     recentFiles = new RecentFiles(*files, this);
+    editCommands = new EditCommands(*this);
     fileMenus = new FileMenus(*this, extraMenu->Exportieren1, extraMenu->ExportMidi1);
 }
 
@@ -416,12 +418,12 @@ void TForm1::connectHandlers() {
     qApp->installEventFilter(this);
 }
 
-bool TForm1::isWindowKey(const QKeyEvent* event) const {
+bool TForm1::isWindowKey(const QKeyEvent* event, bool inTextField) const {
     const QKeySequence key(
         QKeyCombination(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key())));
     for (const QAction* action : menuBar()->findChildren<QAction*>())
         if (action->isEnabled() && !action->shortcut().isEmpty() && action->shortcut() == key)
-            return true;
+            return !(inTextField && action->property("textFieldKey").toBool());
     for (const QShortcut* shortcut : findChildren<QShortcut*>(Qt::FindDirectChildrenOnly))
         if (shortcut->isEnabled() && shortcut->key() == key)
             return true;
@@ -431,7 +433,7 @@ bool TForm1::isWindowKey(const QKeyEvent* event) const {
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this &&
-        isWindowKey(static_cast<QKeyEvent*>(event))) {
+        isWindowKey(static_cast<QKeyEvent*>(event), qobject_cast<QLineEdit*>(watched))) {
         event->ignore();
         return true;
     }
