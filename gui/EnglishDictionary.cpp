@@ -69,6 +69,7 @@ constexpr Entry kEntries[] = {
     {"Informationen zu BMM ausblenden", "Hide BMM information"},
     {"Netzwerkoptionen", "Networkconfig"},
     {"Automatisch verbinden beim Programmstart", "Connect automatically at program start"},
+    {"Passiven Modus erzwingen", "Force passive mode"},
     {"Teste", "Test"},
     {"Bibliothek auf diesem Computer", "Library on this computer"},
     {"Bibliothek im LAN (zwk-bibliothek)", "Library on the LAN (zwk-bibliothek)"},

@@ -57,7 +57,7 @@ void LiveSettings::follow() {
     SettingsNetworkPage* net = d.networkPage;
     SettingsMidiPage* midi = d.midiPage;
     for (QCheckBox* box : {d.cbblink, d.cbbg, d.cbscroll, d.cbtrans, d.cbBMMINFO, d.cbNotenhinzu,
-                           net->cbAutoconnect, midi->cbMIDI, midi->cbMidiwait, midi->cbBPMMidi})
+                           net->cbAutoconnect, net->cbPassiv, midi->cbMIDI, midi->cbMidiwait, midi->cbBPMMidi})
         on(box, &QCheckBox::toggled);
     for (QRadioButton* item : {net->RadioGroup1Item0, net->RadioGroup1Item1})
         on(item, &QRadioButton::toggled);
@@ -110,6 +110,7 @@ void LiveSettings::refresh() {
     s.libraryUser = net.edUser->text();
     s.libraryPassword = net.edPw->text();
     s.libraryAutoconnect = net.cbAutoconnect->isChecked();
+    s.libraryPassive = net.cbPassiv->isChecked();
 
     s.keyC = d.edC->text();
     s.keyCSharp = d.edCr->text();

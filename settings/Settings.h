@@ -40,6 +40,7 @@ struct Settings {
     QString libraryUser;             ///< `edUser`
     QString libraryPassword;         ///< `edPw`
     bool libraryAutoconnect = false; ///< `cbAutoconnect`
+    bool libraryPassive = false;     ///< `cbPassiv` "Passiven Modus erzwingen" (FTP)
 
     // "Klaviatur": the computer key shown for each piano key (`edC` … `edB`)
     QString keyC = QStringLiteral("a");

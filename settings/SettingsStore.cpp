@@ -62,6 +62,8 @@ const QList<SettingKey>& SettingsStore::keys() {
             S::kLanguageEntries),
         key("OnlineDB", "Autoconnect", "cbAutoconnect", K::Check, "0", &S::libraryAutoconnect),
         key("BMM", "Info", "cbBMMINFO", K::Check, "0", &S::bmmInfoHidden),
+        // Sections of the program's own come after the ones every Config.ini has.
+        key("FTP", "Passiv", "cbPassiv", K::Check, "0", &S::libraryPassive),
     };
     return table;
 }

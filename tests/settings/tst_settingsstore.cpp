@@ -41,7 +41,7 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
 // The controls that come with the network and MIDI pages of the dialog.
 bool fromNetworkPage(const QString& name) {
     static const QStringList names = {"edPort", "ComboBox1", "edAdresse",
-                                      "edUser", "edPw",      "cbAutoconnect"};
+                                      "edUser", "edPw",      "cbAutoconnect", "cbPassiv"};
     return names.contains(name);
 }
 
@@ -131,7 +131,10 @@ const QByteArray kFirstStartFile = "[Anzeige]\r\n"
                                    "[Sprache]\r\n"
                                    "Sprache=0\r\n"
                                    "[BMM]\r\n"
-                                   "Info=0\r\n";
+                                   "Info=0\r\n"
+                                   // Sections of the program's own follow the described ones.
+                                   "[FTP]\r\n"
+                                   "Passiv=0\r\n";
 
 } // namespace
 
@@ -261,6 +264,8 @@ private slots:
                                  << "3";
         QTest::newRow("Autoconnect") << "cbAutoconnect"
                                      << "1";
+        QTest::newRow("Passiv") << "cbPassiv"
+                                << "1";
         QTest::newRow("KlaviaturC") << "edC"
                                     << "q";
         QTest::newRow("KlaviaturCr") << "edCr"
