@@ -215,6 +215,15 @@ constexpr Entry kEntries[] = {
     {"RTTTL-Fehler bei Zeichen %1: Note (c, d, e, f, g, a, b, h) oder Pause (p) erwartet", "RTTTL error at character %1: note (c, d, e, f, g, a, b, h) or pause (p) expected"},
     {"RTTTL-Fehler bei Zeichen %1: Eine Pause hat kein \"#\"", "RTTTL error at character %1: a pause has no \"#\""},
     {"RTTTL-Fehler bei Zeichen %1: Die Note fehlt in der Notentabelle", "RTTTL error at character %1: the note is not in the note table"},
+    // Playback: from the current line, loop, preview, two voices, a line that cannot play.
+    {"Ab aktueller Zeile abspielen", "Play from current line"},
+    {"Zweistimmig", "Two voices"},
+    {"Schleife", "Loop"},
+    {"Vorhören", "Preview"},
+    {"Zeile %1 kann nicht gespielt werden: \"%2\". Frequenzen sind ganze Zahlen von 0 bis %3 Hz, "
+     "Dauern ganze Zahlen ab 0 ms.",
+     "Line %1 cannot be played: \"%2\". Frequencies are whole numbers from 0 to %3 Hz, "
+     "durations whole numbers from 0 ms."},
 };
 
 struct Pattern {

@@ -62,6 +62,10 @@ const QList<SettingKey>& SettingsStore::keys() {
             S::kLanguageEntries),
         key("OnlineDB", "Autoconnect", "cbAutoconnect", K::Check, "0", &S::libraryAutoconnect),
         key("BMM", "Info", "cbBMMINFO", K::Check, "0", &S::bmmInfoHidden),
+        // Playback options, after the sections above.
+        key("Wiedergabe", "Zweistimmig", "Zweistimmig1", K::MenuCheck, "0", &S::twoVoices),
+        key("Wiedergabe", "Schleife", "Schleife1", K::MenuCheck, "0", &S::loop),
+        key("Wiedergabe", "Vorhoeren", "Vorhoeren1", K::MenuCheck, "0", &S::preview),
     };
     return table;
 }
