@@ -100,6 +100,7 @@ ListBox* songList(QWidget* parent, ListItems& items, const QRect& geometry) {
     font.setBold(true);
     list->setFont(font);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setExtendedSelection(true);
     return list;
 }
 
@@ -522,10 +523,11 @@ void TForm1::FormClose() {
 
 void TForm1::LoadSongFile(const QString& fileName) { songFiles->LoadSongFile(fileName); }
 
-void TForm1::selectLikewise(ListBox* source, std::initializer_list<ListBox*> targets) {
-    const int index = source->itemIndex();
-    for (ListBox* target : targets)
-        target->setItemIndex(index);
+void TForm1::selectLikewise(ListBox* source, std::initializer_list<ListBox*>) {
+    // The lines selected in one list, and its current line, become the song's selection,
+    // which all five lists show.
+    const ListItems& items = source->listItems();
+    song->setSelection(items.selectedRanges(), items.currentIndex());
 }
 
 void TForm1::Memo1Click() { selectLikewise(Memo1, {Line, Memo2, Memo3, Memo4}); }

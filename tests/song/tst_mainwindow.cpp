@@ -493,7 +493,7 @@ private slots:
     }
 
     // Only a left press on an item moves the selection (as in classic desktop list boxes); what a
-    // press or drag leaves selected, all five lists select.
+    // press or drag leaves selected, all five lists select. Ctrl adds or takes out one line.
     void mouseOnTheLists_data() {
         QTest::addColumn<QString>("list");
         QTest::addColumn<QString>("gesture");
@@ -508,8 +508,8 @@ private slots:
                                        << "right 3" << 1;
         QTest::newRow("middle on item") << "Memo4"
                                         << "middle 0" << 1;
-        QTest::newRow("Ctrl on the selected item") << "Memo4"
-                                                   << "ctrl 1" << 1;
+        QTest::newRow("Ctrl on the selected item takes it out") << "Memo4"
+                                                                << "ctrl 1" << -1;
         QTest::newRow("Ctrl on another item") << "Memo2"
                                               << "ctrl 3" << 3;
         QTest::newRow("drag released outside") << "Memo1"
