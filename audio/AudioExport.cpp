@@ -8,8 +8,8 @@
 #include "base/StrToInt.h"
 #include "files/MidiFileActions.h"
 #include "settings/Settings.h"
-#include "song/Song.h"
 #include "song/NoteTable.h"
+#include "song/Song.h"
 
 #include <QFileInfo>
 #include <QHash>

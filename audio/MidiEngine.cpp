@@ -2,14 +2,14 @@
 
 #include "audio/GmSynth.h"
 #include "audio/MidiOutput.h"
+#include "audio/PlayableLine.h"
 #include "audio/SoundDevice.h"
 #include "base/Guard.h"
 #include "base/ListItems.h"
-#include "audio/PlayableLine.h"
 #include "base/StrToInt.h"
 #include "settings/Settings.h"
-#include "song/Song.h"
 #include "song/NoteTable.h"
+#include "song/Song.h"
 
 #include <QScopeGuard>
 #include <QTimer>

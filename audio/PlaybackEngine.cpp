@@ -373,8 +373,8 @@ void PlaybackEngine::soundTwoVoicesNow(int index) {
         if (second)
             length = std::min(length, line.dur2 - at);
         const int frequency = line.freq1 != 0 && second ? (slice % 2 ? line.freq2 : line.freq1)
-                              : second                 ? line.freq2
-                                                       : line.freq1;
+                              : second                  ? line.freq2
+                                                        : line.freq1;
         PlaySpeakerTone(frequency, length);
         at += length;
     }
@@ -506,8 +506,7 @@ void PlaybackEngine::auditionLine(int line) {
     if (!m_settings.preview || !PlayStopped || m_selecting || m_inTick)
         return;
     const std::optional<PlayableLine::Values> values =
-        line >= 0 && line < m_song.Memo1->count() ? PlayableLine::read(m_song, line)
-                                                  : std::nullopt;
+        line >= 0 && line < m_song.Memo1->count() ? PlayableLine::read(m_song, line) : std::nullopt;
     // MIDI-Out and the speaker's own receivers (which block this thread) are not auditioned.
     const bool waveform = m_settings.fmSynthesis;
     if (!values || (m_midi && m_midi->selected()) || (!waveform && !m_settings.beeper) ||
@@ -524,10 +523,10 @@ void PlaybackEngine::auditionLine(int line) {
         if (frequency > 0 && frequency <= SynthWave::kHighestFrequency) {
             // No longer than the audition sounds.
             const int length = std::min(values->dur1 / 2, 20000);
-            block = std::make_unique<U8Block>(
-                SynthWave::buildImage(frequency, length, SynthVolume,
-                                      [this] { return waveformIndex(); }),
-                SynthWave::kHeaderSize);
+            block =
+                std::make_unique<U8Block>(SynthWave::buildImage(frequency, length, SynthVolume,
+                                                                [this] { return waveformIndex(); }),
+                                          SynthWave::kHeaderSize);
         }
     } else {
         block = beepBlock(frequency, values->dur1);

@@ -140,8 +140,7 @@ void renderSamples(int frequencyHz, int volume, const std::function<int()>& wave
 }
 
 void renderTwoVoices(const std::array<int, 2>& frequencies, const std::array<qint64, 2>& lengths,
-                     int volume, int waveform, qint64 first, qint64 count,
-                     unsigned char* samples) {
+                     int volume, int waveform, qint64 first, qint64 count, unsigned char* samples) {
     std::array<double, 2> omega{};
     for (std::size_t j = 0; j < 2; ++j)
         omega[j] = angularFrequency(frequencies[j]);

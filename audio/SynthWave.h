@@ -39,8 +39,7 @@ void renderSamples(int frequencyHz, int volume, const std::function<int()>& wave
 /// (trunc(v1 × volume / 2) + trunc(v2 × volume / 2) + 127) mod 256. A voice of length 0 is
 /// silent.
 void renderTwoVoices(const std::array<int, 2>& frequencies, const std::array<qint64, 2>& lengths,
-                     int volume, int waveform, qint64 first, qint64 count,
-                     unsigned char* samples);
+                     int volume, int waveform, qint64 first, qint64 count, unsigned char* samples);
 
 /// Plays a PCM WAV image (mono, 44,100 Hz, 8 or 16 bits) from memory and returns when it has
 /// been played. Returns false, playing nothing, for an image it cannot read.

@@ -163,7 +163,8 @@ void LiveSettings::refresh() {
         s.scrollOff = main->Scrollfunktion1->isChecked();
         bool* options[] = {&s.twoVoices, &s.loop, &s.preview};
         for (std::size_t i = 0; i < std::size(kPlaybackOptions); ++i)
-            if (auto* item = findControlAs<QAction>(forms().Form1, QString::fromLatin1(kPlaybackOptions[i])))
+            if (auto* item =
+                    findControlAs<QAction>(forms().Form1, QString::fromLatin1(kPlaybackOptions[i])))
                 *options[i] = item->isChecked();
     }
 }

@@ -2,13 +2,13 @@
 
 #include "base/Guard.h"
 #include "gui/Controls.h"
-#include "gui/ListBox.h"
-#include "net/MultiZ1rp.h"
-#include "gui/SettingsDialog.h"
-#include "gui/SettingsMidiPage.h"
 #include "gui/Forms.h"
+#include "gui/ListBox.h"
 #include "gui/MainWindow.h"
 #include "gui/NoteTableWindow.h"
+#include "gui/SettingsDialog.h"
+#include "gui/SettingsMidiPage.h"
+#include "net/MultiZ1rp.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -29,8 +29,8 @@ PlaybackControls::PlaybackControls(TForm1& form) : m_form(form) {
     // The options follow the output choice, before "Einstellungen".
     QMenu* options = form.Optionen1;
     const auto option = [options](const char* text, const char* name) {
-        QAction* item = named(new QAction(QString::fromUtf8(text), options),
-                              QString::fromLatin1(name));
+        QAction* item =
+            named(new QAction(QString::fromUtf8(text), options), QString::fromLatin1(name));
         item->setCheckable(true);
         return item;
     };
@@ -68,7 +68,8 @@ void PlaybackControls::connectEngines(PlaybackEngine& playback, MidiEngine& midi
     connectGuarded(PlayAbHier1, &QAction::triggered, engine,
                    [engine] { engine->playFromCurrentLine(); });
     // Two voices change what the lines queued ahead sound (after the settings took the mark).
-    connectGuarded(Zweistimmig1, &QAction::triggered, engine, [engine] { engine->outputChanged(); });
+    connectGuarded(Zweistimmig1, &QAction::triggered, engine,
+                   [engine] { engine->outputChanged(); });
     // "Vorhören": a line the user selects, or the one just added, sounds once.
     for (ListBox* list : {form.Line, form.Memo1, form.Memo2, form.Memo3, form.Memo4})
         connectGuarded(list, &ListBox::Click, engine,
@@ -76,7 +77,9 @@ void PlaybackControls::connectEngines(PlaybackEngine& playback, MidiEngine& midi
     // (queued: the line is added by the button's own handler first)
     QObject::connect(
         form.btadd, &QPushButton::clicked, engine,
-        [&form, engine] { guarded([&form, engine] { engine->auditionLine(form.Memo1->count() - 1); }); },
+        [&form, engine] {
+            guarded([&form, engine] { engine->auditionLine(form.Memo1->count() - 1); });
+        },
         Qt::QueuedConnection);
     MidiEngine* midiEngine = &midi;
     QObject::connect(form.MIDIOut1, &QAction::triggered, midiEngine,

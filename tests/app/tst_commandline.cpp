@@ -121,9 +121,10 @@ private slots:
             << QStringList{"{dir}/song.zwk", "--voices=2"} << 2 << ""
             << "z1rpw3rk: --voices belongs to --play or --render\n";
         QTest::newRow("--render two voices")
-            << QStringList{"--render", "{dir}/song.zwk", "-o", "{dir}/out.wav", "--output", "beep",
-                           "--voices", "2"}
-            << 0 << "" << "";
+            << QStringList{"--render", "{dir}/song.zwk", "-o",       "{dir}/out.wav",
+                           "--output", "beep",           "--voices", "2"}
+            << 0 << ""
+            << "";
         QTest::newRow("--play without a song") << QStringList{"--play"} << 2 << ""
                                                << "z1rpw3rk: --play needs a song file\n";
         QTest::newRow("a song that is not there")
@@ -206,8 +207,7 @@ private slots:
     void helpNamesEveryOption() {
         const Run r = run({"--help"});
         for (const char* option : {"--play SONG", "--render SONG", "-o, --out OUT", "--output KIND",
-                                   "-h, --help", "-V, --version", "--output=wave",
-                                   "--voices 1|2"})
+                                   "-h, --help", "-V, --version", "--output=wave", "--voices 1|2"})
             QVERIFY2(r.out.contains(QLatin1String(option)), option);
     }
 

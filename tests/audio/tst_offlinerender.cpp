@@ -1,17 +1,17 @@
 #include "DiskCapture.h"
 
+#include "Spectrum.h"
 #include "audio/AudioExport.h"
 #include "audio/OfflineRender.h"
 #include "audio/PlaybackEngine.h"
 #include "base/Errors.h"
-#include "gui/SettingsDialog.h"
 #include "gui/ExtraMenu.h"
 #include "gui/Forms.h"
 #include "gui/MainWindow.h"
+#include "gui/PlaybackControls.h"
+#include "gui/SettingsDialog.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
-#include "gui/PlaybackControls.h"
-#include "Spectrum.h"
 
 #include <QAction>
 #include <QDir>

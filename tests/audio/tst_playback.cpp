@@ -3,9 +3,9 @@
 #include "audio/PlaybackEngine.h"
 #include "audio/SystemBeep.h"
 #include "gui/ListBox.h"
+#include "gui/MainWindow.h"
 #include "gui/PlaybackControls.h"
 #include "gui/SettingsDialog.h"
-#include "gui/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
 

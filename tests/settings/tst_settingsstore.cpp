@@ -301,9 +301,12 @@ private slots:
                                  << "1";
         QTest::newRow("BMM Info") << "cbBMMINFO"
                                   << "1";
-        QTest::newRow("Zweistimmig") << "Zweistimmig1" << "1";
-        QTest::newRow("Schleife") << "Schleife1" << "1";
-        QTest::newRow("Vorhoeren") << "Vorhoeren1" << "1";
+        QTest::newRow("Zweistimmig") << "Zweistimmig1"
+                                     << "1";
+        QTest::newRow("Schleife") << "Schleife1"
+                                  << "1";
+        QTest::newRow("Vorhoeren") << "Vorhoeren1"
+                                   << "1";
     }
     void everySettingComesBack() {
         QFETCH(QString, control);
