@@ -16,7 +16,6 @@
 #include "settings/Settings.h"
 #include "song/Song.h"
 
-#include <QItemSelectionModel>
 #include <QPointer>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
@@ -128,19 +127,15 @@ void PlaybackEngine::chooseLoop() {
     m_loopChosen = true;
     m_loopRanges.clear();
     const int n = m_song.Memo1->count();
-    // The selected lines, in order and joined where they meet.
-    QList<int> rows;
-    for (const QModelIndex& index : m_song.Memo1->selectionModel()->selectedIndexes())
-        if (index.row() < n)
-            rows.append(index.row());
-    std::sort(rows.begin(), rows.end());
-    if (rows.size() > 1) {
-        for (const int row : rows) {
-            if (!m_loopRanges.isEmpty() && m_loopRanges.last().second + 1 >= row)
-                m_loopRanges.last().second = std::max(m_loopRanges.last().second, row);
-            else
-                m_loopRanges.append({row, row});
-        }
+    // The selected lines when they are more than one, else the whole song.
+    const QList<LineRange> selected = m_song.selection();
+    int count = 0;
+    for (const LineRange& range : selected)
+        count += range.count();
+    if (count > 1) {
+        for (const LineRange& range : selected)
+            if (range.first < n)
+                m_loopRanges.append({range.first, std::min(range.last, n - 1)});
     } else if (n > 0) {
         m_loopRanges.append({0, n - 1});
     }
@@ -173,7 +168,7 @@ int PlaybackEngine::nextLine(int index) const {
 }
 
 void PlaybackEngine::playFromCurrentLine() {
-    const int line = m_song.Memo1->itemIndex();
+    const int line = m_song.currentLine();
     // Playing: the sound stops where it is, and goes on from the line.
     if (!PlayStopped)
         btplayClick();

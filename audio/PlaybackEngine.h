@@ -183,7 +183,7 @@ private:
     TonePlan m_plan;
     bool m_inTick = false;
     /// The lines that loop, as inclusive ranges in order; fixed from Play until Stop, read by the
-    /// plan's thread.
+    /// plan's thread. (Pairs rather than LineRange: found by their first line.)
     QList<std::pair<int, int>> m_loopRanges;
     bool m_loopChosen = false;
     /// The engine selects lines itself (no audition then).

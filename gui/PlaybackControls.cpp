@@ -9,6 +9,7 @@
 #include "gui/SettingsDialog.h"
 #include "gui/SettingsMidiPage.h"
 #include "net/MultiZ1rp.h"
+#include "song/Song.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -70,10 +71,13 @@ void PlaybackControls::connectEngines(PlaybackEngine& playback, MidiEngine& midi
     // Two voices change what the lines queued ahead sound (after the settings took the mark).
     connectGuarded(Zweistimmig1, &QAction::triggered, engine,
                    [engine] { engine->outputChanged(); });
-    // "Vorhören": a line the user selects, or the one just added, sounds once.
-    for (ListBox* list : {form.Line, form.Memo1, form.Memo2, form.Memo3, form.Memo4})
-        connectGuarded(list, &ListBox::Click, engine,
-                       [engine, list] { engine->auditionLine(list->itemIndex()); });
+    // "Vorhören": a line the user selects (one line), or the one just added, sounds once.
+    Song* song = form.song;
+    connectGuarded(song, &Song::selectionChanged, engine, [song, engine] {
+        const QList<LineRange> selected = song->selection();
+        if (selected.size() == 1 && selected[0].count() == 1)
+            engine->auditionLine(song->currentLine());
+    });
     // (queued: the line is added by the button's own handler first)
     QObject::connect(
         form.btadd, &QPushButton::clicked, engine,

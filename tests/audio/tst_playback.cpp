@@ -5,6 +5,7 @@
 #include "gui/ListBox.h"
 #include "gui/MainWindow.h"
 #include "gui/PlaybackControls.h"
+#include "song/Song.h"
 #include "gui/SettingsDialog.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
@@ -466,12 +467,18 @@ void TestPlayback::unplayableLineStops() {
 // where the one before ends, the loop point included.
 void TestPlayback::loopFromCurrentLineHasNoGap_data() {
     QTest::addColumn<bool>("wave");
-    QTest::newRow("beep") << false;
-    QTest::newRow("waveform") << true;
+    QTest::addColumn<int>("lastSelected"); // lines 2 … lastSelected are selected
+    QTest::addColumn<QList<int>>("tones");
+    const QList<int> song{660, 440, 660, 440, 660};
+    QTest::newRow("beep, the song") << false << 2 << song;
+    QTest::newRow("waveform, the song") << true << 2 << song;
+    QTest::newRow("beep, the selection") << false << 3 << QList<int>{660, 660, 660, 660, 660};
 }
 
 void TestPlayback::loopFromCurrentLineHasNoGap() {
     QFETCH(bool, wave);
+    QFETCH(int, lastSelected);
+    QFETCH(QList<int>, tones);
     AppFixture app;
     TForm1& w = app.main();
     // Tones with rests between them: every line's start is a sound's onset.
@@ -479,21 +486,21 @@ void TestPlayback::loopFromCurrentLineHasNoGap() {
     if (wave)
         w.FMSynthese1->trigger();
     w.playbackControls->Schleife1->trigger();
-    w.Memo1->setItemIndex(2);
+    w.song->setSelection({{2, lastSelected}}, 2);
     DiskCapture capture;
     w.playbackControls->PlayAbHier1->trigger();
     // Two rounds and a half of 240 ms, heard on the device's clock.
     QTRY_VERIFY_WITH_TIMEOUT(SoundDevice::instance().playedSamples() > samplesOf(900), kEnd);
     QVERIFY(!w.playback->PlayStopped);
     w.btstop->click();
-    const std::vector<ToneSegment> tones = toneSegments(capture.samples());
-    QVERIFY2(tones.size() >= 5, qPrintable(describe(tones)));
+    const std::vector<ToneSegment> heard = toneSegments(capture.samples());
+    QVERIFY2(heard.size() >= 5, qPrintable(describe(heard)));
     for (std::size_t i = 0; i < 5; ++i) {
-        QVERIFY2(near(tones[i], i % 2 ? 440 : 660), qPrintable(describe(tones)));
+        QVERIFY2(near(heard[i], tones[int(i)]), qPrintable(describe(heard)));
         // Onsets 120 ms apart, within a millisecond.
         if (i > 0)
-            QVERIFY2(std::abs(double(tones[i].start - tones[i - 1].start) - samplesOf(120)) <= 44,
-                     qPrintable(describe(tones)));
+            QVERIFY2(std::abs(double(heard[i].start - heard[i - 1].start) - samplesOf(120)) <= 44,
+                     qPrintable(describe(heard)));
     }
 }
 
