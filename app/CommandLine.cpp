@@ -159,6 +159,11 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
             if (!output || !QStringList{"beep", "wave", "midi"}.contains(*output))
                 return failed(QStringLiteral("--output takes beep, wave or midi"));
             line.output = *output;
+        } else if (arg == QLatin1String("--voices")) {
+            const auto voices = value(arg);
+            if (!voices || (*voices != QLatin1String("1") && *voices != QLatin1String("2")))
+                return failed(QStringLiteral("--voices takes 1 or 2"));
+            line.voices = voices->toInt();
         } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
             return failed(QStringLiteral("unknown option %1 (see --help)").arg(arg));
         } else {
@@ -190,14 +195,16 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
         return failed(QStringLiteral("-o belongs to --render"));
     if (!play && !render && !line.output.isEmpty())
         return failed(QStringLiteral("--output belongs to --play or --render"));
+    if (!play && !render && line.voices != 0)
+        return failed(QStringLiteral("--voices belongs to --play or --render"));
     return line;
 }
 
 QString CommandLine::helpText() {
     return QStringLiteral(
         "Usage: z1rpw3rk [SONG]\n"
-        "       z1rpw3rk --play SONG [--output beep|wave|midi]\n"
-        "       z1rpw3rk --render SONG -o OUT [--output beep|wave|midi]\n"
+        "       z1rpw3rk --play SONG [--output beep|wave|midi] [--voices 1|2]\n"
+        "       z1rpw3rk --render SONG -o OUT [--output beep|wave|midi] [--voices 1|2]\n"
         "\n"
         "A composer and player for two-voice beep melodies.\n"
         "\n"
@@ -217,6 +224,9 @@ QString CommandLine::helpText() {
         "  --keep-short-lines    a MIDI file's lines shorter than 15 ms (the gaps and\n"
         "                        staggered chords of other programs) stay lines of their\n"
         "                        own instead of joining their neighbours\n"
+        "  --voices 1|2          2: beep and wave sound both tracks at once (beep as a fast\n"
+        "                        arpeggio); 1: one voice; without it, as chosen in the\n"
+        "                        program (midi always sounds both)\n"
         "  -h, --help            show this help\n"
         "  -V, --version         show the version\n"
         "\n"
@@ -268,8 +278,11 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
         console.subject = action == Action::Render ? outFile : QString();
         const bool midiFile = action == Action::Render && suffixOf(outFile) == QLatin1String("mid");
         const bool songFile = action == Action::Render && suffixOf(outFile) == QLatin1String("zwk");
-        if (!midiFile && !songFile && !BeepFormatActions::kindOf(outFile))
+        if (!midiFile && !songFile && !BeepFormatActions::kindOf(outFile)) {
             chooseOutput(settings, output);
+            if (voices != 0)
+                settings.twoVoices = voices == 2;
+        }
         const auto textKind = action == Action::Render ? BeepFormatActions::kindOf(outFile)
                                                        : std::nullopt;
         const auto warn = [&](const QString& text) {
@@ -300,7 +313,8 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
             const auto render = AudioExport::currentSettings(settings, settings.synthVolume);
             if (!render)
                 throw AppError(AudioExport::noOutputMessage());
-            OfflineRender lines(AudioExport::songLines(tune, &NoteTable::stored()), *render);
+            OfflineRender lines(
+                AudioExport::songLines(tune, &NoteTable::stored(), settings.twoVoices), *render);
             if (action == Action::Render) {
                 lines.setNotice([](const QString& text) {
                     std::fprintf(stderr, "z1rpw3rk: %s\n", qPrintable(text));

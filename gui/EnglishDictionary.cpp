@@ -244,16 +244,17 @@ constexpr Entry kEntries[] = {
      "nicht gespeichert.",
      "The song has %1 lines; a song file holds at most %2 lines and 256 MB. It was not saved."},
     {"RTTTL-Fehler bei Zeichen %1: Zahl zu groß", "RTTTL error at character %1: number too large"},
-    {"RTTTL-Fehler bei Zeichen %1: d=, o= oder b= erwartet", "RTTTL error at character %1: d=, o= or b= expected"},
+    {"RTTTL-Fehler bei Zeichen %1: d=, o= oder b= erwartet",
+     "RTTTL error at character %1: d=, o= or b= expected"},
     {"RTTTL-Fehler bei Zeichen %1: \"=\" erwartet", "RTTTL error at character %1: \"=\" expected"},
     {"RTTTL-Fehler bei Zeichen %1: Zahl erwartet", "RTTTL error at character %1: number expected"},
-    {"RTTTL-Fehler bei Zeichen %1: Notenwert 1, 2, 4, 8, 16, 32 oder 64 erwartet", "RTTTL error at character %1: note value 1, 2, 4, 8, 16, 32 or 64 expected"},
-    {"RTTTL-Fehler bei Zeichen %1: Oktave 0 bis 9 erwartet", "RTTTL error at character %1: octave 0 to 9 expected"},
-    {"RTTTL-Fehler bei Zeichen %1: Tempo 1 bis 60000 erwartet", "RTTTL error at character %1: tempo 1 to 60000 expected"},
+    {"RTTTL-Fehler bei Zeichen %1: Notenwert 1, 2, 4, 8, 16, 32 oder 64 erwartet",
+     "RTTTL error at character %1: note value 1, 2, 4, 8, 16, 32 or 64 expected"},
+    {"RTTTL-Fehler bei Zeichen %1: Oktave 0 bis 9 erwartet",
+     "RTTTL error at character %1: octave 0 to 9 expected"},
+    {"RTTTL-Fehler bei Zeichen %1: Tempo 1 bis 60000 erwartet",
+     "RTTTL error at character %1: tempo 1 to 60000 expected"},
     {"RTTTL-Fehler bei Zeichen %1: \",\" erwartet", "RTTTL error at character %1: \",\" expected"},
-    {"RTTTL-Fehler bei Zeichen %1: Note (c, d, e, f, g, a, b, h) oder Pause (p) erwartet", "RTTTL error at character %1: note (c, d, e, f, g, a, b, h) or pause (p) expected"},
-    {"RTTTL-Fehler bei Zeichen %1: Eine Pause hat kein \"#\"", "RTTTL error at character %1: a pause has no \"#\""},
-    {"RTTTL-Fehler bei Zeichen %1: Die Note fehlt in der Notentabelle", "RTTTL error at character %1: the note is not in the note table"},
     // Editing several lines.
     {"Einfügen", "Insert"},
     {"Zeilen löschen", "Delete lines"},
@@ -273,6 +274,21 @@ constexpr Entry kEntries[] = {
     {"Dauer: '%1' ist keine ganze Zahl von 0 bis 3600000 (Millisekunden)", "Duration: '%1' is not a whole number from 0 to 3600000 (milliseconds)"},
     {"Der Text ist keine Liedzeile (f1|d1|f2|d2): Zeile %1: '%2'", "The text is not a song line (f1|d1|f2|d2): line %1: '%2'"},
     {"Zeile %1: %2 Hz lassen sich nicht so weit transponieren (1 bis %3 Hz)", "Line %1: %2 Hz cannot be transposed that far (1 to %3 Hz)"},
+    {"RTTTL-Fehler bei Zeichen %1: Note (c, d, e, f, g, a, b, h) oder Pause (p) erwartet",
+     "RTTTL error at character %1: note (c, d, e, f, g, a, b, h) or pause (p) expected"},
+    {"RTTTL-Fehler bei Zeichen %1: Eine Pause hat kein \"#\"",
+     "RTTTL error at character %1: a pause has no \"#\""},
+    {"RTTTL-Fehler bei Zeichen %1: Die Note fehlt in der Notentabelle",
+     "RTTTL error at character %1: the note is not in the note table"},
+    // Playback: from the current line, loop, preview, two voices, a line that cannot play.
+    {"Ab aktueller Zeile abspielen", "Play from current line"},
+    {"Zweistimmig", "Two voices"},
+    {"Schleife", "Loop"},
+    {"Vorhören", "Preview"},
+    {"Zeile %1 kann nicht gespielt werden: \"%2\". Frequenzen sind ganze Zahlen von 0 bis %3 Hz, "
+     "Dauern ganze Zahlen ab 0 ms.",
+     "Line %1 cannot be played: \"%2\". Frequencies are whole numbers from 0 to %3 Hz, "
+     "durations whole numbers from 0 ms."},
 };
 
 struct Pattern {

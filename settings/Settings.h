@@ -87,6 +87,11 @@ struct Settings {
     bool midiOut = false;     ///< `MIDIOut1` "MIDI-Out"
     bool scrollOff = false;   ///< `Scrollfunktion1` "Scrollfunktion deaktivieren"
 
+    // Playback options of "Optionen", stored in a section of their own ("Wiedergabe")
+    bool twoVoices = false; ///< `Zweistimmig1` "Zweistimmig": both tracks at once
+    bool loop = false;      ///< `Schleife1` "Schleife": the selection or the song again and again
+    bool preview = false;   ///< `Vorhoeren1` "Vorhören": a selected or added line sounds once
+
     /// Track 1 or 2.
     const MidiTrack& midiTrack(int track) const { return midiTracks[track == 2 ? 1 : 0]; }
 

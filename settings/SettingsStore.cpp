@@ -64,6 +64,10 @@ const QList<SettingKey>& SettingsStore::keys() {
         key("BMM", "Info", "cbBMMINFO", K::Check, "0", &S::bmmInfoHidden),
         // Sections of the program's own come after the ones every Config.ini has.
         key("FTP", "Passiv", "cbPassiv", K::Check, "0", &S::libraryPassive),
+        // Playback options, after the sections above.
+        key("Wiedergabe", "Zweistimmig", "Zweistimmig1", K::MenuCheck, "0", &S::twoVoices),
+        key("Wiedergabe", "Schleife", "Schleife1", K::MenuCheck, "0", &S::loop),
+        key("Wiedergabe", "Vorhoeren", "Vorhoeren1", K::MenuCheck, "0", &S::preview),
     };
     return table;
 }

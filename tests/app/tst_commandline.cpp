@@ -114,6 +114,17 @@ private slots:
         QTest::newRow("--output of no kind")
             << QStringList{"--play", "{dir}/song.zwk", "--output", "loud"} << 2 << ""
             << "z1rpw3rk: --output takes beep, wave or midi\n";
+        QTest::newRow("--voices of no kind")
+            << QStringList{"--play", "{dir}/song.zwk", "--voices", "3"} << 2 << ""
+            << "z1rpw3rk: --voices takes 1 or 2\n";
+        QTest::newRow("--voices without a run")
+            << QStringList{"{dir}/song.zwk", "--voices=2"} << 2 << ""
+            << "z1rpw3rk: --voices belongs to --play or --render\n";
+        QTest::newRow("--render two voices")
+            << QStringList{"--render", "{dir}/song.zwk", "-o",       "{dir}/out.wav",
+                           "--output", "beep",           "--voices", "2"}
+            << 0 << ""
+            << "";
         QTest::newRow("--play without a song") << QStringList{"--play"} << 2 << ""
                                                << "z1rpw3rk: --play needs a song file\n";
         QTest::newRow("a song that is not there")
@@ -196,7 +207,7 @@ private slots:
     void helpNamesEveryOption() {
         const Run r = run({"--help"});
         for (const char* option : {"--play SONG", "--render SONG", "-o, --out OUT", "--output KIND",
-                                   "-h, --help", "-V, --version", "--output=wave"})
+                                   "-h, --help", "-V, --version", "--output=wave", "--voices 1|2"})
             QVERIFY2(r.out.contains(QLatin1String(option)), option);
     }
 

@@ -244,7 +244,11 @@ private slots:
         QVERIFY(!QFile::exists(configPath()));
         forms().Form6->btOk->click();
         QVERIFY(app.prompts.errors.isEmpty());
-        QCOMPARE(readBytes(configPath()), kFirstStartFile);
+        // The described sections exactly, then only sections of later settings.
+        const QByteArray bytes = readBytes(configPath());
+        QCOMPARE(bytes.left(kFirstStartFile.size()), kFirstStartFile);
+        QVERIFY(bytes.mid(kFirstStartFile.size()).startsWith('['));
+        QVERIFY(bytes.contains("[Wiedergabe]\r\nZweistimmig=0\r\nSchleife=0\r\nVorhoeren=0\r\n"));
     }
 
     void everySettingComesBack_data() {
@@ -302,6 +306,12 @@ private slots:
                                  << "1";
         QTest::newRow("BMM Info") << "cbBMMINFO"
                                   << "1";
+        QTest::newRow("Zweistimmig") << "Zweistimmig1"
+                                     << "1";
+        QTest::newRow("Schleife") << "Schleife1"
+                                  << "1";
+        QTest::newRow("Vorhoeren") << "Vorhoeren1"
+                                   << "1";
     }
     void everySettingComesBack() {
         QFETCH(QString, control);
