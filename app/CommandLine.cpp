@@ -7,6 +7,7 @@
 #include "base/ProgressSink.h"
 #include "base/Prompts.h"
 #include "files/BeepFormatActions.h"
+#include "files/PianoRollPainter.h"
 #include "base/FileAccess.h"
 #include "files/SongFiles.h"
 #include "settings/Settings.h"
@@ -180,9 +181,10 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
             return failed(QStringLiteral("--render needs -o OUT"));
         const QString suffix = suffixOf(line.outFile);
         if (suffix != QLatin1String("mid") && suffix != QLatin1String("zwk") &&
-            !AudioFileWriter::supports(line.outFile) && !BeepFormatActions::kindOf(line.outFile))
+            !AudioFileWriter::supports(line.outFile) && !BeepFormatActions::kindOf(line.outFile) &&
+            !PianoRollPainter::supports(line.outFile))
             return failed(QStringLiteral("cannot write .%1 files; use .zwk, .wav, .flac, .ogg, "
-                                         ".mp3, .mid, .rtttl, .ino, .sh or .gcode")
+                                         ".mp3, .mid, .rtttl, .ino, .sh, .gcode, .png or .svg")
                               .arg(suffix));
         // Rendering a MIDI file over itself would replace it with its two-voice reduction.
         if (FileAccess::sameFile(line.song, line.outFile))
@@ -217,7 +219,8 @@ QString CommandLine::helpText() {
         "                        script for beep) or .gcode (M300 tones for a 3D printer);\n"
         "                        a ringtone text rounds each duration to the nearest note\n"
         "                        value at the best-fitting tempo and prints the largest\n"
-        "                        error in ms (0 ms for songs of note values)\n"
+        "                        error in ms (0 ms for songs of note values);\n"
+        "                        .png or .svg draws the song as the piano roll shows it\n"
         "  -o, --out OUT         the file --render writes\n"
         "  --output KIND         beep (the speaker), wave (the waveform output) or midi;\n"
         "                        without it, the output chosen in the program\n"
@@ -288,7 +291,10 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
         const auto warn = [&](const QString& text) {
             std::fprintf(stderr, "z1rpw3rk: %s\n", qPrintable(naming(text, outFile)));
         };
-        if (songFile) {
+        if (action == Action::Render && PianoRollPainter::supports(outFile)) {
+            PianoRollPainter::writePicture(tune, outFile);
+            result = 0;
+        } else if (songFile) {
             FileAccess::saveAll(outFile, files.songFiles.fileBytes());
             result = 0;
         } else if (midiFile) {

@@ -289,6 +289,16 @@ constexpr Entry kEntries[] = {
      "Dauern ganze Zahlen ab 0 ms.",
      "Line %1 cannot be played: \"%2\". Frequencies are whole numbers from 0 to %3 Hz, "
      "durations whole numbers from 0 ms."},
+    // The piano roll and pictures of a song.
+    {"Notenrolle", "Piano roll"},
+    {"Ganzes Lied", "Whole song"},
+    {"Vergrößern (Strg+Mausrad, +)", "Zoom in (Ctrl+wheel, +)"},
+    {"Verkleinern (Strg+Mausrad, −)", "Zoom out (Ctrl+wheel, −)"},
+    {"Bild (PNG, SVG)...", "Picture (PNG, SVG)..."},
+    {"Bild exportieren", "Export picture"},
+    {"PNG-Bilder (.png)", "PNG pictures (.png)"},
+    {"SVG-Bilder (.svg)", "SVG pictures (.svg)"},
+    {"Das Bild %1 kann nicht geschrieben werden.", "The picture %1 cannot be written."},
 };
 
 struct Pattern {

@@ -217,6 +217,11 @@ void LiveSettings::show(const Settings& stored) {
             if (auto* item = requiredControl<QAction>(forms().Form1, key.control))
                 item->setChecked(stored.*std::get<bool Settings::*>(key.field));
             break;
+        case SettingKind::WindowPlace:
+            // Kept by its window, which reads the value when it opens.
+            m_live.*std::get<int Settings::*>(key.field) =
+                stored.*std::get<int Settings::*>(key.field);
+            break;
         case SettingKind::Port: {
             const int port = stored.*std::get<int Settings::*>(key.field);
             if (TForm1* main = forms().Form1)

@@ -1,4 +1,5 @@
 #include "gui/MainWindow.h"
+#include "gui/PianoRollWindow.h"
 
 #include "gui/Controls.h"
 #include "gui/UiLanguage.h"
@@ -191,6 +192,8 @@ TForm1::TForm1(QWidget* parent)
     recentFiles = new RecentFiles(*files, this);
     editCommands = new EditCommands(*this);
     fileMenus = new FileMenus(*this, extraMenu->Exportieren1, extraMenu->ExportMidi1);
+    // The piano roll window and pictures of the song.
+    PianoRollWindow::attach(*this);
 }
 
 TForm1::~TForm1() = default;
