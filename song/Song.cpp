@@ -1,7 +1,9 @@
 #include "song/Song.h"
 
 #include "base/ListItems.h"
+#include "base/ListTextModel.h"
 #include "base/ProgressSink.h"
+#include "song/LineTimes.h"
 #include "song/SongHistory.h"
 
 namespace {
@@ -19,7 +21,8 @@ Song::Song(QObject* parent)
       Memo1(list(this, "Memo1", ListItems::Content::Texts)),
       Memo2(list(this, "Memo2", ListItems::Content::Texts)),
       Memo3(list(this, "Memo3", ListItems::Content::Texts)),
-      Memo4(list(this, "Memo4", ListItems::Content::Texts)), history(new SongHistory(*this)) {}
+      Memo4(list(this, "Memo4", ListItems::Content::Texts)), history(new SongHistory(*this)),
+      m_times(new LineTimes(*Memo2->textModel(), this)) {}
 
 Song::~Song() = default;
 
@@ -44,4 +47,16 @@ void Song::renumberLines(ProgressSink& progress) {
 void Song::selectLine(int index) {
     for (ListItems* list : {Memo1, Memo2, Memo3, Memo4, Line})
         list->setItemIndex(index);
+}
+
+qint64 Song::lineStart(int line) const {
+    return m_times->start(line);
+}
+
+int Song::lineAt(qint64 ms) const {
+    return m_times->lineAt(ms);
+}
+
+qint64 Song::totalDuration() const {
+    return m_times->total();
 }

@@ -4,6 +4,7 @@
 
 #include <array>
 
+class LineTimes;
 class ListItems;
 class ProgressSink;
 class SongHistory;
@@ -44,4 +45,17 @@ public:
     void renumberLines(ProgressSink& progress);
     /// Selects line `index` in all five lists (no selection for an index outside the song).
     void selectLine(int index);
+
+    /// Milliseconds before line @p line: the sum of the line durations before it (a line lasts
+    /// its track 1 duration, as playback times it). Clamped to 0 … totalDuration().
+    qint64 lineStart(int line) const;
+    /// The line sounding at @p ms (0 before the song, lineCount() from its end on).
+    int lineAt(qint64 ms) const;
+    /// The sum of all line durations in milliseconds.
+    qint64 totalDuration() const;
+    /// The running sums behind lineStart() and lineAt(), kept current with every change.
+    const LineTimes& times() const { return *m_times; }
+
+private:
+    LineTimes* const m_times;
 };
