@@ -62,6 +62,12 @@ const QList<SettingKey>& SettingsStore::keys() {
             S::kLanguageEntries),
         key("OnlineDB", "Autoconnect", "cbAutoconnect", K::Check, "0", &S::libraryAutoconnect),
         key("BMM", "Info", "cbBMMINFO", K::Check, "0", &S::bmmInfoHidden),
+        // Sections of the program's own come after the ones every Config.ini has.
+        key("FTP", "Passiv", "cbPassiv", K::Check, "0", &S::libraryPassive),
+        // Playback options, after the sections above.
+        key("Wiedergabe", "Zweistimmig", "Zweistimmig1", K::MenuCheck, "0", &S::twoVoices),
+        key("Wiedergabe", "Schleife", "Schleife1", K::MenuCheck, "0", &S::loop),
+        key("Wiedergabe", "Vorhoeren", "Vorhoeren1", K::MenuCheck, "0", &S::preview),
         // The piano roll window's place, in a section of its own after the ones above.
         key("Notenrolle", "Links", "PianoRoll", K::WindowPlace, "0", &S::pianoRollLeft),
         key("Notenrolle", "Oben", "PianoRoll", K::WindowPlace, "0", &S::pianoRollTop),
