@@ -4,6 +4,7 @@
 #include "base/ListItems.h"
 #include "base/ListTextModel.h"
 #include "base/StrToInt.h"
+#include "gui/EditCommands.h"
 #include "gui/MainWindow.h"
 #include "song/LineTimes.h"
 #include "song/NoteTable.h"
@@ -383,33 +384,6 @@ void PianoRoll::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
-void PianoRoll::stepPitch(int steps) {
-    Song& song = *m_form.song;
-    if (m_notes.empty())
-        return;
-    guarded([&] {
-        // The selected lines' notes of both tracks a semitone up or down, from the note table's
-        // note nearest to each; rests stay rests.
-        for (const LineRange& range : song.selection()) {
-            for (ListItems* list : {song.Memo1, song.Memo3}) {
-                QStringList texts = list->items(range.first, range.count());
-                for (QString& text : texts) {
-                    const int hz = StrToInt(text);
-                    if (hz <= 0)
-                        continue;
-                    const int note = frequencyAt(m_roll.yOf(hz), false);
-                    const auto at = std::lower_bound(m_notes.begin(), m_notes.end(), note);
-                    const auto index =
-                        std::clamp<std::ptrdiff_t>(at - m_notes.begin() + steps, 0,
-                                                   std::ptrdiff_t(m_notes.size()) - 1);
-                    text = IntToStr(m_notes[std::size_t(index)]);
-                }
-                list->replaceItems(range.first, texts);
-            }
-        }
-    });
-}
-
 void PianoRoll::keyPressEvent(QKeyEvent* event) {
     const int line = currentLine();
     switch (event->key()) {
@@ -437,21 +411,24 @@ void PianoRoll::keyPressEvent(QKeyEvent* event) {
         selectLine(m_form.song->lineCount() - 1);
         return;
     case Qt::Key_Up:
-        stepPitch(1);
-        return;
-    case Qt::Key_Down:
-        stepPitch(-1);
-        return;
-    case Qt::Key_Delete:
-        guarded([this] {
-            // The selected lines go, as one step; the line after them is selected.
-            Song& song = *m_form.song;
-            const QList<LineRange> selected = song.selection();
-            if (selected.isEmpty())
-                return;
-            song.removeLines(selected);
-            song.selectLine(std::min(selected.first().first, song.lineCount() - 1));
+    case Qt::Key_Down: {
+        // The lists' commands: Alt moves the lines; otherwise their notes go a semitone (Shift:
+        // an octave) up or down, as Ctrl+Up and Ctrl+Down do in the lists.
+        EditCommands* edit = m_form.editCommands;
+        if (!edit)
+            return;
+        const int direction = event->key() == Qt::Key_Up ? 1 : -1;
+        guarded([&] {
+            if (event->modifiers() & Qt::AltModifier)
+                edit->moveLines(-direction);
+            else
+                edit->transpose(direction * (event->modifiers() & Qt::ShiftModifier ? 12 : 1));
         });
+        return;
+    }
+    case Qt::Key_Delete:
+        if (EditCommands* edit = m_form.editCommands)
+            guarded([edit] { edit->deleteLines(); });
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -65,7 +65,6 @@ private:
     int currentLine() const;
     void selectLine(int line);
     void showLine(int line);
-    void stepPitch(int steps);
     void finishDrag(QPointF at, Qt::KeyboardModifiers modifiers);
     QRectF dragRect(QPointF at, Qt::KeyboardModifiers modifiers) const;
     void clampStart();

@@ -241,8 +241,9 @@ void TestPianoRoll::keepsItsPlaceInConfigIni() {
     }
     // The described sections stay as they were; the roll's place follows them.
     const QByteArray bytes = readAll(config);
-    QVERIFY(bytes.indexOf("[BMM]\r\nInfo=0\r\n[Notenrolle]\r\nLinks=50\r\nOben=60\r\n"
-                          "Breite=700\r\nHoehe=350\r\n") > 0);
+    QVERIFY(bytes.startsWith("[Anzeige]\r\n"));
+    QVERIFY(bytes.indexOf("[BMM]\r\nInfo=0\r\n") < bytes.indexOf("[Notenrolle]"));
+    QVERIFY(bytes.endsWith("[Notenrolle]\r\nLinks=50\r\nOben=60\r\nBreite=700\r\nHoehe=350\r\n"));
     AppFixture again(config);
     again.main().findChild<QAction*>(QStringLiteral("Notenrolle1"))->trigger();
     QCOMPARE(again.main().findChild<PianoRollWindow*>()->geometry(), place);
