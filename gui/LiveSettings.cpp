@@ -62,7 +62,7 @@ void LiveSettings::follow() {
     SettingsNetworkPage* net = d.networkPage;
     SettingsMidiPage* midi = d.midiPage;
     for (QCheckBox* box : {d.cbblink, d.cbbg, d.cbscroll, d.cbtrans, d.cbBMMINFO, d.cbNotenhinzu,
-                           net->cbAutoconnect, midi->cbMIDI, midi->cbMidiwait, midi->cbBPMMidi})
+                           net->cbAutoconnect, net->cbPassiv, midi->cbMIDI, midi->cbMidiwait, midi->cbBPMMidi})
         on(box, &QCheckBox::toggled);
     for (QRadioButton* item : {net->RadioGroup1Item0, net->RadioGroup1Item1})
         on(item, &QRadioButton::toggled);
@@ -120,6 +120,7 @@ void LiveSettings::refresh() {
     s.libraryUser = net.edUser->text();
     s.libraryPassword = net.edPw->text();
     s.libraryAutoconnect = net.cbAutoconnect->isChecked();
+    s.libraryPassive = net.cbPassiv->isChecked();
 
     s.keyC = d.edC->text();
     s.keyCSharp = d.edCr->text();
@@ -215,6 +216,11 @@ void LiveSettings::show(const Settings& stored) {
         case SettingKind::MenuCheck:
             if (auto* item = requiredControl<QAction>(forms().Form1, key.control))
                 item->setChecked(stored.*std::get<bool Settings::*>(key.field));
+            break;
+        case SettingKind::WindowPlace:
+            // Kept by its window, which reads the value when it opens.
+            m_live.*std::get<int Settings::*>(key.field) =
+                stored.*std::get<int Settings::*>(key.field);
             break;
         case SettingKind::Port: {
             const int port = stored.*std::get<int Settings::*>(key.field);

@@ -201,17 +201,20 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, format);
         QFETCH(bool, exact);
-        const QList<OfflineRender::Line> lines{{440, 0, 300}, {0, 0, 100}, {880, 0, 200}};
+        const QList<OfflineRender::Line> lines{
+            {440, 0, 300}, {0, 0, 100}, {880, 0, 200}, {31, 0, 200}, {12000, 0, 200}};
+        // The loudest square wave: decoded lossy files must not clip it.
+        const OfflineRender::Settings loudest{OfflineRender::Output::Wave, 100, 1};
         QTemporaryDir dir;
         const QString path = dir.filePath(name);
-        QVERIFY(OfflineRender(lines, {}).writeFile(path, {}));
+        QVERIFY(OfflineRender(lines, loudest).writeFile(path, {}));
         SF_INFO info{};
         const std::vector<std::int16_t> samples = readSound(path, &info);
         QCOMPARE(info.format & SF_FORMAT_TYPEMASK, format);
         QCOMPARE(info.samplerate, 44100);
         QCOMPARE(info.channels, 1);
         std::vector<std::int16_t> expected;
-        OfflineRender again(lines, {});
+        OfflineRender again(lines, loudest);
         while (again.renderNext(expected)) {
         }
         if (exact) {
@@ -220,6 +223,9 @@ private slots:
             // Lossy formats keep the length within an encoder frame or two.
             QVERIFY2(std::abs(qint64(samples.size()) - qint64(expected.size())) < 4096,
                      qPrintable(QString::number(samples.size())));
+            const auto [low, high] = std::minmax_element(samples.begin(), samples.end());
+            QVERIFY2(*low > -32768 && *high < 32767,
+                     qPrintable(QStringLiteral("%1 … %2").arg(*low).arg(*high)));
         }
     }
 
