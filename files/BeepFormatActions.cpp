@@ -1,5 +1,6 @@
 #include "files/BeepFormatActions.h"
 
+#include "files/EmptySong.h"
 #include "base/Errors.h"
 #include "base/ListItems.h"
 #include "files/BuzzerExport.h"
@@ -131,6 +132,7 @@ void BeepFormatActions::exportClick(Kind kind) {
         prompts().messageBox(kTrackError, QStringLiteral("Z1rpW3rk"), Prompts::Icon::Warning);
         return;
     }
+    refuseEmptyExport(f);
     // The rounding does not depend on the name: the dialog can say how far it goes.
     int largestError = 0;
     exportBytes(kind, QString(), &largestError);
@@ -145,4 +147,5 @@ void BeepFormatActions::exportClick(Kind kind) {
         script.setPermissions(script.permissions() | QFile::ExeOwner | QFile::ExeGroup |
                               QFile::ExeOther);
     }
+    emit m_songFiles.wrote(*fileName);
 }

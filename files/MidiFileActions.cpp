@@ -1,5 +1,6 @@
 #include "files/MidiFileActions.h"
 
+#include "files/EmptySong.h"
 #include "base/Errors.h"
 #include "base/ListItems.h"
 #include "base/StrToInt.h"
@@ -67,9 +68,12 @@ void MidiFileActions::exportClick() {
         prompts().messageBox(kTrackError, QStringLiteral("Z1rpW3rk"), Prompts::Icon::Warning);
         return;
     }
+    refuseEmptyExport(f);
     const QByteArray bytes = exportBytes();
-    if (const auto fileName = prompts().saveFile(exportDialog()))
+    if (const auto fileName = prompts().saveFile(exportDialog())) {
         FileAccess::saveAll(*fileName, bytes);
+        emit m_songFiles.wrote(*fileName);
+    }
 }
 
 QByteArray MidiFileActions::exportBytes() const {

@@ -24,6 +24,7 @@
 #include "files/SongFileActions.h"
 #include "files/SongFiles.h"
 #include "gui/FileMenus.h"
+#include "gui/WriteNotice.h"
 #include "net/MultiZ1rp.h"
 #include "gui/OnlineLibrary.h"
 #include "gui/Forms.h"
@@ -188,6 +189,10 @@ TForm1::TForm1(QWidget* parent)
     closeQuestion = new CloseQuestion(*this, *history);
     recentFiles = new RecentFiles(*files, this);
     fileMenus = new FileMenus(*this, extraMenu->Exportieren1, extraMenu->ExportMidi1);
+    // A save or an export says where it wrote.
+    auto* notice = new WriteNotice(*probar, this);
+    connect(songFiles, &SongFileActions::wrote, notice, &WriteNotice::show);
+    connect(audioExport, &AudioExport::wrote, notice, &WriteNotice::show);
 }
 
 TForm1::~TForm1() = default;
