@@ -41,3 +41,23 @@ void LineNumberModel::removeRow(int row) {
     if (row < m_count)
         emit dataChanged(index(row), index(m_count - 1), {Qt::DisplayRole});
 }
+
+void LineNumberModel::addRows(int row, int n) {
+    if (n <= 0)
+        return;
+    beginInsertRows(QModelIndex(), row, row + n - 1);
+    m_count += n;
+    endInsertRows();
+    if (row + n < m_count)
+        emit dataChanged(index(row + n), index(m_count - 1), {Qt::DisplayRole});
+}
+
+void LineNumberModel::dropRows(int row, int n) {
+    if (n <= 0)
+        return;
+    beginRemoveRows(QModelIndex(), row, row + n - 1);
+    m_count -= n;
+    endRemoveRows();
+    if (row < m_count)
+        emit dataChanged(index(row), index(m_count - 1), {Qt::DisplayRole});
+}

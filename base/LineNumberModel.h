@@ -20,6 +20,10 @@ public:
     void setCount(int count);
     void insertRow(int row);
     void removeRow(int row);
+    /// Inserts `n` rows before `row` (the numbers after them move on).
+    void addRows(int row, int n);
+    /// Removes rows row … row + n − 1.
+    void dropRows(int row, int n);
 
 private:
     int m_count = 0;

@@ -6,6 +6,9 @@
 
 #include <QItemSelectionModel>
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 QStringList numbersUpTo(int count) {
@@ -94,6 +97,49 @@ void ListItems::remove(int index) {
         setItemIndex(selected);
 }
 
+void ListItems::insertItems(int index, const QStringList& texts) {
+    if (index < 0 || index > count())
+        throw EListError(index);
+    if (m_texts)
+        m_texts->insert(index, texts);
+    else
+        m_numbers->addRows(index, int(texts.size()));
+}
+
+void ListItems::removeItems(int index, int n) {
+    if (n <= 0)
+        return;
+    if (index < 0 || index + n > count())
+        throw EListError(index < 0 ? index : index + n - 1);
+    if (m_texts)
+        m_texts->remove(index, n);
+    else
+        m_numbers->dropRows(index, n);
+}
+
+void ListItems::replaceItems(int index, const QStringList& texts) {
+    if (texts.isEmpty())
+        return;
+    if (index < 0 || index + texts.size() > count())
+        throw EListError(index < 0 ? index : int(index + texts.size() - 1));
+    if (m_texts)
+        m_texts->replace(index, texts);
+}
+
+QStringList ListItems::items(int index, int n) const {
+    if (n <= 0)
+        return {};
+    if (index < 0 || index + n > count())
+        throw EListError(index < 0 ? index : index + n - 1);
+    if (m_texts)
+        return m_texts->texts(index, n);
+    QStringList numbers;
+    numbers.reserve(n);
+    for (int i = index; i < index + n; ++i)
+        numbers.append(QString::number(i));
+    return numbers;
+}
+
 QStringList ListItems::items() const {
     return m_texts ? m_texts->texts() : numbersUpTo(count());
 }
@@ -117,8 +163,51 @@ void ListItems::setLineCount(int count) {
 }
 
 int ListItems::itemIndex() const {
-    const QModelIndexList rows = m_selection->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
+    // Asked of ranges, never row by row: a million selected rows cost nothing here.
+    const QModelIndex current = m_selection->currentIndex();
+    if (current.isValid() && m_selection->isSelected(current))
+        return current.row();
+    const QList<LineRange> ranges = selectedRanges();
+    return ranges.isEmpty() ? -1 : ranges.first().first;
+}
+
+QList<LineRange> ListItems::selectedRanges() const {
+    QList<LineRange> ranges;
+    const QItemSelection selection = m_selection->selection();
+    for (const QItemSelectionRange& range : selection) {
+        if (range.isValid())
+            ranges.append({range.top(), range.bottom()});
+    }
+    std::sort(ranges.begin(), ranges.end(),
+              [](const LineRange& a, const LineRange& b) { return a.first < b.first; });
+    QList<LineRange> merged;
+    for (const LineRange& range : std::as_const(ranges)) {
+        if (!merged.isEmpty() && range.first <= merged.last().last + 1)
+            merged.last().last = std::max(merged.last().last, range.last);
+        else
+            merged.append(range);
+    }
+    return merged;
+}
+
+int ListItems::currentIndex() const {
+    const QModelIndex current = m_selection->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void ListItems::select(const QList<LineRange>& ranges, int current) {
+    const int n = count();
+    QItemSelection selection;
+    for (const LineRange& range : ranges) {
+        const int first = std::max(0, range.first);
+        const int last = std::min(n - 1, range.last);
+        if (first <= last)
+            selection.select(model()->index(first, 0), model()->index(last, 0));
+    }
+    const QModelIndex focus = current >= 0 && current < n ? model()->index(current, 0)
+                                                         : QModelIndex();
+    m_selection->setCurrentIndex(focus, QItemSelectionModel::NoUpdate);
+    m_selection->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
 void ListItems::setItemIndex(int index) {

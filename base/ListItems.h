@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QStringList>
+
+#include "base/LineRange.h"
 
 class LineNumberModel;
 class ListTextModel;
@@ -38,6 +41,14 @@ public:
     /// Removing the selected item leaves no selection; a later selected item keeps its
     /// selection, shifted up by one.
     void remove(int index);
+    /// Inserts the texts before `index` (at the end for `index` = count()), all at once.
+    void insertItems(int index, const QStringList& texts);
+    /// Removes items index … index + n − 1, all at once.
+    void removeItems(int index, int n);
+    /// Replaces items index … index + texts.size() − 1, all at once.
+    void replaceItems(int index, const QStringList& texts);
+    /// Items index … index + n − 1.
+    QStringList items(int index, int n) const;
     /// All items. For a list of texts this shares the list's storage where it can.
     QStringList items() const;
     /// Replaces all items at once; like emptying the list, this drops the selection.
@@ -46,8 +57,19 @@ public:
     /// A list of numbers: renumbers it to "0" … "count − 1" (no selection afterwards).
     void setLineCount(int count);
 
+    /// The selected item: the current one (where the focus is) when it is selected, else the
+    /// first selected one; −1 without a selection.
     int itemIndex() const;
+    /// Selects only `index` and makes it current.
     void setItemIndex(int index);
+
+    /// The selected items as sorted, disjoint, merged ranges; empty without a selection.
+    QList<LineRange> selectedRanges() const;
+    /// The current item (the focus), selected or not; −1 for none.
+    int currentIndex() const;
+    /// Selects the ranges (parts outside the list are left out) and makes `current` the
+    /// current item (none for an index outside the list).
+    void select(const QList<LineRange>& ranges, int current);
 
 private:
     ListTextModel* m_texts = nullptr;     ///< the items of a list of texts

@@ -175,7 +175,7 @@ QStringList ListTextModel::texts(int first, int n) const {
 }
 
 void ListTextModel::setText(int row, const QString& text) {
-    emit textAboutToChange(row);
+    emit textsAboutToChange(row, row);
     const auto [block, at] = locate(row);
     own(block)[at] = text;
     const QModelIndex changed = index(row);
@@ -269,4 +269,116 @@ void ListTextModel::setTexts(const QStringList& texts) {
     lookInto(texts);
     endResetModel();
     release(std::move(old), std::move(oldBlocks), oldCount);
+}
+
+std::size_t ListTextModel::splitAt(qsizetype row) {
+    if (row >= m_count)
+        return m_blocks.size();
+    const auto [block, at] = locate(row);
+    if (at == 0)
+        return block;
+    Block& b = m_blocks[block];
+    Block tail;
+    tail.size = b.size - at;
+    if (b.owned) {
+        tail.own = b.own.sliced(at);
+        tail.owned = true;
+        b.own.resize(at);
+    } else {
+        // Both halves stay windows onto the shared list.
+        tail.from = b.from + at;
+    }
+    b.size = at;
+    m_blocks.insert(m_blocks.begin() + qsizetype(block) + 1, std::move(tail));
+    m_starts.insert(m_starts.begin() + qsizetype(block) + 1, m_starts[block] + at);
+    return block + 1;
+}
+
+void ListTextModel::insert(int row, const QStringList& texts) {
+    if (texts.isEmpty())
+        return;
+    if (row >= m_count) {
+        append(texts);
+        return;
+    }
+    if (texts.size() == 1) {
+        insert(row, texts.first());
+        return;
+    }
+    beginInsertRows(QModelIndex(), row, row + int(texts.size()) - 1);
+    const auto [block, at] = locate(row);
+    if (m_blocks[block].size + texts.size() < 2 * kBlockRows) {
+        // A few rows go into their block.
+        QStringList& own = this->own(block);
+        QStringList merged;
+        merged.reserve(own.size() + texts.size());
+        merged.append(own.cbegin(), own.cbegin() + at);
+        merged.append(texts);
+        merged.append(own.cbegin() + at, own.cend());
+        own = std::move(merged);
+        m_blocks[block].size = own.size();
+        renumberFrom(block + 1);
+    } else {
+        // Many rows become blocks of their own between the two halves of the block.
+        const std::size_t before = splitAt(row);
+        std::vector<Block> fresh;
+        for (qsizetype from = 0; from < texts.size(); from += kBlockRows) {
+            const qsizetype size = std::min(kBlockRows, texts.size() - from);
+            fresh.push_back(
+                {QStringList(texts.cbegin() + from, texts.cbegin() + from + size), 0, size, true});
+        }
+        m_starts.insert(m_starts.begin() + qsizetype(before), fresh.size(), 0);
+        m_blocks.insert(m_blocks.begin() + qsizetype(before), std::make_move_iterator(fresh.begin()),
+                        std::make_move_iterator(fresh.end()));
+        renumberFrom(before);
+    }
+    m_count += texts.size();
+    m_lastBlock = 0;
+    endInsertRows();
+}
+
+void ListTextModel::remove(int row, int n) {
+    if (n <= 0)
+        return;
+    if (n == 1) {
+        remove(row);
+        return;
+    }
+    beginRemoveRows(QModelIndex(), row, row + n - 1);
+    if (const auto [block, at] = locate(row); at + n < m_blocks[block].size) {
+        // Rows within one block leave it.
+        own(block).remove(at, n);
+        m_blocks[block].size -= n;
+        m_count -= n;
+        renumberFrom(block + 1);
+        endRemoveRows();
+        return;
+    }
+    const std::size_t first = splitAt(row);
+    const std::size_t last = splitAt(qsizetype(row) + n);
+    m_blocks.erase(m_blocks.begin() + qsizetype(first), m_blocks.begin() + qsizetype(last));
+    m_starts.erase(m_starts.begin() + qsizetype(first), m_starts.begin() + qsizetype(last));
+    m_count -= n;
+    m_lastBlock = 0;
+    renumberFrom(first);
+    if (m_count == 0) {
+        const qsizetype rows = m_shared.size();
+        release(std::exchange(m_shared, QStringList()), std::vector<Block>(), rows);
+    }
+    endRemoveRows();
+}
+
+void ListTextModel::replace(int row, const QStringList& texts) {
+    if (texts.isEmpty())
+        return;
+    const int last = row + int(texts.size()) - 1;
+    emit textsAboutToChange(row, last);
+    for (qsizetype done = 0; done < texts.size();) {
+        const auto [block, at] = locate(row + done);
+        QStringList& own = this->own(block);
+        const qsizetype take = std::min(own.size() - at, texts.size() - done);
+        std::copy(texts.cbegin() + done, texts.cbegin() + done + take, own.begin() + at);
+        done += take;
+    }
+    emit dataChanged(index(row), index(last), {Qt::DisplayRole, Qt::EditRole});
 }

@@ -37,14 +37,21 @@ public:
     void append(const QString& text);
     void append(const QStringList& texts);
     void insert(int row, const QString& text);
+    /// Inserts the texts before `row` (at the end for `row` = count()): one notification.
+    void insert(int row, const QStringList& texts);
     void remove(int row);
+    /// Removes rows row … row + n − 1: one notification.
+    void remove(int row, int n);
+    /// Replaces rows row … row + texts.size() − 1 by the texts: one notification.
+    void replace(int row, const QStringList& texts);
     /// Replaces all rows at once (views drop their selection, as for any new contents). A long
     /// list's old texts are released off the window's thread.
     void setTexts(const QStringList& texts);
 
 signals:
-    /// Sent by setText() while the row still holds its old text; dataChanged() follows.
-    void textAboutToChange(int row);
+    /// Sent by setText() and replace() while rows first … last still hold their old texts;
+    /// dataChanged() follows for the same rows.
+    void textsAboutToChange(int first, int last);
 
 private:
     /// `size` consecutive rows: a window onto the shared list from row `from` on, or, once one
@@ -60,6 +67,9 @@ private:
     std::pair<std::size_t, qsizetype> locate(qsizetype row) const;
     /// The block's texts as a list of its own, to be changed in place.
     QStringList& own(std::size_t block);
+    /// Splits the block holding `row` so that `row` begins a block; the index of that block
+    /// (the count of blocks for `row` = count()).
+    std::size_t splitAt(qsizetype row);
     /// The start rows of the blocks from `block` on follow the sizes before them again.
     void renumberFrom(std::size_t block);
     /// Puts every row at its place in the shared list, which nothing else holds.

@@ -392,7 +392,120 @@ QMouseEvent plain(QEvent::Type type, const QMouseEvent* event) {
 
 } // namespace
 
+void ListBox::setExtendedSelection(bool on) {
+    m_extended = on;
+    setSelectionMode(on ? QAbstractItemView::ExtendedSelection
+                        : QAbstractItemView::SingleSelection);
+}
+
+int ListBox::anchorRow() const {
+    const int current = m_items->currentIndex();
+    for (const LineRange& range : m_items->selectedRanges()) {
+        if (current == range.first)
+            return range.last;
+        if (current == range.last)
+            return range.first;
+    }
+    return std::max(0, current);
+}
+
+namespace {
+
+QList<LineRange> merged(QList<LineRange> ranges) {
+    std::sort(ranges.begin(), ranges.end(),
+              [](const LineRange& a, const LineRange& b) { return a.first < b.first; });
+    QList<LineRange> out;
+    for (const LineRange& range : std::as_const(ranges)) {
+        if (!out.isEmpty() && range.first <= out.last().last + 1)
+            out.last().last = std::max(out.last().last, range.last);
+        else
+            out.append(range);
+    }
+    return out;
+}
+
+} // namespace
+
+void ListBox::selectSpan(int anchor, int row, const QList<LineRange>& base) {
+    QList<LineRange> ranges = base;
+    ranges.append({std::min(anchor, row), std::max(anchor, row)});
+    m_items->select(merged(ranges), row);
+}
+
+void ListBox::toggleRow(int row) {
+    QList<LineRange> ranges;
+    bool was = false;
+    for (const LineRange& range : m_items->selectedRanges()) {
+        if (row < range.first || row > range.last) {
+            ranges.append(range);
+            continue;
+        }
+        was = true;
+        if (range.first < row)
+            ranges.append({range.first, row - 1});
+        if (row < range.last)
+            ranges.append({row + 1, range.last});
+    }
+    if (!was)
+        ranges.append({row, row});
+    m_items->select(merged(ranges), row);
+}
+
+bool ListBox::extendedKey(QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->matches(QKeySequence::SelectAll)) {
+        if (count() > 0)
+            m_items->select({{0, count() - 1}}, m_items->currentIndex());
+        return true;
+    }
+    CursorAction action = MoveDown;
+    switch (event->key()) {
+    case Qt::Key_Up: action = MoveUp; break;
+    case Qt::Key_Down: action = MoveDown; break;
+    case Qt::Key_PageUp: action = MovePageUp; break;
+    case Qt::Key_PageDown: action = MovePageDown; break;
+    case Qt::Key_Home: action = MoveHome; break;
+    case Qt::Key_End: action = MoveEnd; break;
+    default: return false;
+    }
+    // With Ctrl or Alt the keys are commands of the window, not moves.
+    if ((modifiers & ~Qt::ShiftModifier) != 0)
+        return false;
+    const QModelIndex next = moveCursor(action, modifiers);
+    if (!next.isValid())
+        return true;
+    if (modifiers & Qt::ShiftModifier)
+        selectSpan(anchorRow(), next.row());
+    else
+        m_items->select({{next.row(), next.row()}}, next.row());
+    scrollTo(next);
+    return true;
+}
+
 void ListBox::mousePressEvent(QMouseEvent* event) {
+    if (m_extended && m_items) {
+        const QModelIndex pressed = indexAt(event->position().toPoint());
+        m_captured = event->button() == Qt::LeftButton && pressed.isValid();
+        if (m_captured) {
+            const int row = pressed.row();
+            const Qt::KeyboardModifiers modifiers = event->modifiers();
+            m_dragBase = modifiers & Qt::ControlModifier ? m_items->selectedRanges()
+                                                         : QList<LineRange>();
+            if (modifiers & Qt::ShiftModifier) {
+                m_dragAnchor = anchorRow();
+                selectSpan(m_dragAnchor, row, m_dragBase);
+            } else if (modifiers & Qt::ControlModifier) {
+                m_dragAnchor = row;
+                toggleRow(row);
+                m_dragBase = m_items->selectedRanges();
+            } else {
+                m_dragAnchor = row;
+                m_items->select({{row, row}}, row);
+            }
+        }
+        emit MouseDown(event->button());
+        return;
+    }
     // As in classic desktop list boxes: only a left press on an item moves the selection (a press
     // below the items or with another button leaves it), and Ctrl or Shift never deselect.
     m_captured =
@@ -405,6 +518,16 @@ void ListBox::mousePressEvent(QMouseEvent* event) {
 }
 
 void ListBox::mouseMoveEvent(QMouseEvent* event) {
+    if (m_extended && m_items) {
+        if (!m_captured || !(event->buttons() & Qt::LeftButton) || count() == 0)
+            return;
+        const int row = std::clamp(firstRowAt(event->position().toPoint().y()), 0, count() - 1);
+        if (row != m_items->currentIndex()) {
+            selectSpan(m_dragAnchor, row, m_dragBase);
+            scrollTo(indexOf(row));
+        }
+        return;
+    }
     // Only a drag that began on an item moves the selection with it.
     if ((event->buttons() & Qt::LeftButton) && !m_captured)
         return;
@@ -413,6 +536,13 @@ void ListBox::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void ListBox::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_extended) {
+        if (event->button() == Qt::LeftButton && m_captured) {
+            m_captured = false;
+            emit Click();
+        }
+        return;
+    }
     const int before = itemIndex();
     QMouseEvent release = plain(QEvent::MouseButtonRelease, event);
     QListView::mouseReleaseEvent(&release);
@@ -435,6 +565,16 @@ void ListBox::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void ListBox::keyPressEvent(QKeyEvent* event) {
+    if (m_extended && m_items) {
+        const QList<LineRange> ranges = m_items->selectedRanges();
+        const int current = m_items->currentIndex();
+        if (!extendedKey(event)) {
+            QListView::keyPressEvent(event);
+        }
+        if (m_items && (m_items->selectedRanges() != ranges || m_items->currentIndex() != current))
+            emit Click();
+        return;
+    }
     const int before = itemIndex();
     QListView::keyPressEvent(event);
     if (itemIndex() != before)

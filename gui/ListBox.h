@@ -30,6 +30,12 @@ public:
     /// The items this view shows.
     ListItems& listItems() const { return *m_items; }
 
+    /// Several items at once, as in desktop file lists: Shift with a click or the arrow keys
+    /// extends the selection from its anchor, Ctrl with a click adds or removes one item,
+    /// Ctrl+A selects all. The anchor is the far end of the selected run that holds the
+    /// current item, so it is the same in every view of the items.
+    void setExtendedSelection(bool on);
+
     int count() const;
     QString item(int index) const;
     void setItem(int index, const QString& text);
@@ -95,8 +101,16 @@ private:
     int firstRowAt(int y) const;
 
     void showItems(ListItems* items);
+    int anchorRow() const;
+    /// Selects anchor … row (beside `base`) with `row` current.
+    void selectSpan(int anchor, int row, const QList<LineRange>& base = {});
+    void toggleRow(int row);
+    bool extendedKey(QKeyEvent* event);
 
     ListItems* m_items = nullptr; ///< the items shown; null once items held elsewhere are gone
     mutable QSize m_rowSize;              ///< every row's size; empty until measured
     bool m_captured = false; ///< a left press on an item: its release reports the selection
+    bool m_extended = false;
+    int m_dragAnchor = -1;             ///< where a drag began that selects a run
+    QList<LineRange> m_dragBase;       ///< what a drag with Ctrl adds its run to
 };

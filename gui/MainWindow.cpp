@@ -1,4 +1,5 @@
 #include "gui/MainWindow.h"
+#include "gui/PianoRollWindow.h"
 
 #include "gui/Controls.h"
 #include "gui/UiLanguage.h"
@@ -20,6 +21,7 @@
 #include "files/RecentFiles.h"
 #include "gui/ExtraMenu.h"
 #include "song/Song.h"
+#include "gui/EditCommands.h"
 #include "song/SongHistory.h"
 #include "files/SongFileActions.h"
 #include "files/SongFiles.h"
@@ -101,6 +103,7 @@ ListBox* songList(QWidget* parent, ListItems& items, const QRect& geometry) {
     font.setBold(true);
     list->setFont(font);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setExtendedSelection(true);
     return list;
 }
 
@@ -188,7 +191,10 @@ TForm1::TForm1(QWidget* parent)
     extraMenu->Wiederholen1->setEnabled(history->canRedo());
     closeQuestion = new CloseQuestion(*this, *history);
     recentFiles = new RecentFiles(*files, this);
+    editCommands = new EditCommands(*this);
     fileMenus = new FileMenus(*this, extraMenu->Exportieren1, extraMenu->ExportMidi1);
+    // The piano roll window and pictures of the song.
+    PianoRollWindow::attach(*this);
     // A save or an export says where it wrote.
     auto* notice = new WriteNotice(*probar, this);
     connect(songFiles, &SongFileActions::wrote, notice, &WriteNotice::show);
@@ -424,12 +430,12 @@ void TForm1::connectHandlers() {
     qApp->installEventFilter(this);
 }
 
-bool TForm1::isWindowKey(const QKeyEvent* event) const {
+bool TForm1::isWindowKey(const QKeyEvent* event, bool inTextField) const {
     const QKeySequence key(
         QKeyCombination(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key())));
     for (const QAction* action : menuBar()->findChildren<QAction*>())
         if (action->isEnabled() && !action->shortcut().isEmpty() && action->shortcut() == key)
-            return true;
+            return !(inTextField && action->property("textFieldKey").toBool());
     for (const QShortcut* shortcut : findChildren<QShortcut*>(Qt::FindDirectChildrenOnly))
         if (shortcut->isEnabled() && shortcut->key() == key)
             return true;
@@ -439,7 +445,7 @@ bool TForm1::isWindowKey(const QKeyEvent* event) const {
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this &&
-        isWindowKey(static_cast<QKeyEvent*>(event))) {
+        isWindowKey(static_cast<QKeyEvent*>(event), qobject_cast<QLineEdit*>(watched))) {
         event->ignore();
         return true;
     }
@@ -531,10 +537,11 @@ void TForm1::FormClose() {
 
 void TForm1::LoadSongFile(const QString& fileName) { songFiles->LoadSongFile(fileName); }
 
-void TForm1::selectLikewise(ListBox* source, std::initializer_list<ListBox*> targets) {
-    const int index = source->itemIndex();
-    for (ListBox* target : targets)
-        target->setItemIndex(index);
+void TForm1::selectLikewise(ListBox* source, std::initializer_list<ListBox*>) {
+    // The lines selected in one list, and its current line, become the song's selection,
+    // which all five lists show.
+    const ListItems& items = source->listItems();
+    song->setSelection(items.selectedRanges(), items.currentIndex());
 }
 
 void TForm1::Memo1Click() { selectLikewise(Memo1, {Line, Memo2, Memo3, Memo4}); }

@@ -15,8 +15,6 @@
 
 namespace {
 
-/// A change this small is made item by item; a larger one rebuilds the list at once.
-constexpr qsizetype kItemwiseLimit = 64;
 /// What a change costs beside its texts.
 constexpr qint64 kChangeBytes = 64;
 
@@ -98,17 +96,19 @@ void SongHistory::watchTexts(int list) {
                 if (!m_applying)
                     record(list, first, {}, std::move(inserted));
             });
-    connect(model, &ListTextModel::textAboutToChange, this,
-            [this, list, model](int row) { m_changingText[list] = model->text(row); });
+    connect(model, &ListTextModel::textsAboutToChange, this,
+            [this, list, model](int first, int last) {
+                m_changingTexts[list] = model->texts(first, last - first + 1);
+            });
     connect(model, &QAbstractItemModel::dataChanged, this,
             [this, list, model](const QModelIndex& from, const QModelIndex& to) {
-                // The list's texts change one row at a time, each announced beforehand.
-                Q_ASSERT(from.row() == to.row());
-                const QString old = std::exchange(m_changingText[list], QString());
-                const QString& now = model->text(to.row());
+                // The list's texts change a run of rows at a time, each announced beforehand.
+                QStringList old = std::exchange(m_changingTexts[list], QStringList());
+                QStringList now = model->texts(from.row(), to.row() - from.row() + 1);
+                Q_ASSERT(old.size() == now.size());
                 m_textBytes += textBytes(now) - textBytes(old);
                 if (!m_applying)
-                    record(list, from.row(), {old}, {now});
+                    record(list, from.row(), std::move(old), std::move(now));
             });
     connect(model, &QAbstractItemModel::modelAboutToBeReset, this,
             [this, list, model] { m_replacedTexts[list] = model->texts(); });
@@ -217,21 +217,23 @@ bool SongHistory::finish(Step& step, int lines) {
     return changed;
 }
 
-QList<int> SongHistory::selection() const {
-    QList<int> indexes;
+SongHistory::Selection SongHistory::selection() const {
+    Selection lists;
     for (const ListItems* list : m_lists)
-        indexes.append(list->itemIndex());
-    return indexes;
+        lists.append({list->selectedRanges(), list->currentIndex()});
+    return lists;
 }
 
-void SongHistory::select(const QList<int>& indexes) {
-    for (int k = 0; k < 5; ++k)
-        m_lists[k]->setItemIndex(indexes.value(k, -1));
+void SongHistory::select(const Selection& selection) {
+    for (int k = 0; k < 5; ++k) {
+        const ListSelection one = selection.value(k);
+        m_lists[k]->select(one.ranges, one.current);
+    }
 }
 
 void SongHistory::commit() {
     m_commitTimer->stop();
-    const QList<int> after = selection();
+    const Selection after = selection();
     if (!std::exchange(m_stepOpen, false)) {
         m_selection = after;
         return;
@@ -282,37 +284,24 @@ void SongHistory::keepWithinBudget() {
 }
 
 void SongHistory::replace(int list, qsizetype at, qsizetype count, const QStringList& with) {
+    // Rows are replaced, removed and inserted as runs: a step costs what it changed.
     ListItems* box = m_lists[list];
     const qsizetype common = std::min(count, with.size());
-    if (count + with.size() <= kItemwiseLimit) {
-        for (qsizetype i = 0; i < common; ++i)
-            box->setItem(int(at + i), with[i]);
-        for (qsizetype i = common; i < count; ++i)
-            box->remove(int(at + common));
-        for (qsizetype i = common; i < with.size(); ++i)
-            box->insert(int(at + i), with[i]);
-        return;
-    }
-    const QStringList now = box->items();
-    QStringList next;
-    next.reserve(now.size() - count + with.size());
-    next.append(now.first(at));
-    next.append(with);
-    next.append(now.sliced(at + count));
-    box->setItems(next);
+    box->replaceItems(int(at), with.first(common));
+    if (count > common)
+        box->removeItems(int(at + common), int(count - common));
+    if (with.size() > common)
+        box->insertItems(int(at + common), with.sliced(common));
 }
 
 void SongHistory::setLineCount(int count) {
-    ListItems* line = m_lists[0];
     // The numbers change at the end, as renumbering after the command left them.
-    if (std::abs(count - line->count()) > kItemwiseLimit) {
-        line->setLineCount(count);
-        return;
-    }
-    while (line->count() < count)
-        line->add(QString());
-    while (line->count() > count)
-        line->remove(line->count() - 1);
+    ListItems* line = m_lists[0];
+    const int now = line->count();
+    if (count > now)
+        line->insertItems(now, QStringList(count - now));
+    else if (count < now)
+        line->removeItems(count, now - count);
 }
 
 void SongHistory::apply(const Step& step, bool backwards) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/LineRange.h"
+
 #include <QList>
 #include <QObject>
 #include <QStringList>
@@ -56,14 +58,21 @@ private:
         QStringList removed;
         QStringList inserted;
     };
+    /// One list's selected ranges and its current row.
+    struct ListSelection {
+        QList<LineRange> ranges;
+        int current = -1;
+        friend bool operator==(const ListSelection&, const ListSelection&) = default;
+    };
+    using Selection = QList<ListSelection>;
     struct Step {
         /// Per track list (`Memo1` … `Memo4`), in the order the changes were made.
         QList<TextChange> changes[4];
         /// The count of `Line` before and after the step; −1 while it is untouched.
         int linesBefore = -1;
         int linesAfter = -1;
-        QList<int> selectionBefore;
-        QList<int> selectionAfter;
+        Selection selectionBefore;
+        Selection selectionAfter;
         qint64 bytes = 0;
         quint64 serial = 0;
     };
@@ -73,8 +82,8 @@ private:
     void stepChanging();
     void record(int list, qsizetype at, QStringList removed, QStringList inserted);
     static bool finish(Step& step, int lines);
-    QList<int> selection() const;
-    void select(const QList<int>& indexes);
+    Selection selection() const;
+    void select(const Selection& selection);
     void replace(int list, qsizetype at, qsizetype count, const QStringList& with);
     void setLineCount(int count);
     void apply(const Step& step, bool backwards);
@@ -88,11 +97,11 @@ private:
     /// The step being recorded; it closes when control returns to the event loop.
     Step m_open;
     bool m_stepOpen = false;
-    /// A changing row's text before the change, and a list's texts before it is replaced.
-    QString m_changingText[5];
+    /// Changing rows' texts before the change, and a list's texts before it is replaced.
+    QStringList m_changingTexts[5];
     QStringList m_replacedTexts[5];
     /// The selection when the event loop last settled: the one the next command finds.
-    QList<int> m_selection;
+    Selection m_selection;
     QList<Step> m_undo;
     QList<Step> m_redo;
     QTimer* m_commitTimer = nullptr;

@@ -41,7 +41,7 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
 // The controls that come with the network and MIDI pages of the dialog.
 bool fromNetworkPage(const QString& name) {
     static const QStringList names = {"edPort", "ComboBox1", "edAdresse",
-                                      "edUser", "edPw",      "cbAutoconnect"};
+                                      "edUser", "edPw",      "cbAutoconnect", "cbPassiv"};
     return names.contains(name);
 }
 
@@ -131,7 +131,10 @@ const QByteArray kFirstStartFile = "[Anzeige]\r\n"
                                    "[Sprache]\r\n"
                                    "Sprache=0\r\n"
                                    "[BMM]\r\n"
-                                   "Info=0\r\n";
+                                   "Info=0\r\n"
+                                   // Sections of the program's own follow the described ones.
+                                   "[FTP]\r\n"
+                                   "Passiv=0\r\n";
 
 } // namespace
 
@@ -241,7 +244,11 @@ private slots:
         QVERIFY(!QFile::exists(configPath()));
         forms().Form6->btOk->click();
         QVERIFY(app.prompts.errors.isEmpty());
-        QCOMPARE(readBytes(configPath()), kFirstStartFile);
+        // The described sections exactly, then only sections of later settings.
+        const QByteArray bytes = readBytes(configPath());
+        QCOMPARE(bytes.left(kFirstStartFile.size()), kFirstStartFile);
+        QVERIFY(bytes.mid(kFirstStartFile.size()).startsWith('['));
+        QVERIFY(bytes.contains("[Wiedergabe]\r\nZweistimmig=0\r\nSchleife=0\r\nVorhoeren=0\r\n"));
     }
 
     void everySettingComesBack_data() {
@@ -261,6 +268,8 @@ private slots:
                                  << "3";
         QTest::newRow("Autoconnect") << "cbAutoconnect"
                                      << "1";
+        QTest::newRow("Passiv") << "cbPassiv"
+                                << "1";
         QTest::newRow("KlaviaturC") << "edC"
                                     << "q";
         QTest::newRow("KlaviaturCr") << "edCr"
@@ -297,6 +306,12 @@ private slots:
                                  << "1";
         QTest::newRow("BMM Info") << "cbBMMINFO"
                                   << "1";
+        QTest::newRow("Zweistimmig") << "Zweistimmig1"
+                                     << "1";
+        QTest::newRow("Schleife") << "Schleife1"
+                                  << "1";
+        QTest::newRow("Vorhoeren") << "Vorhoeren1"
+                                   << "1";
     }
     void everySettingComesBack() {
         QFETCH(QString, control);

@@ -254,6 +254,11 @@ private slots:
         QTest::newRow("Bearbeiten")
             << "Bearbeiten1"
             << QStringList{"Rückgängig",        "Wiederholen",     "-",
+                           "Einfügen", "Zeilen löschen", "-", "Ausschneiden", "Kopieren",
+                           "Aus Zwischenablage einfügen", "Alles markieren", "-",
+                           "Zeilen nach oben", "Zeilen nach unten", "-", "Halbton höher",
+                           "Halbton tiefer", "Oktave höher", "Oktave tiefer",
+                           "Nur aktive Spur transponieren", "-",
                            "Geschwindigkeit ändern...", "Tonhöhe ändern...", "Spuren tauschen",
                            "Dual-Spur >",       "Spur Löschen >"};
         QTest::newRow("Dual-Spur") << "DualSpur1" << QStringList{"Spur 1", "Spur 2"};
@@ -493,7 +498,7 @@ private slots:
     }
 
     // Only a left press on an item moves the selection (as in classic desktop list boxes); what a
-    // press or drag leaves selected, all five lists select.
+    // press or drag leaves selected, all five lists select. Ctrl adds or takes out one line.
     void mouseOnTheLists_data() {
         QTest::addColumn<QString>("list");
         QTest::addColumn<QString>("gesture");
@@ -508,8 +513,8 @@ private slots:
                                        << "right 3" << 1;
         QTest::newRow("middle on item") << "Memo4"
                                         << "middle 0" << 1;
-        QTest::newRow("Ctrl on the selected item") << "Memo4"
-                                                   << "ctrl 1" << 1;
+        QTest::newRow("Ctrl on the selected item takes it out") << "Memo4"
+                                                                << "ctrl 1" << -1;
         QTest::newRow("Ctrl on another item") << "Memo2"
                                               << "ctrl 3" << 3;
         QTest::newRow("drag released outside") << "Memo1"
