@@ -315,7 +315,7 @@ private slots:
         QStringList titles;
         for (const QAction* action : app.main().menuBar()->actions())
             titles.append(action->text().remove(QLatin1Char('&')));
-        QCOMPARE(titles, QStringList({"Datei", "Bearbeiten", "Extras", "Optionen"}));
+        QCOMPARE(titles, QStringList({"Datei", "Bearbeiten", "Extras", "Optionen", "Hilfe"}));
     }
 
     // The window takes its own keys before the focused control, even from a control that
