@@ -3,9 +3,14 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include "settings/IniFile.h"
+
 #include <QStandardPaths>
 
+#include <memory>
+
 namespace {
+std::unique_ptr<IniFile> g_file;
 QString g_override;
 const QString kFileName = QStringLiteral("Config.ini");
 } // namespace
@@ -23,4 +28,15 @@ QString configFilePath() {
 
 void setConfigFilePath(const QString& path) {
     g_override = path;
+    forgetConfigFile();
+}
+
+IniFile& configFile() {
+    if (!g_file)
+        g_file = std::make_unique<IniFile>(configFilePath(), IniFile::Writes::OnSave);
+    return *g_file;
+}
+
+void forgetConfigFile() {
+    g_file.reset();
 }
