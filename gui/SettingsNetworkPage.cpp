@@ -64,7 +64,7 @@ void SettingsNetworkPage::buildMulTiZ1rp(QWidget* page) {
     RadioGroup1Item0 = placed(new QRadioButton(QStringLiteral("LAN"), RadioGroup1),
                               QStringLiteral("RadioGroup1Item0"), QRect(16, 20, 370, 20));
     RadioGroup1Item1 =
-        placed(new QRadioButton(QStringLiteral("COM (not implemeted yet)"), RadioGroup1),
+        placed(new QRadioButton(QStringLiteral("COM (not implemented yet)"), RadioGroup1),
                QStringLiteral("RadioGroup1Item1"), QRect(16, 44, 370, 20));
     RadioGroup1Item0->setChecked(true);
 
@@ -103,7 +103,7 @@ void SettingsNetworkPage::buildOnlineDB(QWidget* page) {
     Label13 = placed(new QLabel(gbTestconnect), QStringLiteral("Label13"), QRect(72, 24, 200, 16));
     Label11 = label(gbTestconnect, QStringLiteral("Label11"), QStringLiteral("Zeit:"), 16, 50);
     Label12 = placed(new QLabel(gbTestconnect), QStringLiteral("Label12"), QRect(72, 50, 200, 16));
-    btTestcon = placed(new QPushButton(QStringLiteral("Teste"), gbTestconnect),
+    btTestcon = placed(new QPushButton(QStringLiteral("Testen"), gbTestconnect),
                        QStringLiteral("btTestcon"), QRect(304, 40, 81, 25));
     btTestcon->setAutoDefault(false);
     QFont bold = Label13->font();

@@ -806,7 +806,7 @@ void TestLibrary::mirrorPortControls() {
     p.RadioGroup1Item1->click();
     QVERIFY(p.RadioGroup1Item0->isChecked());
     QVERIFY(!p.RadioGroup1Item1->isChecked());
-    QCOMPARE(p.RadioGroup1Item1->text(), QStringLiteral("COM (not implemeted yet)"));
+    QCOMPARE(p.RadioGroup1Item1->text(), QStringLiteral("COM (not implemented yet)"));
 
     p.edPort->setText(QStringLiteral("abc"));
     try {

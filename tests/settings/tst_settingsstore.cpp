@@ -244,7 +244,11 @@ private slots:
         QVERIFY(!QFile::exists(configPath()));
         forms().Form6->btOk->click();
         QVERIFY(app.prompts.errors.isEmpty());
-        QCOMPARE(readBytes(configPath()), kFirstStartFile);
+        // The described sections exactly, then only sections of later settings.
+        const QByteArray bytes = readBytes(configPath());
+        QCOMPARE(bytes.left(kFirstStartFile.size()), kFirstStartFile);
+        QVERIFY(bytes.mid(kFirstStartFile.size()).startsWith('['));
+        QVERIFY(bytes.contains("[Wiedergabe]\r\nZweistimmig=0\r\nSchleife=0\r\nVorhoeren=0\r\n"));
     }
 
     void everySettingComesBack_data() {
@@ -302,6 +306,12 @@ private slots:
                                  << "1";
         QTest::newRow("BMM Info") << "cbBMMINFO"
                                   << "1";
+        QTest::newRow("Zweistimmig") << "Zweistimmig1"
+                                     << "1";
+        QTest::newRow("Schleife") << "Schleife1"
+                                  << "1";
+        QTest::newRow("Vorhoeren") << "Vorhoeren1"
+                                   << "1";
     }
     void everySettingComesBack() {
         QFETCH(QString, control);
@@ -515,11 +525,36 @@ private slots:
         QVERIFY(readBytes(configPath()).contains("[FM]\r\nVolume=42\r\n"));
     }
 
-    void fileBesideTheProgramWhenWritable() {
+    void settingsPlace_data() {
+        QTest::addColumn<QString>("program");   // the program's folder in the tree below
+        QTest::addColumn<QStringList>("files"); // files that exist in that tree
+        QTest::addColumn<bool>("beside");       // Config.ini beside the program, else the user's
+        QTest::newRow("build tree") << "build" << QStringList{"build/CMakeCache.txt"} << true;
+        QTest::newRow("build tree, a test program")
+            << "build/tests" << QStringList{"build/CMakeCache.txt"} << true;
+        QTest::newRow("installed") << "usr/bin" << QStringList{"usr/bin/z1rpw3rk"} << false;
+        QTest::newRow("installed, Config.ini beside it")
+            << "opt/z1rpw3rk" << QStringList{"opt/z1rpw3rk/Config.ini"} << true;
+        // Root may write every folder; the program's own folder is still not the place.
+        QTest::newRow("root, folder writable") << "usr/local/bin" << QStringList{} << false;
+    }
+
+    void settingsPlace() {
+        QFETCH(QString, program);
+        QFETCH(QStringList, files);
+        QFETCH(bool, beside);
+        QTemporaryDir tree;
+        QVERIFY(QDir(tree.path()).mkpath(program));
+        for (const QString& file : files)
+            writeBytes(tree.filePath(file), "");
+        const QString programDir = tree.filePath(program);
+        const QString expected = beside ? QDir(programDir).filePath("Config.ini")
+                                        : tree.filePath("home/.config/Z1rpW3rk/Config.ini");
+        QCOMPARE(configFilePathFor(programDir, tree.filePath("home/.config")), expected);
+        // The running test program lies in its build tree; a path set for a run goes first.
         setConfigFilePath(QString());
-        const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath("Config.ini");
-        // The test programs' folder is writable, as a portable copy's is.
-        QCOMPARE(configFilePath(), beside);
+        QCOMPARE(configFilePath(),
+                 QDir(QCoreApplication::applicationDirPath()).filePath("Config.ini"));
         setConfigFilePath(configPath());
         QCOMPARE(configFilePath(), configPath());
         setConfigFilePath(QString());

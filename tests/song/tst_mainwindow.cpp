@@ -244,7 +244,8 @@ private slots:
         QTest::addColumn<QStringList>("items"); // "-" for a separator, "name >" for a submenu
         QTest::newRow("Datei") << "Datei1"
                                << QStringList{"Neu",     "Öffnen", "Speichern", "Exportieren >",
-                                              "Zuletzt geöffnet >", "-", "Beenden", "-",      "Play",      "Stop"};
+                                              "Zuletzt geöffnet >", "-", "Beenden", "-",      "Play",
+                                              "Ab aktueller Zeile abspielen", "Stop"};
         QTest::newRow("Exportieren") << "Exportieren1"
                                      << QStringList{"Audio (WAV, FLAC, OGG, MP3)...",
                                                     "MIDI-Datei (.mid)...",
@@ -254,6 +255,11 @@ private slots:
         QTest::newRow("Bearbeiten")
             << "Bearbeiten1"
             << QStringList{"Rückgängig",        "Wiederholen",     "-",
+                           "Einfügen", "Zeilen löschen", "-", "Ausschneiden", "Kopieren",
+                           "Aus Zwischenablage einfügen", "Alles markieren", "-",
+                           "Zeilen nach oben", "Zeilen nach unten", "-", "Halbton höher",
+                           "Halbton tiefer", "Oktave höher", "Oktave tiefer",
+                           "Nur aktive Spur transponieren", "-",
                            "Geschwindigkeit ändern...", "Tonhöhe ändern...", "Spuren tauschen",
                            "Dual-Spur >",       "Spur Löschen >"};
         QTest::newRow("Dual-Spur") << "DualSpur1" << QStringList{"Spur 1", "Spur 2"};
@@ -282,6 +288,10 @@ private slots:
                                                                 "Beeper",
                                                                 "FM-Synthese",
                                                                 "MIDI-Out",
+                                                                "-",
+                                                                "Zweistimmig",
+                                                                "Schleife",
+                                                                "Vorhören",
                                                                 "-",
                                                                 "Einstellungen"};
     }
