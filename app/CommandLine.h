@@ -20,6 +20,8 @@ public:
     QString output;
     /// --keep-short-lines: a MIDI import keeps the lines shorter than 15 ms.
     bool keepShortLines = false;
+    /// --voices: 1 or 2 voices on the speaker and waveform outputs; 0 for the program's choice.
+    int voices = 0;
     /// For Action::Error: what is wrong, one line.
     QString error;
 

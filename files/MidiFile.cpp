@@ -158,7 +158,10 @@ QByteArray write(const QList<Line>& lines, const TrackSetup& track1, const Track
     const TrackSetup* setups[2] = {&track1, &track2};
     for (int t = 0; t < 2; ++t) {
         TrackWriter track;
-        track.meta(0, 0x03, t == 0 ? QByteArrayLiteral("Spur 1") : QByteArrayLiteral("Spur 2"));
+        const QByteArray name = setups[t]->name;
+        track.meta(0, 0x03, !name.isEmpty() ? name
+                            : t == 0        ? QByteArrayLiteral("Spur 1")
+                                            : QByteArrayLiteral("Spur 2"));
         // Programs as MIDI-Out sets them at Play: channel 1 and 2, whatever the mode.
         track.channel(0, 0xC0 | t, setups[t]->program);
         writeTrack(track, lines, t == 0, *setups[t]);

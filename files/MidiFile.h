@@ -31,6 +31,7 @@ struct TrackSetup {
     bool drum = false;
     int drumKey = 35;
     int velocity = 100;
+    QByteArray name{}; ///< the track's name in the file; empty: "Spur 1" or "Spur 2"
 };
 
 /// One song line as MIDI: the note of each track (kSilent for none), the pitch bend that

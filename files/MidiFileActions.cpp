@@ -53,6 +53,9 @@ MidiFile::TrackSetup MidiFileActions::trackSetup(const Settings& settings, int t
     setup.drumKey = 35 + std::max(0, sound.drum);
     setup.drum = sound.drumMode;
     setup.velocity = sound.velocity;
+    // The track names a MIDI program shows, in the language the settings choose.
+    setup.name = (settings.language == 1 ? QByteArrayLiteral("Track ") : QByteArrayLiteral("Spur ")) +
+                 QByteArray::number(track);
     return setup;
 }
 

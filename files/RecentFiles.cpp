@@ -76,6 +76,11 @@ RecentFiles::RecentFiles(SongFiles& files, QObject* parent)
     connect(&files.bmmImport, &BmmImporter::opened, this, opened);
     connect(&files.midiFiles, &MidiFileActions::opened, this, opened);
     connect(&files.beepFormats, &BeepFormatActions::opened, this, opened);
+    // A song saved is a song the user will want to open again.
+    connect(&files.songFiles, &SongFileActions::saved, this, [this, &files] {
+        if (!files.songFiles.songFile().isEmpty())
+            add(files.songFiles.songFile());
+    });
 }
 
 void RecentFiles::openSong(const QString& fileName) {

@@ -6,7 +6,7 @@
 
 class SongFiles;
 
-/// The list behind "Datei" → "Zuletzt geöffnet": the last eight songs opened or imported,
+/// The list behind "Datei" → "Zuletzt geöffnet": the last eight songs opened, imported or saved,
 /// newest first, kept in Config.ini in a section of their own. A file chosen from it (or
 /// dropped on the main window) opens the way its kind is opened from the menu: a song file
 /// with "Öffnen", a .bmm, MIDI or ringtone file with its import.

@@ -10,7 +10,13 @@
 #include "gui/MainWindow.h"
 #include "gui/KeyboardMap.h"
 
+#include "gui/EditCommands.h"
+#include "gui/ListBox.h"
+#include "song/Song.h"
+#include "song/SongEntry.h"
+
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -102,6 +108,10 @@ void TForm8::createControls() {
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setGeometry(208, 208, 121, 21);
+    cbInsLied = new QCheckBox(QStringLiteral("Ins Lied"), this);
+    cbInsLied->setObjectName(QStringLiteral("cbInsLied"));
+    cbInsLied->setStyleSheet(QStringLiteral("color: white;"));
+    cbInsLied->setGeometry(344, 208, 145, 21);
 
     QWidget* previous = nullptr;
     for (QWidget* w : keys) {
@@ -112,12 +122,14 @@ void TForm8::createControls() {
     setTabOrder(previous, Button1);
     setTabOrder(Button1, Button2);
     setTabOrder(Button2, Edit1);
+    setTabOrder(Edit1, cbInsLied);
 
     // Keys and buttons hand typed characters to the window; the duration field keeps its own.
     for (QWidget* w : keys)
         w->installEventFilter(this);
     Button1->installEventFilter(this);
     Button2->installEventFilter(this);
+    cbInsLied->installEventFilter(this);
 }
 
 bool TForm8::eventFilter(QObject* watched, QEvent* event) {
@@ -128,7 +140,8 @@ bool TForm8::eventFilter(QObject* watched, QEvent* event) {
     if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || key->text().isEmpty())
         return QWidget::eventFilter(watched, event);
     const bool buttonPress =
-        key->key() == Qt::Key_Space && (watched == Button1 || watched == Button2);
+        key->key() == Qt::Key_Space &&
+        (watched == Button1 || watched == Button2 || watched == cbInsLied);
     for (const QChar c : key->text())
         guarded([this, c] { FormKeyPress(c); });
     return !buttonPress;
@@ -144,9 +157,25 @@ void TForm8::Klaviatur1Click() {
 }
 
 void TForm8::FormKeyPress(QChar key) {
-    const int duration = StrToInt(Edit1->text());
-    if (const int hertz = KeyboardMap::frequency(key, Octave))
-        SystemBeep(hertz, duration);
+    // An empty field takes the main window's duration: the first key press just plays.
+    const QString length = Edit1->text().isEmpty() ? m_main.edLengh->text() : Edit1->text();
+    const int duration = StrToInt(length);
+    const int hertz = KeyboardMap::frequency(key, Octave);
+    if (hertz == 0)
+        return;
+    if (cbInsLied->isChecked()) {
+        // As if the key had filled the active frequency field and the tone were inserted.
+        m_main.activeFrequencyField()->setText(QString::number(hertz));
+        SongLine line = m_main.editCommands->enteredTone();
+        line.dur1 = line.dur2 = SongEntry::checkedDuration(QStringLiteral("Dauer"), length);
+        const bool append = m_main.song->currentLine() < 0;
+        m_main.editCommands->insertLine(line);
+        if (append) {
+            for (ListBox* list : {m_main.Memo2, m_main.Memo1, m_main.Memo4, m_main.Memo3, m_main.Line})
+                list->setTopIndex(list->count() - 1);
+        }
+    }
+    SystemBeep(hertz, duration);
 }
 
 void TForm8::stepOctave(int by) {

@@ -4,6 +4,7 @@
 
 #include <array>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -11,8 +12,10 @@ class QPushButton;
 class TForm1;
 
 /// The keyboard window "Klavier": one octave of piano keys; the letter keys of the computer
-/// keyboard play notes on the system beep in the chosen octave for the typed duration. A
-/// sounding aid only: nothing goes into the song.
+/// keyboard play notes on the system beep in the chosen octave for the typed duration (the main
+/// window's duration while the field is empty). With "Ins Lied" checked each note also goes
+/// into the song on the active track: before the current line when lines are selected, else at
+/// the end.
 class TForm8 final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TForm8)
@@ -31,6 +34,7 @@ public:
     QPushButton* Button1 = nullptr; ///< "+"
     QPushButton* Button2 = nullptr; ///< "-"
     QLineEdit* Edit1 = nullptr;     ///< the duration in milliseconds
+    QCheckBox* cbInsLied = nullptr; ///< "Ins Lied": keys write into the song
 
     /// The octave, 1 … 7, as `Label2` shows it.
     int Octave = 1;

@@ -1,5 +1,8 @@
 #include "gui/LineEditor.h"
 
+#include "song/NoteTable.h"
+#include "song/SongEntry.h"
+
 #include "gui/Controls.h"
 #include "base/Errors.h"
 #include "base/Guard.h"
@@ -118,10 +121,17 @@ void TForm2::btOkClick() {
     for (ListBox* list : {m_main.Memo1, m_main.Memo2, m_main.Memo3, m_main.Memo4})
         if (list->itemIndex() < 0)
             throw EListError(-1);
-    m_main.Memo1->setItem(m_main.Memo1->itemIndex(), edFreq1->text());
-    m_main.Memo2->setItem(m_main.Memo2->itemIndex(), edDauer1->text());
-    m_main.Memo3->setItem(m_main.Memo3->itemIndex(), edFreq2->text());
-    m_main.Memo4->setItem(m_main.Memo4->itemIndex(), edDauer1->text());
+    // Only values the outputs can play are written; note names become their frequencies.
+    const NoteTable& table = NoteTable::stored();
+    const QString freq1 =
+        SongEntry::checkedFrequency(table, QStringLiteral("Frequenz Spur 1"), edFreq1->text());
+    const QString length = SongEntry::checkedDuration(QStringLiteral("Dauer"), edDauer1->text());
+    const QString freq2 =
+        SongEntry::checkedFrequency(table, QStringLiteral("Frequenz Spur 2"), edFreq2->text());
+    m_main.Memo1->setItem(m_main.Memo1->itemIndex(), freq1);
+    m_main.Memo2->setItem(m_main.Memo2->itemIndex(), length);
+    m_main.Memo3->setItem(m_main.Memo3->itemIndex(), freq2);
+    m_main.Memo4->setItem(m_main.Memo4->itemIndex(), length);
     clearEdits();
     accept();
 }

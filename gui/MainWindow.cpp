@@ -1,4 +1,5 @@
 #include "gui/MainWindow.h"
+#include "gui/PianoRollWindow.h"
 
 #include "gui/Controls.h"
 #include "gui/UiLanguage.h"
@@ -20,6 +21,7 @@
 #include "files/RecentFiles.h"
 #include "gui/ExtraMenu.h"
 #include "song/Song.h"
+#include "gui/EditCommands.h"
 #include "song/SongHistory.h"
 #include "files/SongFileActions.h"
 #include "files/SongFiles.h"
@@ -188,7 +190,10 @@ TForm1::TForm1(QWidget* parent)
     extraMenu->Wiederholen1->setEnabled(history->canRedo());
     closeQuestion = new CloseQuestion(*this, *history);
     recentFiles = new RecentFiles(*files, this);
+    editCommands = new EditCommands(*this);
     fileMenus = new FileMenus(*this, extraMenu->Exportieren1, extraMenu->ExportMidi1);
+    // The piano roll window and pictures of the song.
+    PianoRollWindow::attach(*this);
 }
 
 TForm1::~TForm1() = default;
@@ -405,10 +410,14 @@ void TForm1::connectHandlers() {
     // F1/F2 and Enter reach the window before the focused control, wherever the focus is.
     for (const int key : {int(Qt::Key_F1), int(Qt::Key_F2)}) {
         auto* shortcut = new QShortcut(QKeySequence(key), this);
+        shortcut->setWhatsThis(key == Qt::Key_F1 ? QStringLiteral("Spur 1 aktiv")
+                                                 : QStringLiteral("Spur 2 aktiv"));
         connectGuarded(shortcut, &QShortcut::activated, this, [this, key] { FormKeyDown(key); });
     }
     for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
         auto* shortcut = new QShortcut(QKeySequence(key), this);
+        if (key == Qt::Key_Return) // the manual lists one of the two
+            shortcut->setWhatsThis(QStringLiteral("Ton hinzufügen (Standardknopf)"));
         connect(shortcut, &QShortcut::activated, this, [this] { pressDefaultButton(); });
     }
     // A focused control may claim a key the window wants first (an edit field takes Ctrl+E as
@@ -416,12 +425,12 @@ void TForm1::connectHandlers() {
     qApp->installEventFilter(this);
 }
 
-bool TForm1::isWindowKey(const QKeyEvent* event) const {
+bool TForm1::isWindowKey(const QKeyEvent* event, bool inTextField) const {
     const QKeySequence key(
         QKeyCombination(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key())));
     for (const QAction* action : menuBar()->findChildren<QAction*>())
         if (action->isEnabled() && !action->shortcut().isEmpty() && action->shortcut() == key)
-            return true;
+            return !(inTextField && action->property("textFieldKey").toBool());
     for (const QShortcut* shortcut : findChildren<QShortcut*>(Qt::FindDirectChildrenOnly))
         if (shortcut->isEnabled() && shortcut->key() == key)
             return true;
@@ -431,7 +440,7 @@ bool TForm1::isWindowKey(const QKeyEvent* event) const {
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this &&
-        isWindowKey(static_cast<QKeyEvent*>(event))) {
+        isWindowKey(static_cast<QKeyEvent*>(event), qobject_cast<QLineEdit*>(watched))) {
         event->ignore();
         return true;
     }

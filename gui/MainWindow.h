@@ -44,6 +44,7 @@ class SongFiles;
 class WindowFileView;
 class FileMenus;
 class SongHistory;
+class EditCommands;
 
 /// The main window: the song in five parallel lists, the tone entry, the menu, the progress
 /// display. Subsystems attach their collaborators here; the controls keep their given names.
@@ -232,6 +233,8 @@ public:
     // Ringtone texts, buzzer sketches and beep scripts; "Zuletzt geöffnet" and dropped files.
     BeepFormatActions* beepFormats = nullptr;
     RecentFiles* recentFiles = nullptr;
+    // "Bearbeiten": insert, delete, cut, copy, paste, move and transpose selected lines.
+    EditCommands* editCommands = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -246,5 +249,5 @@ private:
     void openLineEditor();
     void closeOtherSidePanels(const QWidget* keep);
     void pressDefaultButton();
-    bool isWindowKey(const QKeyEvent* event) const;
+    bool isWindowKey(const QKeyEvent* event, bool inTextField) const;
 };

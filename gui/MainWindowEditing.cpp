@@ -6,14 +6,18 @@
 #include "base/Prompts.h"
 #include "gui/Forms.h"
 #include "gui/LineEditor.h"
+#include "gui/EditCommands.h"
+#include "song/Song.h"
 
 #include <QLineEdit>
 
 void TForm1::btaddClick() {
-    Memo1->add(edFreq1->text());
-    Memo2->add(edLengh->text());
-    Memo3->add(edFreq2->text());
-    Memo4->add(edLengh->text());
+    // Only a tone the outputs can play goes in; a note name goes in as its frequency.
+    const SongLine tone = editCommands->enteredTone();
+    Memo1->add(tone.freq1);
+    Memo2->add(tone.dur1);
+    Memo3->add(tone.freq2);
+    Memo4->add(tone.dur2);
     RenumberLines();
     for (ListBox* list : {Memo2, Memo1, Memo4, Memo3, Line})
         list->setTopIndex(list->count() - 1);

@@ -45,9 +45,13 @@ private slots:
         w.edFreq2->setText("440");
         w.edLengh->setText("abc");
         QTest::mouseClick(w.btadd, Qt::LeftButton);
-        // Any text is stored as it stands, an empty one included.
-        QCOMPARE(songRows(w).last(), QStringLiteral(" abc 440 abc"));
-        QCOMPARE(w.Memo1->item(1), QString());
+        // Only what the outputs can play goes in: an empty field is refused, nothing added.
+        QCOMPARE(songRows(w), QStringList({"500 100 0 100"}));
+        QCOMPARE(app.prompts.texts().size(), 1);
+        w.edFreq1->setText("0");
+        w.edLengh->setText("250");
+        QTest::mouseClick(w.btadd, Qt::LeftButton);
+        QCOMPARE(songRows(w).last(), QStringLiteral("0 250 440 250"));
     }
 
     void addKeepsTheSelectionAndAppends() {

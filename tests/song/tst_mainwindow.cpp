@@ -255,6 +255,11 @@ private slots:
         QTest::newRow("Bearbeiten")
             << "Bearbeiten1"
             << QStringList{"Rückgängig",        "Wiederholen",     "-",
+                           "Einfügen", "Zeilen löschen", "-", "Ausschneiden", "Kopieren",
+                           "Aus Zwischenablage einfügen", "Alles markieren", "-",
+                           "Zeilen nach oben", "Zeilen nach unten", "-", "Halbton höher",
+                           "Halbton tiefer", "Oktave höher", "Oktave tiefer",
+                           "Nur aktive Spur transponieren", "-",
                            "Geschwindigkeit ändern...", "Tonhöhe ändern...", "Spuren tauschen",
                            "Dual-Spur >",       "Spur Löschen >"};
         QTest::newRow("Dual-Spur") << "DualSpur1" << QStringList{"Spur 1", "Spur 2"};

@@ -4,6 +4,9 @@
 #include "gui/MainWindow.h"
 #include "support/AppFixture.h"
 #include "gui/KeyboardWindow.h"
+#include "support/SongHelpers.h"
+
+#include <QCheckBox>
 
 #include <QAction>
 #include <QComboBox>
@@ -128,8 +131,8 @@ private slots:
         QTest::addColumn<QString>("duration");
         QTest::addColumn<QList<Beep>>("beeps");
         QTest::addColumn<QStringList>("errors");
-        QTest::newRow("empty: every character reports")
-            << "" << QList<Beep>{} << QStringList(3, "'' ist kein gültiger Integerwert");
+        QTest::newRow("empty: the main window's duration")
+            << "" << QList<Beep>{{55, 100}, {62, 100}} << QStringList{};
         QTest::newRow("not a number")
             << "2o0" << QList<Beep>{} << QStringList(3, "'2o0' ist kein gültiger Integerwert");
         QTest::newRow("zero is silent, no error")
@@ -148,6 +151,23 @@ private slots:
         QTest::keyClicks(k.keys[2], "hxj"); // x is no key but is still checked
         QCOMPARE(recorder.beeps, beeps);
         QCOMPARE(app.prompts.errors, errors);
+    }
+
+    // "Ins Lied": a key adds its note on the active track, before the current line if any.
+    void intoSong() {
+        AppFixture app;
+        BeepRecorder recorder;
+        TForm1& w = app.main();
+        TForm8& k = keyboard();
+        setSong(w, {"1 10 2 10", "3 10 4 10"});
+        k.cbInsLied->setChecked(true);
+        w.FormKeyDown(Qt::Key_F2);
+        QTest::keyClicks(k.keys[2], "h");
+        clickItem(w.Memo1, 1);
+        QTest::keyClicks(k.keys[2], "j");
+        QCOMPARE(songRows(w),
+                 QStringList({"1 10 2 10", "500 100 62 100", "3 10 4 10", "500 100 55 100"}));
+        QCOMPARE(recorder.beeps, QList<Beep>({{55, 100}, {62, 100}}));
     }
 
     void durationFieldKeepsItsCharacters() {
