@@ -244,7 +244,8 @@ private slots:
         QTest::addColumn<QStringList>("items"); // "-" for a separator, "name >" for a submenu
         QTest::newRow("Datei") << "Datei1"
                                << QStringList{"Neu",     "Öffnen", "Speichern", "Exportieren >",
-                                              "Zuletzt geöffnet >", "-", "Beenden", "-",      "Play",      "Stop"};
+                                              "Zuletzt geöffnet >", "-", "Beenden", "-",      "Play",
+                                              "Ab aktueller Zeile abspielen", "Stop"};
         QTest::newRow("Exportieren") << "Exportieren1"
                                      << QStringList{"Audio (WAV, FLAC, OGG, MP3)...",
                                                     "MIDI-Datei (.mid)...",
@@ -290,6 +291,10 @@ private slots:
                                                                 "FM-Synthese",
                                                                 "MIDI-Out",
                                                                 "-",
+                                                                "Zweistimmig",
+                                                                "Schleife",
+                                                                "Vorhören",
+                                                                "-",
                                                                 "Einstellungen"};
     }
 
@@ -312,7 +317,7 @@ private slots:
         QStringList titles;
         for (const QAction* action : app.main().menuBar()->actions())
             titles.append(action->text().remove(QLatin1Char('&')));
-        QCOMPARE(titles, QStringList({"Datei", "Bearbeiten", "Extras", "Optionen"}));
+        QCOMPARE(titles, QStringList({"Datei", "Bearbeiten", "Extras", "Optionen", "Hilfe"}));
     }
 
     // The window takes its own keys before the focused control, even from a control that
