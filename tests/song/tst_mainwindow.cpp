@@ -252,7 +252,8 @@ private slots:
                                                     "RTTTL-Klingelton (.rtttl)...",
                                                     "Buzzer-Sketch (.ino)...",
                                                     "beep-Skript (.sh)...",
-                                                    "G-Code für 3D-Drucker (.gcode)..."};
+                                                    "G-Code für 3D-Drucker (.gcode)...",
+                                                    "Bild (PNG, SVG)..."};
         QTest::newRow("Bearbeiten")
             << "Bearbeiten1"
             << QStringList{"Rückgängig",        "Wiederholen",     "-",
