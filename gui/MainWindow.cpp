@@ -26,6 +26,7 @@
 #include "files/SongFileActions.h"
 #include "files/SongFiles.h"
 #include "gui/FileMenus.h"
+#include "gui/WriteNotice.h"
 #include "net/MultiZ1rp.h"
 #include "gui/OnlineLibrary.h"
 #include "gui/Forms.h"
@@ -195,6 +196,10 @@ TForm1::TForm1(QWidget* parent)
     fileMenus = new FileMenus(*this, extraMenu->Exportieren1, extraMenu->ExportMidi1);
     // The piano roll window and pictures of the song.
     PianoRollWindow::attach(*this);
+    // A save or an export says where it wrote.
+    auto* notice = new WriteNotice(*probar, this);
+    connect(songFiles, &SongFileActions::wrote, notice, &WriteNotice::show);
+    connect(audioExport, &AudioExport::wrote, notice, &WriteNotice::show);
 }
 
 TForm1::~TForm1() = default;
