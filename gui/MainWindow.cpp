@@ -30,6 +30,7 @@
 #include "net/MultiZ1rp.h"
 #include "gui/OnlineLibrary.h"
 #include "gui/Forms.h"
+#include "settings/ConfigLocation.h"
 #include "gui/SpeedPitch.h"
 #include "gui/TrackOperations.h"
 #include "gui/SettingsDialog.h"
@@ -190,7 +191,7 @@ TForm1::TForm1(QWidget* parent)
     extraMenu->Rueckgaengig1->setEnabled(history->canUndo());
     extraMenu->Wiederholen1->setEnabled(history->canRedo());
     closeQuestion = new CloseQuestion(*this, *history);
-    recentFiles = new RecentFiles(*files, this);
+    recentFiles = new RecentFiles(*files, configFile(), this);
     editCommands = new EditCommands(*this);
     fileMenus = new FileMenus(*this, extraMenu->Exportieren1, extraMenu->ExportMidi1);
     // The piano roll window and pictures of the song.
