@@ -7,6 +7,7 @@
 #include "base/ProgressSink.h"
 #include "base/Prompts.h"
 #include "files/BeepFormatActions.h"
+#include "files/PianoRollPainter.h"
 #include "base/FileAccess.h"
 #include "files/SongFiles.h"
 #include "settings/Settings.h"
@@ -152,11 +153,18 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
             if (!out || out->isEmpty())
                 return failed(arg + QStringLiteral(" needs a file name"));
             line.outFile = *out;
+        } else if (arg == QLatin1String("--keep-short-lines")) {
+            line.keepShortLines = true;
         } else if (arg == QLatin1String("--output")) {
             const auto output = value(arg);
             if (!output || !QStringList{"beep", "wave", "midi"}.contains(*output))
                 return failed(QStringLiteral("--output takes beep, wave or midi"));
             line.output = *output;
+        } else if (arg == QLatin1String("--voices")) {
+            const auto voices = value(arg);
+            if (!voices || (*voices != QLatin1String("1") && *voices != QLatin1String("2")))
+                return failed(QStringLiteral("--voices takes 1 or 2"));
+            line.voices = voices->toInt();
         } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
             return failed(QStringLiteral("unknown option %1 (see --help)").arg(arg));
         } else {
@@ -172,10 +180,11 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
         if (line.outFile.isEmpty())
             return failed(QStringLiteral("--render needs -o OUT"));
         const QString suffix = suffixOf(line.outFile);
-        if (suffix != QLatin1String("mid") && !AudioFileWriter::supports(line.outFile) &&
-            !BeepFormatActions::kindOf(line.outFile))
-            return failed(QStringLiteral("cannot write .%1 files; use .wav, .flac, .ogg, .mp3, "
-                                         ".mid, .rtttl, .ino or .sh")
+        if (suffix != QLatin1String("mid") && suffix != QLatin1String("zwk") &&
+            !AudioFileWriter::supports(line.outFile) && !BeepFormatActions::kindOf(line.outFile) &&
+            !PianoRollPainter::supports(line.outFile))
+            return failed(QStringLiteral("cannot write .%1 files; use .zwk, .wav, .flac, .ogg, "
+                                         ".mp3, .mid, .rtttl, .ino, .sh, .gcode, .png or .svg")
                               .arg(suffix));
         // Rendering a MIDI file over itself would replace it with its two-voice reduction.
         if (FileAccess::sameFile(line.song, line.outFile))
@@ -188,29 +197,39 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
         return failed(QStringLiteral("-o belongs to --render"));
     if (!play && !render && !line.output.isEmpty())
         return failed(QStringLiteral("--output belongs to --play or --render"));
+    if (!play && !render && line.voices != 0)
+        return failed(QStringLiteral("--voices belongs to --play or --render"));
     return line;
 }
 
 QString CommandLine::helpText() {
     return QStringLiteral(
         "Usage: z1rpw3rk [SONG]\n"
-        "       z1rpw3rk --play SONG [--output beep|wave|midi]\n"
-        "       z1rpw3rk --render SONG -o OUT [--output beep|wave|midi]\n"
+        "       z1rpw3rk --play SONG [--output beep|wave|midi] [--voices 1|2]\n"
+        "       z1rpw3rk --render SONG -o OUT [--output beep|wave|midi] [--voices 1|2]\n"
         "\n"
         "A composer and player for two-voice beep melodies.\n"
         "\n"
-        "  SONG                  a song (.zwk) to open; a .bmm, .mid/.midi or ringtone text\n"
-        "                        (.rtttl/.txt) is imported\n"
+        "  SONG                  a song (.zwk) to open; a .bmm, .mid/.midi, ringtone text\n"
+        "                        (.rtttl/.txt) or printer G-code (.gcode) is imported\n"
         "  --play SONG           play the song without a window; Ctrl+C stops\n"
-        "  --render SONG -o OUT  write the song to OUT: .wav, .flac, .ogg or .mp3 (its sound)\n"
-        "                        or .mid (a Standard MIDI File), .rtttl (a ringtone text),\n"
-        "                        .ino (a buzzer sketch) or .sh (a script for beep);\n"
+        "  --render SONG -o OUT  write the song to OUT: .zwk (a song file), .wav, .flac,\n"
+        "                        .ogg or .mp3 (its sound), .mid (a Standard MIDI File),\n"
+        "                        .rtttl (a ringtone text), .ino (a buzzer sketch), .sh (a\n"
+        "                        script for beep) or .gcode (M300 tones for a 3D printer);\n"
         "                        a ringtone text rounds each duration to the nearest note\n"
         "                        value at the best-fitting tempo and prints the largest\n"
-        "                        error in ms (0 ms for songs of note values)\n"
+        "                        error in ms (0 ms for songs of note values);\n"
+        "                        .png or .svg draws the song as the piano roll shows it\n"
         "  -o, --out OUT         the file --render writes\n"
         "  --output KIND         beep (the speaker), wave (the waveform output) or midi;\n"
         "                        without it, the output chosen in the program\n"
+        "  --keep-short-lines    a MIDI file's lines shorter than 15 ms (the gaps and\n"
+        "                        staggered chords of other programs) stay lines of their\n"
+        "                        own instead of joining their neighbours\n"
+        "  --voices 1|2          2: beep and wave sound both tracks at once (beep as a fast\n"
+        "                        arpeggio); 1: one voice; without it, as chosen in the\n"
+        "                        program (midi always sounds both)\n"
         "  -h, --help            show this help\n"
         "  -V, --version         show the version\n"
         "\n"
@@ -255,30 +274,53 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
         NoProgress progress;
         SongFiles files(tune, settings, view, progress);
         console.subject = song;
+        files.midiFiles.setKeepShortLines(keepShortLines);
         files.open(song);
         if (console.failed)
             throw AppError(QString());
         console.subject = action == Action::Render ? outFile : QString();
         const bool midiFile = action == Action::Render && suffixOf(outFile) == QLatin1String("mid");
-        if (!midiFile && !BeepFormatActions::kindOf(outFile))
+        const bool songFile = action == Action::Render && suffixOf(outFile) == QLatin1String("zwk");
+        if (!midiFile && !songFile && !BeepFormatActions::kindOf(outFile)) {
             chooseOutput(settings, output);
+            if (voices != 0)
+                settings.twoVoices = voices == 2;
+        }
         const auto textKind = action == Action::Render ? BeepFormatActions::kindOf(outFile)
                                                        : std::nullopt;
-        if (midiFile) {
-            FileAccess::saveAll(outFile, files.midiFiles.exportBytes());
+        const auto warn = [&](const QString& text) {
+            std::fprintf(stderr, "z1rpw3rk: %s\n", qPrintable(naming(text, outFile)));
+        };
+        if (action == Action::Render && PianoRollPainter::supports(outFile)) {
+            PianoRollPainter::writePicture(tune, outFile);
+            result = 0;
+        } else if (songFile) {
+            FileAccess::saveAll(outFile, files.songFiles.fileBytes());
+            result = 0;
+        } else if (midiFile) {
+            QString warning;
+            FileAccess::saveAll(outFile, files.midiFiles.exportBytes(&warning));
+            if (!warning.isEmpty())
+                warn(warning);
             result = 0;
         } else if (textKind) {
-            int largestError = 0;
-            FileAccess::saveAll(outFile, files.beepFormats.exportBytes(*textKind, outFile, &largestError));
+            const BeepFormatActions::Exported exported =
+                files.beepFormats.writeFile(*textKind, outFile);
             if (*textKind == BeepFormatActions::Kind::Rtttl)
                 std::printf("%s: durations rounded to note values, largest error %d ms\n",
-                            qPrintable(QFileInfo(outFile).fileName()), largestError);
+                            qPrintable(QFileInfo(outFile).fileName()), exported.largestErrorMs);
+            for (const QString& text : exported.notes)
+                std::printf("%s: %s\n", qPrintable(QFileInfo(outFile).fileName()),
+                            qPrintable(text));
+            for (const QString& text : exported.warnings)
+                warn(text);
             result = 0;
         } else {
             const auto render = AudioExport::currentSettings(settings, settings.synthVolume);
             if (!render)
                 throw AppError(AudioExport::noOutputMessage());
-            OfflineRender lines(AudioExport::songLines(tune, &NoteTable::stored()), *render);
+            OfflineRender lines(
+                AudioExport::songLines(tune, &NoteTable::stored(), settings.twoVoices), *render);
             if (action == Action::Render) {
                 lines.setNotice([](const QString& text) {
                     std::fprintf(stderr, "z1rpw3rk: %s\n", qPrintable(text));

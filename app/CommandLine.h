@@ -18,6 +18,10 @@ public:
     QString outFile;
     /// "beep", "wave", "midi", or empty for the output chosen in the program.
     QString output;
+    /// --keep-short-lines: a MIDI import keeps the lines shorter than 15 ms.
+    bool keepShortLines = false;
+    /// --voices: 1 or 2 voices on the speaker and waveform outputs; 0 for the program's choice.
+    int voices = 0;
     /// For Action::Error: what is wrong, one line.
     QString error;
 

@@ -1,14 +1,15 @@
 #include "audio/AudioExport.h"
 
 #include "audio/AudioFileWriter.h"
+#include "audio/PlayableLine.h"
 #include "audio/PlaybackEngine.h"
 #include "base/Errors.h"
 #include "base/ListItems.h"
 #include "base/StrToInt.h"
 #include "files/MidiFileActions.h"
 #include "settings/Settings.h"
-#include "song/Song.h"
 #include "song/NoteTable.h"
+#include "song/Song.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -57,14 +58,15 @@ std::optional<OfflineRender::Settings> AudioExport::currentSettings(const Settin
         return std::nullopt;
     render.volume = synthVolume;
     render.waveform = settings.waveform;
+    render.twoVoices = settings.twoVoices;
     render.track1 = MidiFileActions::trackSetup(settings, 1);
     render.track2 = MidiFileActions::trackSetup(settings, 2);
     return render;
 }
 
-QList<OfflineRender::Line> AudioExport::songLines(const Song& song, const NoteTable* notes) {
+QList<OfflineRender::Line> AudioExport::songLines(const Song& song, const NoteTable* notes,
+                                                  bool twoVoices) {
     const QStringList f1 = song.Memo1->items();
-    const QStringList d1 = song.Memo2->items();
     const QStringList f2 = song.Memo3->items();
     QList<OfflineRender::Line> lines;
     lines.reserve(f1.size());
@@ -77,9 +79,14 @@ QList<OfflineRender::Line> AudioExport::songLines(const Song& song, const NoteTa
                                                   : MidiFile::kSilent);
         return *found;
     };
-    for (qsizetype i = 0; i < f1.size(); ++i)
-        lines.append({StrToInt(f1[i]), StrToInt(f2.value(i)), StrToInt(d1.value(i)), note(f1[i]),
-                      note(f2.value(i))});
+    for (qsizetype i = 0; i < f1.size(); ++i) {
+        // A line that Play would stop at is named, and nothing is written.
+        const auto values = PlayableLine::read(song, int(i));
+        if (!values)
+            throw AppError(PlayableLine::message(song, int(i)));
+        lines.append({values->freq1, values->freq2, values->dur1, note(f1[i]), note(f2.value(i)),
+                      twoVoices ? values->dur2 : 0});
+    }
     return lines;
 }
 
@@ -88,7 +95,7 @@ std::optional<OfflineRender::Settings> AudioExport::currentSettings() const {
 }
 
 QList<OfflineRender::Line> AudioExport::songLines() const {
-    return songLines(m_song, m_view.noteTable());
+    return songLines(m_song, m_view.noteTable(), m_settings.twoVoices);
 }
 
 void AudioExport::exportClick() {

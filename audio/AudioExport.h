@@ -56,8 +56,9 @@ public:
     static std::optional<OfflineRender::Settings> currentSettings(const Settings& settings,
                                                                   int synthVolume);
     /// The lines as Play reads them, with the notes of the note table @p notes (none: silent);
-    /// throws for a text that is no number.
-    static QList<OfflineRender::Line> songLines(const Song& song, const NoteTable* notes);
+    /// throws for a text that is no number. Track 2's durations are read with @p twoVoices.
+    static QList<OfflineRender::Line> songLines(const Song& song, const NoteTable* notes,
+                                                bool twoVoices = false);
 
     /// The settings and the lines of this program's song as they are now.
     std::optional<OfflineRender::Settings> currentSettings() const;

@@ -8,6 +8,8 @@
 
 #include <sndfile.h>
 
+#include <vector>
+
 namespace {
 
 int formatFor(const QString& fileName) {
@@ -61,6 +63,10 @@ struct AudioFileWriter::State {
     SNDFILE* sound = nullptr;
     bool wav = false;
     bool rf64 = false;
+    /// Lossy codecs overshoot the edges of square waves: their samples are scaled by this,
+    /// so that decoded samples stay below full scale.
+    float gain = 1.0F;
+    std::vector<float> scaled;
     std::uint64_t written = 0;
     SF_VIRTUAL_IO io{vioLength, vioSeek, vioRead, vioWrite, vioTell};
 };
@@ -105,6 +111,12 @@ AudioFileWriter::AudioFileWriter(const QString& fileName, std::uint64_t expected
         double quality = 0.6;
         sf_command(m_state->sound, SFC_SET_VBR_ENCODING_QUALITY, &quality, sizeof quality);
     }
+    // Measured with full-scale square waves of 31 Hz to 21 kHz: decoded MP3 reaches 85 % of
+    // full scale at half the level, Vorbis 87 % at 70 %.
+    if (format == (SF_FORMAT_OGG | SF_FORMAT_VORBIS))
+        m_state->gain = 0.7F;
+    else if (format == (SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III))
+        m_state->gain = 0.5F;
 }
 
 AudioFileWriter::~AudioFileWriter() {
@@ -124,7 +136,17 @@ void AudioFileWriter::write(const std::int16_t* samples, std::size_t count) {
     // Sizes past 4 GB would wrap in a WAV header: players would show a fraction of the sound.
     if (m_state->wav && !m_state->rf64 && m_state->written > kWavMaxSamples)
         throw AppError(wavTooLongText());
-    if (sf_write_short(m_state->sound, samples, sf_count_t(count)) != sf_count_t(count)) {
+    sf_count_t done = 0;
+    if (m_state->gain != 1.0F) {
+        std::vector<float>& scaled = m_state->scaled;
+        scaled.resize(count);
+        for (std::size_t i = 0; i < count; ++i)
+            scaled[i] = float(samples[i]) * (m_state->gain / 32768.0F);
+        done = sf_write_float(m_state->sound, scaled.data(), sf_count_t(count));
+    } else {
+        done = sf_write_short(m_state->sound, samples, sf_count_t(count));
+    }
+    if (done != sf_count_t(count)) {
         // The file system's failure says more than the library's.
         m_state->file.check();
         fail(QString::fromLocal8Bit(sf_strerror(m_state->sound)));

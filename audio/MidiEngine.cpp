@@ -2,13 +2,14 @@
 
 #include "audio/GmSynth.h"
 #include "audio/MidiOutput.h"
+#include "audio/PlayableLine.h"
 #include "audio/SoundDevice.h"
 #include "base/Guard.h"
 #include "base/ListItems.h"
 #include "base/StrToInt.h"
 #include "settings/Settings.h"
-#include "song/Song.h"
 #include "song/NoteTable.h"
+#include "song/Song.h"
 
 #include <QScopeGuard>
 #include <QTimer>
@@ -97,9 +98,15 @@ void MidiEngine::MidiEngineStart() {
     table.third.assign(std::size_t(n) + 1, 0);
     const NoteTable* notes = m_view.noteTable();
     for (int i = 0; i < n; ++i) {
+        // A line that cannot be played is an end mark of its own: the song stops there.
+        const auto values = PlayableLine::read(m_song, i);
+        if (!values) {
+            table.first[i] = -1;
+            continue;
+        }
         table.first[i] = notes ? FrequencyToMidiNote(*notes, m_song.Memo1->item(i)) : -2;
         table.second[i] = notes ? FrequencyToMidiNote(*notes, m_song.Memo3->item(i)) : -2;
-        table.third[i] = StrToInt(m_song.Memo2->item(i));
+        table.third[i] = values->dur1;
     }
 
     MidiOutput->SendShortMessage(0xC1, std::uint8_t(m_settings.midiTrack(2).instrument), 0);
@@ -118,6 +125,11 @@ void MidiEngine::MidiEngineStart() {
         else
             tiMIDI->start();
     }
+}
+
+bool MidiEngine::unplayableAt(int position) const {
+    // An end mark before the table's last entry stands for a line that cannot be played.
+    return position >= 0 && std::size_t(position) + 1 < m_playback.PlayTable.first.size();
 }
 
 void MidiEngine::startPlacing() {
@@ -166,7 +178,7 @@ void MidiEngine::placeAhead() {
         const int note2 = table.second[std::size_t(position)];
         m_sumMs += std::max(table.third[std::size_t(position)], 0);
         line.end = m_origin + samplesOfMs(m_sumMs);
-        ++m_nextIndex;
+        m_nextIndex = m_playback.nextLine(m_nextIndex);
         if (note1 == -2 && note2 == -2) {
             m_placed.push_back(line); // a rest: nothing is sent
             continue;
@@ -189,11 +201,11 @@ void MidiEngine::tickPlaced() {
         const Placed line = m_placed.front();
         m_placed.pop_front();
         if (line.endMark) {
-            m_playback.btstopClick();
+            m_playback.endReached(line.index, unplayableAt(line.index));
             return;
         }
         m_heard = line;
-        m_playback.PlayPosition = line.index + 1;
+        m_playback.PlayPosition = m_playback.nextLine(line.index);
         stepped = true;
     }
     if (stepped)
@@ -233,9 +245,10 @@ void MidiEngine::takeBackPlaced(bool followView) {
     m_heard.reset();
     m_placedAll = false;
     MidiOutput->TakeBackFrom(cut + 1);
-    if (followView && !kept.empty() && m_playback.PlayPosition != kept.back().index + 1) {
+    if (followView && !kept.empty() &&
+        m_playback.PlayPosition != m_playback.nextLine(kept.back().index)) {
         // The view catches up with a line that sounds but whose tick has not come yet.
-        m_playback.PlayPosition = kept.back().index + 1;
+        m_playback.PlayPosition = m_playback.nextLine(kept.back().index);
         showPosition();
     }
     std::exception_ptr first;
@@ -284,14 +297,14 @@ void MidiEngine::tiMIDITimer() {
         // The table can be shorter than the position when lines were deleted during a pause.
         if (position < 0 || std::size_t(position) >= table.first.size() ||
             table.first[position] == -1) {
-            playback.btstopClick();
+            playback.endReached(position, unplayableAt(position));
             return;
         }
         const int note1 = table.first[position];
         const int note2 = table.second[position];
         const int duration = std::max(table.third[position], 0);
         m_lineDue = due + std::chrono::milliseconds(duration);
-        ++playback.PlayPosition;
+        playback.PlayPosition = playback.nextLine(position);
         armNextLine();
 
         if (note1 == -2 && note2 == -2) {

@@ -86,6 +86,8 @@ public:
     void endSoundingNotes();
 
 private:
+    /// The end mark at @p position stands for a line that cannot be played.
+    bool unplayableAt(int position) const;
     struct Sounding {
         bool active = false;
         int note1 = -2;

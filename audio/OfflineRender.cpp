@@ -5,6 +5,7 @@
 #include "audio/SoundBlock.h"
 #include "audio/SynthWave.h"
 #include "audio/SystemBeep.h"
+#include "audio/TwoVoices.h"
 #include "base/Errors.h"
 
 #include <algorithm>
@@ -54,7 +55,12 @@ bool OfflineRender::startLine() {
     m_lineDone = 0;
     m_lineStarted = true;
     const int frequency = soundedFrequency(line);
-    if (m_settings.output == Output::Beep) {
+    if (m_settings.twoVoices && m_settings.output != Output::Midi) {
+        // Both tracks at once, as Play sounds them.
+        m_voices = TwoVoices::block({line.freq1, line.durationMs, line.freq2, line.duration2Ms},
+                                    m_settings.output == Output::Wave, m_settings.volume,
+                                    m_settings.waveform);
+    } else if (m_settings.output == Output::Beep) {
         m_beep = beepBlock(frequency, line.durationMs);
     } else {
         // The waveform output sounds half the line and is silent for the rest; a rest or a
@@ -70,6 +76,7 @@ bool OfflineRender::startLine() {
 void OfflineRender::endLine() {
     m_lineStarted = false;
     m_beep.reset();
+    m_voices.reset();
     ++m_next;
 }
 
@@ -82,7 +89,11 @@ bool OfflineRender::renderNext(std::vector<std::int16_t>& out) {
     const std::size_t at = out.size();
     out.resize(at + count, 0);
     std::int16_t* piece = out.data() + at;
-    if (m_settings.output == Output::Beep) {
+    if (m_voices) {
+        const std::uint64_t length = m_voices->length();
+        if (m_lineDone < length)
+            m_voices->render(piece, m_lineDone, int(std::min(count, length - m_lineDone)));
+    } else if (m_settings.output == Output::Beep) {
         m_beep->render(piece, m_lineDone, int(count));
     } else if (m_lineDone < m_waveLength) {
         const std::uint64_t sounding = std::min(count, m_waveLength - m_lineDone);

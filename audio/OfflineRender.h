@@ -30,6 +30,8 @@ public:
         int waveform = 1; ///< waveform output: 0 sine, 1 square, 2 square root, 3 noise
         MidiFile::TrackSetup track1{0}; ///< MIDI-Out: instrument, drum key, velocity of track 1
         MidiFile::TrackSetup track2{1};
+        /// "Zweistimmig": the speaker and the waveform outputs sound both tracks (TwoVoices).
+        bool twoVoices = false;
     };
 
     /// One song line as Play reads it: the frequencies of both tracks and track 1's duration.
@@ -39,6 +41,7 @@ public:
         int durationMs = 0;
         int note1 = MidiFile::kSilent; ///< MIDI-Out: the notes of the frequencies
         int note2 = MidiFile::kSilent;
+        int duration2Ms = 0; ///< track 2's duration: two voices only
     };
 
     OfflineRender(QList<Line> lines, const Settings& settings);
@@ -99,6 +102,7 @@ private:
     std::unique_ptr<SoundBlock> m_beep;
     int m_waveFrequency = 0;
     std::uint64_t m_waveLength = 0; ///< samples of the line the waveform output sounds
+    std::unique_ptr<SoundBlock> m_voices; ///< the line's sound with two voices
     std::unique_ptr<GmSynth> m_synth;
     std::uint64_t m_sample = 0;
     bool m_inTail = false;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "audio/Audition.h"
+#include "audio/PlayableLine.h"
 #include "audio/TonePlan.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -21,6 +24,7 @@ struct TPlayTable {
     std::vector<int> first;  ///< track 1 frequency
     std::vector<int> second; ///< track 2 frequency
     std::vector<int> third;  ///< track 1 duration
+    std::vector<int> fourth; ///< track 2 duration, filled only for two voices
 };
 
 /// The check marks of the output choice: the "Optionen" menu's items and the settings'
@@ -108,6 +112,22 @@ public:
     void Beeper1Click();
     void FMSynthese1Click();
 
+    /// Plays from the current line (the one with focus; the first when none): while playing,
+    /// the sound moves there at once.
+    void playFromCurrentLine();
+    /// The line that plays after line @p index: the next one, or, with "Schleife", the next
+    /// one of the lines that loop (the selection, or the whole song) and their first after
+    /// their last.
+    int nextLine(int index) const;
+    /// The end of the table was reached at line @p index (also by the MIDI engine): Stop, and
+    /// when that line cannot be played, the message that names it.
+    void endReached(int index, bool unplayable);
+    /// The output (or the number of voices) changed: lines queued ahead are queued anew.
+    void outputChanged();
+    /// "Vorhören": sounds line @p line once on the chosen output, cutting short what the last
+    /// call sounds; nothing while a song plays, or when the option is off.
+    void auditionLine(int line);
+
     /// Stops the tone engine's timer without touching anything else (song loading).
     void stopToneTimer();
     /// Selects the line to play next in every list and shows the progress, unless
@@ -120,8 +140,19 @@ public:
     /// a frequency above 22050 Hz shows a message and sounds nothing.
     void PlaySynthTone(int frequencyHz, int lengthMs);
 
+    /// The first array's mark of a line that cannot be played (PlayableLine).
+    static constexpr int kUnplayable = -2;
+
 private:
     void prepareToneTable();
+    void startPlaying();
+    /// Fixes the lines that loop for this playback: the selection when it holds more than one
+    /// line, else the whole song; none when they last no time at all.
+    void chooseLoop();
+    bool lineIsUnplayable(int index) const;
+    void showUnplayable(int index);
+    /// Sounds a two-voice line on this thread (its messages first).
+    void soundTwoVoicesNow(int index);
     LineSound lineSound(int index);
     void stepLine(const TonePlan::Line& line);
     void soundLineNow(int index);
@@ -129,7 +160,6 @@ private:
     KernelSpeaker* realSpeaker() const;
     void silenceSpeaker();
     void takeBackQueued();
-    void outputChanged();
     int waveformIndex() const;
     /// Copies what the lines' sounds depend on from the settings into m_output.
     void takeOutputSettings();
@@ -146,8 +176,17 @@ private:
         std::atomic<bool> sync{false};
         std::atomic<int> volume{0};
         std::atomic<int> wave{1};
+        std::atomic<bool> twoVoices{false};
+        std::atomic<bool> loop{false};
     };
     OutputSettings m_output;
     TonePlan m_plan;
     bool m_inTick = false;
+    /// The lines that loop, as inclusive ranges in order; fixed from Play until Stop, read by the
+    /// plan's thread. (Pairs rather than LineRange: found by their first line.)
+    QList<std::pair<int, int>> m_loopRanges;
+    bool m_loopChosen = false;
+    /// The engine selects lines itself (no audition then).
+    bool m_selecting = false;
+    Audition m_audition;
 };

@@ -55,6 +55,21 @@ long double sampleValue(int waveform, long double x, int volume) {
     return waveValue(waveform, x);
 }
 
+// 2π·f, reckoned in extended precision and held as a double.
+double angularFrequency(int frequencyHz) {
+    return static_cast<double>(static_cast<long double>(frequencyHz) * 2.0L * kPiExtended);
+}
+
+// The low eight bits of trunc(v). Beyond what a 64-bit integer holds fmod keeps them exact and
+// defined. A value without meaning (square root of a negative x) is silence.
+int lowBits(long double v) {
+    if (std::fabs(v) < 0x1p62L)
+        return static_cast<int>(static_cast<qint64>(v) & 0xFF);
+    if (std::isfinite(v))
+        return static_cast<int>(std::fmod(std::trunc(v), 256.0L));
+    return 0;
+}
+
 } // namespace
 
 long double waveValue(int waveform, long double x) {
@@ -115,20 +130,30 @@ void renderSamples(int frequencyHz, int volume, const std::function<int()>& wave
     // that fall on a zero crossing of the square (the sign of a sine that is nearly 0) and the
     // low bits of the fast-growing waveforms: 2π·f rounded straight to a double differs in
     // the last bit for thousands of frequencies, and at ±20,981 Hz that moves whole samples.
-    const double omega =
-        static_cast<double>(static_cast<long double>(frequencyHz) * 2.0L * kPiExtended);
+    const double omega = angularFrequency(frequencyHz);
     for (qint64 k = 0; k < count; ++k) {
         const qint64 i = first + k;
         const long double x = static_cast<long double>(i) * omega / kSampleRate;
         const long double v = sampleValue(waveform(), x, volume) * volume;
-        // Only the low eight bits of trunc(v) + 127 count. Beyond what a 64-bit integer holds
-        // fmod keeps them exact and defined. A value without meaning (square root of a
-        // negative x) is silence.
+        samples[k] = static_cast<unsigned char>((lowBits(v) + 127) & 0xFF);
+    }
+}
+
+void renderTwoVoices(const std::array<int, 2>& frequencies, const std::array<qint64, 2>& lengths,
+                     int volume, int waveform, qint64 first, qint64 count, unsigned char* samples) {
+    std::array<double, 2> omega{};
+    for (std::size_t j = 0; j < 2; ++j)
+        omega[j] = angularFrequency(frequencies[j]);
+    for (qint64 k = 0; k < count; ++k) {
+        const qint64 i = first + k;
         int low = 0;
-        if (std::fabs(v) < 0x1p62L)
-            low = static_cast<int>(static_cast<qint64>(v) & 0xFF);
-        else if (std::isfinite(v))
-            low = static_cast<int>(std::fmod(std::trunc(v), 256.0L));
+        for (std::size_t j = 0; j < 2; ++j) {
+            if (i >= lengths[j])
+                continue;
+            const long double x = static_cast<long double>(i) * omega[j] / kSampleRate;
+            // Half the amplitude each: the sum of the two stays within what one voice reaches.
+            low += lowBits(sampleValue(waveform, x, volume) * volume / 2);
+        }
         samples[k] = static_cast<unsigned char>((low + 127) & 0xFF);
     }
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 
+#include <array>
 #include <functional>
 
 /// The waveform synthesiser: one tone as a complete 8-bit mono WAV image at 44,100 samples
@@ -31,6 +32,14 @@ QByteArray buildImage(int frequencyHz, int lengthMs, int volume,
 /// a tone of any length can be rendered piece by piece.
 void renderSamples(int frequencyHz, int volume, const std::function<int()>& waveform,
                    qint64 first, qint64 count, unsigned char* samples);
+
+/// Two voices of the waveform output mixed, samples @p first … @p first + @p count − 1 of a
+/// line: voice j sounds @p frequencies[j] for its first @p lengths[j] samples, each at half the
+/// volume, so the mix reaches no further than one voice does (sine and square never clip):
+/// (trunc(v1 × volume / 2) + trunc(v2 × volume / 2) + 127) mod 256. A voice of length 0 is
+/// silent.
+void renderTwoVoices(const std::array<int, 2>& frequencies, const std::array<qint64, 2>& lengths,
+                     int volume, int waveform, qint64 first, qint64 count, unsigned char* samples);
 
 /// Plays a PCM WAV image (mono, 44,100 Hz, 8 or 16 bits) from memory and returns when it has
 /// been played. Returns false, playing nothing, for an image it cannot read.

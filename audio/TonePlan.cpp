@@ -36,6 +36,11 @@ TonePlan::~TonePlan() {
         m_feeder.join();
 }
 
+void TonePlan::setFollow(std::function<int(int index)> follow) {
+    std::lock_guard lock(m_mutex);
+    m_follow = std::move(follow);
+}
+
 void TonePlan::feed(bool on) {
     {
         std::lock_guard lock(m_mutex);
@@ -136,7 +141,7 @@ void TonePlan::topUpLocked() {
             return;
         }
         m_stamp = line.end;
-        ++m_next;
+        m_next = follow(m_next);
     }
 }
 
@@ -154,7 +159,7 @@ void TonePlan::continueAfter(const Line& line) {
         std::lock_guard lock(m_mutex);
         m_stamp = std::max(line.start + (line.end - line.start),
                            SoundDevice::instance().nextBlockStart());
-        m_next = line.index + 1;
+        m_next = follow(line.index);
         m_blocked = false;
     }
     m_wake.notify_all();
@@ -201,7 +206,7 @@ void TonePlan::replan() {
                 m_lines.pop_back();
             m_blocked = false;
             m_stamp = std::max(playing->end, device.nextBlockStart());
-            m_next = playing->index + 1;
+            m_next = follow(playing->index);
         }
     }
     m_wake.notify_all();
@@ -216,7 +221,7 @@ int TonePlan::takeBack(int fallback) {
     int resume = fallback;
     if (playing) {
         device.takeBackFrom(playing->toneEnd);
-        resume = playing->index + 1;
+        resume = follow(playing->index);
     } else {
         device.takeBackFrom(0);
     }

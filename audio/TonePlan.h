@@ -53,6 +53,11 @@ public:
     TonePlan(const TonePlan&) = delete;
     TonePlan& operator=(const TonePlan&) = delete;
 
+    /// The line that follows line i: i + 1 unless set (a loop goes back to its first line).
+    /// Called on either thread with the plan's lock held: it may read only what stays fixed
+    /// while the plan feeds.
+    void setFollow(std::function<int(int index)> follow);
+
     /// Starts or stops the queueing on the feeding thread. Stopping waits for a top-up that
     /// runs now; takeBack stops it too.
     void feed(bool on);
@@ -81,7 +86,10 @@ private:
     void topUpLocked();
     void feeding();
 
+    int follow(int index) const { return m_follow ? m_follow(index) : index + 1; }
+
     std::function<LineSound(int)> m_lineSound;
+    std::function<int(int)> m_follow;
     std::deque<Line> m_lines;               ///< planned and not yet stepped
     std::optional<Line> m_current;          ///< stepped last
     int m_next = 0;                         ///< next line to plan

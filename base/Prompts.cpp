@@ -55,6 +55,11 @@ std::optional<Prompts::SaveChoice> Prompts::saveFileOfType(const FileDialog& dia
     return SaveChoice{*name, dialog.filterIndex};
 }
 
+Prompts::Answer Prompts::questionWithCheckBox(const QString& text, const QString& caption,
+                                              const QString&, bool&) {
+    return messageBox(text, caption, Icon::Question, Buttons::OkCancel);
+}
+
 Prompts& prompts() { return g_installed ? *g_installed : *g_defaultPrompts; }
 
 void setPrompts(Prompts* prompts) { g_installed = prompts; }

@@ -40,6 +40,10 @@ public:
     /// system warning sound.
     virtual Answer messageBox(const QString& text, const QString& caption, Icon icon,
                               Buttons buttons = Buttons::Ok) = 0;
+    /// A question (OK / Abbrechen) with a check box below it, checked as @p checked is at
+    /// first; @p checked receives its state. Prompts without check boxes ask the plain question.
+    virtual Answer questionWithCheckBox(const QString& text, const QString& caption,
+                                        const QString& checkText, bool& checked);
     /// The application's general error display for an error no operation handled.
     virtual void showError(const QString& text) = 0;
     /// The chosen file name, or nothing when the user cancelled.

@@ -4,14 +4,17 @@
 #include "base/ListItems.h"
 #include "files/BuzzerExport.h"
 #include "base/FileAccess.h"
+#include "files/GCode.h"
 #include "files/PlayedTones.h"
 #include "files/Rtttl.h"
 #include "files/SongFileActions.h"
+#include "files/SongFormat.h"
 #include "song/Song.h"
 #include "song/NoteTable.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 
 namespace {
 
@@ -20,13 +23,21 @@ const QString kTrackError = QStringLiteral("Fehler im Track");
 /// A ringtone text is at most a few kilobytes; a collection of them in one text file is read
 /// up to this size.
 constexpr qint64 kMaxTextSize = 4LL * 1024 * 1024;
+/// G-code of a whole print, whose end plays the tune.
+constexpr qint64 kMaxGCodeSize = 256LL * 1024 * 1024;
 
 } // namespace
 
 BeepFormatActions::BeepFormatActions(SongFileActions& songFiles) : m_songFiles(songFiles) {}
 
-Prompts::FileDialog BeepFormatActions::importDialog() {
+Prompts::FileDialog BeepFormatActions::importDialog(Kind kind) {
     Prompts::FileDialog dialog;
+    if (kind == Kind::GCode) {
+        dialog.title = QStringLiteral("G-Code importieren");
+        dialog.filter = QStringLiteral("G-Code (.gcode, .gco, .g)|*.gcode;*.gco;*.g");
+        dialog.defaultExt = QStringLiteral(".gcode");
+        return dialog;
+    }
     dialog.title = QStringLiteral("RTTTL-Klingelton importieren");
     dialog.filter = QStringLiteral("RTTTL-Klingeltöne (.rtttl, .txt)|*.rtttl;*.rtx;*.txt");
     dialog.defaultExt = QStringLiteral(".rtttl");
@@ -59,6 +70,11 @@ Prompts::FileDialog BeepFormatActions::exportDialog(Kind kind, int largestErrorM
         dialog.filter = QStringLiteral("Shell-Skripte (.sh)|*.sh");
         dialog.defaultExt = QStringLiteral(".sh");
         break;
+    case Kind::GCode:
+        dialog.title = QStringLiteral("G-Code exportieren");
+        dialog.filter = QStringLiteral("G-Code (.gcode)|*.gcode");
+        dialog.defaultExt = QStringLiteral(".gcode");
+        break;
     }
     return dialog;
 }
@@ -72,6 +88,9 @@ std::optional<BeepFormatActions::Kind> BeepFormatActions::kindOf(const QString& 
         return Kind::Sketch;
     if (suffix == QLatin1String("sh"))
         return Kind::BeepScript;
+    if (suffix == QLatin1String("gcode") || suffix == QLatin1String("gco") ||
+        suffix == QLatin1String("g"))
+        return Kind::GCode;
     return std::nullopt;
 }
 
@@ -80,13 +99,26 @@ void BeepFormatActions::importClick() {
         importFile(*fileName);
 }
 
+void BeepFormatActions::importGCodeClick() {
+    if (const auto fileName = prompts().openFile(importDialog(Kind::GCode)))
+        importFile(*fileName);
+}
+
 void BeepFormatActions::importFile(const QString& fileName) {
-    QByteArray bytes = FileAccess::readAll(fileName, kMaxTextSize);
-    // A byte-order mark counts as blanks, so the positions in messages stay byte positions.
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.replace(0, 3, "   ");
-    // Everything is read and checked before the song is touched.
-    const QList<PlayedTone> tones = Rtttl::read(QString::fromLatin1(bytes), NoteTable::stored());
+    QList<PlayedTone> tones;
+    if (kindOf(fileName) == Kind::GCode) {
+        // A whole print's G-code may hold its tune at the end.
+        tones = GCode::read(FileAccess::readAll(fileName, kMaxGCodeSize));
+    } else {
+        QByteArray bytes = FileAccess::readAll(fileName, kMaxTextSize);
+        // A byte-order mark counts as blanks, so the positions in messages stay byte positions.
+        if (bytes.startsWith("\xEF\xBB\xBF"))
+            bytes.replace(0, 3, "   ");
+        // Everything is read and checked before the song is touched.
+        tones = Rtttl::read(QString::fromLatin1(bytes), NoteTable::stored());
+    }
+    if (tones.size() > SongFormat::kMaxLines)
+        throw AppError(SongFileActions::tooManyLinesText(tones.size()));
     QStringList frequencies, durations;
     frequencies.reserve(tones.size());
     durations.reserve(tones.size());
@@ -100,28 +132,93 @@ void BeepFormatActions::importFile(const QString& fileName) {
         emit opened(fileName);
 }
 
-QByteArray BeepFormatActions::exportBytes(Kind kind, const QString& fileName,
-                                          int* largestErrorMs) const {
+namespace {
+
+QString number(qint64 value) {
+    return QLocale(QLocale::German).toString(qlonglong(value));
+}
+
+/// "Zeile 3: 20 Hz …; 2 solche Töne …": the first of the tones a form cannot sound.
+QString firstOf(const QString& text, const QList<qsizetype>& lines, const QList<PlayedTone>& tones) {
+    return text.arg(lines.first()).arg(tones[lines.first()].frequency).arg(lines.size());
+}
+
+} // namespace
+
+BeepFormatActions::Exported BeepFormatActions::exportFile(Kind kind,
+                                                          const QString& fileName) const {
     const Song& f = m_songFiles.song();
     const int n = f.Memo1->count();
     if (f.Memo2->count() != n || f.Memo3->count() != n || f.Memo4->count() != n)
         throw AppError(kTrackError);
     const QList<PlayedTone> tones =
         playedTones({f.Memo1->items(), f.Memo2->items(), f.Memo3->items(), f.Memo4->items()});
-    const QString name = QFileInfo(fileName).completeBaseName();
+    // The song's own name: its file's, or that of the file it was imported from.
+    QString own = m_songFiles.songFile();
+    if (own.isEmpty())
+        own = m_songFiles.proposedName();
+    const QString name = QFileInfo(own.isEmpty() ? fileName : own).completeBaseName();
+    Exported out;
     switch (kind) {
     case Kind::Rtttl: {
         const Rtttl::Written written = Rtttl::write(tones, name, NoteTable::stored());
-        if (largestErrorMs)
-            *largestErrorMs = written.largestErrorMs;
-        return written.text;
+        out.bytes = written.text;
+        out.largestErrorMs = written.largestErrorMs;
+        if (!written.outsideOctaves.isEmpty())
+            out.warnings.append(QStringLiteral("Noten außerhalb der Oktaven 4 bis 7, die strenge "
+                                               "Abspielprogramme ablehnen: %1")
+                                    .arg(written.outsideOctaves.join(QStringLiteral(", "))));
+        break;
     }
-    case Kind::Sketch:
-        return BuzzerExport::sketch(tones, name);
-    case Kind::BeepScript:
-        return BuzzerExport::beepScript(tones, name);
+    case Kind::Sketch: {
+        const BuzzerExport::Sketch sketch = BuzzerExport::sketch(tones, name);
+        out.bytes = sketch.text;
+        if (sketch.programBytes > BuzzerExport::kUnoProgramBytes)
+            out.warnings.append(QStringLiteral("Der Sketch belegt auf einem Arduino Uno etwa %1 "
+                                               "Bytes Programmspeicher, mehr als die %2 Bytes, "
+                                               "die der Uno hat.")
+                                    .arg(number(sketch.programBytes))
+                                    .arg(number(BuzzerExport::kUnoProgramBytes)));
+        else
+            out.notes.append(QStringLiteral("Der Sketch belegt auf einem Arduino Uno etwa %1 "
+                                            "der %2 Bytes Programmspeicher.")
+                                 .arg(number(sketch.programBytes))
+                                 .arg(number(BuzzerExport::kUnoProgramBytes)));
+        if (!sketch.tooLow.isEmpty())
+            out.warnings.append(firstOf(QStringLiteral("Zeile %1: %2 Hz kann tone() nicht "
+                                                       "spielen (unter 31 Hz); %3 solche Töne "
+                                                       "werden als Pause gespielt."),
+                                        sketch.tooLow, tones));
+        break;
     }
-    return {};
+    case Kind::BeepScript: {
+        const BuzzerExport::Script script = BuzzerExport::beepScript(tones, name);
+        out.bytes = script.text;
+        if (!script.tooHigh.isEmpty())
+            out.warnings.append(firstOf(QStringLiteral("Zeile %1: %2 Hz ist für beep zu hoch "
+                                                       "(ab 20.000 Hz); %3 solche Töne werden "
+                                                       "als Pause gespielt."),
+                                        script.tooHigh, tones));
+        break;
+    }
+    case Kind::GCode:
+        out.bytes = GCode::write(tones, name);
+        break;
+    }
+    return out;
+}
+
+BeepFormatActions::Exported BeepFormatActions::writeFile(Kind kind,
+                                                         const QString& fileName) const {
+    const Exported exported = exportFile(kind, fileName);
+    FileAccess::saveAll(fileName, exported.bytes);
+    // A script is meant to be run.
+    if (kind == Kind::BeepScript) {
+        QFile script(fileName);
+        script.setPermissions(script.permissions() | QFile::ExeOwner | QFile::ExeGroup |
+                              QFile::ExeOther);
+    }
+    return exported;
 }
 
 void BeepFormatActions::exportClick(Kind kind) {
@@ -132,17 +229,13 @@ void BeepFormatActions::exportClick(Kind kind) {
         return;
     }
     // The rounding does not depend on the name: the dialog can say how far it goes.
-    int largestError = 0;
-    exportBytes(kind, QString(), &largestError);
+    const int largestError = kind == Kind::Rtttl ? exportFile(kind, QString()).largestErrorMs : 0;
     const auto fileName = prompts().saveFile(exportDialog(kind, largestError));
     if (!fileName)
         return;
-    QByteArray bytes = exportBytes(kind, *fileName);
-    FileAccess::saveAll(*fileName, bytes);
-    // A script is meant to be run.
-    if (kind == Kind::BeepScript) {
-        QFile script(*fileName);
-        script.setPermissions(script.permissions() | QFile::ExeOwner | QFile::ExeGroup |
-                              QFile::ExeOther);
-    }
+    const Exported exported = writeFile(kind, *fileName);
+    for (const QString& text : exported.warnings)
+        prompts().messageBox(text, QStringLiteral("Z1rpW3rk"), Prompts::Icon::Warning);
+    for (const QString& text : exported.notes)
+        prompts().messageBox(text, QStringLiteral("Z1rpW3rk"), Prompts::Icon::Information);
 }

@@ -110,4 +110,16 @@ std::optional<Row> NoteReader::read(const QString& line) {
     return row;
 }
 
+qsizetype noteLineCount(const QStringList& lines) {
+    qsizetype count = 0;
+    bool started = false;
+    for (const QString& line : lines) {
+        started = started || line == QLatin1String(kStartMarker);
+        // The third character of the line with a blank appended.
+        if (started && line.size() >= 2 && valueFor(line.size() > 2 ? line.at(2) : QChar(' ')))
+            ++count;
+    }
+    return count;
+}
+
 } // namespace BmmFormat

@@ -53,4 +53,7 @@ private:
     bool m_started = false;
 };
 
+/// How many song lines the file's lines give, as a NoteReader reading them all would.
+qsizetype noteLineCount(const QStringList& lines);
+
 } // namespace BmmFormat

@@ -1,5 +1,6 @@
 #include "files/BmmImporter.h"
 
+#include "base/Errors.h"
 #include "base/ListItems.h"
 #include "base/ResponsiveLoop.h"
 #include "base/StrToInt.h"
@@ -65,6 +66,9 @@ void BmmImporter::import(const QString& fileName) {
         prompts().messageBox(noTempoMessage(), QStringLiteral("Z1rpW3rk"), Prompts::Icon::Warning);
         return;
     }
+
+    if (const qsizetype count = BmmFormat::noteLineCount(lines); count > SongFormat::kMaxLines)
+        throw AppError(SongFileActions::tooManyLinesText(count));
 
     if (!m_songFiles.mayReplaceSong())
         return;

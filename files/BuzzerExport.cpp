@@ -33,18 +33,34 @@ void appendList(QByteArray& text, const QList<qint64>& values) {
     text += '\n';
 }
 
+/// The program memory of the sketch on an Uno: the core, tone() and the playing loop (as the
+/// Arduino 1.8 core built for the Uno measures them, within 60 bytes), then two bytes per
+/// frequency and two or four per duration.
+qint64 unoProgramBytes(qsizetype tones, bool shortDurations) {
+    const qint64 code = shortDurations ? 2560 : 2610;
+    return code + qint64(std::max<qsizetype>(tones, 1)) * (shortDurations ? 4 : 6);
+}
+
 } // namespace
 
 namespace BuzzerExport {
 
-QByteArray sketch(const QList<PlayedTone>& tones, const QString& name) {
+Sketch sketch(const QList<PlayedTone>& tones, const QString& name) {
+    Sketch result;
     QList<qint64> frequencies, durations;
-    for (const PlayedTone& tone : tones) {
+    qint64 longest = 0;
+    for (qsizetype i = 0; i < tones.size(); ++i) {
+        const PlayedTone& tone = tones[i];
         if (tone.durationMs <= 0)
             continue;
+        if (tone.frequency > 0 && tone.frequency < kLowestToneHz)
+            result.tooLow.append(i);
         frequencies.append(std::clamp(tone.frequency, 0, 65535));
         durations.append(tone.durationMs);
+        longest = std::max<qint64>(longest, tone.durationMs);
     }
+    const bool shortDurations = longest <= 0xFFFF;
+    const QByteArray durationType = shortDurations ? "uint16_t" : "uint32_t";
     const qsizetype count = frequencies.size();
     if (count == 0) { // an array needs one element; the count says none is played
         frequencies.append(0);
@@ -55,6 +71,10 @@ QByteArray sketch(const QList<PlayedTone>& tones, const QString& name) {
     text += "// " + commentName(name) + ": a buzzer sketch written by Z1rpW3rk, " +
             QByteArray::number(count) + " tones, " + QByteArray::number(totalMs(tones)) +
             " ms.\n"
+            "// On an Arduino Uno it takes about " +
+            QByteArray::number(result.programBytes = unoProgramBytes(count, shortDurations)) +
+            " of the " + QByteArray::number(kUnoProgramBytes) +
+            " bytes of program memory.\n"
             "// Wire a piezo buzzer between the pin below and GND, then upload the sketch.\n"
             "const int kBuzzerPin = " +
             QByteArray::number(kDefaultPin) +
@@ -80,15 +100,21 @@ QByteArray sketch(const QList<PlayedTone>& tones, const QString& name) {
             ";\n"
             "const uint16_t kFrequencies[] PROGMEM = {";
     appendList(text, frequencies);
-    text += "};\nconst uint32_t kDurations[] PROGMEM = {";
+    text += "};\nconst " + durationType + " kDurations[] PROGMEM = {";
     appendList(text, durations);
     text += "};\n"
             "\n"
             "void playSong() {\n"
             "    for (uint32_t i = 0; i < kToneCount; ++i) {\n"
             "        const uint16_t frequency = pgm_read_word(&kFrequencies[i]);\n"
-            "        const uint32_t duration = pgm_read_dword(&kDurations[i]);\n"
-            "        if (frequency > 0)\n"
+            "        const uint32_t duration = " +
+            QByteArray(shortDurations ? "pgm_read_word" : "pgm_read_dword") +
+            "(&kDurations[i]);\n"
+            "        // tone() cannot play below " +
+            QByteArray::number(kLowestToneHz) +
+            " Hz: such a tone rests.\n"
+            "        if (frequency >= " +
+            QByteArray::number(kLowestToneHz) + ")\n"
             "            tone(kBuzzerPin, frequency, duration);\n"
             "        else\n"
             "            noTone(kBuzzerPin);\n"
@@ -103,10 +129,12 @@ QByteArray sketch(const QList<PlayedTone>& tones, const QString& name) {
             "\n"
             "void loop() {\n"
             "}\n";
-    return text;
+    result.text = text;
+    return result;
 }
 
-QByteArray beepScript(const QList<PlayedTone>& tones, const QString& name) {
+Script beepScript(const QList<PlayedTone>& tones, const QString& name) {
+    Script result;
     QByteArray text = "#!/bin/sh\n# " + commentName(name) +
                       ": written by Z1rpW3rk for the Linux beep command, " +
                       QByteArray::number(totalMs(tones)) + " ms.\n";
@@ -118,10 +146,18 @@ QByteArray beepScript(const QList<PlayedTone>& tones, const QString& name) {
     };
     QList<Call> calls;
     qint64 leadingRest = 0;
-    for (const PlayedTone& tone : tones) {
+    for (qsizetype i = 0; i < tones.size(); ++i) {
+        const PlayedTone& tone = tones[i];
         if (tone.durationMs <= 0)
             continue;
-        if (tone.frequency > 0)
+        if (tone.frequency >= kBeepLimitHz) {
+            // beep refuses the whole call for one such tone.
+            text += "# line " + QByteArray::number(i) + ": " + QByteArray::number(tone.frequency) +
+                    " Hz is beyond beep's " + QByteArray::number(kBeepLimitHz - 1) +
+                    " Hz and rests\n";
+            result.tooHigh.append(i);
+        }
+        if (tone.frequency > 0 && tone.frequency < kBeepLimitHz)
             calls.append({tone.frequency, tone.durationMs, 0});
         else if (calls.isEmpty())
             leadingRest += tone.durationMs;
@@ -142,7 +178,8 @@ QByteArray beepScript(const QList<PlayedTone>& tones, const QString& name) {
         if ((i + 1) % kTonesPerCall == 0 || i + 1 == calls.size())
             text += '\n';
     }
-    return text;
+    result.text = text;
+    return result;
 }
 
 } // namespace BuzzerExport

@@ -3,6 +3,8 @@
 #include "base/Errors.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 
 namespace MidiFile {
 
@@ -75,15 +77,30 @@ bool sounds(int note) {
     return note >= 0 && note <= 127;
 }
 
+/// Sets the channel's pitch bend range by RPN 0 and closes the RPN again.
+void writeBendRange(TrackWriter& track, int channel) {
+    for (const auto& [controller, value] :
+         {std::pair{101, 0}, {100, 0}, {6, kBendRange}, {38, 0}, {101, 127}, {100, 127}})
+        track.channel(0, 0xB0 | channel, controller, value);
+}
+
 void writeTrack(TrackWriter& track, const QList<Line>& lines, bool first, const TrackSetup& setup) {
     const int channel = setup.drum ? 9 : (setup.channel & 0x0F);
     const int velocity = std::clamp(setup.velocity, 1, 127);
+    if (!setup.drum)
+        writeBendRange(track, channel);
+    int bendNow = 0;
     qint64 tick = 0;
     for (const Line& line : lines) {
         const int note = first ? line.note1 : line.note2;
         const qint64 end = tick + std::max(line.durationMs, 0);
         if (sounds(note)) {
             const int key = setup.drum ? setup.drumKey : note;
+            const int bend = std::clamp(first ? line.bend1 : line.bend2, -8192, 8191);
+            if (!setup.drum && bend != bendNow) {
+                track.channel(tick, 0xE0 | channel, (bend + 8192) & 0x7F, (bend + 8192) >> 7);
+                bendNow = bend;
+            }
             track.channel(tick, 0x90 | channel, key, velocity);
             track.channel(end, 0x80 | channel, key, velocity);
         }
@@ -93,19 +110,37 @@ void writeTrack(TrackWriter& track, const QList<Line>& lines, bool first, const 
 
 } // namespace
 
-QByteArray write(const QList<Line>& lines, const TrackSetup& track1, const TrackSetup& track2) {
+std::optional<Pitch> pitchOf(double hertz) {
+    if (!(hertz > 0))
+        return std::nullopt;
+    const double pitch = 69.0 + 12.0 * std::log2(hertz / 440.0);
+    const long note = std::lround(pitch);
+    if (note < 0 || note > 127)
+        return std::nullopt;
+    const long bend = std::lround((pitch - double(note)) / kBendRange * 8192.0);
+    return Pitch{int(note), int(std::clamp(bend, -8192L, 8191L))};
+}
+
+double frequencyOf(int note, double semitones) {
+    return 440.0 * std::exp2((double(note) + semitones - 69.0) / 12.0);
+}
+
+QByteArray write(const QList<Line>& lines, const TrackSetup& track1, const TrackSetup& track2,
+                 int quarterMs) {
+    quarterMs = std::clamp(quarterMs, 1, 0x7FFF);
+    const int tempoUs = quarterMs * 1000;
     QByteArray out("MThd");
     putU32(out, 6);
     putU16(out, 1);
     putU16(out, 3);
-    putU16(out, kDivision);
+    putU16(out, quarterMs);
 
     TrackWriter tempo;
-    tempo.meta(0, 0x03, QByteArrayLiteral("Z1rpW3rk"));
+    tempo.meta(0, 0x03, QByteArray(kWriterName));
     QByteArray tempoBytes;
-    tempoBytes.append(char((kTempo >> 16) & 0xFF));
-    tempoBytes.append(char((kTempo >> 8) & 0xFF));
-    tempoBytes.append(char(kTempo & 0xFF));
+    tempoBytes.append(char((tempoUs >> 16) & 0xFF));
+    tempoBytes.append(char((tempoUs >> 8) & 0xFF));
+    tempoBytes.append(char(tempoUs & 0xFF));
     tempo.meta(0, 0x51, tempoBytes);
     // A line where neither track starts or stops a note would melt into the rest before it.
     qint64 tick = 0;
@@ -123,7 +158,10 @@ QByteArray write(const QList<Line>& lines, const TrackSetup& track1, const Track
     const TrackSetup* setups[2] = {&track1, &track2};
     for (int t = 0; t < 2; ++t) {
         TrackWriter track;
-        track.meta(0, 0x03, t == 0 ? QByteArrayLiteral("Spur 1") : QByteArrayLiteral("Spur 2"));
+        const QByteArray name = setups[t]->name;
+        track.meta(0, 0x03, !name.isEmpty() ? name
+                            : t == 0        ? QByteArrayLiteral("Spur 1")
+                                            : QByteArrayLiteral("Spur 2"));
         // Programs as MIDI-Out sets them at Play: channel 1 and 2, whatever the mode.
         track.channel(0, 0xC0 | t, setups[t]->program);
         writeTrack(track, lines, t == 0, *setups[t]);
@@ -197,9 +235,18 @@ struct Timed {
     NoteEvent event;
 };
 
+/// What a channel's controllers say about its pitch: the bend and its range.
+struct ChannelPitch {
+    int bend = 0;          ///< -8192 … 8191
+    int rangeCents = 200;  ///< RPN 0; the General MIDI default is two semitones
+    int rpn = 0x3FFF;      ///< the selected registered parameter (none)
+    double semitones() const { return double(bend) / 8192.0 * rangeCents / 100.0; }
+};
+
 void readTrack(Reader& in, int track, Sequence& out, QList<Timed>& notes) {
     qint64 tick = 0;
     int running = 0;
+    std::array<ChannelPitch, 16> pitch{};
     while (!in.atEnd()) {
         const qsizetype deltaAt = in.offset();
         // Summed in 64 bits: many large deltas go past any 32-bit count.
@@ -232,6 +279,8 @@ void readTrack(Reader& in, int track, Sequence& out, QList<Timed>& notes) {
                 out.tempos.append({tick, tempo});
             } else if (type == 0x06) {
                 out.markers.append(tick);
+            } else if (type == 0x03 && track == 0 && out.firstTrackName.isNull()) {
+                out.firstTrackName = data.toByteArray();
             } else if (type == 0x2F) {
                 break;
             }
@@ -252,9 +301,22 @@ void readTrack(Reader& in, int track, Sequence& out, QList<Timed>& notes) {
             data2 = in.byte();
         if ((data1 | data2) & 0x80)
             in.damaged();
+        ChannelPitch& channel = pitch[std::size_t(status & 0x0F)];
         if (kind == 0x80 || kind == 0x90) {
-            const NoteEvent event{tick, status & 0x0F, data1, kind == 0x90 && data2 > 0};
+            const NoteEvent event{tick, status & 0x0F, data1, kind == 0x90 && data2 > 0,
+                                  channel.semitones()};
             notes.append({tick, track, int(notes.size()), event});
+        } else if (kind == 0xE0) {
+            channel.bend = (data2 << 7 | data1) - 8192;
+        } else if (kind == 0xB0) {
+            if (data1 == 101)
+                channel.rpn = (channel.rpn & 0x7F) | data2 << 7;
+            else if (data1 == 100)
+                channel.rpn = (channel.rpn & 0x3F80) | data2;
+            else if (data1 == 6 && channel.rpn == 0)
+                channel.rangeCents = data2 * 100 + channel.rangeCents % 100;
+            else if (data1 == 38 && channel.rpn == 0)
+                channel.rangeCents = channel.rangeCents / 100 * 100 + std::min(data2, 99);
         }
     }
     out.endTick = std::max(out.endTick, tick);

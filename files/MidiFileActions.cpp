@@ -5,6 +5,9 @@
 #include "base/StrToInt.h"
 #include "base/FileAccess.h"
 #include "files/MidiVoices.h"
+#include "files/PlayedTones.h"
+#include "files/Rtttl.h"
+#include "files/SongFormat.h"
 #include "files/SongFileActions.h"
 #include "settings/Settings.h"
 #include "song/Song.h"
@@ -13,6 +16,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <cmath>
 
 #include <limits>
 
@@ -49,6 +53,9 @@ MidiFile::TrackSetup MidiFileActions::trackSetup(const Settings& settings, int t
     setup.drumKey = 35 + std::max(0, sound.drum);
     setup.drum = sound.drumMode;
     setup.velocity = sound.velocity;
+    // The track names a MIDI program shows, in the language the settings choose.
+    setup.name = (settings.language == 1 ? QByteArrayLiteral("Track ") : QByteArrayLiteral("Spur ")) +
+                 QByteArray::number(track);
     return setup;
 }
 
@@ -64,32 +71,84 @@ void MidiFileActions::exportClick() {
         prompts().messageBox(kTrackError, QStringLiteral("Z1rpW3rk"), Prompts::Icon::Warning);
         return;
     }
-    const QByteArray bytes = exportBytes();
-    if (const auto fileName = prompts().saveFile(exportDialog()))
-        FileAccess::saveAll(*fileName, bytes);
+    QString warning;
+    const QByteArray bytes = exportBytes(&warning);
+    const auto fileName = prompts().saveFile(exportDialog());
+    if (!fileName)
+        return;
+    FileAccess::saveAll(*fileName, bytes);
+    if (!warning.isEmpty())
+        prompts().messageBox(warning, QStringLiteral("Z1rpW3rk"), Prompts::Icon::Warning);
 }
 
-QByteArray MidiFileActions::exportBytes() const {
+QString MidiFileActions::outOfRangeText(int line, int hertz, int count) {
+    return QStringLiteral("Zeile %1: %2 Hz liegt außerhalb des Tonumfangs von MIDI (8 bis "
+                          "12.911 Hz). %3 Töne außerhalb wurden ausgelassen.")
+        .arg(line)
+        .arg(hertz)
+        .arg(count);
+}
+
+QByteArray MidiFileActions::exportBytes(QString* warning) const {
     const Song& f = m_songFiles.song();
     const int n = f.Memo1->count();
     if (f.Memo2->count() != n || f.Memo3->count() != n || f.Memo4->count() != n)
         throw AppError(kTrackError);
-    const NoteTable& notes = NoteTable::stored();
-    QHash<QString, int> known;
-    const auto note = [&](const QString& frequency) {
-        auto found = known.constFind(frequency);
-        if (found == known.constEnd())
-            found = known.insert(frequency, FrequencyToMidiNote(notes, frequency));
-        return *found;
-    };
     const QStringList f1 = f.Memo1->items();
     const QStringList d1 = f.Memo2->items();
     const QStringList f2 = f.Memo3->items();
+    // A song repeats few frequencies: each is converted once.
+    QHash<QString, int> hertz;
+    const auto toHertz = [&](const QString& text) {
+        auto found = hertz.constFind(text);
+        if (found == hertz.constEnd())
+            found = hertz.insert(text, StrToInt(text));
+        return *found;
+    };
+    int firstOutside = -1, outsideHertz = 0, outside = 0;
     QList<MidiFile::Line> lines;
+    QList<PlayedTone> durations;
     lines.reserve(n);
-    for (int i = 0; i < n; ++i)
-        lines.append({note(f1[i]), note(f2[i]), StrToInt(d1[i])});
-    return MidiFile::write(lines, trackSetup(m_settings, 1), trackSetup(m_settings, 2));
+    durations.reserve(n);
+    for (int i = 0; i < n; ++i) {
+        MidiFile::Line line;
+        line.durationMs = StrToInt(d1[i]);
+        for (int t = 0; t < 2; ++t) {
+            const int frequency = toHertz(t == 0 ? f1[i] : f2[i]);
+            if (frequency <= 0)
+                continue;
+            const auto pitch = MidiFile::pitchOf(frequency);
+            if (!pitch) {
+                if (outside++ == 0) {
+                    firstOutside = i;
+                    outsideHertz = frequency;
+                }
+                continue;
+            }
+            (t == 0 ? line.note1 : line.note2) = pitch->note;
+            (t == 0 ? line.bend1 : line.bend2) = pitch->bend;
+        }
+        lines.append(line);
+        durations.append({0, line.durationMs});
+    }
+    if (warning)
+        *warning = outside > 0 ? outOfRangeText(firstOutside, outsideHertz, outside) : QString();
+    // One tick is one millisecond; a quarter note lasts the beat of the best-fitting tempo.
+    const int quarterMs = 60000 / Rtttl::fitTempo(durations).tempo;
+    return MidiFile::write(lines, trackSetup(m_settings, 1), trackSetup(m_settings, 2),
+                           quarterMs);
+}
+
+QString MidiFileActions::shortLinesQuestion(qsizetype count) {
+    return QStringLiteral("Die MIDI-Datei ergibt %1 Zeilen kürzer als %2 ms, wie sie kleine "
+                          "Lücken und versetzte Akkorde anderer Programme hinterlassen. Sie "
+                          "werden mit ihren Nachbarn verbunden; die Länge des Liedes bleibt.")
+        .arg(count)
+        .arg(MidiVoices::kShortLineMs);
+}
+
+QString MidiFileActions::keepShortLinesText() {
+    return QStringLiteral("Kurze Zeilen behalten");
 }
 
 void MidiFileActions::importFile(const QString& fileName) {
@@ -98,24 +157,51 @@ void MidiFileActions::importFile(const QString& fileName) {
     if (MidiVoices::busiestChannels(sequence).first < 0)
         throw AppError(QStringLiteral("Die MIDI-Datei enthält keine Noten und wurde nicht "
                                       "importiert."));
-    const QList<MidiVoices::ImportedLine> lines = MidiVoices::toLines(sequence);
+    QList<MidiVoices::ImportedLine> lines = MidiVoices::toLines(sequence);
+    // Files of this program hold exactly the song's lines, the shortest included.
+    if (sequence.firstTrackName != MidiFile::kWriterName) {
+        QList<MidiVoices::ImportedLine> joined = lines;
+        if (const qsizetype count = MidiVoices::joinShortLines(joined); count > 0) {
+            bool keep = m_keepShortLines.value_or(false);
+            if (!m_keepShortLines &&
+                prompts().questionWithCheckBox(shortLinesQuestion(count),
+                                               QStringLiteral("Z1rpW3rk"),
+                                               keepShortLinesText(), keep) != Prompts::Answer::Ok)
+                return;
+            if (!keep)
+                lines = std::move(joined);
+        }
+    }
     const NoteTable& notes = NoteTable::stored();
     QHash<int, QString> known;
-    const auto frequency = [&](int note) {
+    // A note takes the table's row of its own octave (116 is G#-8, not G#-9); a note the table
+    // lacks, or a bent one, its exact frequency.
+    const auto frequency = [&](int note, double bend) {
+        if (note < 0)
+            return QStringLiteral("0");
+        if (bend != 0)
+            return QString::number(std::lround(MidiFile::frequencyOf(note, bend)));
         auto found = known.constFind(note);
         if (found == known.constEnd()) {
-            const int hz = note >= 0 ? MidiNoteToFrequency(notes, QString::number(note)) : 0;
-            found = known.insert(note, QString::number(std::max(hz, 0)));
+            static const char* const names[12] = {"C",  "C#", "D",  "D#", "E",  "F",
+                                                  "F#", "G",  "G#", "A",  "A#", "H"};
+            QString hz = NoteNameToFrequency(
+                notes, QLatin1String(names[note % 12]) + QString::number(note / 12 - 1));
+            if (hz == QLatin1String("0"))
+                hz = QString::number(std::lround(MidiFile::frequencyOf(note, 0)));
+            found = known.insert(note, hz);
         }
         return *found;
     };
+    if (lines.size() > SongFormat::kMaxLines)
+        throw AppError(SongFileActions::tooManyLinesText(lines.size()));
     QStringList freq1, freq2, durations;
     for (const MidiVoices::ImportedLine& line : lines) {
         if (line.durationMs > std::numeric_limits<int>::max())
             throw AppError(QStringLiteral("Die MIDI-Datei enthält eine Note, die länger als "
                                           "24 Tage klingt, und wurde nicht importiert."));
-        freq1.append(frequency(line.note1));
-        freq2.append(frequency(line.note2));
+        freq1.append(frequency(line.note1, line.bend1));
+        freq2.append(frequency(line.note2, line.bend2));
         durations.append(QString::number(line.durationMs));
     }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 namespace MidiVoices {
 
@@ -57,6 +58,7 @@ public:
         if (e.on) {
             ++count;
             m_struck[std::size_t(e.note)] = true;
+            m_bend[std::size_t(e.note)] = e.bend;
         } else if (count > 0) {
             --count;
         }
@@ -69,11 +71,14 @@ public:
         return MidiFile::kSilent;
     }
     bool struck(int note) const { return note >= 0 && m_struck[std::size_t(note)]; }
+    /// The bend the note was last struck with.
+    double bend(int note) const { return note >= 0 ? m_bend[std::size_t(note)] : 0.0; }
     void newTick() { m_struck.fill(false); }
 
 private:
     std::array<int, 128> m_sounding{};
     std::array<bool, 128> m_struck{};
+    std::array<double, 128> m_bend{};
 };
 
 } // namespace
@@ -84,11 +89,12 @@ QList<ImportedLine> toLines(const MidiFile::Sequence& sequence) {
     QList<ImportedLine> lines;
     Voice voices[2];
     int current[2] = {MidiFile::kSilent, MidiFile::kSilent};
+    double bends[2] = {0, 0};
     qint64 lineStart = 0;
     const auto close = [&](qint64 tick) {
         const qint64 ms = tempo.milliseconds(tick) - tempo.milliseconds(lineStart);
         if (ms > 0)
-            lines.append({current[0], current[1], ms});
+            lines.append({current[0], current[1], ms, bends[0], bends[1]});
         lineStart = tick;
     };
 
@@ -121,13 +127,53 @@ QList<ImportedLine> toLines(const MidiFile::Sequence& sequence) {
         }
         if (boundary) {
             close(tick);
-            current[0] = next[0];
-            current[1] = next[1];
+            for (int v = 0; v < 2; ++v) {
+                current[v] = next[v];
+                bends[v] = voices[v].bend(next[v]);
+            }
         }
     }
     // The last line, sounding or silent, lasts until the end of the longest track.
     close(std::max(sequence.endTick, lineStart));
     return lines;
+}
+
+qsizetype joinShortLines(QList<ImportedLine>& lines) {
+    // A short line that starts nothing new (a gap, a note of a chord that stops early) belongs
+    // to the line before it; one that starts a note (a chord struck note by note) to the next.
+    const auto startsNothing = [](const ImportedLine& line, const ImportedLine* before) {
+        const auto kept = [](int note, int earlier) {
+            return note == MidiFile::kSilent || note == earlier;
+        };
+        const bool silent = line.note1 == MidiFile::kSilent && line.note2 == MidiFile::kSilent;
+        return silent || (before && kept(line.note1, before->note1) &&
+                          kept(line.note2, before->note2));
+    };
+    QList<ImportedLine> out;
+    out.reserve(lines.size());
+    qint64 carried = 0; // time of short lines given to the next line
+    qsizetype joined = 0;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const ImportedLine& line = lines[i];
+        const ImportedLine* before = i > 0 ? &lines[i - 1] : nullptr;
+        if (line.durationMs < kShortLineMs) {
+            const bool hasNext = i + 1 < lines.size();
+            if (hasNext && (out.isEmpty() || !startsNothing(line, before))) {
+                carried += line.durationMs;
+                ++joined;
+                continue;
+            }
+            if (!out.isEmpty()) {
+                out.last().durationMs += line.durationMs + std::exchange(carried, 0);
+                ++joined;
+                continue;
+            }
+        }
+        out.append(line);
+        out.last().durationMs += std::exchange(carried, 0);
+    }
+    lines = std::move(out);
+    return joined;
 }
 
 } // namespace MidiVoices

@@ -8,11 +8,14 @@
 /// tracks, each reduced to one voice.
 namespace MidiVoices {
 
-/// One song line: the MIDI note of each track (MidiFile::kSilent for a rest) and its length.
+/// One song line: the MIDI note of each track (MidiFile::kSilent for a rest), its length, and
+/// the pitch bend in semitones each note started with.
 struct ImportedLine {
     int note1 = MidiFile::kSilent;
     int note2 = MidiFile::kSilent;
     qint64 durationMs = 0;
+    double bend1 = 0;
+    double bend2 = 0;
 
     bool operator==(const ImportedLine&) const = default;
 };
@@ -43,5 +46,13 @@ private:
 /// line starts wherever either voice changes or strikes its note again, and at markers; the last
 /// line lasts until the end of the longest track. Lines that round to 0 ms are left out.
 QList<ImportedLine> toLines(const MidiFile::Sequence& sequence);
+
+/// Lines shorter than this come from the small gaps and staggered chords of other programs.
+constexpr qint64 kShortLineMs = 15;
+/// Joins each line shorter than kShortLineMs to a neighbour, the song's length unchanged: a
+/// line that starts a note (a chord struck note by note) to the next line, one that starts
+/// nothing (a gap between two notes, a chord whose notes stop one after the other) to the line
+/// before it. Returns how many lines were joined.
+qsizetype joinShortLines(QList<ImportedLine>& lines);
 
 } // namespace MidiVoices

@@ -259,14 +259,24 @@ struct NoteValue {
     qint64 length = 0;
     int value = 4;
     bool dotted = false;
+    /// The length is the beat's exact fraction, with nothing cut off by whole milliseconds.
+    bool exact = true;
 };
+
+/// Whether the note value's length at the tempo is a whole number of milliseconds without
+/// truncation (so that a MIDI file with one tick per millisecond shows it as that value).
+bool isExact(int tempo, int value, bool dotted) {
+    const qint64 quarters = qint64(60000 / tempo) * 4;
+    return quarters % value == 0 && (!dotted || (quarters / value) % 2 == 0);
+}
 
 /// The note values the writer uses at a tempo, shortest first.
 std::vector<NoteValue> valuesAt(int tempo) {
     std::vector<NoteValue> values;
     for (int value : kNoteValues)
         for (bool dotted : {false, true})
-            values.push_back({noteLength(tempo, value, dotted), value, dotted});
+            values.push_back({noteLength(tempo, value, dotted), value, dotted,
+                              isExact(tempo, value, dotted)});
     std::stable_sort(values.begin(), values.end(),
                      [](const NoteValue& a, const NoteValue& b) { return a.length < b.length; });
     return values;
@@ -292,7 +302,7 @@ QList<PlayedTone> read(const QString& text, const NoteTable& table) {
     return Reader(text, table).read();
 }
 
-Written write(const QList<PlayedTone>& tones, const QString& name, const NoteTable& table) {
+TempoFit fitTempo(const QList<PlayedTone>& tones) {
     // Distinct durations with their counts: a song holds few, however long it is.
     QMap<qint64, qint64> durations;
     for (const PlayedTone& tone : tones)
@@ -300,13 +310,14 @@ Written write(const QList<PlayedTone>& tones, const QString& name, const NoteTab
             ++durations[tone.durationMs];
 
     // The smallest largest error decides, then the smallest sum of errors; among tempos that fit
-    // equally well, the one whose notes are mostly quarters and eighths reads most naturally.
-    Written written;
-    using Score = std::tuple<qint64, qint64, qint64>;
-    Score best{std::numeric_limits<qint64>::max(), 0, 0};
+    // equally well, the one whose note values divide the beat exactly, then the one whose notes
+    // are mostly quarters and eighths reads most naturally.
+    TempoFit fit;
+    using Score = std::tuple<qint64, qint64, qint64, qint64>;
+    Score best{std::numeric_limits<qint64>::max(), 0, 0, 0};
     for (int tempo = kLowestTempo; tempo <= kHighestTempo; ++tempo) {
         const auto values = valuesAt(tempo);
-        qint64 largest = 0, sum = 0, unusual = 0;
+        qint64 largest = 0, sum = 0, cut = 0, unusual = 0;
         for (auto it = durations.cbegin(); it != durations.cend(); ++it) {
             const NoteValue& value = nearestValue(values, it.key());
             const qint64 error = std::llabs(value.length - it.key());
@@ -314,17 +325,26 @@ Written write(const QList<PlayedTone>& tones, const QString& name, const NoteTab
             if (largest > std::get<0>(best))
                 break;
             sum += error * it.value();
+            cut += value.exact ? 0 : it.value();
             const int steps = std::abs(std::countr_zero(unsigned(value.value)) - 2);
             unusual += (std::max(steps - 1, 0) * 2 + int(value.dotted)) * it.value();
         }
-        const Score score{largest, sum, unusual};
+        const Score score{largest, sum, cut, unusual};
         if (score < best) {
             best = score;
-            written.tempo = tempo;
+            fit.tempo = tempo;
         }
     }
     const qint64 bestLargest = std::get<0>(best);
-    written.largestErrorMs = durations.isEmpty() ? 0 : int(std::min<qint64>(bestLargest, INT_MAX));
+    fit.largestErrorMs = durations.isEmpty() ? 0 : int(std::min<qint64>(bestLargest, INT_MAX));
+    return fit;
+}
+
+Written write(const QList<PlayedTone>& tones, const QString& name, const NoteTable& table) {
+    Written written;
+    const TempoFit fit = fitTempo(tones);
+    written.tempo = fit.tempo;
+    written.largestErrorMs = fit.largestErrorMs;
 
     // The defaults are the most common note value and octave, so most notes need neither.
     const auto values = valuesAt(written.tempo);
@@ -358,18 +378,24 @@ Written write(const QList<PlayedTone>& tones, const QString& name, const NoteTab
         return best;
     };
     const int duration = mostCommon(valueCount, 4);
-    const int octave = mostCommon(octaveCount, 5);
+    // Strict players take only octaves 4 … 7, also as the default.
+    QMap<int, int> playable;
+    for (auto it = octaveCount.cbegin(); it != octaveCount.cend(); ++it)
+        if (it.key() >= 4 && it.key() <= 7)
+            playable.insert(it.key(), it.value());
+    const int octave = mostCommon(playable, 5);
 
     QString title;
     for (QChar c : name)
         if (c != QLatin1Char(':') && c != QLatin1Char(',') && c.unicode() >= 32 &&
-            c.unicode() < 256 && c.unicode() != 127)
+            c.unicode() != 127 && !(c.unicode() >= 0x80 && c.unicode() < 0xA0) &&
+            c.category() != QChar::Other_Control)
             title += c;
     title = title.trimmed();
     if (title.isEmpty())
         title = QStringLiteral("Z1rpW3rk");
 
-    QByteArray text = title.toLatin1();
+    QByteArray text = title.toUtf8();
     text += ":d=" + QByteArray::number(duration) + ",o=" + QByteArray::number(octave) +
             ",b=" + QByteArray::number(written.tempo) + ":";
     bool first = true;
@@ -380,9 +406,16 @@ Written write(const QList<PlayedTone>& tones, const QString& name, const NoteTab
         if (item.value->value != duration)
             text += QByteArray::number(item.value->value);
         if (item.note) {
-            text += kTextNames[std::size_t(item.note->semitone)];
+            const QByteArray letters = kTextNames[std::size_t(item.note->semitone)];
+            text += letters;
             if (item.note->octave != octave)
                 text += QByteArray::number(item.note->octave);
+            if (item.note->octave < 4 || item.note->octave > 7) {
+                const QString shown =
+                    QString::fromLatin1(letters + QByteArray::number(item.note->octave));
+                if (!written.outsideOctaves.contains(shown))
+                    written.outsideOctaves.append(shown);
+            }
         } else {
             text += 'p';
         }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class NoteTable;
 
@@ -32,18 +33,33 @@ constexpr int kHighestTempo = 900;
 /// character (counted from 1) and what was expected there.
 QList<PlayedTone> read(const QString& text, const NoteTable& table);
 
+/// The tempo whose note values come nearest to a song's durations.
+struct TempoFit {
+    int tempo = kDefaultTempo;
+    /// The largest difference, in milliseconds, between a line's duration and its note value.
+    int largestErrorMs = 0;
+};
+/// The tempo (25 … 900) that keeps the largest difference between each duration and its
+/// nearest note value smallest, then the sum of differences; among equals, the one whose notes
+/// are mostly quarters and eighths. Lines of no duration do not count.
+TempoFit fitTempo(const QList<PlayedTone>& tones);
+
 /// What write gives: the text and how far its durations are from the song's.
 struct Written {
     QByteArray text;
     int tempo = kDefaultTempo;
     /// The largest difference, in milliseconds, between a line's duration and its note value.
     int largestErrorMs = 0;
+    /// The notes outside octaves 4 … 7 ("c3", "a8"), each once, in the order they first
+    /// sound: strict players refuse them.
+    QStringList outsideOctaves;
 };
 
 /// Writes tones as a ringtone text: each frequency as the note of the table nearest to it
 /// (0 and below as a pause), each duration as the nearest note value at the tempo (25 … 900)
-/// that keeps the largest difference smallest. Lines of no duration are left out. The name
-/// loses the characters the format reserves (":" and ",") and those outside Latin-1.
+/// that keeps the largest difference smallest (fitTempo). Lines of no duration are left out.
+/// The name is written in UTF-8 without the characters the format reserves (":" and ",") and
+/// without control characters. The default octave is one of 4 … 7.
 Written write(const QList<PlayedTone>& tones, const QString& name, const NoteTable& table);
 
 } // namespace Rtttl

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 
 namespace {
 
@@ -74,9 +75,40 @@ void SongFileActions::importedFrom(const QString& fileName) {
     m_proposedName = file.dir().filePath(file.completeBaseName() + kDefaultExt);
 }
 
+QString SongFileActions::tooManyLinesText(qsizetype lines) {
+    return QStringLiteral("Die Datei ergibt %1 Zeilen, mehr als die %2, die eine Lieddatei "
+                          "fasst, und wurde nicht importiert.")
+        .arg(QLocale(QLocale::German).toString(qlonglong(lines)))
+        .arg(QLocale(QLocale::German).toString(qlonglong(SongFormat::kMaxLines)));
+}
+
+QString SongFileActions::notSavedText(qsizetype lines) {
+    return QStringLiteral("Das Lied hat %1 Zeilen; eine Lieddatei fasst höchstens %2 Zeilen "
+                          "und 256 MB. Es wurde nicht gespeichert.")
+        .arg(QLocale(QLocale::German).toString(qlonglong(lines)))
+        .arg(QLocale(QLocale::German).toString(qlonglong(SongFormat::kMaxLines)));
+}
+
+QByteArray SongFileActions::fileBytes() const {
+    const Song& f = m_song;
+    const qsizetype n = f.Memo1->count();
+    if (f.Memo2->count() != n || f.Memo3->count() != n || f.Memo4->count() != n)
+        throw AppError(QStringLiteral("Fehler im Track"));
+    if (n > SongFormat::kMaxLines)
+        throw AppError(notSavedText(n));
+    // A file the loader would refuse is never written: the song would be lost with it.
+    QByteArray bytes = SongFormat::write(
+        {f.Memo1->items(), f.Memo2->items(), f.Memo3->items(), f.Memo4->items()});
+    if (bytes.size() > SongFormat::kMaxFileSize)
+        throw AppError(notSavedText(n));
+    return bytes;
+}
+
 bool SongFileActions::replaceByImport(const QString& fileName, const QStringList& frequencies1,
                                       const QStringList& frequencies2,
                                       const QStringList& durations) {
+    if (frequencies1.size() > SongFormat::kMaxLines)
+        throw AppError(tooManyLinesText(frequencies1.size()));
     if (!m_view.mayReplaceSong())
         return false;
     m_view.stopPlayback();
@@ -113,6 +145,11 @@ void SongFileActions::Speichern1Click() {
                              Prompts::Icon::Warning);
         return;
     }
+    if (f.Memo1->count() > SongFormat::kMaxLines) {
+        prompts().messageBox(notSavedText(f.Memo1->count()), QStringLiteral("Z1rpW3rk"),
+                             Prompts::Icon::Warning);
+        return;
+    }
     Prompts::FileDialog dialog = SaveDialog1();
     dialog.fileName = m_proposedName;
     std::optional<QString> fileName;
@@ -126,8 +163,7 @@ void SongFileActions::Speichern1Click() {
             break;
         dialog.fileName = *fileName;
     }
-    const SongTracks song{f.Memo1->items(), f.Memo2->items(), f.Memo3->items(), f.Memo4->items()};
-    FileAccess::saveAll(*fileName, SongFormat::write(song));
+    FileAccess::saveAll(*fileName, fileBytes());
     m_songFile = *fileName;
     m_proposedName = *fileName;
     emit saved();

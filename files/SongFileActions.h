@@ -65,9 +65,19 @@ public:
     /// The song was imported from @p fileName: the dialog proposes a song file of that name.
     void importedFrom(const QString& fileName);
 
+    /// What the user reads when an import would give more lines than a song file holds:
+    /// "Die Datei ergibt 2.100.000 Zeilen; …". The song stays as it was.
+    static QString tooManyLinesText(qsizetype lines);
+    /// What the user reads when a song could be saved only as a file the loader refuses.
+    static QString notSavedText(qsizetype lines);
+    /// The song as the song file's bytes; throws AppError (notSavedText) for a song of more
+    /// lines or bytes than the loader accepts, and "Fehler im Track" for uneven lists.
+    QByteArray fileBytes() const;
+
     /// An import replaces the song by its columns (both tracks take the same durations), after
     /// the unsaved-changes question, and the dialog then proposes a song file named after
-    /// @p fileName. False when the user kept the song.
+    /// @p fileName. False when the user kept the song. Columns of more lines than a song file
+    /// holds throw tooManyLinesText and leave the song as it was.
     bool replaceByImport(const QString& fileName, const QStringList& frequencies1,
                          const QStringList& frequencies2, const QStringList& durations);
 

@@ -11,7 +11,8 @@ bool SongFiles::canOpen(const QString& fileName) {
     static const QStringList kinds = {QStringLiteral("zwk"),   QStringLiteral("bmm"),
                                       QStringLiteral("mid"),   QStringLiteral("midi"),
                                       QStringLiteral("rtttl"), QStringLiteral("rtx"),
-                                      QStringLiteral("txt")};
+                                      QStringLiteral("txt"),   QStringLiteral("gcode"),
+                                      QStringLiteral("gco"),   QStringLiteral("g")};
     return kinds.contains(QFileInfo(fileName).suffix().toLower());
 }
 
@@ -21,7 +22,8 @@ bool SongFiles::open(const QString& fileName) {
         bmmImport.importFile(fileName);
     else if (suffix == QLatin1String("mid") || suffix == QLatin1String("midi"))
         midiFiles.importFile(fileName);
-    else if (BeepFormatActions::kindOf(fileName) == BeepFormatActions::Kind::Rtttl)
+    else if (const auto kind = BeepFormatActions::kindOf(fileName);
+             kind == BeepFormatActions::Kind::Rtttl || kind == BeepFormatActions::Kind::GCode)
         beepFormats.importFile(fileName);
     else
         return songFiles.openSong(fileName);

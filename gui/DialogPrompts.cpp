@@ -5,12 +5,14 @@
 #include "gui/UiLanguage.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
+#include <QCheckBox>
 #include <QMessageBox>
 
 #include <algorithm>
@@ -107,6 +109,22 @@ public:
 
     void showError(const QString& text) override {
         messageBox(text, QApplication::applicationDisplayName(), Icon::Error, Buttons::Ok);
+    }
+
+    Answer questionWithCheckBox(const QString& text, const QString& caption,
+                                const QString& checkText, bool& checked) override {
+        if (endingBySignal(text))
+            return Answer::Cancel;
+        QMessageBox box(QMessageBox::Question, UiLanguage::text(caption), UiLanguage::text(text),
+                        QMessageBox::Ok | QMessageBox::Cancel, QApplication::activeWindow());
+        box.button(QMessageBox::Cancel)->setText(UiLanguage::text(QStringLiteral("Abbrechen")));
+        auto* check = new QCheckBox(UiLanguage::text(checkText), &box);
+        check->setObjectName(QStringLiteral("questionCheckBox"));
+        check->setChecked(checked);
+        box.setCheckBox(check);
+        const bool ok = box.exec() == QMessageBox::Ok;
+        checked = check->isChecked();
+        return ok ? Answer::Ok : Answer::Cancel;
     }
 
     std::optional<QString> openFile(const FileDialog& dialog) override {

@@ -57,6 +57,12 @@ constexpr Entry kEntries[] = {
     {"Zeile", "Line"},
     {"Dauer (ms)", "Duration (ms)"},
     {"Frequenz (hz)", "Frequency (hz)"},
+    {"Hilfe", "Help"},
+    {"Anleitung", "Manual"},
+    {"Über Z1rpW3rk", "About Z1rpW3rk"},
+    {"Spur 1 aktiv", "Channel 1 active"},
+    {"Spur 2 aktiv", "Channel 2 active"},
+    {"Ton hinzufügen (Standardknopf)", "Add to Song (the default button)"},
     // Progress texts.
     {"Spiele Lied", "Playing song"},
     {"Aktualisiere Pattern", "Updating pattern"},
@@ -67,9 +73,10 @@ constexpr Entry kEntries[] = {
     {"Exportiere Audio...", "Exporting audio..."},
     // Settings dialog.
     {"Informationen zu BMM ausblenden", "Hide BMM information"},
-    {"Netzwerkoptionen", "Networkconfig"},
+    {"Netzwerkoptionen", "Network options"},
     {"Automatisch verbinden beim Programmstart", "Connect automatically at program start"},
-    {"Teste", "Test"},
+    {"Passiven Modus erzwingen", "Force passive mode"},
+    {"Testen", "Test"},
     {"Bibliothek auf diesem Computer", "Library on this computer"},
     {"Bibliothek im LAN (zwk-bibliothek)", "Library on the LAN (zwk-bibliothek)"},
     {"Bibliothek im LAN (zwk-bibliothek.local)", "Library on the LAN (zwk-bibliothek.local)"},
@@ -204,17 +211,56 @@ constexpr Entry kEntries[] = {
      "Export RTTTL ringtone (durations rounded to note values, at most %1 ms off)"},
     {"Buzzer-Sketch exportieren", "Export buzzer sketch"},
     {"beep-Skript exportieren", "Export beep script"},
+    {"G-Code (.gcode)", "G-code (.gcode)"},
+    {"G-Code für 3D-Drucker (.gcode)...", "G-code for 3D printers (.gcode)..."},
+    {"G-Code importieren", "Import G-code"},
+    {"G-Code exportieren", "Export G-code"},
+    {"G-Code (.gcode, .gco, .g)", "G-code (.gcode, .gco, .g)"},
+    {"G-Code-Fehler in Zeile %1: %2 ist keine gültige Zahl",
+     "G-code error in line %1: %2 is not a valid number"},
+    {"Noten außerhalb der Oktaven 4 bis 7, die strenge Abspielprogramme ablehnen: %1",
+     "Notes outside octaves 4 to 7, which strict players refuse: %1"},
+    {"Der Sketch belegt auf einem Arduino Uno etwa %1 der %2 Bytes Programmspeicher.",
+     "On an Arduino Uno the sketch takes about %1 of the %2 bytes of program memory."},
+    {"Der Sketch belegt auf einem Arduino Uno etwa %1 Bytes Programmspeicher, mehr als die %2 "
+     "Bytes, die der Uno hat.",
+     "On an Arduino Uno the sketch takes about %1 bytes of program memory, more than the Uno's "
+     "%2 bytes."},
+    {"Zeile %1: %2 Hz kann tone() nicht spielen (unter 31 Hz); %3 solche Töne werden als Pause "
+     "gespielt.",
+     "Line %1: tone() cannot play %2 Hz (below 31 Hz); %3 such tones are played as rests."},
+    {"Zeile %1: %2 Hz ist für beep zu hoch (ab 20.000 Hz); %3 solche Töne werden als Pause "
+     "gespielt.",
+     "Line %1: %2 Hz is too high for beep (20,000 Hz and above); %3 such tones are played as "
+     "rests."},
+    {"Zeile %1: %2 Hz liegt außerhalb des Tonumfangs von MIDI (8 bis 12.911 Hz). %3 Töne "
+     "außerhalb wurden ausgelassen.",
+     "Line %1: %2 Hz lies outside MIDI's range (8 to 12,911 Hz). %3 tones outside it were left "
+     "out."},
+    {"Die MIDI-Datei ergibt %1 Zeilen kürzer als %2 ms, wie sie kleine Lücken und versetzte "
+     "Akkorde anderer Programme hinterlassen. Sie werden mit ihren Nachbarn verbunden; die Länge "
+     "des Liedes bleibt.",
+     "The MIDI file gives %1 lines shorter than %2 ms, as the small gaps and staggered chords of "
+     "other programs leave them. They are joined to their neighbours; the song's length stays."},
+    {"Kurze Zeilen behalten", "Keep short lines"},
+    {"Die Datei ergibt %1 Zeilen, mehr als die %2, die eine Lieddatei fasst, und wurde nicht "
+     "importiert.",
+     "The file gives %1 lines, more than the %2 a song file holds, and was not imported."},
+    {"Das Lied hat %1 Zeilen; eine Lieddatei fasst höchstens %2 Zeilen und 256 MB. Es wurde "
+     "nicht gespeichert.",
+     "The song has %1 lines; a song file holds at most %2 lines and 256 MB. It was not saved."},
     {"RTTTL-Fehler bei Zeichen %1: Zahl zu groß", "RTTTL error at character %1: number too large"},
-    {"RTTTL-Fehler bei Zeichen %1: d=, o= oder b= erwartet", "RTTTL error at character %1: d=, o= or b= expected"},
+    {"RTTTL-Fehler bei Zeichen %1: d=, o= oder b= erwartet",
+     "RTTTL error at character %1: d=, o= or b= expected"},
     {"RTTTL-Fehler bei Zeichen %1: \"=\" erwartet", "RTTTL error at character %1: \"=\" expected"},
     {"RTTTL-Fehler bei Zeichen %1: Zahl erwartet", "RTTTL error at character %1: number expected"},
-    {"RTTTL-Fehler bei Zeichen %1: Notenwert 1, 2, 4, 8, 16, 32 oder 64 erwartet", "RTTTL error at character %1: note value 1, 2, 4, 8, 16, 32 or 64 expected"},
-    {"RTTTL-Fehler bei Zeichen %1: Oktave 0 bis 9 erwartet", "RTTTL error at character %1: octave 0 to 9 expected"},
-    {"RTTTL-Fehler bei Zeichen %1: Tempo 1 bis 60000 erwartet", "RTTTL error at character %1: tempo 1 to 60000 expected"},
+    {"RTTTL-Fehler bei Zeichen %1: Notenwert 1, 2, 4, 8, 16, 32 oder 64 erwartet",
+     "RTTTL error at character %1: note value 1, 2, 4, 8, 16, 32 or 64 expected"},
+    {"RTTTL-Fehler bei Zeichen %1: Oktave 0 bis 9 erwartet",
+     "RTTTL error at character %1: octave 0 to 9 expected"},
+    {"RTTTL-Fehler bei Zeichen %1: Tempo 1 bis 60000 erwartet",
+     "RTTTL error at character %1: tempo 1 to 60000 expected"},
     {"RTTTL-Fehler bei Zeichen %1: \",\" erwartet", "RTTTL error at character %1: \",\" expected"},
-    {"RTTTL-Fehler bei Zeichen %1: Note (c, d, e, f, g, a, b, h) oder Pause (p) erwartet", "RTTTL error at character %1: note (c, d, e, f, g, a, b, h) or pause (p) expected"},
-    {"RTTTL-Fehler bei Zeichen %1: Eine Pause hat kein \"#\"", "RTTTL error at character %1: a pause has no \"#\""},
-    {"RTTTL-Fehler bei Zeichen %1: Die Note fehlt in der Notentabelle", "RTTTL error at character %1: the note is not in the note table"},
     // Editing several lines.
     {"Einfügen", "Insert"},
     {"Zeilen löschen", "Delete lines"},
@@ -234,6 +280,31 @@ constexpr Entry kEntries[] = {
     {"Dauer: '%1' ist keine ganze Zahl von 0 bis 3600000 (Millisekunden)", "Duration: '%1' is not a whole number from 0 to 3600000 (milliseconds)"},
     {"Der Text ist keine Liedzeile (f1|d1|f2|d2): Zeile %1: '%2'", "The text is not a song line (f1|d1|f2|d2): line %1: '%2'"},
     {"Zeile %1: %2 Hz lassen sich nicht so weit transponieren (1 bis %3 Hz)", "Line %1: %2 Hz cannot be transposed that far (1 to %3 Hz)"},
+    {"RTTTL-Fehler bei Zeichen %1: Note (c, d, e, f, g, a, b, h) oder Pause (p) erwartet",
+     "RTTTL error at character %1: note (c, d, e, f, g, a, b, h) or pause (p) expected"},
+    {"RTTTL-Fehler bei Zeichen %1: Eine Pause hat kein \"#\"",
+     "RTTTL error at character %1: a pause has no \"#\""},
+    {"RTTTL-Fehler bei Zeichen %1: Die Note fehlt in der Notentabelle",
+     "RTTTL error at character %1: the note is not in the note table"},
+    // Playback: from the current line, loop, preview, two voices, a line that cannot play.
+    {"Ab aktueller Zeile abspielen", "Play from current line"},
+    {"Zweistimmig", "Two voices"},
+    {"Schleife", "Loop"},
+    {"Vorhören", "Preview"},
+    {"Zeile %1 kann nicht gespielt werden: \"%2\". Frequenzen sind ganze Zahlen von 0 bis %3 Hz, "
+     "Dauern ganze Zahlen ab 0 ms.",
+     "Line %1 cannot be played: \"%2\". Frequencies are whole numbers from 0 to %3 Hz, "
+     "durations whole numbers from 0 ms."},
+    // The piano roll and pictures of a song.
+    {"Notenrolle", "Piano roll"},
+    {"Ganzes Lied", "Whole song"},
+    {"Vergrößern (Strg+Mausrad, +)", "Zoom in (Ctrl+wheel, +)"},
+    {"Verkleinern (Strg+Mausrad, −)", "Zoom out (Ctrl+wheel, −)"},
+    {"Bild (PNG, SVG)...", "Picture (PNG, SVG)..."},
+    {"Bild exportieren", "Export picture"},
+    {"PNG-Bilder (.png)", "PNG pictures (.png)"},
+    {"SVG-Bilder (.svg)", "SVG pictures (.svg)"},
+    {"Das Bild %1 kann nicht geschrieben werden.", "The picture %1 cannot be written."},
 };
 
 struct Pattern {

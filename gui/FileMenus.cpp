@@ -59,7 +59,17 @@ FileMenus::FileMenus(TForm1& form, QMenu* exportMenu, QAction* exportMidiItem)
                           QStringLiteral("ExportSketch1"));
     ExportBeep1 = named(new QAction(QStringLiteral("beep-Skript (.sh)..."), exportMenu),
                         QStringLiteral("ExportBeep1"));
-    exportMenu->addActions({ExportRtttl1, ExportSketch1, ExportBeep1});
+    ImportGCode1 = named(new QAction(QStringLiteral("G-Code (.gcode)"), form.Import1),
+                         QStringLiteral("ImportGCode1"));
+    form.Import1->addAction(ImportGCode1);
+    ExportGCode1 = named(new QAction(QStringLiteral("G-Code für 3D-Drucker (.gcode)..."),
+                                     exportMenu),
+                         QStringLiteral("ExportGCode1"));
+    exportMenu->addActions({ExportRtttl1, ExportSketch1, ExportBeep1, ExportGCode1});
+    connectGuarded(ImportGCode1, &QAction::triggered, beepFormats,
+                   [beepFormats] { beepFormats->importGCodeClick(); });
+    connectGuarded(ExportGCode1, &QAction::triggered, beepFormats,
+                   [beepFormats] { beepFormats->exportClick(Kind::GCode); });
     connectGuarded(ImportRtttl1, &QAction::triggered, beepFormats,
                    [beepFormats] { beepFormats->importClick(); });
     connectGuarded(ExportRtttl1, &QAction::triggered, beepFormats,

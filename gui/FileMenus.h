@@ -39,6 +39,8 @@ public:
     QAction* ExportRtttl1 = nullptr;
     QAction* ExportSketch1 = nullptr;
     QAction* ExportBeep1 = nullptr;
+    QAction* ImportGCode1 = nullptr;
+    QAction* ExportGCode1 = nullptr;
     QMenu* ZuletztGeoeffnet1 = nullptr;
     /// The hidden view of the .bmm import's scratch list.
     ListBox* bmm = nullptr;

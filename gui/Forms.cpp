@@ -8,6 +8,7 @@
 #include "gui/HotKeyPad.h"
 #include "gui/GraphWindow.h"
 #include "gui/KeyboardWindow.h"
+#include "gui/HelpMenu.h"
 
 namespace {
 Forms g_forms;
@@ -26,6 +27,8 @@ void createForms() {
     g_forms.Form6 = new TForm6(g_forms.Form1);
     g_forms.Form8 = new TForm8(*g_forms.Form1, g_forms.Form1);
     g_forms.Form11 = new TForm11(g_forms.Form1);
+    // Last in the menu bar, after every menu the windows added.
+    new HelpMenu(*g_forms.Form1);
 }
 
 void destroyForms() {

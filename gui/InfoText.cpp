@@ -85,7 +85,7 @@ const char* const kBuiltIn = R"(
   auf diesem Rechner (Eintrag 1 der Serverliste).
   Unter Einstellungen -> OnlineDB den Server wählen,
   "Automatisch verbinden beim Programmstart" ankreuzen
-  und "Teste" drücken. Ein eigener Server: "Wähle
+  und "Testen" drücken. Ein eigener Server: "Wähle
   eigenes...", Adresse (auch host:port), Benutzer und
   Passwort eintragen, OK. Das Passwort steht im Klartext
   in Config.ini, die nur ihr Besitzer lesen kann.
@@ -149,7 +149,7 @@ const char* const kBuiltInEnglish = R"(
   Ctrl+G ....... Graphical Output
   Ctrl+M ....... Multi-Beep (MulTiZ1rp)
   Ctrl+E ....... Configuration
-  Ctrl+Alt+S ... Deactivate scrollfunction
+  Ctrl+Alt+S ... Deactivate scroll function
   Ctrl+Alt+B ... Output Beeper
   Ctrl+Alt+F ... Output FM-Synthesizer
   Ctrl+Alt+M ... Output MIDI-Out

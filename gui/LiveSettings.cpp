@@ -40,6 +40,11 @@ static_assert(Settings::kServerEntries == int(std::tuple_size_v<Presets>) + 1,
               "the server list holds the presets and the own server");
 } // namespace
 
+namespace {
+/// The playback options' items in "Optionen": "Zweistimmig", "Schleife", "Vorhören".
+constexpr const char* kPlaybackOptions[] = {"Zweistimmig1", "Schleife1", "Vorhoeren1"};
+} // namespace
+
 LiveSettings::LiveSettings(TForm6& dialog, Settings& live) : m_dialog(dialog), m_live(live) {
     setObjectName(QStringLiteral("LiveSettings"));
     follow();
@@ -57,7 +62,7 @@ void LiveSettings::follow() {
     SettingsNetworkPage* net = d.networkPage;
     SettingsMidiPage* midi = d.midiPage;
     for (QCheckBox* box : {d.cbblink, d.cbbg, d.cbscroll, d.cbtrans, d.cbBMMINFO, d.cbNotenhinzu,
-                           net->cbAutoconnect, midi->cbMIDI, midi->cbMidiwait, midi->cbBPMMidi})
+                           net->cbAutoconnect, net->cbPassiv, midi->cbMIDI, midi->cbMidiwait, midi->cbBPMMidi})
         on(box, &QCheckBox::toggled);
     for (QRadioButton* item : {net->RadioGroup1Item0, net->RadioGroup1Item1})
         on(item, &QRadioButton::toggled);
@@ -82,6 +87,11 @@ void LiveSettings::follow() {
         for (QAction* item :
              {main->Beeper1, main->FMSynthese1, main->MIDIOut1, main->Scrollfunktion1})
             on(item, &QAction::toggled);
+    // The playback options' check marks.
+    if (TForm1* main = forms().Form1)
+        for (const char* name : kPlaybackOptions)
+            if (auto* item = findControlAs<QAction>(main, QString::fromLatin1(name)))
+                on(item, &QAction::toggled);
 }
 
 bool LiveSettings::eventFilter(QObject* watched, QEvent* event) {
@@ -110,6 +120,7 @@ void LiveSettings::refresh() {
     s.libraryUser = net.edUser->text();
     s.libraryPassword = net.edPw->text();
     s.libraryAutoconnect = net.cbAutoconnect->isChecked();
+    s.libraryPassive = net.cbPassiv->isChecked();
 
     s.keyC = d.edC->text();
     s.keyCSharp = d.edCr->text();
@@ -151,6 +162,11 @@ void LiveSettings::refresh() {
         s.fmSynthesis = main->FMSynthese1->isChecked();
         s.midiOut = main->MIDIOut1->isChecked();
         s.scrollOff = main->Scrollfunktion1->isChecked();
+        bool* options[] = {&s.twoVoices, &s.loop, &s.preview};
+        for (std::size_t i = 0; i < std::size(kPlaybackOptions); ++i)
+            if (auto* item =
+                    findControlAs<QAction>(forms().Form1, QString::fromLatin1(kPlaybackOptions[i])))
+                *options[i] = item->isChecked();
     }
 }
 
@@ -200,6 +216,11 @@ void LiveSettings::show(const Settings& stored) {
         case SettingKind::MenuCheck:
             if (auto* item = requiredControl<QAction>(forms().Form1, key.control))
                 item->setChecked(stored.*std::get<bool Settings::*>(key.field));
+            break;
+        case SettingKind::WindowPlace:
+            // Kept by its window, which reads the value when it opens.
+            m_live.*std::get<int Settings::*>(key.field) =
+                stored.*std::get<int Settings::*>(key.field);
             break;
         case SettingKind::Port: {
             const int port = stored.*std::get<int Settings::*>(key.field);

@@ -1,4 +1,5 @@
 #include "gui/MainWindow.h"
+#include "gui/PianoRollWindow.h"
 
 #include "gui/Controls.h"
 #include "gui/UiLanguage.h"
@@ -191,6 +192,8 @@ TForm1::TForm1(QWidget* parent)
     recentFiles = new RecentFiles(*files, this);
     editCommands = new EditCommands(*this);
     fileMenus = new FileMenus(*this, extraMenu->Exportieren1, extraMenu->ExportMidi1);
+    // The piano roll window and pictures of the song.
+    PianoRollWindow::attach(*this);
 }
 
 TForm1::~TForm1() = default;
@@ -407,10 +410,14 @@ void TForm1::connectHandlers() {
     // F1/F2 and Enter reach the window before the focused control, wherever the focus is.
     for (const int key : {int(Qt::Key_F1), int(Qt::Key_F2)}) {
         auto* shortcut = new QShortcut(QKeySequence(key), this);
+        shortcut->setWhatsThis(key == Qt::Key_F1 ? QStringLiteral("Spur 1 aktiv")
+                                                 : QStringLiteral("Spur 2 aktiv"));
         connectGuarded(shortcut, &QShortcut::activated, this, [this, key] { FormKeyDown(key); });
     }
     for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
         auto* shortcut = new QShortcut(QKeySequence(key), this);
+        if (key == Qt::Key_Return) // the manual lists one of the two
+            shortcut->setWhatsThis(QStringLiteral("Ton hinzufügen (Standardknopf)"));
         connect(shortcut, &QShortcut::activated, this, [this] { pressDefaultButton(); });
     }
     // A focused control may claim a key the window wants first (an edit field takes Ctrl+E as

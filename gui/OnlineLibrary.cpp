@@ -6,7 +6,6 @@
 #include "base/Prompts.h"
 #include "net/FtpClient.h"
 #include "net/LibraryConnection.h"
-#include "net/LibraryFiles.h"
 #include "gui/SettingsDialog.h"
 #include "gui/SettingsNetworkPage.h"
 #include "gui/MainWindow.h"
@@ -147,22 +146,11 @@ void OnlineLibrary::FormResize() {
         Memo6->move(0, ListBaseHeight);
 }
 
-void OnlineLibrary::showRefusedName() {
-    prompts().messageBox(LibraryFiles::kUnsafeName, kError, Prompts::Icon::Error);
-}
-
 void OnlineLibrary::Memo6Click() {
     // A single-selection list: the selected entry is the one clicked.
     const int index = Memo6->itemIndex();
     if (index < 0 || !m_form.mayReplaceSong())
         return;
-    const QString name = Memo6->item(index);
-    // The name becomes a local file name and an FTP argument: nothing happens with one that
-    // could reach outside the working directory or smuggle in a command.
-    if (!LibraryFiles::isSafeSongName(name)) {
-        showRefusedName();
-        return;
-    }
     if (const auto fileName = connection->download(index))
         m_form.LoadSongFile(*fileName);
 }
@@ -200,10 +188,6 @@ void OnlineLibrary::Label8Click() {
 
 void OnlineLibrary::bthochladenClick() {
     const QString name = edDateiname->text();
-    if (!LibraryFiles::isSafeSongName(name)) {
-        showRefusedName();
-        return;
-    }
     try {
         connection->upload(name, *m_form.song);
     } catch (const std::exception&) {

@@ -79,7 +79,6 @@ public:
 private:
     void createListBox();
     void createUploadPanel();
-    void showRefusedName();
 
     TForm1& m_form;
     /// The playback controls and the logo keep their place while the list is out.

@@ -1,22 +1,51 @@
 #include "gui/PlaybackControls.h"
 
 #include "base/Guard.h"
-#include "gui/ListBox.h"
-#include "net/MultiZ1rp.h"
-#include "gui/SettingsDialog.h"
-#include "gui/SettingsMidiPage.h"
+#include "gui/Controls.h"
 #include "gui/Forms.h"
+#include "gui/ListBox.h"
 #include "gui/MainWindow.h"
 #include "gui/NoteTableWindow.h"
+#include "gui/SettingsDialog.h"
+#include "gui/SettingsMidiPage.h"
+#include "net/MultiZ1rp.h"
+#include "song/Song.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
 
-PlaybackControls::PlaybackControls(TForm1& form) : m_form(form) {}
+PlaybackControls::PlaybackControls(TForm1& form) : m_form(form) {
+    PlayAbHier1 = named(new QAction(QStringLiteral("Ab aktueller Zeile abspielen"), form.Datei1),
+                        QStringLiteral("PlayAbHier1"));
+    PlayAbHier1->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    const QList<QAction*> file = form.Datei1->actions();
+    const qsizetype play = file.indexOf(form.Play1);
+    form.Datei1->insertAction(file.value(play + 1), PlayAbHier1);
+
+    // The options follow the output choice, before "Einstellungen".
+    QMenu* options = form.Optionen1;
+    const auto option = [options](const char* text, const char* name) {
+        QAction* item =
+            named(new QAction(QString::fromUtf8(text), options), QString::fromLatin1(name));
+        item->setCheckable(true);
+        return item;
+    };
+    Zweistimmig1 = option("Zweistimmig", "Zweistimmig1");
+    Schleife1 = option("Schleife", "Schleife1");
+    Vorhoeren1 = option("Vorhören", "Vorhoeren1");
+    QAction* settings = form.Einstellungen1;
+    const QList<QAction*> items = options->actions();
+    const qsizetype at = items.indexOf(settings);
+    // Before the separator above "Einstellungen", with one of their own.
+    QAction* before = at > 0 && items[at - 1]->isSeparator() ? items[at - 1] : settings;
+    options->insertSeparator(before);
+    options->insertActions(before, {Zweistimmig1, Schleife1, Vorhoeren1});
+}
 
 void PlaybackControls::connectEngines(PlaybackEngine& playback, MidiEngine& midi) {
     TForm1& form = m_form;
@@ -37,6 +66,25 @@ void PlaybackControls::connectEngines(PlaybackEngine& playback, MidiEngine& midi
                          form.FMSynthese1->setChecked(!checked);
                          guarded([engine] { engine->FMSynthese1Click(); });
                      });
+    connectGuarded(PlayAbHier1, &QAction::triggered, engine,
+                   [engine] { engine->playFromCurrentLine(); });
+    // Two voices change what the lines queued ahead sound (after the settings took the mark).
+    connectGuarded(Zweistimmig1, &QAction::triggered, engine,
+                   [engine] { engine->outputChanged(); });
+    // "Vorhören": a line the user selects (one line), or the one just added, sounds once.
+    Song* song = form.song;
+    connectGuarded(song, &Song::selectionChanged, engine, [song, engine] {
+        const QList<LineRange> selected = song->selection();
+        if (selected.size() == 1 && selected[0].count() == 1)
+            engine->auditionLine(song->currentLine());
+    });
+    // (queued: the line is added by the button's own handler first)
+    QObject::connect(
+        form.btadd, &QPushButton::clicked, engine,
+        [&form, engine] {
+            guarded([&form, engine] { engine->auditionLine(form.Memo1->count() - 1); });
+        },
+        Qt::QueuedConnection);
     MidiEngine* midiEngine = &midi;
     QObject::connect(form.MIDIOut1, &QAction::triggered, midiEngine,
                      [&form, midiEngine](bool checked) {

@@ -3,6 +3,7 @@
 #include "audio/MidiEngine.h"
 #include "audio/PlaybackEngine.h"
 
+class QAction;
 class TForm1;
 
 /// The main window's side of playback: Play, Pause, Stop, the tone test button and the output
@@ -10,7 +11,14 @@ class TForm1;
 /// show in the window's controls; the mirror takes track 2 while a peer is connected.
 class PlaybackControls final : public PlaybackView, public PlaybackPeer, public MidiView {
 public:
+    /// Adds the playback items to the window's menus: "Ab aktueller Zeile abspielen" (Shift+F5)
+    /// in "Datei"; "Zweistimmig", "Schleife" and "Vorhören" in "Optionen".
     explicit PlaybackControls(TForm1& form);
+
+    QAction* PlayAbHier1 = nullptr;
+    QAction* Zweistimmig1 = nullptr;
+    QAction* Schleife1 = nullptr;
+    QAction* Vorhoeren1 = nullptr;
     PlaybackControls(const PlaybackControls&) = delete;
     PlaybackControls& operator=(const PlaybackControls&) = delete;
 

@@ -222,7 +222,7 @@ void TForm6::buildAnzeige() {
     cbSprache = named(new QComboBox(Sprache), QStringLiteral("cbSprache"));
     cbSprache->addItems({QStringLiteral("Deutsch"), QStringLiteral("English")});
     cbSprache->setGeometry(16, 22, 145, 24);
-    Label16 = label(Sprache, QStringLiteral("Label16"), QStringLiteral("Neustarten zum übernehmen"),
+    Label16 = label(Sprache, QStringLiteral("Label16"), QStringLiteral("Neustarten zum Übernehmen"),
                     176, 26);
 }
 

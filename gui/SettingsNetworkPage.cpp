@@ -64,7 +64,7 @@ void SettingsNetworkPage::buildMulTiZ1rp(QWidget* page) {
     RadioGroup1Item0 = placed(new QRadioButton(QStringLiteral("LAN"), RadioGroup1),
                               QStringLiteral("RadioGroup1Item0"), QRect(16, 20, 370, 20));
     RadioGroup1Item1 =
-        placed(new QRadioButton(QStringLiteral("COM (not implemeted yet)"), RadioGroup1),
+        placed(new QRadioButton(QStringLiteral("COM (not implemented yet)"), RadioGroup1),
                QStringLiteral("RadioGroup1Item1"), QRect(16, 44, 370, 20));
     RadioGroup1Item0->setChecked(true);
 
@@ -75,7 +75,7 @@ void SettingsNetworkPage::buildMulTiZ1rp(QWidget* page) {
 
 void SettingsNetworkPage::buildOnlineDB(QWidget* page) {
     GroupBox4 = placed(new QGroupBox(QStringLiteral("FTP-Zugang"), page),
-                       QStringLiteral("GroupBox4"), QRect(8, 8, 401, 177));
+                       QStringLiteral("GroupBox4"), QRect(8, 8, 401, 199));
     ComboBox1 =
         placed(new QComboBox(GroupBox4), QStringLiteral("ComboBox1"), QRect(16, 22, 369, 24));
     ComboBox1->setEditable(true);
@@ -94,14 +94,16 @@ void SettingsNetworkPage::buildOnlineDB(QWidget* page) {
     cbAutoconnect =
         placed(new QCheckBox(QStringLiteral("Automatisch verbinden beim Programmstart"), GroupBox4),
                QStringLiteral("cbAutoconnect"), QRect(16, 144, 369, 20));
+    cbPassiv = placed(new QCheckBox(QStringLiteral("Passiven Modus erzwingen"), GroupBox4),
+                      QStringLiteral("cbPassiv"), QRect(16, 168, 369, 20));
 
     gbTestconnect = placed(new QGroupBox(QStringLiteral("Verbindungstest"), page),
-                           QStringLiteral("gbTestconnect"), QRect(8, 192, 401, 81));
+                           QStringLiteral("gbTestconnect"), QRect(8, 214, 401, 81));
     Label10 = label(gbTestconnect, QStringLiteral("Label10"), QStringLiteral("Status:"), 16, 24);
     Label13 = placed(new QLabel(gbTestconnect), QStringLiteral("Label13"), QRect(72, 24, 200, 16));
     Label11 = label(gbTestconnect, QStringLiteral("Label11"), QStringLiteral("Zeit:"), 16, 50);
     Label12 = placed(new QLabel(gbTestconnect), QStringLiteral("Label12"), QRect(72, 50, 200, 16));
-    btTestcon = placed(new QPushButton(QStringLiteral("Teste"), gbTestconnect),
+    btTestcon = placed(new QPushButton(QStringLiteral("Testen"), gbTestconnect),
                        QStringLiteral("btTestcon"), QRect(304, 40, 81, 25));
     btTestcon->setAutoDefault(false);
     QFont bold = Label13->font();
@@ -162,6 +164,7 @@ void SettingsNetworkPage::ConnectLibrary() {
     if (!main)
         return;
     try {
+        main->library->IdFTP1->setPassive(cbPassiv->isChecked());
         main->library->connectAndFetchList();
         setStatus(QStringLiteral("connected"), QColor(0, 128, 0));
     } catch (const std::exception&) {

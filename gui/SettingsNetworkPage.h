@@ -55,6 +55,9 @@ public:
     QLabel* Label8 = nullptr;
     QLineEdit* edPw = nullptr;
     QCheckBox* cbAutoconnect = nullptr;
+    /// "Passiven Modus erzwingen": passive data connections from the start (behind NAT or a
+    /// firewall, where the server cannot connect back).
+    QCheckBox* cbPassiv = nullptr;
     QGroupBox* gbTestconnect = nullptr;
     QLabel* Label10 = nullptr;
     QLabel* Label13 = nullptr;

@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTableWidget>
 
@@ -155,6 +156,11 @@ void translateWidget(QWidget* w) {
             if (QTableWidgetItem* item = grid->item(0, column))
                 replace([&] { return item->text(); },
                         [&](const QString& t) { item->setText(t); });
+        // Note names in the first column: the German H is the English B.
+        static const QRegularExpression germanB(QStringLiteral("^H(?=-\\d+$)"));
+        for (int row = 1; row < grid->rowCount(); ++row)
+            if (QTableWidgetItem* item = grid->item(row, 0); item && item->text().contains(germanB))
+                item->setText(item->text().replace(germanB, QStringLiteral("B")));
     } else if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
         for (int i = 0; i < tabs->count(); ++i)
             replace([&] { return tabs->tabText(i); },

@@ -7,11 +7,15 @@
 #include <QEventLoop>
 #include <QHostAddress>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <cstring>
+#include <map>
 #include <limits>
 #include <optional>
 
@@ -61,6 +65,56 @@ std::optional<std::pair<FtpClient::Reply, qsizetype>> parseReply(const QByteArra
         }
     }
     return std::make_pair(reply, end + 1);
+}
+
+// Replies any command may get: the service closes, the command is not understood or not
+// allowed here, the user is not logged in.
+const QList<int> kAnyCommand{421, 500, 501, 502, 503, 530};
+
+// The replies that end a transfer: done, or broken off, or refused while it ran.
+const QList<int> kTransferEnd = QList<int>{225, 226, 250, 425, 426, 450, 451, 452, 550, 551,
+                                           552, 553} +
+                                kAnyCommand;
+
+/// The replies that can answer @p verb (RFC 959 section 5.4, RFC 2428, and the refusals
+/// servers are known to give). Anything else belongs to another command.
+QList<int> repliesTo(QByteArrayView verb) {
+    static const std::map<QByteArray, QList<int>> replies{
+        {"USER", {230, 331, 332}},
+        {"PASS", {202, 230, 332}},
+        {"TYPE", {200, 504}},
+        {"SYST", {200, 215}},
+        {"CWD", {200, 250, 550}},
+        {"PORT", {200, 425, 522, 550}},
+        {"EPSV", {229, 425, 522, 550}},
+        {"PASV", {227, 425, 550}},
+        {"RETR", {110, 125, 150, 154, 425, 426, 450, 451, 550, 551}},
+        {"STOR", {110, 125, 150, 425, 426, 450, 451, 452, 532, 551, 552, 553}},
+        {"DELE", {250, 450, 550}},
+    };
+    const auto found = replies.find(verb.toByteArray());
+    return (found == replies.end() ? QList<int>() : found->second) + kAnyCommand;
+}
+
+/// The port of a 229 reply: "(|||port|)" with any delimiter; 0 when there is none.
+quint16 epsvPort(const QString& text) {
+    static const QRegularExpression pattern(QStringLiteral(R"(\(([!-~])\1\1(\d{1,5})\1\))"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    const int port = match.hasMatch() ? match.captured(2).toInt() : 0;
+    return quint16(port > 0 && port <= 65535 ? port : 0);
+}
+
+/// The port of a 227 reply "h1,h2,h3,h4,p1,p2"; 0 when there is none. The address is not
+/// used.
+quint16 pasvPort(const QString& text) {
+    static const QRegularExpression pattern(
+        QStringLiteral(R"((\d{1,3}),(\d{1,3}),(\d{1,3}),(\d{1,3}),(\d{1,3}),(\d{1,3}))"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return 0;
+    const int high = match.captured(5).toInt(), low = match.captured(6).toInt();
+    const int port = high * 256 + low;
+    return quint16(high <= 255 && low <= 255 && port > 0 ? port : 0);
 }
 
 } // namespace
@@ -137,7 +191,18 @@ void FtpClient::fail(const QString& message, bool closeConnection) {
 
 void FtpClient::connectToHost(const QString& host, const QString& user, const QString& password) {
     disconnectFromHost();
-    const auto [name, port] = splitHostPort(host);
+    m_host = host;
+    m_user = user;
+    m_password = password;
+    m_directory.clear();
+    m_passive = m_forcePassive;
+    m_epsvRefused = false;
+    logIn();
+}
+
+void FtpClient::logIn() {
+    disconnectFromHost();
+    const auto [name, port] = splitHostPort(m_host);
     if (name.isEmpty())
         throw FtpError(QStringLiteral("no host given"));
     m_control = new QTcpSocket(this);
@@ -167,10 +232,10 @@ void FtpClient::connectToHost(const QString& host, const QString& user, const QS
              true);
 
     try {
-        expect(QStringLiteral("greeting"), {220});
-        const Reply login = command("USER", user.toUtf8(), {230, 331});
+        expect(QStringLiteral("greeting"), {220}, {220, 421});
+        const Reply login = command("USER", m_user.toUtf8(), {230, 331});
         if (login.code == 331)
-            command("PASS", password.toUtf8(), {230});
+            command("PASS", m_password.toUtf8(), {230});
         m_loggedIn = true;
         command("TYPE", "I", {200});
         command("SYST", {}, {200, 215, 500});
@@ -233,59 +298,183 @@ FtpClient::Reply FtpClient::takeReply() {
     return parsed->first;
 }
 
-FtpClient::Reply FtpClient::readReply(const QString& step) {
-    const bool ready = waitFor(
-        [this] { return hasReply() || m_replyOverflow || !controlOpen(); }, m_limits.replyMs);
-    if (hasReply())
-        return takeReply();
-    if (m_replyOverflow)
-        fail(QStringLiteral("%1: the reply is longer than %2 bytes").arg(step).arg(kMaxReplyBytes),
-             true);
-    // Without its reply the exchange is out of step: later replies could be taken for the
-    // answers to later commands. The connection is given up.
-    if (!ready)
-        fail(QStringLiteral("%1: no reply within %2 ms").arg(step).arg(m_limits.replyMs), true);
-    fail(QStringLiteral("%1: the server closed the connection").arg(step), true);
+FtpClient::Reply FtpClient::readReply(const QString& step, const QList<int>& possible) {
+    m_replyTimedOut = false;
+    const QDeadlineTimer deadline(m_limits.replyMs);
+    for (;;) {
+        const bool ready = waitFor(
+            [this] { return hasReply() || m_replyOverflow || !controlOpen(); },
+            int(std::max<qint64>(0, deadline.remainingTime())));
+        if (hasReply()) {
+            const Reply reply = takeReply();
+            // A reply that cannot answer this command belongs to an earlier one (late, or
+            // sent twice): taken for this command's answer, it would put every later
+            // exchange out of step.
+            if (reply.code != 0 && !possible.contains(reply.code))
+                continue;
+            return reply;
+        }
+        if (m_replyOverflow)
+            fail(QStringLiteral("%1: the reply is longer than %2 bytes")
+                     .arg(step)
+                     .arg(kMaxReplyBytes),
+                 true);
+        // Without its reply the exchange is out of step: later replies could be taken for
+        // the answers to later commands. The connection is given up.
+        if (!ready) {
+            m_replyTimedOut = true;
+            fail(QStringLiteral("%1: no reply within %2 ms").arg(step).arg(m_limits.replyMs),
+                 true);
+        }
+        fail(QStringLiteral("%1: the server closed the connection").arg(step), true);
+    }
 }
 
-FtpClient::Reply FtpClient::expect(const QString& step, std::initializer_list<int> accepted) {
-    const Reply reply = readReply(step);
+FtpClient::Reply FtpClient::expect(const QString& step, Codes accepted,
+                                   const QList<int>& possible) {
+    const Reply reply = readReply(step, possible + QList<int>(accepted));
     if (std::find(accepted.begin(), accepted.end(), reply.code) == accepted.end())
         fail(QStringLiteral("%1: %2").arg(step, describe(reply)), reply.code == 0);
     return reply;
 }
 
-FtpClient::Reply FtpClient::command(const QByteArray& verb, const QByteArray& argument,
-                                    std::initializer_list<int> accepted) {
+FtpClient::Reply FtpClient::ask(const QByteArray& verb, const QByteArray& argument,
+                                Codes accepted) {
     sendCommand(verb, argument);
-    return expect(QString::fromLatin1(verb), accepted);
+    return readReply(QString::fromLatin1(verb), repliesTo(verb) + QList<int>(accepted));
+}
+
+FtpClient::Reply FtpClient::command(const QByteArray& verb, const QByteArray& argument,
+                                    Codes accepted) {
+    sendCommand(verb, argument);
+    return expect(QString::fromLatin1(verb), accepted, repliesTo(verb));
 }
 
 void FtpClient::changeDirectory(const QString& directory) {
     requireConnected();
     command("CWD", directory.toUtf8(), {200, 250});
+    m_directory = directory;
 }
 
-void FtpClient::openDataListener() {
+bool FtpClient::remove(const QString& remoteName) {
+    requireConnected();
+    const Reply reply = ask("DELE", remoteName.toUtf8(), {250});
+    if (reply.code == 0 || reply.code == 421)
+        fail(QStringLiteral("DELE: %1").arg(describe(reply)), true);
+    return reply.code == 250;
+}
+
+template <typename Transfer>
+auto FtpClient::withFallback(Transfer&& transfer) -> decltype(transfer()) {
+    m_activeTimedOut = false;
+    try {
+        return transfer();
+    } catch (const FtpError&) {
+        if (!m_activeTimedOut || m_passive)
+            throw;
+    }
+    // Nothing came through the active data connection in time: a firewall or NAT lies in
+    // between. That exchange is out of step, so the client logs in again, passive from now on.
+    m_activeTimedOut = false;
+    m_passive = true;
+    logIn();
+    if (!m_directory.isEmpty())
+        command("CWD", m_directory.toUtf8(), {200, 250});
+    return transfer();
+}
+
+void FtpClient::openDataChannel() {
     closeData();
+    if (!m_passive && openActiveData())
+        return;
+    openPassiveData();
+}
+
+bool FtpClient::openActiveData() {
     m_listener = new FtpDataListener(this);
     connect(m_listener, &FtpDataListener::arrived, this, &FtpClient::activity);
     // The server connects back to the address by which it knows this computer.
     const QHostAddress local = m_control->localAddress();
     bool isIpv4 = false;
     const quint32 ipv4 = local.toIPv4Address(&isIpv4);
-    if (!isIpv4 || !m_listener->listen(local, 0))
-        fail(QStringLiteral("PORT: cannot listen for the data connection"), false);
+    if (!isIpv4 || !m_listener->listen(local, 0)) {
+        closeData();
+        m_passive = true;
+        return false;
+    }
     const quint16 port = m_listener->serverPort();
     const QByteArray argument = QStringLiteral("%1,%2,%3,%4,%5,%6")
-                                 .arg(ipv4 >> 24)
-                                 .arg((ipv4 >> 16) & 0xFF)
-                                 .arg((ipv4 >> 8) & 0xFF)
-                                 .arg(ipv4 & 0xFF)
-                                 .arg(port >> 8)
-                                 .arg(port & 0xFF)
-                                     .toLatin1();
-    command("PORT", argument, {200});
+                                    .arg(ipv4 >> 24)
+                                    .arg((ipv4 >> 16) & 0xFF)
+                                    .arg((ipv4 >> 8) & 0xFF)
+                                    .arg(ipv4 & 0xFF)
+                                    .arg(port >> 8)
+                                    .arg(port & 0xFF)
+                                    .toLatin1();
+    Reply reply;
+    try {
+        // Some servers connect before they answer PORT: no answer in time is a data
+        // connection that does not come.
+        reply = ask("PORT", argument, {200});
+    } catch (const FtpError&) {
+        m_activeTimedOut = m_replyTimedOut;
+        throw;
+    }
+    if (reply.code == 200)
+        return true;
+    if (reply.code == 0 || reply.code == 421)
+        fail(QStringLiteral("PORT: %1").arg(describe(reply)), true);
+    // Refused (a policy, a firewall, an address the server will not connect to): passive for
+    // the rest of this connection.
+    closeData();
+    m_passive = true;
+    return false;
+}
+
+void FtpClient::openPassiveData() {
+    quint16 port = 0;
+    if (!m_epsvRefused) {
+        const Reply reply = ask("EPSV", {}, {229});
+        if (reply.code == 229) {
+            port = epsvPort(reply.text);
+            if (port == 0)
+                fail(QStringLiteral("EPSV: %1").arg(describe(reply)), false);
+        } else if (reply.code == 0 || reply.code == 421) {
+            fail(QStringLiteral("EPSV: %1").arg(describe(reply)), true);
+        } else {
+            m_epsvRefused = true;
+        }
+    }
+    if (port == 0) {
+        const Reply reply = command("PASV", {}, {227});
+        port = pasvPort(reply.text);
+        if (port == 0)
+            fail(QStringLiteral("PASV: %1").arg(describe(reply)), false);
+    }
+    // The data connection goes where the control connection goes: an address named in the
+    // reply could point anywhere (a server behind NAT names its inner one; a hostile one
+    // names a third computer).
+    const QHostAddress server = m_control->peerAddress();
+    m_data = FtpDataConnection::connectTo(server, port, this);
+    if (!m_data)
+        fail(QStringLiteral("data connection to %1:%2: cannot be opened")
+                 .arg(server.toString())
+                 .arg(port),
+             false);
+    connect(m_data, &FtpDataConnection::activity, this, &FtpClient::activity);
+    bool writable = false;
+    m_data->watchWrite();
+    QMetaObject::Connection wake =
+        connect(m_data, &FtpDataConnection::activity, this, [&writable] { writable = true; });
+    const bool settled = waitFor([&writable] { return writable; }, m_limits.dataMs);
+    disconnect(wake);
+    const int error = settled ? m_data->connectError() : ETIMEDOUT;
+    if (error != 0)
+        fail(QStringLiteral("data connection to %1:%2: %3")
+                 .arg(server.toString())
+                 .arg(port)
+                 .arg(QString::fromLocal8Bit(::strerror(error))),
+             false);
 }
 
 FtpDataConnection* FtpClient::acceptDataConnection(const QString& step) {
@@ -303,11 +492,13 @@ FtpDataConnection* FtpClient::acceptDataConnection(const QString& step) {
         if (!listener->hasConnection()) {
             if (hasReply())
                 fail(QStringLiteral("%1: %2").arg(step, describe(takeReply())), false);
-            if (!arrived)
+            if (!arrived) {
+                m_activeTimedOut = true;
                 fail(QStringLiteral("%1: no data connection within %2 ms")
                          .arg(step)
                          .arg(m_limits.dataMs),
                      true);
+            }
             fail(QStringLiteral("%1: the server closed the connection").arg(step), true);
         }
         FtpDataConnection* connection = listener->takeConnection(this);
@@ -329,10 +520,14 @@ QByteArray FtpClient::retrieve(const QString& remoteName, qint64 maxBytes) {
 
 QByteArray FtpClient::retrieve(const QByteArray& remoteName, qint64 maxBytes) {
     requireConnected();
-    openDataListener();
+    return withFallback([&] { return retrieveOnce(remoteName, maxBytes); });
+}
+
+QByteArray FtpClient::retrieveOnce(const QByteArray& remoteName, qint64 maxBytes) {
+    openDataChannel();
     command("RETR", remoteName, {125, 150, 154});
     const QString step = QStringLiteral("RETR ") + QString::fromUtf8(remoteName);
-    FtpDataConnection* data = acceptDataConnection(step);
+    FtpDataConnection* data = m_data ? m_data : acceptDataConnection(step);
     const qint64 limit = maxBytes < 0 ? std::numeric_limits<qsizetype>::max() - 1 : maxBytes;
     QByteArray bytes;
     QElapsedTimer clock;
@@ -370,10 +565,14 @@ QByteArray FtpClient::retrieve(const QByteArray& remoteName, qint64 maxBytes) {
 
 void FtpClient::store(const QString& remoteName, const QByteArray& bytes) {
     requireConnected();
-    openDataListener();
+    withFallback([&] { storeOnce(remoteName, bytes); });
+}
+
+void FtpClient::storeOnce(const QString& remoteName, const QByteArray& bytes) {
+    openDataChannel();
     command("STOR", remoteName.toUtf8(), {125, 150});
     const QString step = QStringLiteral("STOR ") + remoteName;
-    FtpDataConnection* data = acceptDataConnection(step);
+    FtpDataConnection* data = m_data ? m_data : acceptDataConnection(step);
     const qint64 allowed =
         m_limits.dataMs + qint64(bytes.size()) * 1000 / std::max(1, m_limits.minBytesPerSecond);
     QElapsedTimer clock;
@@ -401,11 +600,11 @@ void FtpClient::store(const QString& remoteName, const QByteArray& bytes) {
 
 void FtpClient::finishTransfer(const QString& step, bool dataComplete) {
     closeData();
-    const Reply reply = expect(step, {225, 226, 250, 426, 450});
+    const Reply reply = expect(step, {225, 226, 250, 426, 450}, kTransferEnd);
     if (reply.code == 426 || reply.code == 450) {
         // One more reply closes an aborted transfer; it is read so that the next command gets
         // its own answer, but the transfer stays a failure whatever it says.
-        expect(step, {225, 226});
+        expect(step, {225, 226}, kTransferEnd);
         fail(QStringLiteral("%1: %2").arg(step, describe(reply)), false);
     }
     if (!dataComplete)
@@ -419,14 +618,12 @@ void FtpClient::abandonTransfer(const QString& step, const QString& why) {
     closeData();
     // The server answers the broken-off transfer. That answer is taken here so the next
     // command gets its own; without one the exchange is out of step and is given up.
-    const bool answered =
-        waitFor([this] { return hasReply() || m_replyOverflow || !controlOpen(); },
-                m_limits.replyMs);
-    if (answered && hasReply()) {
-        takeReply();
-        fail(why, false);
+    try {
+        readReply(step, kTransferEnd);
+    } catch (const FtpError&) {
+        fail(QStringLiteral("%1 (%2: no reply)").arg(why, step), true);
     }
-    fail(QStringLiteral("%1 (%2: no reply)").arg(why, step), true);
+    fail(why, false);
 }
 
 void FtpClient::closeData() {

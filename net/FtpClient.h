@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -25,8 +26,17 @@ private:
     QString m_message;
 };
 
-/// The library's FTP client (`IdFTP1`): one control connection, active data connections
-/// (the client listens and sends PORT), binary transfers (RFC 959).
+/// The library's FTP client (`IdFTP1`): one control connection, binary transfers (RFC 959).
+///
+/// Data connections are active first (the client listens and sends PORT). When the server
+/// refuses PORT, the connection goes on passive (EPSV of RFC 2428, then PASV) for the rest of
+/// its life; when an active data connection does not arrive in time (a firewall or NAT in
+/// between), the client logs in again and repeats the transfer passively. setPassive(true)
+/// starts every connection passive. A passive data connection always goes to the address of
+/// the control connection's peer, whatever address a 227 reply names.
+///
+/// A reply whose code cannot answer the command just sent (a late reply to an earlier one,
+/// a duplicate) is passed over, never taken as that command's answer.
 ///
 /// Every call returns when its exchange is done and raises FtpError when it fails. While it
 /// waits, the window repaints but takes no input. Each reply has an overall deadline and each
@@ -64,6 +74,12 @@ public:
     ~FtpClient() override;
 
     void setLimits(const Limits& limits) { m_limits = limits; }
+    /// Passive data connections from the start of every connection (the network page's
+    /// "Passiven Modus erzwingen").
+    void setPassive(bool passive) { m_forcePassive = passive; }
+    bool forcesPassive() const { return m_forcePassive; }
+    /// True while the connection uses passive data connections.
+    bool usesPassive() const { return m_passive; }
     const Limits& limits() const { return m_limits; }
 
     /// One complete reply at the start of @p buffer (the bytes received on the control
@@ -83,7 +99,7 @@ public:
 
     /// CWD; 200 or 250.
     void changeDirectory(const QString& directory);
-    /// RETR over an active data connection: the file's bytes. A file of more than @p maxBytes
+    /// RETR: the file's bytes. A file of more than @p maxBytes
     /// is refused as soon as more has arrived.
     QByteArray retrieve(const QString& remoteName, qint64 maxBytes = kNoLimit);
     /// The same with the name's bytes as they are (a name from a list that is not UTF-8).
@@ -91,8 +107,11 @@ public:
     QByteArray retrieve(const char* remoteName, qint64 maxBytes = kNoLimit) {
         return retrieve(QByteArray(remoteName), maxBytes);
     }
-    /// STOR over an active data connection, replacing the remote file.
+    /// STOR, replacing the remote file.
     void store(const QString& remoteName, const QByteArray& data);
+    /// DELE; true when the server removed the file (250), false when it refused. Raises only
+    /// when the exchange itself fails.
+    bool remove(const QString& remoteName);
 
     static constexpr qint64 kNoLimit = -1;
 
@@ -107,7 +126,15 @@ signals:
 
 private:
     using Condition = std::function<bool()>;
+    using Codes = std::initializer_list<int>;
     bool waitFor(const Condition& done, int limitMs);
+    void logIn();
+    template <typename Transfer> auto withFallback(Transfer&& transfer) -> decltype(transfer());
+    QByteArray retrieveOnce(const QByteArray& remoteName, qint64 maxBytes);
+    void storeOnce(const QString& remoteName, const QByteArray& data);
+    void openDataChannel();
+    bool openActiveData();
+    void openPassiveData();
     void watch(QTcpSocket* socket);
     void requireConnected() const;
     bool controlOpen() const;
@@ -116,12 +143,11 @@ private:
     void dropUnrequestedReplies();
     bool hasReply() const;
     Reply takeReply();
-    Reply readReply(const QString& step);
-    Reply expect(const QString& step, std::initializer_list<int> accepted);
-    Reply command(const QByteArray& verb, const QByteArray& argument,
-                  std::initializer_list<int> accepted);
+    Reply readReply(const QString& step, const QList<int>& possible);
+    Reply expect(const QString& step, Codes accepted, const QList<int>& possible);
+    Reply ask(const QByteArray& verb, const QByteArray& argument, Codes accepted);
+    Reply command(const QByteArray& verb, const QByteArray& argument, Codes accepted);
     [[noreturn]] void fail(const QString& message, bool closeConnection);
-    void openDataListener();
     FtpDataConnection* acceptDataConnection(const QString& step);
     void finishTransfer(const QString& step, bool dataComplete);
     [[noreturn]] void abandonTransfer(const QString& step, const QString& why);
@@ -134,4 +160,16 @@ private:
     QByteArray m_replyBuffer;
     bool m_replyOverflow = false;
     bool m_loggedIn = false;
+    bool m_forcePassive = false;
+    bool m_passive = false;
+    bool m_epsvRefused = false;
+    /// Set when an active data connection did not come in time: the transfer is repeated
+    /// passively on a new connection.
+    bool m_activeTimedOut = false;
+    bool m_replyTimedOut = false;
+    // What a new login needs.
+    QString m_host;
+    QString m_user;
+    QString m_password;
+    QString m_directory;
 };

@@ -3,7 +3,9 @@
 #include <QSocketNotifier>
 
 #include <cerrno>
+#include <cstring>
 
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -29,6 +31,50 @@ FtpDataConnection::FtpDataConnection(qintptr descriptor, QObject* parent)
 
 FtpDataConnection::~FtpDataConnection() {
     close();
+}
+
+FtpDataConnection* FtpDataConnection::connectTo(const QHostAddress& address, quint16 port,
+                                                QObject* parent) {
+    sockaddr_storage storage{};
+    socklen_t size = 0;
+    bool isIpv4 = false;
+    const quint32 ipv4 = address.toIPv4Address(&isIpv4);
+    if (isIpv4) {
+        auto* in = reinterpret_cast<sockaddr_in*>(&storage);
+        in->sin_family = AF_INET;
+        in->sin_port = htons(port);
+        in->sin_addr.s_addr = htonl(ipv4);
+        size = sizeof(sockaddr_in);
+    } else if (address.protocol() == QAbstractSocket::IPv6Protocol) {
+        auto* in6 = reinterpret_cast<sockaddr_in6*>(&storage);
+        in6->sin6_family = AF_INET6;
+        in6->sin6_port = htons(port);
+        const Q_IPV6ADDR bytes = address.toIPv6Address();
+        std::memcpy(&in6->sin6_addr, &bytes, sizeof bytes);
+        size = sizeof(sockaddr_in6);
+    } else {
+        return nullptr;
+    }
+    const int descriptor =
+        ::socket(storage.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (descriptor < 0)
+        return nullptr;
+    if (::connect(descriptor, reinterpret_cast<const sockaddr*>(&storage), size) != 0 &&
+        errno != EINPROGRESS) {
+        ::close(descriptor);
+        return nullptr;
+    }
+    return new FtpDataConnection(descriptor, parent);
+}
+
+int FtpDataConnection::connectError() const {
+    if (m_descriptor < 0)
+        return EBADF;
+    int error = 0;
+    socklen_t size = sizeof error;
+    if (::getsockopt(int(m_descriptor), SOL_SOCKET, SO_ERROR, &error, &size) != 0)
+        return errno;
+    return error;
 }
 
 QHostAddress FtpDataConnection::peerAddress() const {

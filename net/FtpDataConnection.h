@@ -22,6 +22,13 @@ public:
     explicit FtpDataConnection(qintptr descriptor, QObject* parent = nullptr);
     ~FtpDataConnection() override;
 
+    /// Starts a connection to @p address : @p port (a passive transfer); it is made once the
+    /// socket can be written and connectError() is 0. Nothing when no socket can be had.
+    static FtpDataConnection* connectTo(const QHostAddress& address, quint16 port,
+                                        QObject* parent);
+    /// The error that ended a connection attempt (errno), 0 when it is made.
+    int connectError() const;
+
     QHostAddress peerAddress() const;
 
     /// Appends what has arrived to @p into, but no more than makes it @p limit + 1 bytes long

@@ -66,7 +66,18 @@ void LibraryConnection::fetchList() {
     names->addAll(entryNames);
 }
 
+bool LibraryConnection::refuseUnsafe(const QString& name) {
+    // The name becomes a local file name and an FTP argument: nothing happens with one that
+    // could reach outside the working directory or smuggle in a command.
+    if (LibraryFiles::isSafeSongName(name))
+        return false;
+    prompts().messageBox(LibraryFiles::kUnsafeName, kError, Prompts::Icon::Error);
+    return true;
+}
+
 std::optional<QString> LibraryConnection::download(int index) {
+    if (refuseUnsafe(names->item(index)))
+        return std::nullopt;
     const QString fileName = LibraryFiles::songFileName(names->item(index));
     try {
         // Written only when complete: a failed download keeps an earlier copy whole. A local
@@ -83,6 +94,8 @@ std::optional<QString> LibraryConnection::download(int index) {
 }
 
 void LibraryConnection::upload(const QString& name, const Song& song) {
+    if (refuseUnsafe(name))
+        return;
     Memo5.clear();
     SongTracks tracks;
     for (int i = 0; i < song.Memo1->count(); ++i) {
@@ -104,13 +117,28 @@ void LibraryConnection::upload(const QString& name, const Song& song) {
         return;
     }
     syncEntries();
-    names->add(name);
-    m_entries.append(name.toUtf8());
     // The other entries go back with the bytes they came with.
-    const QByteArray list = LibraryFiles::joinEntries(m_entries);
-    FileAccess::saveAll(LibraryFiles::kListFile, list);
+    QList<QByteArray> entries = m_entries;
+    entries.append(name.toUtf8());
+    const QByteArray list = LibraryFiles::joinEntries(entries);
+    // The song first: the list never names a song the server does not hold whole.
+    try {
+        IdFTP1->store(fileName, songBytes);
+    } catch (const std::exception&) {
+        // Part of the song may have arrived (a full disk, a broken transfer): it goes again
+        // where the server lets it. The name was not in the list, so nobody's song is lost.
+        try {
+            if (IdFTP1->isConnected())
+                IdFTP1->remove(fileName);
+        } catch (const std::exception&) {
+        }
+        throw;
+    }
     IdFTP1->store(LibraryFiles::kListFile, list);
-    IdFTP1->store(fileName, songBytes);
+    // Only a list the server holds becomes the local one.
+    m_entries = entries;
+    names->add(name);
+    FileAccess::saveAll(LibraryFiles::kListFile, list);
 }
 
 void LibraryConnection::quit() {

@@ -38,11 +38,14 @@ public:
     void fetchList();
     /// Downloads the list's entry `index` into the working directory and gives the file to
     /// open: a failed download is reported and the local copy, if any, opens instead. Nothing
-    /// when the user keeps a local file with other contents.
+    /// when the user keeps a local file with other contents, or when the name could not be a
+    /// file name here (LibraryFiles::isSafeSongName; said with LibraryFiles::kUnsafeName).
     std::optional<QString> download(int index);
-    /// Saves the song under `name`, adds the name to the list and stores both on the server;
-    /// a name the list already holds is refused with a message. Raises an error when the
-    /// transfer fails.
+    /// Saves the song under `name` and stores it on the server, then the list with the name
+    /// added; only then the name joins the list here and in the local "list.vrq". A name the
+    /// list already holds, or one that could not be a file name, is refused with a message
+    /// (nothing is sent). Raises an error when a transfer fails; a song that did not arrive
+    /// whole is deleted on the server where it allows, and the server's list stays as it was.
     void upload(const QString& name, const Song& song);
     /// QUIT to the server and the connection closed.
     void quit();
@@ -55,6 +58,8 @@ public:
     static bool mayReplaceLocalCopy(const QString& fileName, const QByteArray& bytes);
 
 private:
+    /// Says so and returns true when @p name could not be a song's file name.
+    static bool refuseUnsafe(const QString& name);
     /// The bytes of the list's entry `index` as "list.vrq" holds them.
     QByteArray entryBytes(int index) const;
     void syncEntries();

@@ -40,6 +40,7 @@ struct Settings {
     QString libraryUser;             ///< `edUser`
     QString libraryPassword;         ///< `edPw`
     bool libraryAutoconnect = false; ///< `cbAutoconnect`
+    bool libraryPassive = false;     ///< `cbPassiv` "Passiven Modus erzwingen" (FTP)
 
     // "Klaviatur": the computer key shown for each piano key (`edC` … `edB`)
     QString keyC = QStringLiteral("a");
@@ -85,6 +86,17 @@ struct Settings {
     bool fmSynthesis = false; ///< `FMSynthese1` "FM-Synthese" (stored)
     bool midiOut = false;     ///< `MIDIOut1` "MIDI-Out"
     bool scrollOff = false;   ///< `Scrollfunktion1` "Scrollfunktion deaktivieren"
+
+    // Playback options of "Optionen", stored in a section of their own ("Wiedergabe")
+    bool twoVoices = false; ///< `Zweistimmig1` "Zweistimmig": both tracks at once
+    bool loop = false;      ///< `Schleife1` "Schleife": the selection or the song again and again
+    bool preview = false;   ///< `Vorhoeren1` "Vorhören": a selected or added line sounds once
+    // "Notenrolle": the piano roll window's place and size on the screen; a width of 0 means
+    // it was never placed (it opens centred, and nothing is stored).
+    int pianoRollLeft = 0;
+    int pianoRollTop = 0;
+    int pianoRollWidth = 0;
+    int pianoRollHeight = 0;
 
     /// Track 1 or 2.
     const MidiTrack& midiTrack(int track) const { return midiTracks[track == 2 ? 1 : 0]; }

@@ -62,6 +62,17 @@ const QList<SettingKey>& SettingsStore::keys() {
             S::kLanguageEntries),
         key("OnlineDB", "Autoconnect", "cbAutoconnect", K::Check, "0", &S::libraryAutoconnect),
         key("BMM", "Info", "cbBMMINFO", K::Check, "0", &S::bmmInfoHidden),
+        // Sections of the program's own come after the ones every Config.ini has.
+        key("FTP", "Passiv", "cbPassiv", K::Check, "0", &S::libraryPassive),
+        // Playback options, after the sections above.
+        key("Wiedergabe", "Zweistimmig", "Zweistimmig1", K::MenuCheck, "0", &S::twoVoices),
+        key("Wiedergabe", "Schleife", "Schleife1", K::MenuCheck, "0", &S::loop),
+        key("Wiedergabe", "Vorhoeren", "Vorhoeren1", K::MenuCheck, "0", &S::preview),
+        // The piano roll window's place, in a section of its own after the ones above.
+        key("Notenrolle", "Links", "PianoRoll", K::WindowPlace, "0", &S::pianoRollLeft),
+        key("Notenrolle", "Oben", "PianoRoll", K::WindowPlace, "0", &S::pianoRollTop),
+        key("Notenrolle", "Breite", "PianoRoll", K::WindowPlace, "0", &S::pianoRollWidth),
+        key("Notenrolle", "Hoehe", "PianoRoll", K::WindowPlace, "0", &S::pianoRollHeight),
     };
     return table;
 }
@@ -98,6 +109,10 @@ Settings SettingsStore::read(const IniFile& file) {
             // The port field shows the port read.
             settings.mirrorPortText = QString::number(settings.mirrorPort);
             break;
+        case SettingKind::WindowPlace:
+            settings.*std::get<int Settings::*>(key.field) =
+                file.readInteger(key.section, key.key, defaultNumber);
+            break;
         }
     }
     return settings;
@@ -120,6 +135,12 @@ void SettingsStore::write(IniFile& file, const Settings& settings) {
         case SettingKind::Position:
         case SettingKind::Port:
             file.writeInteger(key.section, key.key, settings.*std::get<int Settings::*>(key.field));
+            break;
+        case SettingKind::WindowPlace:
+            // A window that was never placed leaves the file as the described program writes it.
+            if (settings.pianoRollWidth > 0)
+                file.writeInteger(key.section, key.key,
+                                  settings.*std::get<int Settings::*>(key.field));
             break;
         }
     }

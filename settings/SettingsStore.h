@@ -17,6 +17,7 @@ enum class SettingKind {
     Position,  ///< a track bar's position, clamped to its range when read
     MenuCheck, ///< a check mark of the main window's menu, stored as 0/1
     Port,      ///< the mirror server's port, shown in an edit of the dialog
+    WindowPlace, ///< a window's place or size, kept by the window; stored once it was placed
 };
 
 /// One key of Config.ini, the control that holds its value while the program runs, and the

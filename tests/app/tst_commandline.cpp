@@ -4,6 +4,7 @@
 #include "gui/ListBox.h"
 #include "files/MidiFile.h"
 #include "files/MidiVoices.h"
+#include "files/PianoRollPainter.h"
 #include "gui/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
@@ -110,10 +111,21 @@ private slots:
                                              << "z1rpw3rk: --render needs -o OUT\n";
         QTest::newRow("--render to an unknown format")
             << QStringList{"--render", "{dir}/song.zwk", "-o", "{dir}/x.aiff"} << 2 << ""
-            << "z1rpw3rk: cannot write .aiff files; use .wav, .flac, .ogg, .mp3, .mid, .rtttl, .ino or .sh\n";
+            << "z1rpw3rk: cannot write .aiff files; use .zwk, .wav, .flac, .ogg, .mp3, .mid, .rtttl, .ino, .sh, .gcode, .png or .svg\n";
         QTest::newRow("--output of no kind")
             << QStringList{"--play", "{dir}/song.zwk", "--output", "loud"} << 2 << ""
             << "z1rpw3rk: --output takes beep, wave or midi\n";
+        QTest::newRow("--voices of no kind")
+            << QStringList{"--play", "{dir}/song.zwk", "--voices", "3"} << 2 << ""
+            << "z1rpw3rk: --voices takes 1 or 2\n";
+        QTest::newRow("--voices without a run")
+            << QStringList{"{dir}/song.zwk", "--voices=2"} << 2 << ""
+            << "z1rpw3rk: --voices belongs to --play or --render\n";
+        QTest::newRow("--render two voices")
+            << QStringList{"--render", "{dir}/song.zwk", "-o",       "{dir}/out.wav",
+                           "--output", "beep",           "--voices", "2"}
+            << 0 << ""
+            << "";
         QTest::newRow("--play without a song") << QStringList{"--play"} << 2 << ""
                                                << "z1rpw3rk: --play needs a song file\n";
         QTest::newRow("a song that is not there")
@@ -196,7 +208,7 @@ private slots:
     void helpNamesEveryOption() {
         const Run r = run({"--help"});
         for (const char* option : {"--play SONG", "--render SONG", "-o, --out OUT", "--output KIND",
-                                   "-h, --help", "-V, --version", "--output=wave"})
+                                   "-h, --help", "-V, --version", "--output=wave", "--voices 1|2"})
             QVERIFY2(r.out.contains(QLatin1String(option)), option);
     }
 
@@ -216,6 +228,51 @@ private slots:
         QVERIFY(readSound(wav) == expected);
     }
 
+    void renderedPictureShowsTheBars() {
+        QTemporaryDir dir;
+        writeFile(dir.filePath(QStringLiteral("song.zwk")), kSong);
+        const QString png = dir.filePath(QStringLiteral("song.png"));
+        const QString svg = dir.filePath(QStringLiteral("song.svg"));
+        // Drawn without a window system: a platform plugin that does not exist is never asked.
+        for (const QString& out : {png, svg})
+            QCOMPARE(run({"--render", dir.filePath(QStringLiteral("song.zwk")), "-o", out},
+                         QStringLiteral("no-such-platform"))
+                         .exitCode,
+                     0);
+        QVERIFY(readBytes(svg).contains("<svg"));
+        const QImage picture(png);
+        QVERIFY(picture.width() >= 800);
+        // The columns holding each track's colour: 100 ms of 440 Hz, a rest of 50 ms, then
+        // 120 ms of 523 Hz over 262 Hz, linear across the width after the keyboard strip.
+        const auto columns = [&picture](const QColor& colour, const QColor& edge) {
+            QList<int> runs; // first and last column of each run
+            bool inside = false;
+            for (int x = 0; x < picture.width(); ++x) {
+                bool found = false;
+                for (int y = PianoRollPainter::kRulerHeight; y < picture.height() && !found; ++y)
+                    found = picture.pixelColor(x, y) == colour || picture.pixelColor(x, y) == edge;
+                if (found != inside)
+                    runs << (found ? x : x - 1);
+                inside = found;
+            }
+            if (inside)
+                runs << picture.width() - 1;
+            return runs;
+        };
+        const double left = PianoRollPainter::kKeyboardWidth;
+        const double msWide = (picture.width() - left) / 270.0;
+        const QList<int> track1 = columns(PianoRollPainter::kTrack1, PianoRollPainter::kTrack1Edge);
+        const QList<int> track2 = columns(PianoRollPainter::kTrack2, PianoRollPainter::kTrack2Edge);
+        QCOMPARE(track1.size(), 4);
+        QCOMPARE(track2.size(), 2);
+        const QList<double> expected1{left, left + 100 * msWide, left + 150 * msWide,
+                                      left + 270 * msWide};
+        for (int i = 0; i < 4; ++i)
+            QVERIFY2(std::abs(track1[i] - expected1[i]) <= 2,
+                     qPrintable(QStringLiteral("%1 / %2").arg(track1[i]).arg(expected1[i])));
+        QVERIFY(std::abs(track2[0] - expected1[2]) <= 2 && std::abs(track2[1] - expected1[3]) <= 2);
+    }
+
     void renderedMidiFileReadsBack() {
         QTemporaryDir dir;
         writeFile(dir.filePath(QStringLiteral("song.zwk")), kSong);
@@ -224,12 +281,58 @@ private slots:
                  0);
         QFile file(mid);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const QList<MidiVoices::ImportedLine> lines =
-            MidiVoices::toLines(MidiFile::read(file.readAll()));
+        QList<MidiVoices::ImportedLine> lines = MidiVoices::toLines(MidiFile::read(file.readAll()));
+        for (MidiVoices::ImportedLine& line : lines) // the notes and lengths; bends tune them
+            line.bend1 = line.bend2 = 0;
         const QList<MidiVoices::ImportedLine> expected{{69, MidiFile::kSilent, 100},
                                                        {MidiFile::kSilent, MidiFile::kSilent, 50},
                                                        {72, 60, 120}};
         QCOMPARE(lines, expected);
+    }
+
+    // --render converts between the forms the program reads and writes, with the imports'
+    // rules: another program's 1 ms gap joins its note unless --keep-short-lines.
+    void renderConverts_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QByteArray>("bytes");
+        // A format 0 file at one tick per ms: A4 for 100 ms, a 1 ms gap, C5 for 100 ms.
+        const QByteArray gap = QByteArray::fromHex(
+            "4D546864000000060000000100644D54726B0000001B"
+            "00FF510301 86A0 00904564 64804500 01904864 64804800 00FF2F00");
+        QTest::newRow("MIDI to song file") << QStringList{"--render", "in.mid", "-o", "a.zwk"}
+                                           << "a.zwk" << gap + "|440|101|0|101\r\n523|100|0|100\r\n";
+        QTest::newRow("MIDI to song file, short lines kept")
+            << QStringList{"--keep-short-lines", "--render", "in.mid", "-o", "a.zwk"} << "a.zwk"
+            << gap + "|440|100|0|100\r\n0|1|0|1\r\n523|100|0|100\r\n";
+        QTest::newRow("song to G-code") << QStringList{"--render", "song.zwk", "-o", "a.gcode"}
+                                        << "a.gcode"
+                                        << QByteArray("|M300 S440 P100\nG4 P50\nM300 S523 P120\n");
+        QTest::newRow("G-code to song file")
+            << QStringList{"--render", "in.gcode", "-o", "a.zwk"} << "a.zwk"
+            << QByteArray("M117 done\nN3 M300 S440 P100*57 ; tune\nG4 S0.05\n"
+                          "|440|100|0|100\r\n0|50|0|50\r\n");
+        QTest::newRow("song to beep script") << QStringList{"--render", "song.zwk", "-o", "a.sh"}
+                                             << "a.sh" << QByteArray("|beep -f 440 -l 100 -D 50 \\\n");
+    }
+    void renderConverts() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, out);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const qsizetype bar = bytes.indexOf('|');
+        writeFile(dir.filePath(QStringLiteral("song.zwk")), kSong);
+        writeFile(dir.filePath(args.contains("in.mid") ? "in.mid" : "in.gcode"), bytes.left(bar));
+        for (QString& arg : args)
+            if (arg.contains('.'))
+                arg = dir.filePath(arg);
+        const Run r = run(args);
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(readBytes(dir.filePath(out)).contains(bytes.mid(bar + 1)),
+                 readBytes(dir.filePath(out)).constData());
+        // A script is written ready to run, as the window writes it.
+        if (out.endsWith(".sh"))
+            QVERIFY(QFileInfo(dir.filePath(out)).isExecutable());
     }
 
     void ctrlCStopsPlaying() {

@@ -342,10 +342,10 @@ void TestMidiOutput::noDeviceFailsAtPlay() {
     page().cbMIDI->setChecked(true);
     w.btplay->click();
     QCOMPARE(app.prompts.errors, QStringList{"Invalid device ID"});
-    QCOMPARE(w.btplay->text(), QStringLiteral("Pause")); // as far as Play got
-    QVERIFY(!w.midi->tiMIDI->isActive());
-    w.btstop->click();
+    // After the failure nothing plays and Play is idle again.
     QCOMPARE(w.btplay->text(), QStringLiteral("Play"));
+    QVERIFY(!w.midi->tiMIDI->isActive());
+    QVERIFY(w.playback->PlayStopped);
 }
 
 void TestMidiOutput::menuItemKeepsChoiceInStep_data() {

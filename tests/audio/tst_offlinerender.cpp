@@ -1,13 +1,15 @@
 #include "DiskCapture.h"
 
+#include "Spectrum.h"
 #include "audio/AudioExport.h"
 #include "audio/OfflineRender.h"
 #include "audio/PlaybackEngine.h"
 #include "base/Errors.h"
-#include "gui/SettingsDialog.h"
 #include "gui/ExtraMenu.h"
 #include "gui/Forms.h"
 #include "gui/MainWindow.h"
+#include "gui/PlaybackControls.h"
+#include "gui/SettingsDialog.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
 
@@ -86,27 +88,36 @@ private slots:
         QTest::addColumn<int>("waveform");
         QTest::addColumn<int>("volume");
         QTest::addColumn<QStringList>("song");
+        QTest::addColumn<bool>("twoVoices");
         const QStringList tune{"440 120 0 120", "0 60 0 60",    "0 70 523 70",
                                "660 33 330 33", "1000 90 0 90", "262 125 262 125"};
-        QTest::newRow("beep") << false << 1 << 80 << tune;
-        QTest::newRow("beep: out-of-range and negative lines")
+        // Track 2 shorter, longer, resting and out of range against track 1.
+        const QStringList duet{"440 120 660 60", "330 70 0 70",     "0 90 523 90",
+                               "262 80 392 200", "880 45 30000 45", "523 100 659 100"};
+        QTest::newRow("beep") << false << 1 << 80 << tune << false;
+        QTest::newRow("beep: out-of-range and empty lines")
             << false << 1 << 80
-            << QStringList{"30 50 0 50", "440 -20 0 -20", "25000 40 0 40", "880 41 0 41"};
-        QTest::newRow("waveform, square") << true << 1 << 80 << tune;
-        QTest::newRow("waveform, sine, quiet") << true << 0 << 25 << tune;
-        QTest::newRow("waveform, square root") << true << 2 << 60 << tune;
-        QTest::newRow("waveform, noise") << true << 3 << 100 << tune;
+            << QStringList{"30 50 0 50", "440 0 0 0", "25000 40 0 40", "880 41 0 41"} << false;
+        QTest::newRow("waveform, square") << true << 1 << 80 << tune << false;
+        QTest::newRow("waveform, sine, quiet") << true << 0 << 25 << tune << false;
+        QTest::newRow("waveform, square root") << true << 2 << 60 << tune << false;
+        QTest::newRow("waveform, noise") << true << 3 << 100 << tune << false;
+        QTest::newRow("two voices, beep") << false << 1 << 80 << duet << true;
+        QTest::newRow("two voices, waveform, sine") << true << 0 << 100 << duet << true;
+        QTest::newRow("two voices, waveform, noise") << true << 3 << 77 << duet << true;
     }
     void exportEqualsWhatPlayWrites() {
         QFETCH(bool, wave);
         QFETCH(int, waveform);
         QFETCH(int, volume);
         QFETCH(QStringList, song);
+        QFETCH(bool, twoVoices);
         AppFixture app;
         TForm1& w = app.main();
         setSong(w, song);
         if (wave)
             w.FMSynthese1->trigger();
+        w.playbackControls->Zweistimmig1->setChecked(twoVoices);
         forms().Form6->tbfm->setValue(volume);
         forms().Form6->setRgTonItemIndex(waveform);
 
@@ -141,6 +152,42 @@ private slots:
             qInfo("the device filled %zu samples of silence while the machine was busy", gaps);
     }
 
+    // Two voices: both frequencies in the sound, each for its own time, the line its exact
+    // length, the mix within one voice's amplitude.
+    void twoVoicesSoundBoth_data() {
+        QTest::addColumn<int>("output");
+        QTest::newRow("beep") << int(OfflineRender::Output::Beep);
+        QTest::newRow("waveform") << int(OfflineRender::Output::Wave);
+    }
+    void twoVoicesSoundBoth() {
+        QFETCH(int, output);
+        OfflineRender::Settings settings;
+        settings.output = OfflineRender::Output(output);
+        settings.volume = 100;
+        settings.twoVoices = true;
+        const OfflineRender::Line line{440, 1000, 700, MidiFile::kSilent, MidiFile::kSilent, 400};
+        std::vector<std::int16_t> s;
+        OfflineRender render({line}, settings);
+        while (render.renderNext(s)) {
+        }
+        QCOMPARE(s.size(), std::size_t(44100 * 700 / 1000));
+        // Where both sound (the first 200 ms: the waveform output sounds half of each), both
+        // stand far above a frequency that is not there; later only track 1 does.
+        const auto power = [&](std::size_t from, double frequency) {
+            std::vector<double> part(s.begin() + std::ptrdiff_t(from),
+                                     s.begin() + std::ptrdiff_t(from + 4410));
+            return goertzelPower(part, frequency);
+        };
+        const bool beep = settings.output == OfflineRender::Output::Beep;
+        const std::size_t late = beep ? 22050 : 13230; // 500 ms, 300 ms
+        QVERIFY(power(0, 440) > 100 * power(0, 700));
+        QVERIFY(power(0, 1000) > 100 * power(0, 700));
+        QVERIFY(power(late, 440) > 100 * power(late, 700));
+        QVERIFY(power(late, 1000) * 100 < power(late, 440));
+        const auto [low, high] = std::minmax_element(s.begin(), s.end());
+        QVERIFY(*high <= (beep ? 8192 : 100 * 256) && *low >= (beep ? -8192 : -101 * 256));
+    }
+
     void everyFormatHoldsTheSong_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("format");
@@ -154,17 +201,20 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, format);
         QFETCH(bool, exact);
-        const QList<OfflineRender::Line> lines{{440, 0, 300}, {0, 0, 100}, {880, 0, 200}};
+        const QList<OfflineRender::Line> lines{
+            {440, 0, 300}, {0, 0, 100}, {880, 0, 200}, {31, 0, 200}, {12000, 0, 200}};
+        // The loudest square wave: decoded lossy files must not clip it.
+        const OfflineRender::Settings loudest{OfflineRender::Output::Wave, 100, 1};
         QTemporaryDir dir;
         const QString path = dir.filePath(name);
-        QVERIFY(OfflineRender(lines, {}).writeFile(path, {}));
+        QVERIFY(OfflineRender(lines, loudest).writeFile(path, {}));
         SF_INFO info{};
         const std::vector<std::int16_t> samples = readSound(path, &info);
         QCOMPARE(info.format & SF_FORMAT_TYPEMASK, format);
         QCOMPARE(info.samplerate, 44100);
         QCOMPARE(info.channels, 1);
         std::vector<std::int16_t> expected;
-        OfflineRender again(lines, {});
+        OfflineRender again(lines, loudest);
         while (again.renderNext(expected)) {
         }
         if (exact) {
@@ -173,6 +223,9 @@ private slots:
             // Lossy formats keep the length within an encoder frame or two.
             QVERIFY2(std::abs(qint64(samples.size()) - qint64(expected.size())) < 4096,
                      qPrintable(QString::number(samples.size())));
+            const auto [low, high] = std::minmax_element(samples.begin(), samples.end());
+            QVERIFY2(*low > -32768 && *high < 32767,
+                     qPrintable(QStringLiteral("%1 … %2").arg(*low).arg(*high)));
         }
     }
 

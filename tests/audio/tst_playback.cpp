@@ -3,8 +3,10 @@
 #include "audio/PlaybackEngine.h"
 #include "audio/SystemBeep.h"
 #include "gui/ListBox.h"
-#include "gui/SettingsDialog.h"
 #include "gui/MainWindow.h"
+#include "gui/PlaybackControls.h"
+#include "song/Song.h"
+#include "gui/SettingsDialog.h"
 #include "support/AppFixture.h"
 #include "support/SongHelpers.h"
 
@@ -91,7 +93,10 @@ private slots:
     void tickUpdatesView();
     void emptySongStops();
     void zeroAndNegativeDurationsMoveOn();
-    void badEntryStopsPreparation();
+    void unplayableLineStops_data();
+    void unplayableLineStops();
+    void loopFromCurrentLineHasNoGap_data();
+    void loopFromCurrentLineHasNoGap();
     void songEmptiedWhilePaused();
     void songEmptiedWhilePlaying();
     void synthRefusesHighFrequency();
@@ -124,7 +129,7 @@ void TestPlayback::speakerPlaysSong_data() {
         << QStringList{"0 40 440 500", "0 30 0 1", "300 30 0 0"} << QList<int>{440, 300}
         << QList<int>{40, 30} << QList<int>{0, 70};
     QTest::newRow("out-of-range frequencies are silent")
-        << QStringList{"36 40 0 40", "900 30 0 30", "40000 30 0 30", "37 100 0 100"}
+        << QStringList{"36 40 0 40", "900 30 0 30", "30000 30 0 30", "37 100 0 100"}
         << QList<int>{900, 37} << QList<int>{30, 100} << QList<int>{0, 60};
 }
 
@@ -410,31 +415,93 @@ void TestPlayback::emptySongStops() {
     QCOMPARE(engine(w).PlayTable.first, std::vector<int>{-1});
 }
 
-// A line of length 0 (or a negative one) sounds nothing and playback moves on at once.
+// A line of length 0 sounds nothing and playback moves on at once.
 void TestPlayback::zeroAndNegativeDurationsMoveOn() {
     AppFixture app;
     TForm1& w = app.main();
     BeepRecorder beeps;
-    setSong(w, {"400 0 0 0", "500 -20 0 0", "600 10 0 10"});
+    setSong(w, {"400 0 0 0", "500 0 0 0", "600 10 0 10"});
     playToEnd(w);
-    QCOMPARE(beeps.calls, (QList<QPair<int, int>>{{400, 0}, {500, -20}, {600, 10}}));
+    QCOMPARE(beeps.calls, (QList<QPair<int, int>>{{400, 0}, {500, 0}, {600, 10}}));
     QCOMPARE(w.btplay->text(), QStringLiteral("Play"));
 }
 
-void TestPlayback::badEntryStopsPreparation() {
+// A line that cannot be played: the lines before it sound, then the song stops with a message
+// naming the line, and Play is idle again.
+void TestPlayback::unplayableLineStops_data() {
+    QTest::addColumn<QStringList>("song");
+    QTest::addColumn<int>("bad");
+    const QString good = QStringLiteral("400 10 0 10");
+    QTest::newRow("letters") << QStringList{good, "abc 10 0 10", good} << 1;
+    QTest::newRow("fraction") << QStringList{good, good, "440.5 10 0 10"} << 2;
+    QTest::newRow("negative duration") << QStringList{good, "500 -100 0 -100"} << 1;
+    QTest::newRow("above the range") << QStringList{"40000 10 0 10", good} << 0;
+    QTest::newRow("track 2 empty") << QStringList{good, "500 10  10"} << 1;
+    QTest::newRow("hex in range plays") << QStringList{good, "$1B8 10 0 10"} << -1;
+}
+
+void TestPlayback::unplayableLineStops() {
+    QFETCH(QStringList, song);
+    QFETCH(int, bad);
     AppFixture app;
     TForm1& w = app.main();
     BeepRecorder beeps;
-    setSong(w, {"400 10 0 10", "500 1x 0 10"});
-    w.btplay->click();
-    QCOMPARE(app.prompts.errors, QStringList{"'1x' ist kein gültiger Integerwert"});
-    QCOMPARE(w.btplay->text(), QStringLiteral("Pause"));
-    QVERIFY(!engine(w).Timer1->isActive());
-    QTest::qWait(30);
-    QVERIFY(beeps.calls.isEmpty());
-    w.btstop->click();
+    setSong(w, song);
+    playToEnd(w);
+    QCOMPARE(beeps.calls.size(), bad < 0 ? song.size() : bad);
     QCOMPARE(w.btplay->text(), QStringLiteral("Play"));
-    QVERIFY(w.playback->PlayStopped);
+    QVERIFY(!engine(w).Timer1->isActive());
+    QVERIFY(app.prompts.errors.isEmpty());
+    if (bad < 0) {
+        QVERIFY(app.prompts.messages.isEmpty());
+        return;
+    }
+    QCOMPARE(app.prompts.messages.size(), 1);
+    const QString text = song[bad].split(QLatin1Char(' ')).join(QLatin1Char('|'));
+    QVERIFY2(app.prompts.messages[0].text.startsWith(
+                 QStringLiteral("Zeile %1 kann nicht gespielt werden: \"%2\".").arg(bad).arg(text)),
+             qPrintable(app.prompts.messages[0].text));
+}
+
+// "Schleife" with Shift+F5 on line 1: lines 1, 2, 3, then 0, 1, … again, each starting exactly
+// where the one before ends, the loop point included.
+void TestPlayback::loopFromCurrentLineHasNoGap_data() {
+    QTest::addColumn<bool>("wave");
+    QTest::addColumn<int>("lastSelected"); // lines 2 … lastSelected are selected
+    QTest::addColumn<QList<int>>("tones");
+    const QList<int> song{660, 440, 660, 440, 660};
+    QTest::newRow("beep, the song") << false << 2 << song;
+    QTest::newRow("waveform, the song") << true << 2 << song;
+    QTest::newRow("beep, the selection") << false << 3 << QList<int>{660, 660, 660, 660, 660};
+}
+
+void TestPlayback::loopFromCurrentLineHasNoGap() {
+    QFETCH(bool, wave);
+    QFETCH(int, lastSelected);
+    QFETCH(QList<int>, tones);
+    AppFixture app;
+    TForm1& w = app.main();
+    // Tones with rests between them: every line's start is a sound's onset.
+    setSong(w, {"440 90 0 90", "0 30 0 30", "660 90 0 90", "0 30 0 30"});
+    if (wave)
+        w.FMSynthese1->trigger();
+    w.playbackControls->Schleife1->trigger();
+    w.song->setSelection({{2, lastSelected}}, 2);
+    DiskCapture capture;
+    w.playbackControls->PlayAbHier1->trigger();
+    // Two rounds and a half of 240 ms, heard on the device's clock.
+    QTRY_VERIFY_WITH_TIMEOUT(SoundDevice::instance().playedSamples() > samplesOf(900), kEnd);
+    QVERIFY(!w.playback->PlayStopped);
+    w.btstop->click();
+    const std::vector<ToneSegment> heard = toneSegments(capture.samples());
+    QVERIFY2(heard.size() >= 5, qPrintable(describe(heard)));
+    for (std::size_t i = 0; i < 5; ++i) {
+        QVERIFY2(near(heard[i], tones[int(i)]), qPrintable(describe(heard)));
+        // Onsets 120 ms apart, within a millisecond.
+        if (i > 0)
+            QVERIFY2(std::abs(double(heard[i].start - heard[i - 1].start) - samplesOf(120)) <= 44,
+                     qPrintable(describe(heard)));
+    }
 }
 
 // Lines deleted during a pause: Play finds the position past the song's end and stops.

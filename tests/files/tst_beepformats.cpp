@@ -1,4 +1,7 @@
 #include "base/Errors.h"
+#include "base/ListItems.h"
+#include "files/SongFormat.h"
+#include "gui/ListBox.h"
 #include "files/BeepFormatActions.h"
 #include "files/BuzzerExport.h"
 #include "files/RecentFiles.h"
@@ -115,7 +118,7 @@ private slots:
         QTest::newRow("BPM panel at 180") << "440/333 0/166 523/83 466/1332"
                                           << QByteArray("back:d=4,o=4,b=180:a,8p,16c5,1a#\n") << 0;
         QTest::newRow("rounded, nearest notes") << "445/300 0/500 30000/500 0/0 1/100"
-                                                << QByteArray("back:d=2,o=0,b=373:a4,p.,a9.,8c\n")
+                                                << QByteArray("back:d=2,o=4,b=373:a,p.,a9.,8c0\n")
                                                 << 20;
     }
     void exportText() {
@@ -161,6 +164,92 @@ private slots:
         QCOMPARE(QString::fromLatin1(run.readAllStandardOutput()).split(QLatin1Char('\n')),
                  QStringList({"tone 8 440 250", "delay 250", "tone 8 523 125", "delay 125",
                               "noTone 8", "delay 300", "noTone 8", ""}));
+    }
+
+    // Songs written in each form the places outside the program take, and read back where the
+    // program reads that form: what the file holds, what the user is told, the song again.
+    void exportAndReadBack_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QStringList>("song");
+        QTest::addColumn<QByteArray>("holds");
+        QTest::addColumn<QString>("told"); // the first warning, else the first note
+        QTest::addColumn<QStringList>("back");
+        using K = BeepFormatActions::Kind;
+        QTest::newRow("G-code") << int(K::GCode)
+                                << QStringList{"440 250 0 250", "0 100 0 100", "0 50 523 50"}
+                                << QByteArray("\nM300 S440 P250\nG4 P100\nM300 S523 P50\n") << ""
+                                << QStringList{"440 250 0 250", "0 100 0 100", "523 50 0 50"};
+        QTest::newRow("RTTTL, UTF-8 title, octaves beyond 4-7")
+            << int(K::Rtttl) << QStringList{"131 500 0 500", "440 500 0 500", "7040 250 0 250"}
+            << QByteArray("Gr\xC3\xBC\xC3\x9F" "e:d=4,o=4,b=120:c3,a,8a8\n")
+            << "Noten außerhalb der Oktaven 4 bis 7, die strenge Abspielprogramme ablehnen: c3, a8"
+            << QStringList{"131 500 0 500", "440 500 0 500", "7040 250 0 250"};
+        QTest::newRow("beep script, 20 kHz and above rest")
+            << int(K::BeepScript) << QStringList{"440 100 0 100", "20000 100 0 100", "19999 50 0 50"}
+            << QByteArray("# line 1: 20000 Hz is beyond beep's 19999 Hz and rests\n"
+                          "beep -f 440 -l 100 -D 100 \\\n  -n -f 19999 -l 50\n")
+            << "Zeile 1: 20000 Hz ist für beep zu hoch" << QStringList();
+        QTest::newRow("sketch, 16-bit durations, tones below 31 Hz")
+            << int(K::Sketch) << QStringList{"20 100 0 100", "440 100 0 100"}
+            << QByteArray("const uint16_t kDurations[] PROGMEM") << "Zeile 0: 20 Hz kann tone()"
+            << QStringList();
+        QTest::newRow("sketch, 32-bit durations")
+            << int(K::Sketch) << QStringList{"440 70000 0 70000"}
+            << QByteArray("const uint32_t kDurations[] PROGMEM")
+            << "Der Sketch belegt auf einem Arduino Uno etwa 2.616 der 32.256 Bytes" << QStringList();
+        QTest::newRow("sketch beyond the Uno")
+            << int(K::Sketch) << QStringList(7500, QStringLiteral("440 100 0 100"))
+            << QByteArray("about 32560 of the 32256 bytes") << "Der Sketch belegt auf einem "
+               "Arduino Uno etwa 32.560 Bytes Programmspeicher, mehr als die 32.256 Bytes"
+            << QStringList();
+    }
+    void exportAndReadBack() {
+        QFETCH(int, kind);
+        QFETCH(QStringList, song);
+        QFETCH(QByteArray, holds);
+        QFETCH(QString, told);
+        QFETCH(QStringList, back);
+        TForm1& window = m_app->main();
+        // The song's own file names it.
+        setSong(window, song);
+        QFile::remove(m_dir.filePath(QStringLiteral("Grüße.zwk")));
+        m_app->prompts.fileAnswers = {m_dir.filePath(QStringLiteral("Grüße.zwk"))};
+        window.Speichern1->trigger();
+        const QString file = m_dir.filePath(QStringLiteral("out.x"));
+        const auto exported = window.beepFormats->writeFile(BeepFormatActions::Kind(kind), file);
+        QVERIFY2(exported.bytes.contains(holds), exported.bytes.left(2000).constData());
+        QCOMPARE((exported.warnings + exported.notes).value(0).left(told.size()), told);
+        if (back.isEmpty())
+            return;
+        const QString again = m_dir.filePath(kind == int(BeepFormatActions::Kind::GCode)
+                                                 ? QStringLiteral("out.gcode")
+                                                 : QStringLiteral("out.rtttl"));
+        QVERIFY(QFile::rename(file, again) || QFile::exists(again));
+        m_app->giveUpChanges();
+        window.beepFormats->importFile(again);
+        QCOMPARE(songRows(window), back);
+        QFile::remove(again);
+    }
+
+    // An import of more lines than a song file holds is refused, and so is saving such a song:
+    // the program never writes a file it refuses to open.
+    void linesBeyondTheSongFile() {
+        TForm1& window = m_app->main();
+        setSong(window, {"500 100 0 100"});
+        const QString file = m_dir.filePath(QStringLiteral("long.rtttl"));
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write("T::" + QByteArray("p,").repeated(SongFormat::kMaxLines + 1));
+        out.close();
+        QVERIFY_THROWS_EXCEPTION(AppError, window.beepFormats->importFile(file));
+        QCOMPARE(songRows(window), QStringList{"500 100 0 100"});
+        for (ListItems* list : {&window.Memo1->listItems(), &window.Memo2->listItems(),
+                                &window.Memo3->listItems(), &window.Memo4->listItems()})
+            list->addAll(QStringList(SongFormat::kMaxLines, QStringLiteral("1")));
+        const qsizetype dialogs = m_app->prompts.fileDialogs.size();
+        window.Speichern1->trigger();
+        QCOMPARE(m_app->prompts.fileDialogs.size(), dialogs);
+        QVERIFY(m_app->prompts.texts().last().startsWith("Das Lied hat 2.000.001 Zeilen"));
     }
 
     // A song file dropped on the window opens, and heads "Zuletzt geöffnet".

@@ -88,7 +88,8 @@ private:
     int m_port = 0;
 };
 
-/// A scripted FTP server on 127.0.0.1: answers a login, CWD, PORT, RETR and STOR like a real
+/// A scripted FTP server on 127.0.0.1: answers a login, CWD, PORT, EPSV, PASV, RETR, STOR and
+/// DELE like a real
 /// server, unless a rule for a command says otherwise. It runs on the test's thread, driven
 /// by the client's own waits.
 class ScriptedFtpServer : public QObject {
@@ -99,6 +100,8 @@ public:
         QHostAddress dataAddress;
         quint16 dataPort = 0;
         QPointer<QTcpSocket> data;
+        /// Listens for the client's data connection after EPSV or PASV.
+        QPointer<QTcpServer> passive;
 
         void reply(const QByteArray& text) {
             if (control)
@@ -113,12 +116,29 @@ public:
             });
             socket->write(chunk);
         }
-        /// Connects to the address the client gave with PORT.
+        /// Connects to the address the client gave with PORT, or takes the client's connection
+        /// after EPSV or PASV.
         QTcpSocket* openData() {
+            if (passive) {
+                if (!passive->hasPendingConnections())
+                    passive->waitForNewConnection(5000);
+                data = passive->nextPendingConnection();
+                if (!data)
+                    data = new QTcpSocket(control);
+                data->setParent(control);
+                delete passive;
+                return data;
+            }
             data = new QTcpSocket(control);
             data->connectToHost(dataAddress, dataPort);
             data->waitForConnected(5000);
             return data;
+        }
+        quint16 listenPassive() {
+            delete passive;
+            passive = new QTcpServer(control);
+            passive->listen(QHostAddress::LocalHost, 0);
+            return passive->serverPort();
         }
     };
     /// A rule answers one command (verb in upper case) instead of the standard answer.
@@ -165,6 +185,16 @@ public:
             s.dataAddress = QHostAddress(QString::fromLatin1(parts.mid(0, 4).join('.')));
             s.dataPort = quint16(parts.value(4).toInt() * 256 + parts.value(5).toInt());
             s.reply("200 PORT ok");
+        } else if (verb == "EPSV") {
+            s.reply("229 Entering Extended Passive Mode (|||" +
+                    QByteArray::number(s.listenPassive()) + "|)");
+        } else if (verb == "PASV") {
+            // The address named is not the server's: the client must connect to the server.
+            const quint16 port = s.listenPassive();
+            s.reply("227 Entering Passive Mode (192,0,2,7," + QByteArray::number(port >> 8) + ',' +
+                    QByteArray::number(port & 0xFF) + ")");
+        } else if (verb == "DELE") {
+            s.reply(files.erase(argument) ? "250 deleted" : "550 no such file");
         } else if (verb == "RETR") {
             const auto file = files.find(argument);
             if (file == files.end()) {

@@ -4,6 +4,7 @@
 #include "net/LibraryFiles.h"
 
 #include <QElapsedTimer>
+#include <QThread>
 #include <QtTest>
 
 namespace {
@@ -51,6 +52,8 @@ private slots:
     void realServerFailuresKeepConnection();
     void realServerStoreReplacesAndRoundTrips_data();
     void realServerStoreReplacesAndRoundTrips();
+    void realServerThreeUsersAtOnce_data();
+    void realServerThreeUsersAtOnce();
 
     void scriptedReplies_data();
     void scriptedReplies();
@@ -233,6 +236,53 @@ void TestFtpClient::realServerStoreReplacesAndRoundTrips() {
     QVERIFY(server.file(name) == second);
 }
 
+void TestFtpClient::realServerThreeUsersAtOnce_data() {
+    QTest::addColumn<bool>("passive");
+    QTest::newRow("active") << false;
+    QTest::newRow("passive") << true;
+}
+
+void TestFtpClient::realServerThreeUsersAtOnce() {
+    QFETCH(bool, passive);
+    if (!pyftpdlibAvailable())
+        QSKIP("/usr/bin/python3 cannot import pyftpdlib");
+    LibraryServerProcess server;
+    QVERIFY(server.running());
+    const QByteArray list = server.file(LibraryFiles::kListFile);
+    // Three users fetch and store at the same time, each on its own thread. A stalled session
+    // never recovers, so patient limits still catch one while a busy machine does no harm.
+    QStringList errors(3);
+    QList<QThread*> users;
+    for (int user = 0; user < 3; ++user)
+        users.append(QThread::create([&, user] {
+            FtpClient ftp;
+            ftp.setLimits(kPatient);
+            ftp.setPassive(passive);
+            errors[user] = attempt([&] {
+                ftp.connectToHost(server.host(), LibraryServerProcess::kUser,
+                                  LibraryServerProcess::kPassword);
+                ftp.changeDirectory(LibraryFiles::kFolder);
+                const QString name = QStringLiteral("user%1.bin").arg(user);
+                for (int round = 0; round < 8; ++round) {
+                    if (ftp.retrieve(LibraryFiles::kListFile).isEmpty())
+                        throw FtpError(QStringLiteral("empty list"));
+                    ftp.store(name, everyByte(1000 + round));
+                }
+                ftp.quit();
+            }).first;
+        }));
+    for (QThread* thread : users)
+        thread->start();
+    for (QThread* thread : users) {
+        QVERIFY(thread->wait(120000));
+        delete thread;
+    }
+    QCOMPARE(errors, QStringList(3));
+    for (int user = 0; user < 3; ++user)
+        QVERIFY(server.file(QStringLiteral("user%1.bin").arg(user)) == everyByte(1007));
+    QVERIFY(server.file(LibraryFiles::kListFile).startsWith(list));
+}
+
 void TestFtpClient::scriptedReplies_data() {
     using Rule = ScriptedFtpServer::Rule;
     using Session = ScriptedFtpServer::Session;
@@ -262,12 +312,20 @@ void TestFtpClient::scriptedReplies_data() {
                                   << Rule([](Session& s, const QByteArray&) { s.reply("504 no"); })
                                   << "connect"
                                   << "TYPE: 504" << 0;
+    // A refused PORT turns the connection passive.
     QTest::newRow("refused PORT") << true << QByteArray("PORT")
                                   << Rule([](Session& s, const QByteArray&) {
-                                         s.reply("500 PORT refused");
+                                         s.reply("550 Permission denied");
                                      })
-                                  << "retrieve"
-                                  << "PORT: 500" << 0;
+                                  << "store"
+                                  << "" << 0;
+    QTest::newRow("refused PORT and EPSV: PASV, to the server's address")
+        << true << QByteArray("PORT") << Rule([](Session& s, const QByteArray&) {
+               s.server->rules["EPSV"] = [](Session& s, const QByteArray&) { s.reply("502 no"); };
+               s.reply("501 not here");
+           })
+        << "retrieve"
+        << "" << 0;
     QTest::newRow("426 then 226") << true << QByteArray("RETR")
                                   << Rule([](Session& s, const QByteArray&) {
                                          s.reply("150 sending");
@@ -302,7 +360,7 @@ void TestFtpClient::scriptedReplies_data() {
     QTest::newRow("data connection never opened")
         << true << QByteArray("RETR")
         << Rule([](Session& s, const QByteArray&) { s.reply("150 sending"); }) << "retrieve"
-        << "RETR list.vrq: no data connection" << 1000;
+        << "RETR list.vrq: no data within" << 2000;
     QTest::newRow("server stops answering mid-transfer")
         << true << QByteArray("RETR") << Rule([](Session& s, const QByteArray&) {
                s.reply("150 sending");

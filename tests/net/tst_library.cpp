@@ -541,9 +541,9 @@ void TestLibrary::scriptedServer_data() {
            })
         << "not connected"
         << "";
-    QTest::newRow("refused PORT for the list")
+    QTest::newRow("refused PORT for the list: passive")
         << true << QByteArray("PORT") << QByteArray()
-        << Rule([](Session& s, const QByteArray&) { s.reply("500 no"); }) << "not connected"
+        << Rule([](Session& s, const QByteArray&) { s.reply("500 no"); }) << "connected"
         << "";
     QTest::newRow("list transfer stops midway")
         << true << QByteArray("RETR") << QByteArray("list.vrq") << silentMidTransfer
@@ -651,6 +651,24 @@ void TestLibrary::hostileServer_data() {
         << retr << song << 0 << reset << plain << "song" << "connected" << kDownloadFailed;
     QTest::newRow("unrequested reply")
         << QByteArray("CWD") << QByteArray("/zwk/") << 0 << unasked << plain << "song" << "connected" << "";
+    // A refused PORT turns the connection passive; a late reply to an earlier command is
+    // not taken for the answer to the next one.
+    const Rule refusePort = [](Session& s, const QByteArray&) { s.reply("550 Permission denied"); };
+    const Rule lateReply = [](Session& s, const QByteArray& arg) {
+        s.reply("226 late");
+        s.server->standard(s, "PORT", arg);
+    };
+    QTest::newRow("PORT refused") << QByteArray("PORT") << QByteArray() << 0 << refusePort << plain
+                                  << "song" << "connected" << "";
+    QTest::newRow("late unasked reply") << QByteArray("PORT") << QByteArray() << 0 << lateReply
+                                        << plain << "song" << "connected" << "";
+    // A full disk: the song's part is deleted, the list stays as it was, here and there.
+    const Rule quotaFull = [](Session& s, const QByteArray& name) {
+        s.reply("150 receiving");
+        s.server->receiveData(s, name, "552 Quota exceeded");
+    };
+    QTest::newRow("quota full") << QByteArray("STOR") << QByteArray("Neu.zwk") << 0 << quotaFull
+                                << plain << "upload" << "connected" << kUploadFailed;
     QTest::newRow("8-bit list, song") << retr << song << 0 << Rule() << latin1 << "song" << "connected" << "";
     QTest::newRow("8-bit list, upload") << retr << song << 0 << Rule() << latin1 << "upload" << "connected" << "";
 }
@@ -670,7 +688,7 @@ void TestLibrary::hostileServer() {
     for (const QByteArray& name : LibraryFiles::listEntries(list))
         server.files[name + ".zwk"] = "660|100|0|100\r\n";
     server.rules[verb] = [&server, verb, file, rule, spare](auto& s, const QByteArray& arg) mutable {
-        if (rule && arg == file && spare-- <= 0)
+        if (rule && (file.isEmpty() || arg == file) && spare-- <= 0)
             return rule(s, arg);
         server.standard(s, verb, arg);
     };
@@ -713,8 +731,11 @@ void TestLibrary::hostileServer() {
     if (then == QLatin1String("song"))
         QCOMPARE(readFile(LibraryFiles::songFileName(library(w).Memo6->item(0))),
                  QByteArray(fetched ? "660|100|0|100\r\n" : "220|100|0|100\r\n"));
-    const QByteArray served = list + (then == QLatin1String("upload") ? "Neu\r\n" : "");
+    const bool uploaded = then == QLatin1String("upload") && message.isEmpty();
+    const QByteArray served = list + (uploaded ? "Neu\r\n" : "");
     QCOMPARE(server.files["list.vrq"], served);
+    if (then == QLatin1String("upload"))
+        QCOMPARE(server.files.count("Neu.zwk"), size_t(uploaded));
     QCOMPARE(readFile(LibraryFiles::kListFile), status == QLatin1String("connected") ? served : QByteArray());
 }
 
@@ -785,7 +806,7 @@ void TestLibrary::mirrorPortControls() {
     p.RadioGroup1Item1->click();
     QVERIFY(p.RadioGroup1Item0->isChecked());
     QVERIFY(!p.RadioGroup1Item1->isChecked());
-    QCOMPARE(p.RadioGroup1Item1->text(), QStringLiteral("COM (not implemeted yet)"));
+    QCOMPARE(p.RadioGroup1Item1->text(), QStringLiteral("COM (not implemented yet)"));
 
     p.edPort->setText(QStringLiteral("abc"));
     try {

@@ -41,7 +41,7 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
 // The controls that come with the network and MIDI pages of the dialog.
 bool fromNetworkPage(const QString& name) {
     static const QStringList names = {"edPort", "ComboBox1", "edAdresse",
-                                      "edUser", "edPw",      "cbAutoconnect"};
+                                      "edUser", "edPw",      "cbAutoconnect", "cbPassiv"};
     return names.contains(name);
 }
 
@@ -131,7 +131,10 @@ const QByteArray kFirstStartFile = "[Anzeige]\r\n"
                                    "[Sprache]\r\n"
                                    "Sprache=0\r\n"
                                    "[BMM]\r\n"
-                                   "Info=0\r\n";
+                                   "Info=0\r\n"
+                                   // Sections of the program's own follow the described ones.
+                                   "[FTP]\r\n"
+                                   "Passiv=0\r\n";
 
 } // namespace
 
@@ -241,7 +244,11 @@ private slots:
         QVERIFY(!QFile::exists(configPath()));
         forms().Form6->btOk->click();
         QVERIFY(app.prompts.errors.isEmpty());
-        QCOMPARE(readBytes(configPath()), kFirstStartFile);
+        // The described sections exactly, then only sections of later settings.
+        const QByteArray bytes = readBytes(configPath());
+        QCOMPARE(bytes.left(kFirstStartFile.size()), kFirstStartFile);
+        QVERIFY(bytes.mid(kFirstStartFile.size()).startsWith('['));
+        QVERIFY(bytes.contains("[Wiedergabe]\r\nZweistimmig=0\r\nSchleife=0\r\nVorhoeren=0\r\n"));
     }
 
     void everySettingComesBack_data() {
@@ -261,6 +268,8 @@ private slots:
                                  << "3";
         QTest::newRow("Autoconnect") << "cbAutoconnect"
                                      << "1";
+        QTest::newRow("Passiv") << "cbPassiv"
+                                << "1";
         QTest::newRow("KlaviaturC") << "edC"
                                     << "q";
         QTest::newRow("KlaviaturCr") << "edCr"
@@ -297,6 +306,12 @@ private slots:
                                  << "1";
         QTest::newRow("BMM Info") << "cbBMMINFO"
                                   << "1";
+        QTest::newRow("Zweistimmig") << "Zweistimmig1"
+                                     << "1";
+        QTest::newRow("Schleife") << "Schleife1"
+                                  << "1";
+        QTest::newRow("Vorhoeren") << "Vorhoeren1"
+                                   << "1";
     }
     void everySettingComesBack() {
         QFETCH(QString, control);
@@ -510,11 +525,36 @@ private slots:
         QVERIFY(readBytes(configPath()).contains("[FM]\r\nVolume=42\r\n"));
     }
 
-    void fileBesideTheProgramWhenWritable() {
+    void settingsPlace_data() {
+        QTest::addColumn<QString>("program");   // the program's folder in the tree below
+        QTest::addColumn<QStringList>("files"); // files that exist in that tree
+        QTest::addColumn<bool>("beside");       // Config.ini beside the program, else the user's
+        QTest::newRow("build tree") << "build" << QStringList{"build/CMakeCache.txt"} << true;
+        QTest::newRow("build tree, a test program")
+            << "build/tests" << QStringList{"build/CMakeCache.txt"} << true;
+        QTest::newRow("installed") << "usr/bin" << QStringList{"usr/bin/z1rpw3rk"} << false;
+        QTest::newRow("installed, Config.ini beside it")
+            << "opt/z1rpw3rk" << QStringList{"opt/z1rpw3rk/Config.ini"} << true;
+        // Root may write every folder; the program's own folder is still not the place.
+        QTest::newRow("root, folder writable") << "usr/local/bin" << QStringList{} << false;
+    }
+
+    void settingsPlace() {
+        QFETCH(QString, program);
+        QFETCH(QStringList, files);
+        QFETCH(bool, beside);
+        QTemporaryDir tree;
+        QVERIFY(QDir(tree.path()).mkpath(program));
+        for (const QString& file : files)
+            writeBytes(tree.filePath(file), "");
+        const QString programDir = tree.filePath(program);
+        const QString expected = beside ? QDir(programDir).filePath("Config.ini")
+                                        : tree.filePath("home/.config/Z1rpW3rk/Config.ini");
+        QCOMPARE(configFilePathFor(programDir, tree.filePath("home/.config")), expected);
+        // The running test program lies in its build tree; a path set for a run goes first.
         setConfigFilePath(QString());
-        const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath("Config.ini");
-        // The test programs' folder is writable, as a portable copy's is.
-        QCOMPARE(configFilePath(), beside);
+        QCOMPARE(configFilePath(),
+                 QDir(QCoreApplication::applicationDirPath()).filePath("Config.ini"));
         setConfigFilePath(configPath());
         QCOMPARE(configFilePath(), configPath());
         setConfigFilePath(QString());

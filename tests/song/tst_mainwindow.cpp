@@ -244,7 +244,8 @@ private slots:
         QTest::addColumn<QStringList>("items"); // "-" for a separator, "name >" for a submenu
         QTest::newRow("Datei") << "Datei1"
                                << QStringList{"Neu",     "Öffnen", "Speichern", "Exportieren >",
-                                              "Zuletzt geöffnet >", "-", "Beenden", "-",      "Play",      "Stop"};
+                                              "Zuletzt geöffnet >", "-", "Beenden", "-",      "Play",
+                                              "Ab aktueller Zeile abspielen", "Stop"};
         QTest::newRow("Exportieren") << "Exportieren1"
                                      << QStringList{"Audio (WAV, FLAC, OGG, MP3)...",
                                                     "MIDI-Datei (.mid)...",
@@ -287,6 +288,10 @@ private slots:
                                                                 "Beeper",
                                                                 "FM-Synthese",
                                                                 "MIDI-Out",
+                                                                "-",
+                                                                "Zweistimmig",
+                                                                "Schleife",
+                                                                "Vorhören",
                                                                 "-",
                                                                 "Einstellungen"};
     }

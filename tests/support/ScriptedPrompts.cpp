@@ -29,6 +29,14 @@ Prompts::Answer ScriptedPrompts::messageBox(const QString& text, const QString& 
     return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
 }
 
+Prompts::Answer ScriptedPrompts::questionWithCheckBox(const QString& text,
+                                                      const QString& caption, const QString&,
+                                                      bool& checked) {
+    if (!checkAnswers.isEmpty())
+        checked = checkAnswers.takeFirst();
+    return messageBox(text, caption, Icon::Question, Buttons::OkCancel);
+}
+
 void ScriptedPrompts::showError(const QString& text) {
     errors.append(text);
     messages.append({text, QStringLiteral("Z1rpW3rk"), Icon::Error});

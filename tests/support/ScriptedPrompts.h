@@ -32,6 +32,8 @@ public:
     QList<std::optional<QString>> fileAnswers;
     QList<std::optional<QString>> inputAnswers;
     QList<Answer> boxAnswers;
+    /// The states the check boxes of questions are left in; unchanged when empty.
+    QList<bool> checkAnswers;
     /// The types chosen in save dialogs with a list of types; the dialog's first when empty.
     QList<int> typeAnswers;
     /// Runs with the modal window instead of showing it; returns the window's result.
@@ -41,6 +43,8 @@ public:
     void showMessage(const QString& text) override;
     Answer messageBox(const QString& text, const QString& caption, Icon icon,
                       Buttons buttons) override;
+    Answer questionWithCheckBox(const QString& text, const QString& caption,
+                                const QString& checkText, bool& checked) override;
     void showError(const QString& text) override;
     std::optional<QString> openFile(const FileDialog& dialog) override;
     std::optional<QString> saveFile(const FileDialog& dialog) override;
