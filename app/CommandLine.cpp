@@ -7,7 +7,9 @@
 #include "base/ProgressSink.h"
 #include "base/Prompts.h"
 #include "files/BeepFormatActions.h"
+#include "files/EmptySong.h"
 #include "files/PianoRollPainter.h"
+#include "gui/EnglishDictionary.h"
 #include "base/FileAccess.h"
 #include "files/SongFiles.h"
 #include "settings/Settings.h"
@@ -29,6 +31,32 @@
 
 namespace {
 
+// The messages of a run: German as the program writes them, or their English form.
+bool g_english = false;
+
+QString say(const QString& german) {
+    if (!g_english)
+        return german;
+    const QString english = EnglishDictionary::lookup(german);
+    return english.isEmpty() ? german : english;
+}
+
+/// The language of the run's messages: the locale's (LC_ALL, else LC_MESSAGES, else LANG):
+/// German for German, English for any other language; without one (unset, C, POSIX) the
+/// language chosen in the program's settings.
+bool englishMessages(int settingsLanguage) {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const QString locale = qEnvironmentVariable(name);
+        if (locale.isEmpty())
+            continue;
+        if (locale == QLatin1String("C") || locale == QLatin1String("POSIX") ||
+            locale.startsWith(QLatin1String("C.")))
+            break;
+        return !locale.startsWith(QLatin1String("de"));
+    }
+    return settingsLanguage == 1;
+}
+
 CommandLine failed(const QString& error) {
     CommandLine line;
     line.action = CommandLine::Action::Error;
@@ -44,12 +72,12 @@ CommandLine failed(const QString& error) {
 /// ist keine MIDI-Datei ...").
 QString naming(const QString& message, const QString& file) {
     if (file.isEmpty() || message.isEmpty() || message.contains(QFileInfo(file).fileName()))
-        return message;
+        return say(message);
     static const QStringList fileSystem = {EInOutError::textFor(2), EInOutError::textFor(3),
                                            EInOutError::textFor(5), EInOutError::textFor(8)};
     if (fileSystem.contains(message) || message.startsWith(QLatin1String("E/A-Fehler ")))
-        return message + QStringLiteral(": ") + file;
-    return file + QStringLiteral(": ") + message;
+        return say(message) + QStringLiteral(": ") + file;
+    return file + QStringLiteral(": ") + say(message);
 }
 
 /// Messages of a run without a window: warnings and errors go to stderr as one line each and
@@ -268,6 +296,9 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
     int result = 1;
     try {
         Settings settings = SettingsStore::load();
+        g_english = englishMessages(settings.language);
+        // MIDI files name their tracks in that language too.
+        settings.language = g_english ? 1 : 0;
         // The song and its file commands, as the window's, with nothing to ask or show.
         Song tune;
         SongFileView view;
@@ -278,6 +309,8 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
         files.open(song);
         if (console.failed)
             throw AppError(QString());
+        if (action == Action::Render)
+            refuseEmptyExport(tune);
         console.subject = action == Action::Render ? outFile : QString();
         const bool midiFile = action == Action::Render && suffixOf(outFile) == QLatin1String("mid");
         const bool songFile = action == Action::Render && suffixOf(outFile) == QLatin1String("zwk");
@@ -311,7 +344,7 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
                             qPrintable(QFileInfo(outFile).fileName()), exported.largestErrorMs);
             for (const QString& text : exported.notes)
                 std::printf("%s: %s\n", qPrintable(QFileInfo(outFile).fileName()),
-                            qPrintable(text));
+                            qPrintable(say(text)));
             for (const QString& text : exported.warnings)
                 warn(text);
             result = 0;
@@ -323,7 +356,7 @@ int CommandLine::runWithoutWindow(int argc, char* argv[]) const {
                 AudioExport::songLines(tune, &NoteTable::stored(), settings.twoVoices), *render);
             if (action == Action::Render) {
                 lines.setNotice([](const QString& text) {
-                    std::fprintf(stderr, "z1rpw3rk: %s\n", qPrintable(text));
+                    std::fprintf(stderr, "z1rpw3rk: %s\n", qPrintable(say(text)));
                 });
                 lines.writeFile(outFile, {});
                 result = 0;

@@ -28,11 +28,23 @@ int main(int argc, char* argv[]) {
                                            args[0] == QLatin1String("-h"));
     if (help || args.size() != 1 || args[0].startsWith(QLatin1Char('-'))) {
         std::fprintf(help ? stdout : stderr,
-                     "usage: z1rpw3rk-peer HOST[:PORT]   (port %d unless given)\n%s",
-                     MirrorServer::kDefaultPort,
-                     help ? "Plays track 2 of every song that the Z1rpW3rk on HOST sends while "
-                            "its \"Multi-Beep\" is on.\n"
-                          : "");
+                     "usage: z1rpw3rk-peer HOST[:PORT]   (port %d unless given)\n",
+                     MirrorServer::kDefaultPort);
+        if (help)
+            std::printf(
+                "\n"
+                "Plays track 2 of every song that the Z1rpW3rk on HOST sends while its\n"
+                "\"Multi-Beep\" is on (\"Extras\", Ctrl+M there), through this computer's sound\n"
+                "output, while that computer plays track 1. Stop there stops it here.\n"
+                "\n"
+                "  HOST[:PORT]   the computer that runs Z1rpW3rk, by name or IP address, and\n"
+                "                the port set on its settings page \"MulTiZ1rp\" (%d unless\n"
+                "                given)\n"
+                "  -h, --help    show this help\n"
+                "\n"
+                "It ends when the other side closes the connection (exit code 0) or the\n"
+                "connection fails (exit code 1).\n",
+                MirrorServer::kDefaultPort);
         return help ? 0 : 2;
     }
     QString host = args[0];

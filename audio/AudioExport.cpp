@@ -1,5 +1,6 @@
 #include "audio/AudioExport.h"
 
+#include "files/EmptySong.h"
 #include "audio/AudioFileWriter.h"
 #include "audio/PlayableLine.h"
 #include "audio/PlaybackEngine.h"
@@ -111,6 +112,7 @@ void AudioExport::exportClick() {
                              Prompts::Icon::Information);
         return;
     }
+    refuseEmptyExport(m_song);
     // Numbers and the song's length are checked before a file name is asked for.
     OfflineRender(songLines(), *settings).checkExportLimits();
     Prompts::FileDialog dialog = exportDialog();
@@ -134,7 +136,10 @@ bool AudioExport::exportTo(const QString& fileName, const OfflineRender::Setting
         prompts().messageBox(text, QStringLiteral("Z1rpW3rk"), Prompts::Icon::Information);
     });
     const std::unique_ptr<ExportProgress> progress = m_view.exportProgress();
-    return render.writeFile(fileName, [&](std::uint64_t done, std::uint64_t total) {
+    const bool written = render.writeFile(fileName, [&](std::uint64_t done, std::uint64_t total) {
         return progress->step(done, total);
     });
+    if (written)
+        emit wrote(fileName);
+    return written;
 }

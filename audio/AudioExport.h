@@ -68,6 +68,10 @@ public:
     /// Renders the song into the file, showing progress; false when the user cancelled.
     bool exportTo(const QString& fileName, const OfflineRender::Settings& settings);
 
+signals:
+    /// The sound file was written completely: the window says where.
+    void wrote(const QString& fileName);
+
 private:
     const Song& m_song;
     const Settings& m_settings;

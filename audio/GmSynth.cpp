@@ -46,14 +46,36 @@ GmSynth::GmSynth(const QString& soundFont) {
     fluid_settings_setint(m_settings, "synth.chorus.active", 0);
     fluid_settings_setint(m_settings, "synth.polyphony", 64);
     fluid_settings_setnum(m_settings, "synth.gain", 0.6);
+    // An instrument's samples are read from the file when it is first chosen, not all of them
+    // at once: a song with two instruments holds two instruments' samples.
+    fluid_settings_setint(m_settings, "synth.dynamic-sample-loading", 1);
     fluid_synth_t* synth = new_fluid_synth(m_settings);
     if (!synth)
         return;
-    if (fluid_synth_sfload(synth, soundFont.toLocal8Bit().constData(), 1) == FLUID_FAILED) {
+    m_soundFont = fluid_synth_sfload(synth, soundFont.toLocal8Bit().constData(), 1);
+    if (m_soundFont == FLUID_FAILED) {
         delete_fluid_synth(synth);
         return;
     }
     m_synth = synth;
+    // The instruments every channel starts with (piano, and the drum kit on channel 10) stay
+    // loaded as well: a program change on the audio thread then never frees samples there.
+    prepareProgram(0, 0);
+    prepareProgram(9, 0);
+}
+
+void GmSynth::prepareProgram(int channel, int program) {
+    if (!m_synth)
+        return;
+    // General MIDI: channel 10 plays the percussion bank. The program never selects banks.
+    const int bank = channel == 9 ? 128 : 0;
+    const int key = bank << 7 | program;
+    if (std::find(m_pinned.begin(), m_pinned.end(), key) != m_pinned.end())
+        return;
+    // Reads the instrument's samples here, on the caller's thread, and keeps them: the
+    // program change itself, applied while rendering, then finds them in memory.
+    fluid_synth_pin_preset(m_synth, m_soundFont, bank, program);
+    m_pinned.push_back(key);
 }
 
 GmSynth::~GmSynth() {
@@ -64,6 +86,8 @@ GmSynth::~GmSynth() {
 }
 
 void GmSynth::post(std::uint32_t message, std::uint64_t sampleTime) {
+    if ((message & 0xF0) == 0xC0)
+        prepareProgram(int(message & 0x0F), int(message >> 8) & 0x7F);
     std::lock_guard lock(m_mutex);
     // Usually in order already; a message placed earlier goes before the later ones.
     auto at = m_events.end();

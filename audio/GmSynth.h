@@ -38,7 +38,8 @@ public:
     bool loaded() const { return m_synth != nullptr; }
 
     /// A short message (status, data 1, data 2 in the low three bytes) taking effect at
-    /// @p sampleTime. Messages with equal times keep their order.
+    /// @p sampleTime. Messages with equal times keep their order. A program change loads its
+    /// instrument's samples here, on the caller's thread (the rendering never reads the file).
     void post(std::uint32_t message, std::uint64_t sampleTime);
     /// Every sounding note of every channel is released at @p sampleTime.
     void releaseAll(std::uint64_t sampleTime);
@@ -62,10 +63,14 @@ private:
         std::uint32_t message;
     };
     void apply(std::uint32_t message);
+    /// Loads and keeps the samples of @p program as @p channel would play it.
+    void prepareProgram(int channel, int program);
     void renderInto(std::int32_t* mix, int frames);
 
     _fluid_hashtable_t* m_settings = nullptr;
     _fluid_synth_t* m_synth = nullptr;
+    int m_soundFont = -1;
+    std::vector<int> m_pinned; ///< bank << 7 | program of every instrument kept loaded
     mutable std::mutex m_mutex;
     std::vector<Event> m_events; ///< waiting, ordered by time
     static constexpr int kChunk = 1024;

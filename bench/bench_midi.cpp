@@ -31,6 +31,7 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
@@ -73,9 +74,25 @@ void spin(int ms) {
         QApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
+/// Runs the event loop until @p done or @p limitMs pass, sleeping between events: the wait
+/// itself costs no CPU. (processEvents(WaitForMoreEvents, ms) would not sleep: its overload
+/// with a time limit drops WaitForMoreEvents and spins.)
+template <typename Done> void waitUntil(Done done, int limitMs) {
+    QEventLoop loop;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    look.start(10);
+    QTimer::singleShot(limitMs, &loop, &QEventLoop::quit);
+    if (!done())
+        loop.exec();
+}
+
 /// Every onset of the capture: a frame (0.5 ms) whose peak rises to at least twice the peak of
-/// the frame before and above a fifth of the capture's loudest frame, at least @p apart samples
-/// after the onset before; refined to the first sample of that rise above half its new level.
+/// the frame before, above a fifth of the capture's loudest frame and above every frame of the
+/// @p apart samples before it, at least @p apart samples after the onset before; refined to the first sample of that rise above half its new level.
 std::vector<std::size_t> onsets(const std::vector<std::int16_t>& s, std::size_t apart) {
     constexpr std::size_t kFrame = 22;
     std::vector<int> peak(s.size() / kFrame, 0);
@@ -88,6 +105,12 @@ std::vector<std::size_t> onsets(const std::vector<std::int16_t>& s, std::size_t 
         // frames counts once, at its larger half
         const int before = std::min(peak[k - 1], k > 1 ? peak[k - 2] : peak[k - 1]);
         if (peak[k] < loudest / 5 || peak[k] < 2 * before + 100)
+            continue;
+        // A note is louder than everything in the third of a line before it; a second
+        // transient of the same note (a woodblock's rebound) stays below its first strike.
+        const std::size_t from = k > apart / kFrame ? k - apart / kFrame : 0;
+        if (*std::max_element(peak.begin() + std::ptrdiff_t(from), peak.begin() + std::ptrdiff_t(k)) >=
+            peak[k])
             continue;
         std::size_t at = k * kFrame;
         const int level = std::max(peak[k - 1], peak[k]) / 2;
@@ -138,8 +161,7 @@ void songTiming(int lines, int durationMs, int program, bool busy) {
     wall.start();
     const double cpuBefore = processCpuSeconds();
     w.btplay->click();
-    while (!w.playback->PlayStopped)
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    waitUntil([&] { return w.playback->PlayStopped; }, 24 * 3600 * 1000);
     const qint64 wallMs = wall.elapsed();
     const double cpu = processCpuSeconds() - cpuBefore;
     spin(500);
@@ -251,10 +273,7 @@ void inputPath(int rate, int count) {
                 loop.inject(0, {0x90, std::uint8_t(i & 0x7F), std::uint8_t((i >> 7) & 0x7F)});
             }
         });
-        QElapsedTimer t;
-        t.start();
-        while (received + overflows < count && t.elapsed() < 30000)
-            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        waitUntil([&] { return received + overflows >= count; }, 30000);
         sender.join();
         std::printf("MIDI input at %5d messages/s (%d messages): callback to OnMidiInput median "
                     "%.0f us, p99 %.0f us; received %d, overflows %d\n",

@@ -3,10 +3,12 @@
 // durations, the largest gap between joined tones, and each tone's onset error. Then it plays
 // one tone and reports the program's CPU use second by second while it idles afterwards.
 //
-//   bench_playback [--load] [--runs N] [lines] [duration-ms] [frequency]  (defaults: 200 50 440)
+//   bench_playback [--load] [--runs N] [--loop ROUNDS] [lines] [duration-ms] [frequency]
+//   (defaults: 200 50 440)
 //
 // --load starts two busy processes beside the program for the playback runs (and ends them);
-// --runs plays the song N times on each output.
+// --runs plays the song N times on each output; --loop plays it ROUNDS times over with
+// "Schleife" (the loop points are joins like any other: the gap and onset figures cover them).
 
 #include "BenchLoad.h"
 
@@ -207,12 +209,19 @@ int main(int argc, char* argv[]) {
         runs = std::max(1, args[at + 1].toInt());
         args.remove(at, 2);
     }
+    int rounds = 1;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--loop")); at > 0 && at + 1 < args.size()) {
+        rounds = std::max(1, args[at + 1].toInt());
+        args.remove(at, 2);
+    }
     const int lines = args.size() > 1 ? args[1].toInt() : 200;
     const int durationMs = args.size() > 2 ? args[2].toInt() : 50;
     const int frequency = args.size() > 3 ? args[3].toInt() : 440;
 
     createForms();
     TForm1& w = *forms().Form1;
+    QAction* loop = w.findChild<QAction*>(QStringLiteral("Schleife1"));
+    loop->setChecked(rounds > 1);
     w.show();
     // The window's first drawing and its background picture come before the first Play: they
     // are the start-up's, not playing's.
@@ -253,20 +262,27 @@ int main(int argc, char* argv[]) {
         const double windowCpuBefore = mainThreadCpuSeconds();
         const double processCpuBefore = processCpuSeconds();
         w.playback->btplayClick();
-        while (!w.playback->PlayStopped)
+        // With the loop: Stop once the rounds are heard.
+        const std::uint64_t loopEnd = SoundDevice::instance().playedSamples() +
+                                      std::uint64_t(rounds) * lines * durationMs * 441 / 10;
+        while (!w.playback->PlayStopped) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            if (rounds > 1 && SoundDevice::instance().playedSamples() >= loopEnd)
+                w.playback->btstopClick();
+        }
         const qint64 wall = clock.elapsed();
         const double windowCpu = mainThreadCpuSeconds() - windowCpuBefore;
         const double processCpu = processCpuSeconds() - processCpuBefore;
         SoundDevice::instance().drain();
         SoundDevice::shutdown();
-        report(run, lines, durationMs, frequency, readSamples(path), wall);
+        report(run, lines * rounds, durationMs, frequency, readSamples(path), wall);
         std::printf("  window's thread   %.3f s of CPU from Play to Stop\n", windowCpu);
         std::printf("  program's CPU     %.2f %% of a core while playing (all threads; load "
                     "average %.1f)\n",
                     wall > 0 ? processCpu * 100000.0 / double(wall) : 0.0, loadAverage());
     }
     busy.reset();
+    loop->setChecked(false);
     reportIdleCpu(w);
     destroyForms();
     return 0;

@@ -2,6 +2,8 @@
 // one line, each with its undo and redo, timed from the command to the closed undo step (the
 // step closes when control returns to the event loop), in wall time and in CPU time of the
 // window's thread (on a loaded machine the wall time also holds the waits for a processor).
+// Every command is a real keystroke sent through the window as the user's would come: Enter
+// in the frequency field, Space on a focused button, Ctrl+Z and Ctrl+Y.
 // Prints figures; it checks nothing.
 
 #include "BenchLoad.h"
@@ -18,6 +20,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include <algorithm>
 #include <cstdio>
@@ -91,6 +94,13 @@ double maximum(const std::vector<double>& values) {
     return *std::max_element(values.begin(), values.end());
 }
 
+/// A key pressed and released on @p target, through the window's shortcuts and the focused
+/// control's own handling, as a user's keystroke arrives.
+void key(QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    target->setFocus();
+    QTest::keyClick(target, key, modifiers);
+}
+
 void selectLine(TForm1& w, int line) {
     for (ListBox* list : {w.Line, w.Memo1, w.Memo2, w.Memo3, w.Memo4})
         list->setItemIndex(line);
@@ -107,6 +117,9 @@ int main(int argc, char* argv[]) {
     createForms();
     TForm1& w = *forms().Form1;
     w.show();
+    // Window shortcuts (Ctrl+Z) reach only the active window.
+    w.activateWindow();
+    QApplication::setActiveWindow(&w);
     settle();
 
     QElapsedTimer load;
@@ -133,13 +146,13 @@ int main(int argc, char* argv[]) {
         std::function<void()> command;
     };
     const Case cases[] = {
-        {"add one line", [&] { w.btadd->click(); }},
-        {"delete line 500,000", [&] { w.btloeschen->click(); }},
-        {"change line 500,000 (line editor)", [&] { w.btAendern->click(); }},
+        {"add one line (Enter)", [&] { key(w.edFreq1, Qt::Key_Return); }},
+        {"delete line 500,000 (Space on the button)", [&] { key(w.btloeschen, Qt::Key_Space); }},
+        {"change line 500,000 (Space, line editor)", [&] { key(w.btAendern, Qt::Key_Space); }},
     };
     std::printf("load average %.1f; each figure: wall median / max, CPU median (ms)\n",
                 loadAverage());
-    std::printf("%-34s %24s %24s %24s %8s\n", "", "command", "undo", "redo", "step");
+    std::printf("%-42s %24s %24s %24s %8s\n", "", "command", "undo", "redo", "step");
     for (const Case& c : cases) {
         Figures figures;
         qint64 stepBytes = 0;
@@ -151,8 +164,8 @@ int main(int argc, char* argv[]) {
             settle();
             timed(figures.command, c.command);
             stepBytes = w.history->storedBytes();
-            timed(figures.undo, [&] { w.history->undo(); });
-            timed(figures.redo, [&] { w.history->redo(); });
+            timed(figures.undo, [&] { key(&w, Qt::Key_Z, Qt::ControlModifier); });
+            timed(figures.redo, [&] { key(&w, Qt::Key_Y, Qt::ControlModifier); });
             w.history->undo();
             settle();
         }
@@ -160,7 +173,7 @@ int main(int argc, char* argv[]) {
             return QString::asprintf("%6.2f / %6.2f, %5.2f", median(t.wall), maximum(t.wall),
                                      median(t.cpu));
         };
-        std::printf("%-34s %24s %24s %24s %6lld B\n", c.name, qPrintable(column(figures.command)),
+        std::printf("%-42s %24s %24s %24s %6lld B\n", c.name, qPrintable(column(figures.command)),
                     qPrintable(column(figures.undo)), qPrintable(column(figures.redo)),
                     static_cast<long long>(stepBytes));
     }

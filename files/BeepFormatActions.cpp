@@ -1,5 +1,6 @@
 #include "files/BeepFormatActions.h"
 
+#include "files/EmptySong.h"
 #include "base/Errors.h"
 #include "base/ListItems.h"
 #include "files/BuzzerExport.h"
@@ -228,12 +229,14 @@ void BeepFormatActions::exportClick(Kind kind) {
         prompts().messageBox(kTrackError, QStringLiteral("Z1rpW3rk"), Prompts::Icon::Warning);
         return;
     }
+    refuseEmptyExport(f);
     // The rounding does not depend on the name: the dialog can say how far it goes.
     const int largestError = kind == Kind::Rtttl ? exportFile(kind, QString()).largestErrorMs : 0;
     const auto fileName = prompts().saveFile(exportDialog(kind, largestError));
     if (!fileName)
         return;
     const Exported exported = writeFile(kind, *fileName);
+    emit m_songFiles.wrote(*fileName);
     for (const QString& text : exported.warnings)
         prompts().messageBox(text, QStringLiteral("Z1rpW3rk"), Prompts::Icon::Warning);
     for (const QString& text : exported.notes)

@@ -1,5 +1,6 @@
 #include "files/MidiFileActions.h"
 
+#include "files/EmptySong.h"
 #include "base/Errors.h"
 #include "base/ListItems.h"
 #include "base/StrToInt.h"
@@ -71,12 +72,14 @@ void MidiFileActions::exportClick() {
         prompts().messageBox(kTrackError, QStringLiteral("Z1rpW3rk"), Prompts::Icon::Warning);
         return;
     }
+    refuseEmptyExport(f);
     QString warning;
     const QByteArray bytes = exportBytes(&warning);
     const auto fileName = prompts().saveFile(exportDialog());
     if (!fileName)
         return;
     FileAccess::saveAll(*fileName, bytes);
+    emit m_songFiles.wrote(*fileName);
     if (!warning.isEmpty())
         prompts().messageBox(warning, QStringLiteral("Z1rpW3rk"), Prompts::Icon::Warning);
 }

@@ -1,9 +1,7 @@
 #include "files/RecentFiles.h"
 
 #include "base/Errors.h"
-#include "base/SafeFile.h"
 #include "files/SongFiles.h"
-#include "settings/ConfigLocation.h"
 #include "settings/IniFile.h"
 
 #include <QFile>
@@ -61,11 +59,9 @@ bool isOurSection(const QString& line) {
 
 } // namespace
 
-RecentFiles::RecentFiles(SongFiles& files, QObject* parent)
-    : QObject(parent), m_songFiles(files) {
-    QFile ini(configFilePath());
-    if (QFileInfo(ini).isFile() && ini.open(QIODevice::ReadOnly))
-        m_files = readSection(ini.read(IniFile::kMaxFileSize));
+RecentFiles::RecentFiles(SongFiles& files, IniFile& config, QObject* parent)
+    : QObject(parent), m_songFiles(files), m_config(config) {
+    m_files = readSection(config.bytes());
 
     // Songs opened or imported from the menus join the list too.
     const auto opened = [this](const QString& fileName) {
@@ -117,25 +113,11 @@ void RecentFiles::clear() {
 }
 
 void RecentFiles::store() {
-    const QString path = configFilePath();
-    QByteArray bytes;
-    const QFileInfo info(path);
-    if (info.exists() || info.isSymLink()) {
-        // Only a settings file of the program's own is rewritten, as the settings are.
-        if (!info.isFile() || info.size() > IniFile::kMaxFileSize)
-            return;
-        QFile ini(path);
-        if (!ini.open(QIODevice::ReadOnly))
-            return;
-        bytes = ini.read(IniFile::kMaxFileSize + 1);
-        if (bytes.size() > IniFile::kMaxFileSize)
-            return;
-    }
+    // Only a settings file of the program's own is rewritten, as the settings are (the copy
+    // keeps a file too large or unreadable as it is).
     try {
-        SafeFile file(path);
-        file.write(withSection(bytes, m_files));
-        file.setOwnerOnly();
-        file.commit();
+        m_config.setBytes(withSection(m_config.bytes(), m_files));
+        m_config.save();
     } catch (const AppError&) {
         // The list is a convenience: it stays in this session when the file cannot take it,
         // and the settings' own write at the end reports the file.

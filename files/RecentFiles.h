@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QStringList>
 
+class IniFile;
 class SongFiles;
 
 /// The list behind "Datei" → "Zuletzt geöffnet": the last eight songs opened, imported or saved,
@@ -19,8 +20,9 @@ public:
     /// The section of Config.ini that holds the list, keys "Datei1" … "Datei8".
     static const QString kSection;
 
-    /// Reads the list from Config.ini; files opened or imported through @p files join it.
-    explicit RecentFiles(SongFiles& files, QObject* parent = nullptr);
+    /// Reads the list from @p config (Config.ini as read at start) and stores it there; files
+    /// opened or imported through @p files join it.
+    RecentFiles(SongFiles& files, IniFile& config, QObject* parent = nullptr);
     /// Replaces the section's lines in a settings file's bytes (appending the section when it is
     /// missing); every other byte stays as it was.
     static QByteArray withSection(const QByteArray& ini, const QStringList& files);
@@ -44,6 +46,7 @@ private:
     void store();
 
     SongFiles& m_songFiles;
+    IniFile& m_config;
     QStringList m_files;
     bool m_opening = false;
 };

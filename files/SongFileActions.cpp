@@ -167,6 +167,7 @@ void SongFileActions::Speichern1Click() {
     m_songFile = *fileName;
     m_proposedName = *fileName;
     emit saved();
+    emit wrote(*fileName);
 }
 
 void SongFileActions::LoadSongFile(const QString& fileName) {

@@ -84,6 +84,8 @@ public:
 signals:
     /// The song was written to a file, or read completely from one.
     void saved();
+    /// A file was written completely (a save or an export): the window says where.
+    void wrote(const QString& fileName);
     void loaded();
     /// "Öffnen" read a file completely.
     void opened(const QString& fileName);

@@ -58,6 +58,11 @@ constexpr Entry kEntries[] = {
     {"Dauer (ms)", "Duration (ms)"},
     {"Frequenz (hz)", "Frequency (hz)"},
     {"Hilfe", "Help"},
+    // Described names with English spelling faults, and German words among English items.
+    {"Low Wook Block", "Low Wood Block"},
+    {"Sinus", "Sine"},
+    {"Gespeichert: %1", "Saved: %1"},
+    {"Das Lied ist leer und wurde nicht exportiert.", "The song is empty and was not exported."},
     {"Anleitung", "Manual"},
     {"Über Z1rpW3rk", "About Z1rpW3rk"},
     {"Spur 1 aktiv", "Channel 1 active"},

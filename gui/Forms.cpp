@@ -9,6 +9,7 @@
 #include "gui/GraphWindow.h"
 #include "gui/KeyboardWindow.h"
 #include "gui/HelpMenu.h"
+#include "settings/ConfigLocation.h"
 
 namespace {
 Forms g_forms;
@@ -19,6 +20,7 @@ Forms& forms() { return g_forms; }
 void createForms() {
     // Start-up order: each window's creation may use the windows created before it.
     g_forms.settings = Settings{};
+    forgetConfigFile();
     g_forms.Form1 = new TForm1;
     g_forms.Form2 = new TForm2(*g_forms.Form1, g_forms.Form1);
     g_forms.Form3 = new TForm3(*g_forms.Form1, g_forms.Form1);
@@ -48,4 +50,5 @@ void destroyForms() {
     g_forms.Form2 = nullptr;
     delete g_forms.Form1;
     g_forms.Form1 = nullptr;
+    forgetConfigFile();
 }

@@ -45,7 +45,7 @@ void HelpMenu::show(const QString& title, const QString& html) {
         m_window->setObjectName(QStringLiteral("HelpWindow"));
         m_window->setProperty("helpWindow", true);
         m_window->setModal(false);
-        m_window->resize(620, 520);
+        m_window->resize(700, 540);
         auto* layout = new QVBoxLayout(m_window);
         layout->setContentsMargins(0, 0, 0, 0);
         m_text = new QTextBrowser(m_window);

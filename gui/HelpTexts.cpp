@@ -43,8 +43,8 @@ eingebauten Synthesizer, Seite „MIDI“).</p>
 <h3>Speichern und Exportieren</h3>
 <p>„Datei“ → „Speichern“ schreibt das Lied als <tt>.zwk</tt>-Datei; „Datei“ → „Exportieren“
 schreibt es als Klang (WAV, FLAC, Ogg Vorbis, MP3), als MIDI-Datei, als RTTTL-Klingelton, als
-Buzzer-Sketch (<tt>.ino</tt>) oder als <tt>beep</tt>-Skript. Die Statuszeile sagt danach einige
-Sekunden lang, wohin geschrieben wurde. Ein leeres Lied wird nicht exportiert.</p>
+Buzzer-Sketch (<tt>.ino</tt>) oder als <tt>beep</tt>-Skript. Der Fortschrittsbalken zeigt
+danach einige Sekunden lang, wohin geschrieben wurde. Ein leeres Lied wird nicht exportiert.</p>
 
 <h3>Öffnen und Importieren</h3>
 <p>„Datei“ → „Öffnen“ lädt eine <tt>.zwk</tt>-Datei. „Extras“ → „Import“ liest Lieder des
@@ -65,7 +65,7 @@ spielt <tt>z1rpw3rk-peer RECHNER</tt> bei jedem Play Spur 2 mit. <b>Online-Bibli
 z1rpw3rk LIED                           Lied im Fenster öffnen
 z1rpw3rk --play LIED [--output beep|wave|midi]
                                         ohne Fenster abspielen (Strg+C hält an)
-z1rpw3rk --render LIED -o DATEI         als .wav .flac .ogg .mp3 .mid .rtttl .ino .sh schreiben
+z1rpw3rk --render LIED -o DATEI         schreiben: .wav .flac .ogg .mp3 .mid .rtttl .ino .sh
 z1rpw3rk-peer RECHNER[:PORT]            Spur 2 eines anderen Z1rpW3rk mitspielen
 z1rpw3rk-library-server [--lan]         Liedbibliothek auf diesem Rechner
 </pre>
@@ -89,7 +89,7 @@ channel 2; a tone is a frequency in Hz and a duration in ms, and frequency 0 is 
 and the duration into “Duration”, then press Enter or “Add to Song”: the tone becomes a new
 line. The note table (“Features” → “List of Notes - Frequencies”), the HotKeyPad, the keyboard
 and a MIDI keyboard deliver frequencies too, the BPM note values deliver durations.
-“Shredder” and “Sinus-Wave” generate whole runs of tones.</p>
+“Shredder” and “Sine wave” generate whole runs of tones.</p>
 
 <h3>Editing</h3>
 <p>A click on a line brings its values into the fields; “Change” writes them back, “Delete”
@@ -106,7 +106,7 @@ output: “Beeper” (the computer's speaker, or a square wave through the sound
 <h3>Saving and exporting</h3>
 <p>“File” → “Save to File” writes the song as a <tt>.zwk</tt> file; “File” → “Export” writes it
 as sound (WAV, FLAC, Ogg Vorbis, MP3), as a MIDI file, an RTTTL ringtone, a buzzer sketch
-(<tt>.ino</tt>) or a <tt>beep</tt> script. The status line then says for a few seconds where it
+(<tt>.ino</tt>) or a <tt>beep</tt> script. The progress bar then shows for a few seconds where it
 wrote. An empty song is not exported.</p>
 
 <h3>Opening and importing</h3>

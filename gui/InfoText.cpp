@@ -141,7 +141,7 @@ const char* const kBuiltInEnglish = R"(
   Ctrl+H ....... Upload
   Ctrl+L ....... List of online Files
   Ctrl+R ....... Shredder
-  Ctrl+W ....... Sinus-Wave
+  Ctrl+W ....... Sine wave
   Ctrl+F ....... List of Notes - Frequencies
   Ctrl+B ....... BPM / Note values
   Ctrl+P ....... HotKeyPad

@@ -5,8 +5,8 @@
 #include "base/Prompts.h"
 #include "base/StrToInt.h"
 #include "net/FtpPresets.h"
-#include "settings/ConfigLocation.h"
 #include "gui/ControlLookup.h"
+#include "settings/ConfigLocation.h"
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
 #include "gui/SettingsDialog.h"
@@ -176,7 +176,7 @@ bool LiveSettings::ownServerShown() const {
 }
 
 void LiveSettings::LoadSettings() {
-    show(SettingsStore::load());
+    show(SettingsStore::load(configFile()));
     // Selecting a list entry in code is no user's change and stays quiet: take them all now.
     refresh();
 }
@@ -252,9 +252,9 @@ void LiveSettings::ApplySettings() {
     if (main && s.libraryServer == SettingsStore::kOwnServer)
         setLibraryCredentials(*main, s.libraryAddress, s.libraryUser, s.libraryPassword);
 
-    // The port now in effect is the one stored. Read once and written once.
+    // The port now in effect is the one stored. Written once, into the copy read at start.
     refresh();
-    IniFile file(configFilePath(), IniFile::Writes::OnSave);
+    IniFile& file = configFile();
     SettingsStore::write(file, s);
     file.save();
 

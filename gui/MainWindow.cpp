@@ -26,9 +26,11 @@
 #include "files/SongFileActions.h"
 #include "files/SongFiles.h"
 #include "gui/FileMenus.h"
+#include "gui/WriteNotice.h"
 #include "net/MultiZ1rp.h"
 #include "gui/OnlineLibrary.h"
 #include "gui/Forms.h"
+#include "settings/ConfigLocation.h"
 #include "gui/SpeedPitch.h"
 #include "gui/TrackOperations.h"
 #include "gui/SettingsDialog.h"
@@ -189,11 +191,15 @@ TForm1::TForm1(QWidget* parent)
     extraMenu->Rueckgaengig1->setEnabled(history->canUndo());
     extraMenu->Wiederholen1->setEnabled(history->canRedo());
     closeQuestion = new CloseQuestion(*this, *history);
-    recentFiles = new RecentFiles(*files, this);
+    recentFiles = new RecentFiles(*files, configFile(), this);
     editCommands = new EditCommands(*this);
     fileMenus = new FileMenus(*this, extraMenu->Exportieren1, extraMenu->ExportMidi1);
     // The piano roll window and pictures of the song.
     PianoRollWindow::attach(*this);
+    // A save or an export says where it wrote.
+    auto* notice = new WriteNotice(*probar, this);
+    connect(songFiles, &SongFileActions::wrote, notice, &WriteNotice::show);
+    connect(audioExport, &AudioExport::wrote, notice, &WriteNotice::show);
 }
 
 TForm1::~TForm1() = default;

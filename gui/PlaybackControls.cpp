@@ -1,6 +1,7 @@
 #include "gui/PlaybackControls.h"
 
 #include "base/Guard.h"
+#include "base/ListItems.h"
 #include "gui/Controls.h"
 #include "gui/Forms.h"
 #include "gui/ListBox.h"
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 
 PlaybackControls::PlaybackControls(TForm1& form) : m_form(form) {
@@ -71,20 +73,20 @@ void PlaybackControls::connectEngines(PlaybackEngine& playback, MidiEngine& midi
     // Two voices change what the lines queued ahead sound (after the settings took the mark).
     connectGuarded(Zweistimmig1, &QAction::triggered, engine,
                    [engine] { engine->outputChanged(); });
-    // "Vorhören": a line the user selects (one line), or the one just added, sounds once.
+    // "Vorhören": a line the user selects (one line), or the one just added or inserted, sounds
+    // once. Both come with one command (an insert moves the selection too): the line added wins.
     Song* song = form.song;
-    connectGuarded(song, &Song::selectionChanged, engine, [song, engine] {
+    m_engine = engine;
+    connectGuarded(song, &Song::selectionChanged, engine, [this, song] {
         const QList<LineRange> selected = song->selection();
         if (selected.size() == 1 && selected[0].count() == 1)
-            engine->auditionLine(song->currentLine());
+            requestAudition(song->currentLine(), false);
     });
-    // (queued: the line is added by the button's own handler first)
-    QObject::connect(
-        form.btadd, &QPushButton::clicked, engine,
-        [&form, engine] {
-            guarded([&form, engine] { engine->auditionLine(form.Memo1->count() - 1); });
-        },
-        Qt::QueuedConnection);
+    QObject::connect(song->Memo1->model(), &QAbstractItemModel::rowsInserted, engine,
+                     [this](const QModelIndex&, int first, int last) {
+                         if (first == last)
+                             requestAudition(first, true);
+                     });
     MidiEngine* midiEngine = &midi;
     QObject::connect(form.MIDIOut1, &QAction::triggered, midiEngine,
                      [&form, midiEngine](bool checked) {
@@ -181,4 +183,21 @@ const NoteTable* PlaybackControls::noteTable() const {
 void PlaybackControls::setPlaybackLock(bool playing) {
     if (TForm6* settings = forms().Form6; settings && settings->midiPage)
         settings->midiPage->setPlaybackLock(playing);
+}
+
+void PlaybackControls::requestAudition(int line, bool added) {
+    if (!forms().settings.preview)
+        return;
+    if (!m_auditionPending || added || !m_auditionAdded) {
+        m_auditionLine = line;
+        m_auditionAdded = added;
+    }
+    if (m_auditionPending)
+        return;
+    m_auditionPending = true;
+    // After the command: the line is complete in all four lists by then.
+    QTimer::singleShot(0, m_engine, [this] {
+        m_auditionPending = false;
+        guarded([this] { m_engine->auditionLine(m_auditionLine); });
+    });
 }

@@ -47,5 +47,13 @@ public:
     void setPlaybackLock(bool playing) override;
 
 private:
+    /// Sounds @p line once the command that selected (or @p added) it is done; a line added
+    /// outweighs one selected by the same command.
+    void requestAudition(int line, bool added);
+
     TForm1& m_form;
+    PlaybackEngine* m_engine = nullptr;
+    int m_auditionLine = -1;
+    bool m_auditionAdded = false;
+    bool m_auditionPending = false;
 };

@@ -480,18 +480,25 @@ void FtpClient::openPassiveData() {
 FtpDataConnection* FtpClient::acceptDataConnection(const QString& step) {
     const QHostAddress server = m_control->peerAddress();
     QPointer<FtpDataListener> listener = m_listener;
+    // One limit for the whole wait, however many strangers or stray replies come first.
+    const QDeadlineTimer deadline(m_limits.dataMs);
     for (;;) {
         const bool arrived = waitFor(
             [this, listener] {
                 // A refusal the server sends instead of connecting ends the wait as well.
                 return !listener || listener->hasConnection() || hasReply() || !controlOpen();
             },
-            m_limits.dataMs);
+            int(std::max<qint64>(0, deadline.remainingTime())));
         if (!listener)
             fail(QStringLiteral("%1: the transfer was given up").arg(step), true);
         if (!listener->hasConnection()) {
-            if (hasReply())
-                fail(QStringLiteral("%1: %2").arg(step, describe(takeReply())), false);
+            if (hasReply()) {
+                const Reply reply = takeReply();
+                // A late reply to an earlier command is no answer to this transfer.
+                if (reply.code != 0 && !kTransferEnd.contains(reply.code))
+                    continue;
+                fail(QStringLiteral("%1: %2").arg(step, describe(reply)), false);
+            }
             if (!arrived) {
                 m_activeTimedOut = true;
                 fail(QStringLiteral("%1: no data connection within %2 ms")

@@ -4,7 +4,12 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "settings/IniFile.h"
+
+#include <memory>
+
 namespace {
+std::unique_ptr<IniFile> g_file;
 QString g_override;
 const QString kFileName = QStringLiteral("Config.ini");
 const QString kProgramFolder = QStringLiteral("Z1rpW3rk");
@@ -42,4 +47,15 @@ QString configFilePath() {
 
 void setConfigFilePath(const QString& path) {
     g_override = path;
+    forgetConfigFile();
+}
+
+IniFile& configFile() {
+    if (!g_file)
+        g_file = std::make_unique<IniFile>(configFilePath(), IniFile::Writes::OnSave);
+    return *g_file;
+}
+
+void forgetConfigFile() {
+    g_file.reset();
 }

@@ -165,6 +165,25 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
         save();
 }
 
+QByteArray IniFile::bytes() const {
+    QByteArray bytes;
+    for (const QString& line : std::as_const(m_lines)) {
+        bytes += line.toUtf8();
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+void IniFile::setBytes(const QByteArray& bytes) {
+    const QStringList lines = splitLines(bytes);
+    if (lines == m_lines)
+        return;
+    m_lines = lines;
+    m_changed = true;
+    if (m_writes == Writes::Immediate)
+        save();
+}
+
 void IniFile::save() {
     if (m_state == State::TooLarge) // said once when it was read; it stays as it is
         return;
@@ -175,14 +194,9 @@ void IniFile::save() {
     const QFileInfo info(m_path);
     if (!info.absoluteDir().exists() && !QDir().mkpath(info.absolutePath()))
         cannotWrite(m_path);
-    QByteArray bytes;
-    for (const QString& line : std::as_const(m_lines)) {
-        bytes += line.toUtf8();
-        bytes += "\r\n";
-    }
     try {
         SafeFile file(m_path);
-        file.write(bytes);
+        file.write(bytes());
         // The file may hold a password: only its owner may read it.
         file.setOwnerOnly();
         file.commit();

@@ -48,6 +48,11 @@ public:
     void writeString(const QString& section, const QString& key, const QString& value);
     void writeInteger(const QString& section, const QString& key, int value);
     void writeBool(const QString& section, const QString& key, bool value);
+    /// The text held, as save() would write it (every line ending in CR LF).
+    QByteArray bytes() const;
+    /// Replaces the whole text held (for a section kept by rules of its own); written at once
+    /// or by save(), as the other writes are.
+    void setBytes(const QByteArray& bytes);
     /// Writes the changed copy to the file (nothing when unchanged, nor for a file too large);
     /// throws AppError "In <path> kann nicht geschrieben werden" and keeps the file as it was.
     void save();

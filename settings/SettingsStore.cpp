@@ -147,7 +147,10 @@ void SettingsStore::write(IniFile& file, const Settings& settings) {
 }
 
 Settings SettingsStore::load() {
-    const IniFile file(configFilePath());
+    return load(IniFile(configFilePath()));
+}
+
+Settings SettingsStore::load(const IniFile& file) {
     if (file.tooLarge())
         prompts().messageBox(file.tooLargeText(), QStringLiteral("Z1rpW3rk"),
                              Prompts::Icon::Information);

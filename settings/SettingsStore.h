@@ -55,6 +55,8 @@ public:
     /// large to be the program's is said once, here (as information; the close leaves such a
     /// file as it is without a word).
     static Settings load();
+    /// The same from a file already read (the one copy of Config.ini a run keeps).
+    static Settings load(const IniFile& file);
     /// Writes every key in order (the own server's three only while it is chosen). Throws
     /// AppError "In <path> kann nicht geschrieben werden" as IniFile does; with
     /// IniFile::Writes::OnSave nothing reaches the disk before save().

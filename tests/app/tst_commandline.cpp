@@ -36,6 +36,9 @@ QStringList expand(const QStringList& args, const QTemporaryDir& dir) {
     return out;
 }
 
+// The locale of the runs: their messages follow it.
+QString g_locale = QStringLiteral("de_DE.UTF-8");
+
 /// Runs the program, or the peer; a run without windows loads no platform plugin, so
 /// @p platform may name one that does not exist.
 QProcess* start(QStringList args, const QString& platform = {}) {
@@ -47,6 +50,9 @@ QProcess* start(QStringList args, const QString& platform = {}) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
     env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("LC_ALL"));
+    env.remove(QStringLiteral("LC_MESSAGES"));
+    env.insert(QStringLiteral("LANG"), g_locale);
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     if (!platform.isEmpty())
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
@@ -162,6 +168,9 @@ private slots:
         QTest::newRow("--render over a link to the song")
             << QStringList{"--render", "{dir}/song.zwk", "-o", "{dir}/link.mid"} << 2 << ""
             << "z1rpw3rk: {dir}/link.mid is the song itself; choose another output file\n";
+        QTest::newRow("--render an empty song")
+            << QStringList{"--render", "{dir}/empty.zwk", "-o", "{dir}/out.wav"} << 1 << ""
+            << "z1rpw3rk: {dir}/empty.zwk: Das Lied ist leer und wurde nicht exportiert.\n";
         QTest::newRow("--render into a named pipe")
             << QStringList{"--render", "{dir}/song.zwk", "-o", "{dir}/pipe.wav"} << 1 << ""
             << "z1rpw3rk: Dateizugriff verweigert: {dir}/pipe.wav\n";
@@ -177,6 +186,7 @@ private slots:
         QTemporaryDir dir;
         writeFile(dir.filePath(QStringLiteral("song.zwk")), kSong);
         writeFile(dir.filePath(QStringLiteral("bad.mid")), "not a MIDI file");
+        writeFile(dir.filePath(QStringLiteral("empty.zwk")), "");
         const QByteArray midi = MidiFile::write({{69, MidiFile::kSilent, 250}}, {0}, {1});
         writeFile(dir.filePath(QStringLiteral("song.mid")), midi);
         QVERIFY(QFile::link(dir.filePath("song.zwk"), dir.filePath("link.mid")));
@@ -203,6 +213,32 @@ private slots:
         QVERIFY(lines.size() <= 1);
         QCOMPARE(readBytes(dir.filePath("song.zwk")), kSong);
         QCOMPARE(readBytes(dir.filePath("song.mid")), midi);
+    }
+
+    void messagesFollowTheLocale_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("song"); // in the folder of the run
+        QTest::addColumn<QString>("err");
+        QTest::newRow("de_AT") << "de_AT.UTF-8" << "none.zwk"
+                               << "z1rpw3rk: Datei nicht gefunden: {dir}/none.zwk\n";
+        QTest::newRow("en_GB") << "en_GB.UTF-8" << "none.zwk"
+                               << "z1rpw3rk: File not found: {dir}/none.zwk\n";
+        QTest::newRow("en_GB, empty song")
+            << "en_GB.UTF-8" << "empty.zwk"
+            << "z1rpw3rk: {dir}/empty.zwk: The song is empty and was not exported.\n";
+    }
+    void messagesFollowTheLocale() {
+        QFETCH(QString, locale);
+        QFETCH(QString, song);
+        QFETCH(QString, err);
+        QTemporaryDir dir;
+        writeFile(dir.filePath(QStringLiteral("empty.zwk")), "");
+        g_locale = locale;
+        const Run r = run({"--render", dir.filePath(song), "-o", dir.filePath("out.wav")});
+        g_locale = QStringLiteral("de_DE.UTF-8");
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.endsWith(err.replace(QStringLiteral("{dir}"), dir.path())), qPrintable(r.err));
+        QVERIFY(!QFile::exists(dir.filePath("out.wav")));
     }
 
     void helpNamesEveryOption() {

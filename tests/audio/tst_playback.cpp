@@ -1,6 +1,8 @@
 #include "DiskCapture.h"
+#include "Spectrum.h"
 
 #include "audio/PlaybackEngine.h"
+#include "audio/SoundDevice.h"
 #include "audio/SystemBeep.h"
 #include "gui/ListBox.h"
 #include "gui/MainWindow.h"
@@ -97,6 +99,7 @@ private slots:
     void unplayableLineStops();
     void loopFromCurrentLineHasNoGap_data();
     void loopFromCurrentLineHasNoGap();
+    void previewSoundsSelectedLine();
     void songEmptiedWhilePaused();
     void songEmptiedWhilePlaying();
     void synthRefusesHighFrequency();
@@ -502,6 +505,29 @@ void TestPlayback::loopFromCurrentLineHasNoGap() {
             QVERIFY2(std::abs(double(heard[i].start - heard[i - 1].start) - samplesOf(120)) <= 44,
                      qPrintable(describe(heard)));
     }
+}
+
+// "Vorhören": a selected line sounds once, cut short by the next selection; Play takes over.
+void TestPlayback::previewSoundsSelectedLine() {
+    AppFixture app;
+    TForm1& w = app.main();
+    setSong(w, {"440 400 0 400", "880 200 0 200"});
+    w.playbackControls->Vorhoeren1->trigger();
+    DiskCapture capture;
+    SoundDevice& device = SoundDevice::instance();
+    w.song->setSelection({{0, 0}}, 0);
+    QTRY_VERIFY(device.playedSamples() > samplesOf(150) + 512);
+    w.song->setSelection({{1, 1}}, 1);
+    QTRY_VERIFY_WITH_TIMEOUT(device.playedSamples() > samplesOf(800), kEnd);
+    const std::vector<std::int16_t> s = capture.samples();
+    const std::vector<ToneSegment> heard = toneSegments(s);
+    // One stretch of sound: 440 Hz cut short well before its 400 ms, then 880 Hz for 200 ms.
+    QVERIFY2(heard.size() == 1, qPrintable(describe(heard)));
+    const ToneSegment& t = heard[0];
+    QVERIFY2(t.length > samplesOf(350) && t.length < samplesOf(500), qPrintable(describe(heard)));
+    QVERIFY(std::abs(strongestPartial(s, t.start, samplesOf(50)) - 440) <= 4);
+    QVERIFY(std::abs(strongestPartial(s, t.start + t.length - samplesOf(150), samplesOf(100)) -
+                     880) <= 4);
 }
 
 // Lines deleted during a pause: Play finds the position past the song's end and stops.

@@ -131,10 +131,7 @@ const QByteArray kFirstStartFile = "[Anzeige]\r\n"
                                    "[Sprache]\r\n"
                                    "Sprache=0\r\n"
                                    "[BMM]\r\n"
-                                   "Info=0\r\n"
-                                   // Sections of the program's own follow the described ones.
-                                   "[FTP]\r\n"
-                                   "Passiv=0\r\n";
+                                   "Info=0\r\n";
 
 } // namespace
 
@@ -249,6 +246,7 @@ private slots:
         QCOMPARE(bytes.left(kFirstStartFile.size()), kFirstStartFile);
         QVERIFY(bytes.mid(kFirstStartFile.size()).startsWith('['));
         QVERIFY(bytes.contains("[Wiedergabe]\r\nZweistimmig=0\r\nSchleife=0\r\nVorhoeren=0\r\n"));
+        QVERIFY(bytes.contains("[FTP]\r\nPassiv=0\r\n"));
     }
 
     void everySettingComesBack_data() {

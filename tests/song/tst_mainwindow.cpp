@@ -251,7 +251,9 @@ private slots:
                                                     "MIDI-Datei (.mid)...",
                                                     "RTTTL-Klingelton (.rtttl)...",
                                                     "Buzzer-Sketch (.ino)...",
-                                                    "beep-Skript (.sh)..."};
+                                                    "beep-Skript (.sh)...",
+                                                    "G-Code für 3D-Drucker (.gcode)...",
+                                                    "Bild (PNG, SVG)..."};
         QTest::newRow("Bearbeiten")
             << "Bearbeiten1"
             << QStringList{"Rückgängig",        "Wiederholen",     "-",
@@ -282,7 +284,8 @@ private slots:
         QTest::newRow("Import") << "Import1"
                                 << QStringList{"Bleeper Music Maker (.bmm)",
                                                "MIDI-File (.mid / .midi)",
-                                               "RTTTL-Klingelton (.rtttl / .txt)"};
+                                               "RTTTL-Klingelton (.rtttl / .txt)",
+                                               "G-Code (.gcode)"};
         QTest::newRow("Optionen") << "Optionen1" << QStringList{"Scrollfunktion deaktivieren",
                                                                 "-",
                                                                 "Beeper",
@@ -315,7 +318,7 @@ private slots:
         QStringList titles;
         for (const QAction* action : app.main().menuBar()->actions())
             titles.append(action->text().remove(QLatin1Char('&')));
-        QCOMPARE(titles, QStringList({"Datei", "Bearbeiten", "Extras", "Optionen"}));
+        QCOMPARE(titles, QStringList({"Datei", "Bearbeiten", "Extras", "Optionen", "Hilfe"}));
     }
 
     // The window takes its own keys before the focused control, even from a control that
