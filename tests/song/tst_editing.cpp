@@ -1,3 +1,4 @@
+#include "files/RecentFiles.h"
 #include "gui/EditCommands.h"
 #include "gui/ListBox.h"
 #include "gui/MainWindow.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -127,6 +129,8 @@ private slots:
             after.isEmpty() && (empty || !removes) ? before : fileBytes(after);
         QCOMPARE(app.prompts.texts(), QStringList());
         QCOMPARE(saved(app, path), expected);
+        // A saved song is one of the recent files.
+        QCOMPARE(w.recentFiles->files().value(0), QFileInfo(path).absoluteFilePath());
         QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(saved(app, path), before);
         QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
