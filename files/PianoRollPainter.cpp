@@ -376,10 +376,14 @@ void PianoRollPainter::paintKeyboard(QPainter& painter) const {
                 continue;
             }
             const bool named = name.startsWith(QLatin1String("C-")) || step >= kLabelHeight + 1;
-            if (named && !black)
-                drawLabel(painter,
-                          QPointF(kKeyboardWidth - 2 - labelWidth(name), y - kLabelHeight / 2.0),
-                          name, kText);
+            if (named && !black) {
+                // On white, over the black keys next to it.
+                const QPointF at(kKeyboardWidth - 2 - labelWidth(name), y - kLabelHeight / 2.0);
+                painter.fillRect(QRectF(at.x() - 2, std::round(at.y()) - 1, labelWidth(name) + 3,
+                                        kLabelHeight + 2),
+                                 Qt::white);
+                drawLabel(painter, at, name, kText);
+            }
             else if (named && step >= kLabelHeight + 1)
                 drawLabel(painter, QPointF(kKeyboardWidth - 2 - labelWidth(name), y - kLabelHeight / 2.0),
                           name, Qt::white);
