@@ -280,6 +280,7 @@ private slots:
                                                "Klaviatur",
                                                "MidiBeep",
                                                "Graphische Ausgabe",
+                                               "Notenrolle",
                                                "Multi-Beep"};
         QTest::newRow("Import") << "Import1"
                                 << QStringList{"Bleeper Music Maker (.bmm)",
