@@ -261,10 +261,11 @@ LineSound PlaybackEngine::lineSound(int index) {
         const TwoVoices::Line line{PlayTable.first[std::size_t(index)], duration,
                                    PlayTable.second[std::size_t(index)],
                                    PlayTable.fourth[std::size_t(index)]};
-        // The waveform output's message comes when the line is reached; the speaker's other
-        // receivers sound on the window's thread.
-        if (m_output.waveform ? std::max(line.freq1, line.freq2) > SynthWave::kHighestFrequency
-                              : bool(m_output.sync))
+        // The waveform output's message comes when the line is reached, for the frequency one
+        // voice would sound (track 2 out of range beside a sounding track 1 stays silent, queued
+        // on time like any line); the speaker's other receivers sound on the window's thread.
+        const int sounded = line.freq1 != 0 ? line.freq1 : line.freq2;
+        if (m_output.waveform ? sounded > SynthWave::kHighestFrequency : bool(m_output.sync))
             sound.kind = LineSound::Kind::Sync;
         else
             sound.block = TwoVoices::block(line, m_output.waveform, m_output.volume, m_output.wave);

@@ -71,6 +71,8 @@ bool sameWithDeviceGaps(const std::vector<std::int16_t>& exported,
             ++j;
             ++gapSamples;
         } else {
+            qInfo("sample %zu of the export (%d) arrived as %d, %zu samples into the capture", i,
+                  int(exported[i]), int(captured[j]), j);
             return false;
         }
     }
