@@ -5,6 +5,7 @@
 // nothing.
 
 #include "BenchLoad.h"
+#include "BenchPrompts.h"
 #include "base/Prompts.h"
 #include "gui/Forms.h"
 #include "gui/ListBox.h"
@@ -25,23 +26,6 @@ namespace {
 constexpr int kLines = 1000000;
 constexpr int kPasted = 100000;
 
-class QuietPrompts final : public Prompts {
-public:
-    void showMessage(const QString& text) override {
-        std::printf("message: %s\n", qPrintable(text));
-    }
-    Answer messageBox(const QString& text, const QString&, Icon, Buttons) override {
-        showMessage(text);
-        return Answer::Ok;
-    }
-    void showError(const QString& text) override { showMessage(text); }
-    std::optional<QString> openFile(const FileDialog&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const FileDialog&) override { return std::nullopt; }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    int execModal(QDialog&) override { return 0; }
-};
 
 void settle() {
     QCoreApplication::processEvents();

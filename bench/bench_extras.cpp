@@ -2,6 +2,7 @@
 // ten-minute song with each output, undo of a 100,000-line song, memory after 100 steps.
 // Prints figures; it checks nothing.
 
+#include "BenchPrompts.h"
 #include "audio/OfflineRender.h"
 #include "gui/ListBox.h"
 #include "base/Prompts.h"
@@ -23,24 +24,6 @@
 
 namespace {
 
-class QuietPrompts final : public Prompts {
-public:
-    void showMessage(const QString& text) override {
-        std::printf("message: %s\n", qPrintable(text));
-    }
-    Answer messageBox(const QString& text, const QString&, Icon, Buttons) override {
-        showMessage(text);
-        return Answer::Ok;
-    }
-    void showError(const QString& text) override { showMessage(text); }
-    std::optional<QString> openFile(const FileDialog&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const FileDialog&) override { return std::nullopt; }
-    QString input;
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
-        return input;
-    }
-    int execModal(QDialog&) override { return 0; }
-};
 
 double residentMb() {
     malloc_trim(0);

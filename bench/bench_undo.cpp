@@ -7,6 +7,7 @@
 // Prints figures; it checks nothing.
 
 #include "BenchLoad.h"
+#include "BenchPrompts.h"
 #include "gui/ListBox.h"
 #include "base/Prompts.h"
 #include "gui/Forms.h"
@@ -32,22 +33,9 @@ namespace {
 constexpr int kLines = 1000000;
 constexpr int kRuns = 7;
 
-class QuietPrompts final : public Prompts {
+/// The line editor: a new frequency for track 1, then OK.
+class EditorPrompts final : public QuietPrompts {
 public:
-    void showMessage(const QString& text) override {
-        std::printf("message: %s\n", qPrintable(text));
-    }
-    Answer messageBox(const QString& text, const QString&, Icon, Buttons) override {
-        showMessage(text);
-        return Answer::Ok;
-    }
-    void showError(const QString& text) override { showMessage(text); }
-    std::optional<QString> openFile(const FileDialog&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const FileDialog&) override { return std::nullopt; }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    /// The line editor: a new frequency for track 1, then OK.
     int execModal(QDialog& dialog) override {
         if (auto* editor = qobject_cast<TForm2*>(&dialog)) {
             editor->edFreq1->setText(QStringLiteral("1234"));
@@ -112,7 +100,7 @@ int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("SDL_AUDIODRIVER", "dummy");
     QApplication app(argc, argv);
-    QuietPrompts prompts;
+    EditorPrompts prompts;
     setPrompts(&prompts);
     createForms();
     TForm1& w = *forms().Form1;
