@@ -8,6 +8,7 @@
 
 #include "BenchLoad.h"
 #include "BenchPrompts.h"
+#include "BenchSong.h"
 #include "gui/ListBox.h"
 #include "base/Prompts.h"
 #include "gui/Forms.h"
@@ -112,18 +113,7 @@ int main(int argc, char* argv[]) {
 
     QElapsedTimer load;
     load.start();
-    QStringList f1, d1, f2;
-    for (int i = 0; i < kLines; ++i) {
-        f1 << QString::number(200 + i % 800);
-        d1 << QString::number(50 + i % 200);
-        f2 << QString::number(i % 5 ? 0 : 100 + i % 300);
-    }
-    w.Memo1->addAll(f1);
-    w.Memo2->addAll(d1);
-    w.Memo3->addAll(f2);
-    w.Memo4->addAll(d1);
-    f1.clear(), d1.clear(), f2.clear();
-    w.RenumberLines();
+    fillLongSong(w, kLines);
     settle();
     // The song as opened: a history of its own.
     w.history->restart();
