@@ -178,16 +178,7 @@ QList<LineRange> ListItems::selectedRanges() const {
         if (range.isValid())
             ranges.append({range.top(), range.bottom()});
     }
-    std::sort(ranges.begin(), ranges.end(),
-              [](const LineRange& a, const LineRange& b) { return a.first < b.first; });
-    QList<LineRange> merged;
-    for (const LineRange& range : std::as_const(ranges)) {
-        if (!merged.isEmpty() && range.first <= merged.last().last + 1)
-            merged.last().last = std::max(merged.last().last, range.last);
-        else
-            merged.append(range);
-    }
-    return merged;
+    return mergedRanges(ranges);
 }
 
 int ListItems::currentIndex() const {

@@ -409,46 +409,14 @@ int ListBox::anchorRow() const {
     return std::max(0, current);
 }
 
-namespace {
-
-QList<LineRange> merged(QList<LineRange> ranges) {
-    std::sort(ranges.begin(), ranges.end(),
-              [](const LineRange& a, const LineRange& b) { return a.first < b.first; });
-    QList<LineRange> out;
-    for (const LineRange& range : std::as_const(ranges)) {
-        if (!out.isEmpty() && range.first <= out.last().last + 1)
-            out.last().last = std::max(out.last().last, range.last);
-        else
-            out.append(range);
-    }
-    return out;
-}
-
-} // namespace
-
 void ListBox::selectSpan(int anchor, int row, const QList<LineRange>& base) {
     QList<LineRange> ranges = base;
     ranges.append({std::min(anchor, row), std::max(anchor, row)});
-    m_items->select(merged(ranges), row);
+    m_items->select(mergedRanges(ranges), row);
 }
 
 void ListBox::toggleRow(int row) {
-    QList<LineRange> ranges;
-    bool was = false;
-    for (const LineRange& range : m_items->selectedRanges()) {
-        if (row < range.first || row > range.last) {
-            ranges.append(range);
-            continue;
-        }
-        was = true;
-        if (range.first < row)
-            ranges.append({range.first, row - 1});
-        if (row < range.last)
-            ranges.append({row + 1, range.last});
-    }
-    if (!was)
-        ranges.append({row, row});
-    m_items->select(merged(ranges), row);
+    m_items->select(toggledLine(m_items->selectedRanges(), row), row);
 }
 
 bool ListBox::extendedKey(QKeyEvent* event) {

@@ -330,35 +330,16 @@ void PianoRoll::finishDrag(QPointF at, Qt::KeyboardModifiers modifiers) {
 void PianoRoll::extendSelection(int line, Qt::KeyboardModifiers modifiers) {
     Song& song = *m_form.song;
     // Ctrl: the line joins the selection or leaves it; Shift: all lines from the current one.
-    QList<LineRange> ranges;
     const int current = currentLine();
     if (modifiers & Qt::ShiftModifier) {
         const int from = m_anchor >= 0 && m_anchor < song.lineCount() ? m_anchor
                          : current >= 0                                ? current
                                                                        : line;
-        ranges = {LineRange{std::min(from, line), std::max(from, line)}};
-        song.setSelection(ranges, line);
+        song.setSelection({LineRange{std::min(from, line), std::max(from, line)}}, line);
         return;
     }
-    bool removed = false;
-    for (const LineRange& range : song.selection()) {
-        if (line < range.first || line > range.last) {
-            ranges.append(range);
-            continue;
-        }
-        removed = true;
-        if (range.first < line)
-            ranges.append({range.first, line - 1});
-        if (line < range.last)
-            ranges.append({line + 1, range.last});
-    }
     m_anchor = line;
-    if (!removed) {
-        ranges.append({line, line});
-        std::sort(ranges.begin(), ranges.end(),
-                  [](const LineRange& a, const LineRange& b) { return a.first < b.first; });
-    }
-    song.setSelection(ranges, line);
+    song.setSelection(toggledLine(song.selection(), line), line);
 }
 
 void PianoRoll::mouseDoubleClickEvent(QMouseEvent* event) {
