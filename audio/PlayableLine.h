@@ -1,5 +1,7 @@
 #pragma once
 
+#include "song/SongEntry.h"
+
 #include <QString>
 
 #include <optional>
@@ -12,7 +14,8 @@ class Song;
 /// names it.
 namespace PlayableLine {
 
-constexpr int kHighestFrequency = 32767; ///< the top of the speaker's range
+/// The frequencies entry takes are the ones that play.
+constexpr int kHighestFrequency = SongEntry::kMaxFrequency;
 constexpr int kLongestDuration = 2147483647;
 
 struct Values {
