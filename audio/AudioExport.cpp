@@ -67,8 +67,8 @@ std::optional<OfflineRender::Settings> AudioExport::currentSettings(const Settin
 
 QList<OfflineRender::Line> AudioExport::songLines(const Song& song, const NoteTable* notes,
                                                   bool twoVoices) {
-    const QStringList f1 = song.Memo1->items();
-    const QStringList f2 = song.Memo3->items();
+    const PackedTexts f1 = song.Memo1->texts();
+    const PackedTexts f2 = song.Memo3->texts();
     QList<OfflineRender::Line> lines;
     lines.reserve(f1.size());
     // MIDI-Out plays the notes the note table gives the frequency texts.

@@ -11,11 +11,10 @@
 
 namespace {
 
-QStringList numbersUpTo(int count) {
-    QStringList numbers;
-    numbers.reserve(count);
-    for (int i = 0; i < count; ++i)
-        numbers.append(QString::number(i));
+PackedTexts numbers(int first, int n) {
+    PackedTexts numbers;
+    for (int i = first; i < first + n; ++i)
+        numbers.appendUtf8(QByteArray::number(i));
     return numbers;
 }
 
@@ -63,7 +62,7 @@ void ListItems::add(const QString& text) {
         m_numbers->insertRow(count());
 }
 
-void ListItems::addAll(const QStringList& texts) {
+void ListItems::addAll(const PackedTexts& texts) {
     if (m_texts) {
         m_texts->append(texts);
         return;
@@ -97,13 +96,28 @@ void ListItems::remove(int index) {
         setItemIndex(selected);
 }
 
-void ListItems::insertItems(int index, const QStringList& texts) {
+void ListItems::insertItems(int index, const PackedTexts& texts) {
     if (index < 0 || index > count())
         throw EListError(index);
     if (m_texts)
         m_texts->insert(index, texts);
     else
         m_numbers->addRows(index, int(texts.size()));
+}
+
+void ListItems::insertEmptyItems(int index, int n) {
+    if (n <= 0)
+        return;
+    if (m_numbers) {
+        if (index < 0 || index > count())
+            throw EListError(index);
+        m_numbers->addRows(index, n);
+        return;
+    }
+    PackedTexts empty;
+    for (int i = 0; i < n; ++i)
+        empty.appendUtf8({});
+    insertItems(index, empty);
 }
 
 void ListItems::removeItems(int index, int n) {
@@ -117,7 +131,7 @@ void ListItems::removeItems(int index, int n) {
         m_numbers->dropRows(index, n);
 }
 
-void ListItems::replaceItems(int index, const QStringList& texts) {
+void ListItems::replaceItems(int index, const PackedTexts& texts) {
     if (texts.isEmpty())
         return;
     if (index < 0 || index + texts.size() > count())
@@ -127,24 +141,26 @@ void ListItems::replaceItems(int index, const QStringList& texts) {
 }
 
 QStringList ListItems::items(int index, int n) const {
+    return texts(index, n).toList();
+}
+
+QStringList ListItems::items() const {
+    return texts().toList();
+}
+
+PackedTexts ListItems::texts(int index, int n) const {
     if (n <= 0)
         return {};
     if (index < 0 || index + n > count())
         throw EListError(index < 0 ? index : index + n - 1);
-    if (m_texts)
-        return m_texts->texts(index, n);
-    QStringList numbers;
-    numbers.reserve(n);
-    for (int i = index; i < index + n; ++i)
-        numbers.append(QString::number(i));
-    return numbers;
+    return m_texts ? m_texts->texts(index, n) : numbers(index, n);
 }
 
-QStringList ListItems::items() const {
-    return m_texts ? m_texts->texts() : numbersUpTo(count());
+PackedTexts ListItems::texts() const {
+    return m_texts ? m_texts->texts() : numbers(0, count());
 }
 
-void ListItems::setItems(const QStringList& texts) {
+void ListItems::setItems(const PackedTexts& texts) {
     if (m_texts)
         m_texts->setTexts(texts);
     else
@@ -159,7 +175,7 @@ void ListItems::setLineCount(int count) {
     if (m_numbers)
         m_numbers->setCount(count);
     else
-        m_texts->setTexts(numbersUpTo(count));
+        m_texts->setTexts(numbers(0, count));
 }
 
 int ListItems::itemIndex() const {

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "base/LineRange.h"
+#include "base/PackedTexts.h"
 
 class LineNumberModel;
 class ListTextModel;
@@ -36,23 +37,29 @@ public:
     QString item(int index) const;
     void setItem(int index, const QString& text);
     void add(const QString& text);
-    void addAll(const QStringList& texts);
+    void addAll(const PackedTexts& texts);
     void insert(int index, const QString& text);
     /// Removing the selected item leaves no selection; a later selected item keeps its
     /// selection, shifted up by one.
     void remove(int index);
     /// Inserts the texts before `index` (at the end for `index` = count()), all at once.
-    void insertItems(int index, const QStringList& texts);
+    void insertItems(int index, const PackedTexts& texts);
+    /// Inserts n empty items before `index` (for a list of numbers: n numbers), all at once.
+    void insertEmptyItems(int index, int n);
     /// Removes items index … index + n − 1, all at once.
     void removeItems(int index, int n);
     /// Replaces items index … index + texts.size() − 1, all at once.
-    void replaceItems(int index, const QStringList& texts);
-    /// Items index … index + n − 1.
+    void replaceItems(int index, const PackedTexts& texts);
+    /// Items index … index + n − 1, each a string of its own.
     QStringList items(int index, int n) const;
-    /// All items. For a list of texts this shares the list's storage where it can.
+    /// All items, each a string of its own: for short lists. Long ones are read with texts().
     QStringList items() const;
+    /// Items index … index + n − 1, packed; shares the list's storage where it can.
+    PackedTexts texts(int index, int n) const;
+    /// All items, packed; shares the list's storage.
+    PackedTexts texts() const;
     /// Replaces all items at once; like emptying the list, this drops the selection.
-    void setItems(const QStringList& texts);
+    void setItems(const PackedTexts& texts);
     void clearItems();
     /// A list of numbers: renumbers it to "0" … "count − 1" (no selection afterwards).
     void setLineCount(int count);

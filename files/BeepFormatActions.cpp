@@ -153,7 +153,7 @@ BeepFormatActions::Exported BeepFormatActions::exportFile(Kind kind,
     if (f.Memo2->count() != n || f.Memo3->count() != n || f.Memo4->count() != n)
         throw AppError(kTrackError);
     const QList<PlayedTone> tones =
-        playedTones({f.Memo1->items(), f.Memo2->items(), f.Memo3->items(), f.Memo4->items()});
+        playedTones({f.Memo1->texts(), f.Memo2->texts(), f.Memo3->texts(), f.Memo4->texts()});
     // The song's own name: its file's, or that of the file it was imported from.
     QString own = m_songFiles.songFile();
     if (own.isEmpty())

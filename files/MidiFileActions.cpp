@@ -97,9 +97,9 @@ QByteArray MidiFileActions::exportBytes(QString* warning) const {
     const int n = f.Memo1->count();
     if (f.Memo2->count() != n || f.Memo3->count() != n || f.Memo4->count() != n)
         throw AppError(kTrackError);
-    const QStringList f1 = f.Memo1->items();
-    const QStringList d1 = f.Memo2->items();
-    const QStringList f2 = f.Memo3->items();
+    const PackedTexts f1 = f.Memo1->texts();
+    const PackedTexts d1 = f.Memo2->texts();
+    const PackedTexts f2 = f.Memo3->texts();
     // A song repeats few frequencies: each is converted once.
     QHash<QString, int> hertz;
     const auto toHertz = [&](const QString& text) {

@@ -71,10 +71,9 @@ int frequencyOf(const QString& text) {
 
 /// A text of a list, or empty text past its end (lists of unequal length while a MIDI
 /// recording completes a line).
-const QString& textOf(const ListItems& list, int row) {
-    static const QString none;
+QString textOf(const ListItems& list, int row) {
     const ListTextModel* texts = list.textModel();
-    return texts && row >= 0 && row < texts->count() ? texts->text(row) : none;
+    return texts ? texts->texts().value(row) : QString();
 }
 
 /// A whole number of milliseconds as the ruler writes it: "1.5 s", "12 s", "2:05".

@@ -98,7 +98,7 @@ QByteArray SongFileActions::fileBytes() const {
         throw AppError(notSavedText(n));
     // A file the loader would refuse is never written: the song would be lost with it.
     QByteArray bytes = SongFormat::write(
-        {f.Memo1->items(), f.Memo2->items(), f.Memo3->items(), f.Memo4->items()});
+        {f.Memo1->texts(), f.Memo2->texts(), f.Memo3->texts(), f.Memo4->texts()});
     if (bytes.size() > SongFormat::kMaxFileSize)
         throw AppError(notSavedText(n));
     return bytes;

@@ -2,7 +2,6 @@
 
 #include "base/Errors.h"
 
-#include <QHash>
 #include <QLocale>
 
 #include <algorithm>
@@ -19,32 +18,6 @@ inline bool isSpace(char c) {
     const auto u = static_cast<unsigned char>(c);
     return u >= 1 && u <= 32;
 }
-
-/// Turns field bytes into list texts. Songs repeat the same few numbers over and over, so
-/// short fields are shared: one text per distinct value instead of one allocation per field.
-class FieldTexts {
-public:
-    QString text(const char* data, qsizetype size) {
-        if (size == 0)
-            return QString();
-        if (size > 7)
-            return QString::fromLatin1(data, size);
-        quint64 key = quint64(size);
-        for (qsizetype i = 0; i < size; ++i)
-            key = (key << 8) | static_cast<unsigned char>(data[i]);
-        const auto found = m_cache.constFind(key);
-        if (found != m_cache.constEnd())
-            return *found;
-        QString value = QString::fromLatin1(data, size);
-        if (m_cache.size() < kLimit)
-            m_cache.insert(key, value);
-        return value;
-    }
-
-private:
-    static constexpr qsizetype kLimit = 4096;
-    QHash<quint64, QString> m_cache;
-};
 
 /// Splits [p, end) into fields, calling `add` for each, until `maxFields` were added.
 /// Returns the number of fields added.
@@ -98,17 +71,28 @@ namespace SongFormat {
 
 QByteArray write(const SongTracks& song) {
     const qsizetype n = song.freq1.size();
+    // The lists keep UTF-8; the file is Latin-1. Plain ASCII, as numbers are, is the same in
+    // both and goes over as it is.
+    const auto field = [](QByteArray& bytes, QByteArrayView utf8) {
+        if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; }))
+            bytes.append(utf8);
+        else
+            bytes.append(PackedTexts::decoded(utf8).toLatin1());
+    };
+    qsizetype size = 6 * n;
+    for (const PackedTexts* list : {&song.freq1, &song.dur1, &song.freq2, &song.dur2})
+        size += list->storedBytes();
     QByteArray bytes;
-    // Typical lines are short numbers; reserving avoids most regrowth.
-    bytes.reserve(n * 20);
+    bytes.reserve(size);
+    PackedTexts::Cursor f1(song.freq1), d1(song.dur1), f2(song.freq2), d2(song.dur2);
     for (qsizetype i = 0; i < n; ++i) {
-        bytes.append(song.freq1.at(i).toLatin1());
+        field(bytes, f1.next());
         bytes.append(kSeparator);
-        bytes.append(song.dur1.at(i).toLatin1());
+        field(bytes, d1.next());
         bytes.append(kSeparator);
-        bytes.append(song.freq2.at(i).toLatin1());
+        field(bytes, f2.next());
         bytes.append(kSeparator);
-        bytes.append(song.dur2.at(i).toLatin1());
+        field(bytes, d2.next());
         bytes.append("\r\n", 2);
     }
     return bytes;
@@ -163,11 +147,8 @@ ReadResult read(QByteArrayView data) {
         throw AppError(tooManyLinesText());
 
     SongTracks& song = result.song;
-    for (QStringList* list : {&song.freq1, &song.dur1, &song.freq2, &song.dur2})
-        list->reserve(lines);
-
-    FieldTexts texts;
-    QString fields[4];
+    PackedTexts* lists[4] = {&song.freq1, &song.dur1, &song.freq2, &song.dur2};
+    QByteArray fields[4];
     while (p < end) {
         const char* lineEnd = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
         const char* next = lineEnd ? lineEnd + 1 : end;
@@ -176,18 +157,19 @@ ReadResult read(QByteArrayView data) {
         else if (lineEnd > p && lineEnd[-1] == '\r')
             --lineEnd;
 
+        // A line goes into the lists only whole: its fields wait until all four are read.
         int filled = 0;
         splitFields(p, lineEnd, 4, [&](const char* text, qsizetype size) {
-            fields[filled++] = texts.text(text, size);
+            QByteArray& field = fields[filled++];
+            field.truncate(0); // keeps its buffer for the next line
+            field.append(text, size);
         });
         if (filled < 4) {
             result.shortLineFields = filled;
             break;
         }
-        song.freq1.append(std::move(fields[0]));
-        song.dur1.append(std::move(fields[1]));
-        song.freq2.append(std::move(fields[2]));
-        song.dur2.append(std::move(fields[3]));
+        for (int k = 0; k < 4; ++k)
+            lists[k]->appendLatin1(fields[k]);
         p = next;
     }
     return result;

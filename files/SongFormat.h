@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/PackedTexts.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QStringList>
@@ -9,10 +11,10 @@
 /// The four track lists of a song, line by line: track 1 frequency and duration, track 2
 /// frequency and duration.
 struct SongTracks {
-    QStringList freq1;
-    QStringList dur1;
-    QStringList freq2;
-    QStringList dur2;
+    PackedTexts freq1;
+    PackedTexts dur1;
+    PackedTexts freq2;
+    PackedTexts dur2;
 };
 
 /// The `.zwk` song file: one text line per song line, "f1|d1|f2|d2" and CR LF, in Latin-1.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/LineRange.h"
+#include "base/PackedTexts.h"
 
 #include <QString>
 #include <QStringList>
@@ -64,7 +65,7 @@ public:
 
 private:
     /// Inserts the four lists before the current line, keeping the selection on its lines.
-    void insertBeforeCurrent(const std::array<QStringList, 4>& tracks);
+    void insertBeforeCurrent(const std::array<PackedTexts, 4>& tracks);
 
     TForm1& m_main;
     Song& m_song;

@@ -99,13 +99,13 @@ void LibraryConnection::upload(const QString& name, const Song& song) {
     Memo5.clear();
     SongTracks tracks;
     for (int i = 0; i < song.Memo1->count(); ++i) {
-        tracks.freq1 << song.Memo1->item(i);
-        tracks.dur1 << song.Memo2->item(i);
-        tracks.freq2 << song.Memo3->item(i);
-        tracks.dur2 << song.Memo4->item(i);
-        Memo5 << QStringList{tracks.freq1.last(), tracks.dur1.last(), tracks.freq2.last(),
-                             tracks.dur2.last()}
-                     .join(QLatin1Char('|'));
+        const QStringList line{song.Memo1->item(i), song.Memo2->item(i), song.Memo3->item(i),
+                               song.Memo4->item(i)};
+        tracks.freq1 << line[0];
+        tracks.dur1 << line[1];
+        tracks.freq2 << line[2];
+        tracks.dur2 << line[3];
+        Memo5 << line.join(QLatin1Char('|'));
     }
     // The same bytes as "Speichern" writes.
     const QByteArray songBytes = SongFormat::write(tracks);

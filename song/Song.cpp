@@ -93,9 +93,7 @@ void Song::setSelection(const QList<LineRange>& ranges, int current) {
 }
 
 void Song::insertLines(int at, const QList<SongLine>& lines) {
-    std::array<QStringList, 4> tracks;
-    for (QStringList& track : tracks)
-        track.reserve(lines.size());
+    std::array<PackedTexts, 4> tracks;
     for (const SongLine& line : lines) {
         tracks[0].append(line.freq1);
         tracks[1].append(line.dur1);
@@ -105,14 +103,14 @@ void Song::insertLines(int at, const QList<SongLine>& lines) {
     insertLines(at, tracks);
 }
 
-void Song::insertLines(int at, const std::array<QStringList, 4>& tracks) {
+void Song::insertLines(int at, const std::array<PackedTexts, 4>& tracks) {
     if (tracks[0].isEmpty())
         return;
     const std::array<ListItems*, 4> lists = trackLists();
     for (int k = 0; k < 4; ++k)
         lists[k]->insertItems(at, tracks[k]);
     // The line numbers count the lines of track 1, whatever the other lists hold.
-    Line->insertItems(std::min(at, Line->count()), tracks[0]);
+    Line->insertEmptyItems(std::min(at, Line->count()), int(tracks[0].size()));
 }
 
 void Song::removeLines(const QList<LineRange>& ranges) {
@@ -129,22 +127,18 @@ void Song::removeLines(const QList<LineRange>& ranges) {
     }
 }
 
-std::array<QStringList, 4> Song::tracks(const QList<LineRange>& ranges) const {
-    std::array<QStringList, 4> out;
+std::array<PackedTexts, 4> Song::tracks(const QList<LineRange>& ranges) const {
+    std::array<PackedTexts, 4> out;
     const std::array<ListItems*, 4> lists = trackLists();
     for (int k = 0; k < 4; ++k) {
-        for (const LineRange& range : ranges) {
-            if (ranges.size() == 1)
-                out[k] = lists[k]->items(range.first, range.count());
-            else
-                out[k].append(lists[k]->items(range.first, range.count()));
-        }
+        for (const LineRange& range : ranges)
+            out[k].append(lists[k]->texts(range.first, range.count()));
     }
     return out;
 }
 
 QList<SongLine> Song::lines(const QList<LineRange>& ranges) const {
-    const std::array<QStringList, 4> texts = tracks(ranges);
+    const std::array<PackedTexts, 4> texts = tracks(ranges);
     QList<SongLine> out;
     out.reserve(texts[0].size());
     for (qsizetype i = 0; i < texts[0].size(); ++i)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/LineRange.h"
+#include "base/PackedTexts.h"
 
 #include <QList>
 #include <QObject>
@@ -71,12 +72,12 @@ public:
     /// lists at once.
     void insertLines(int at, const QList<SongLine>& lines);
     /// The same from four lists of equal length (track 1 frequencies, durations, track 2 …).
-    void insertLines(int at, const std::array<QStringList, 4>& tracks);
+    void insertLines(int at, const std::array<PackedTexts, 4>& tracks);
     /// Removes the lines of the ranges (sorted, disjoint), in all five lists.
     void removeLines(const QList<LineRange>& ranges);
     QList<SongLine> lines(const QList<LineRange>& ranges) const;
     /// The four track lists' texts of the ranges, one list per track list.
-    std::array<QStringList, 4> tracks(const QList<LineRange>& ranges) const;
+    std::array<PackedTexts, 4> tracks(const QList<LineRange>& ranges) const;
     void setLine(int index, const SongLine& line);
 
     /// Milliseconds before line @p line: the sum of the line durations before it (a line lasts

@@ -18,24 +18,17 @@ namespace {
 /// What a change costs beside its texts.
 constexpr qint64 kChangeBytes = 64;
 
-qint64 textBytes(const QString& text) {
-    // The string header, its allocation and the characters.
-    return 24 + 16 + 2 * qint64(text.size());
+qint64 textBytes(const PackedTexts& texts) {
+    return texts.storedBytes();
 }
 
-qint64 textBytes(const QStringList& texts) {
-    qint64 bytes = 0;
-    for (const QString& text : texts)
-        bytes += textBytes(text);
-    return bytes;
-}
-
-/// What the texts "0" … "count − 1" would cost: the line numbers count as part of the song.
+/// What the texts "0" … "count − 1" would cost packed: the line numbers count as part of the
+/// song.
 qint64 lineNumberBytes(qint64 count) {
     qint64 digits = 0;
     for (qint64 width = 1, low = 0, high = 10; low < count; ++width, low = high, high *= 10)
         digits += width * (std::min(count, high) - low);
-    return 40 * count + 2 * digits;
+    return qint64(sizeof(quint32)) * count + digits;
 }
 
 } // namespace
@@ -84,14 +77,14 @@ void SongHistory::watchTexts(int list) {
     // while undo and redo change the lists too.
     connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
             [this, list, model](const QModelIndex&, int first, int last) {
-                QStringList removed = model->texts(first, last - first + 1);
+                PackedTexts removed = model->texts(first, last - first + 1);
                 m_textBytes -= textBytes(removed);
                 if (!m_applying)
                     record(list, first, std::move(removed), {});
             });
     connect(model, &QAbstractItemModel::rowsInserted, this,
             [this, list, model](const QModelIndex&, int first, int last) {
-                QStringList inserted = model->texts(first, last - first + 1);
+                PackedTexts inserted = model->texts(first, last - first + 1);
                 m_textBytes += textBytes(inserted);
                 if (!m_applying)
                     record(list, first, {}, std::move(inserted));
@@ -103,8 +96,8 @@ void SongHistory::watchTexts(int list) {
     connect(model, &QAbstractItemModel::dataChanged, this,
             [this, list, model](const QModelIndex& from, const QModelIndex& to) {
                 // The list's texts change a run of rows at a time, each announced beforehand.
-                QStringList old = std::exchange(m_changingTexts[list], QStringList());
-                QStringList now = model->texts(from.row(), to.row() - from.row() + 1);
+                PackedTexts old = std::exchange(m_changingTexts[list], PackedTexts());
+                PackedTexts now = model->texts(from.row(), to.row() - from.row() + 1);
                 Q_ASSERT(old.size() == now.size());
                 m_textBytes += textBytes(now) - textBytes(old);
                 if (!m_applying)
@@ -114,8 +107,8 @@ void SongHistory::watchTexts(int list) {
             [this, list, model] { m_replacedTexts[list] = model->texts(); });
     connect(model, &QAbstractItemModel::modelReset, this, [this, list, model] {
         // A whole list replaced: its old and new texts are what changed.
-        QStringList old = std::exchange(m_replacedTexts[list], QStringList());
-        QStringList now = model->texts();
+        PackedTexts old = std::exchange(m_replacedTexts[list], PackedTexts());
+        PackedTexts now = model->texts();
         m_textBytes += textBytes(now) - textBytes(old);
         if (!m_applying)
             record(list, 0, std::move(old), std::move(now));
@@ -142,7 +135,7 @@ void SongHistory::stepChanging() {
     m_stepOpen = true;
 }
 
-void SongHistory::record(int list, qsizetype at, QStringList removed, QStringList inserted) {
+void SongHistory::record(int list, qsizetype at, PackedTexts removed, PackedTexts inserted) {
     stepChanging();
     QList<TextChange>& changes = m_open.changes[list - 1];
     if (!changes.isEmpty()) {
@@ -155,25 +148,13 @@ void SongHistory::record(int list, qsizetype at, QStringList removed, QStringLis
             // song before the step.
             const qsizetype lead = std::max<qsizetype>(0, last.at - at);
             const qsizetype trail = std::max<qsizetype>(0, at + count - lastEnd);
-            for (qsizetype i = lead; i-- > 0;)
-                last.removed.prepend(removed[i]);
-            for (qsizetype i = count - trail; i < count; ++i)
-                last.removed.append(removed[i]);
+            last.removed.insert(0, removed.first(lead));
+            last.removed.append(removed.sliced(count - trail));
             // The rows of the last change's result that the new one replaced.
             const qsizetype from = std::max(at, last.at) - last.at;
             const qsizetype covered = count - lead - trail;
-            if (covered == inserted.size()) {
-                for (qsizetype i = 0; i < covered; ++i)
-                    last.inserted[from + i] = std::move(inserted[i]);
-            } else if (from + covered == last.inserted.size()) {
-                last.inserted.resize(from);
-                last.inserted.append(std::move(inserted));
-            } else {
-                QStringList merged = last.inserted.first(from);
-                merged.append(std::move(inserted));
-                merged.append(last.inserted.sliced(from + covered));
-                last.inserted = std::move(merged);
-            }
+            last.inserted.remove(from, covered);
+            last.inserted.insert(from, inserted);
             last.at = std::min(last.at, at);
             return;
         }
@@ -188,16 +169,16 @@ bool SongHistory::finish(Step& step, int lines) {
             // Rows a command rewrote with their own text are no change.
             qsizetype head = 0;
             const qsizetype shorter = std::min(c.removed.size(), c.inserted.size());
-            while (head < shorter && c.removed[head] == c.inserted[head])
+            while (head < shorter && c.removed.utf8(head) == c.inserted.utf8(head))
                 ++head;
             qsizetype tail = 0;
-            while (tail < shorter - head && c.removed[c.removed.size() - 1 - tail] ==
-                                                c.inserted[c.inserted.size() - 1 - tail])
+            while (tail < shorter - head && c.removed.utf8(c.removed.size() - 1 - tail) ==
+                                                c.inserted.utf8(c.inserted.size() - 1 - tail))
                 ++tail;
             if (head + tail > 0) {
                 c.at += head;
-                c.removed = c.removed.sliced(head, c.removed.size() - head - tail);
-                c.inserted = c.inserted.sliced(head, c.inserted.size() - head - tail);
+                c.removed = c.removed.mid(head, c.removed.size() - head - tail);
+                c.inserted = c.inserted.mid(head, c.inserted.size() - head - tail);
             }
         }
         changes.removeIf(
@@ -283,7 +264,7 @@ void SongHistory::keepWithinBudget() {
     }
 }
 
-void SongHistory::replace(int list, qsizetype at, qsizetype count, const QStringList& with) {
+void SongHistory::replace(int list, qsizetype at, qsizetype count, const PackedTexts& with) {
     // Rows are replaced, removed and inserted as runs: a step costs what it changed.
     ListItems* box = m_lists[list];
     const qsizetype common = std::min(count, with.size());
@@ -299,7 +280,7 @@ void SongHistory::setLineCount(int count) {
     ListItems* line = m_lists[0];
     const int now = line->count();
     if (count > now)
-        line->insertItems(now, QStringList(count - now));
+        line->insertEmptyItems(now, count - now);
     else if (count < now)
         line->removeItems(count, now - count);
 }

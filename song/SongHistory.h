@@ -1,10 +1,10 @@
 #pragma once
 
 #include "base/LineRange.h"
+#include "base/PackedTexts.h"
 
 #include <QList>
 #include <QObject>
-#include <QStringList>
 
 class ListItems;
 class QTimer;
@@ -55,8 +55,8 @@ private:
     /// Rows at … at + removed.size() − 1 of one track list were replaced by `inserted`.
     struct TextChange {
         qsizetype at = 0;
-        QStringList removed;
-        QStringList inserted;
+        PackedTexts removed;
+        PackedTexts inserted;
     };
     /// One list's selected ranges and its current row.
     struct ListSelection {
@@ -80,11 +80,11 @@ private:
     void watchTexts(int list);
     void watchLineNumbers();
     void stepChanging();
-    void record(int list, qsizetype at, QStringList removed, QStringList inserted);
+    void record(int list, qsizetype at, PackedTexts removed, PackedTexts inserted);
     static bool finish(Step& step, int lines);
     Selection selection() const;
     void select(const Selection& selection);
-    void replace(int list, qsizetype at, qsizetype count, const QStringList& with);
+    void replace(int list, qsizetype at, qsizetype count, const PackedTexts& with);
     void setLineCount(int count);
     void apply(const Step& step, bool backwards);
     qint64 songBytes() const;
@@ -98,8 +98,8 @@ private:
     Step m_open;
     bool m_stepOpen = false;
     /// Changing rows' texts before the change, and a list's texts before it is replaced.
-    QStringList m_changingTexts[5];
-    QStringList m_replacedTexts[5];
+    PackedTexts m_changingTexts[5];
+    PackedTexts m_replacedTexts[5];
     /// The selection when the event loop last settled: the one the next command finds.
     Selection m_selection;
     QList<Step> m_undo;

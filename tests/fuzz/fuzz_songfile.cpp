@@ -21,8 +21,8 @@ bool plain(const QString& item) {
 }
 
 bool allPlain(const SongTracks& song) {
-    for (const QStringList* list : {&song.freq1, &song.dur1, &song.freq2, &song.dur2})
-        for (const QString& item : *list)
+    for (const PackedTexts* list : {&song.freq1, &song.dur1, &song.freq2, &song.dur2})
+        for (const QString& item : list->toList())
             if (!plain(item))
                 return false;
     return true;

@@ -254,10 +254,10 @@ private slots:
         // Where a row far from the edit is kept: an edit that copied or gathered the whole
         // list would move it.
         const auto* texts = qobject_cast<const ListTextModel*>(w.Memo3->model());
-        const void* storage = &texts->text(0);
+        const void* storage = texts->texts().utf8(0).data();
         run(app, command, dir);
         settle();
-        const void* storageAfter = &texts->text(0);
+        const void* storageAfter = texts->texts().utf8(0).data();
         QCOMPARE(app.prompts.errors, QStringList());
         QVERIFY(songRows(w) != before);
         QCOMPARE(w.history->undoCount(), 1);
