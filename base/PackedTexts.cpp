@@ -13,16 +13,44 @@ bool isAscii(QByteArrayView bytes) {
 
 } // namespace
 
+char* PackedTexts::Block::addRow(qsizetype length) {
+    if (count % kMarkEvery == 0)
+        marks.push_back(quint32(bytes.size()));
+    char prefix[5];
+    int n = 0;
+    auto rest = quint32(length);
+    do {
+        prefix[n] = char(rest & 0x7F);
+        rest >>= 7;
+        if (rest != 0)
+            prefix[n] = char(prefix[n] | 0x80);
+        ++n;
+    } while (rest != 0);
+    const qsizetype at = bytes.size();
+    bytes.resize(at + n + length);
+    char* out = bytes.data() + at;
+    std::memcpy(out, prefix, std::size_t(n));
+    ++count;
+    return out + n;
+}
+
 void PackedTexts::Block::addRows(const Block& other, qsizetype first, qsizetype n) {
     if (n <= 0)
         return;
-    const quint32 begin = first == 0 ? 0 : other.ends[std::size_t(first - 1)];
-    const quint32 end = other.ends[std::size_t(first + n - 1)];
-    const quint32 shift = quint32(bytes.size()) - begin;
-    bytes.append(other.bytes.constData() + begin, end - begin);
-    ends.reserve(ends.size() + std::size_t(n));
-    for (qsizetype i = first; i < first + n; ++i)
-        ends.push_back(other.ends[std::size_t(i)] + shift);
+    qsizetype at = other.placeOf(first);
+    bytes.reserve(bytes.size() + other.placeOf(first + n) - at);
+    for (; n > 0; --n)
+        add(rowAt(other.bytes.constData(), at));
+}
+
+PackedTexts::Cursor::Cursor(const PackedTexts& texts, qsizetype from)
+    : m_texts(texts), m_block(texts.blockOf(from)) {
+    if (from >= texts.size()) {
+        m_block = texts.m_blocks.size();
+        return;
+    }
+    m_row = from - texts.m_starts[m_block];
+    m_at = texts.m_blocks[m_block]->placeOf(m_row);
 }
 
 PackedTexts::PackedTexts(const QStringList& texts) {
@@ -77,7 +105,7 @@ PackedTexts::Block& PackedTexts::openEnd() {
     if (!m_blocks.empty() && m_blocks.back().use_count() == 1) {
         // A full block is done growing: it gives back what its buffers kept in reserve.
         m_blocks.back()->bytes.squeeze();
-        m_blocks.back()->ends.shrink_to_fit();
+        m_blocks.back()->marks.shrink_to_fit();
     }
     m_starts.push_back(m_count);
     m_blocks.push_back(std::make_shared<Block>());
@@ -90,6 +118,14 @@ void PackedTexts::appendUtf8(QByteArrayView bytes) {
 }
 
 void PackedTexts::append(QStringView text) {
+    // Numbers, as most rows are, go in without an encoded copy of their own.
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+        char* out = openEnd().addRow(text.size());
+        for (const QChar c : text)
+            *out++ = char(c.unicode());
+        ++m_count;
+        return;
+    }
     appendUtf8(text.toUtf8());
 }
 
@@ -235,7 +271,14 @@ void PackedTexts::set(qsizetype row, QStringView text) {
 qint64 PackedTexts::storedBytes() const {
     qint64 bytes = 0;
     for (const BlockPtr& block : m_blocks)
-        bytes += block->bytes.size() + qint64(sizeof(quint32)) * block->rows() + 64;
+        bytes += block->bytes.size() + qint64(sizeof(quint32) * block->marks.size()) + 64;
+    return bytes;
+}
+
+qint64 PackedTexts::textBytes() const {
+    qint64 bytes = 0;
+    for (const BlockPtr& block : m_blocks)
+        bytes += block->bytes.size();
     return bytes;
 }
 

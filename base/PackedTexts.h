@@ -5,12 +5,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
-/// A list of short texts kept as UTF-8 bytes in blocks: a row costs its bytes and the four
-/// bytes of its end, not a string object with an allocation of its own. A song's lists hold
-/// millions of numbers of a few digits, so this is a tenth of what a list of strings takes.
+/// A list of short texts kept as UTF-8 bytes in blocks: a row costs its bytes, a byte for its
+/// length and a quarter byte of index, not a string object with an allocation of its own. A
+/// song's lists hold millions of numbers of a few digits, so this is a tenth of what a list of
+/// strings takes.
 ///
 /// Blocks are shared between copies and changed only when nothing else holds them, so a copy
 /// or a run taken out of a long list costs the blocks at its two edges and nothing for those
@@ -63,8 +65,11 @@ public:
     /// Replaces row `row` by the text.
     void set(qsizetype row, QStringView text);
 
-    /// Memory the rows take: their bytes and their ends.
+    /// Memory the rows take: their bytes, lengths and index.
     qint64 storedBytes() const;
+    /// The rows' bytes with their lengths: at most what they take written out one after the
+    /// other, with a byte or more between them.
+    qint64 textBytes() const;
 
     friend bool operator==(const PackedTexts& a, const PackedTexts& b);
 
@@ -75,13 +80,8 @@ public:
     /// Calls `visit(QByteArrayView utf8)` for rows from … from + n − 1 in order, block by block:
     /// the way to go through a long list without a lookup per row.
     template <typename Visit> void forEach(qsizetype from, qsizetype n, Visit&& visit) const {
-        for (std::size_t b = blockOf(from); n > 0 && b < m_blocks.size(); ++b) {
-            const Block& block = *m_blocks[b];
-            qsizetype row = from - m_starts[b];
-            for (; row < block.rows() && n > 0; ++row, --n)
-                visit(block.row(row));
-            from = m_starts[b] + row;
-        }
+        for (Cursor cursor(*this, from); n > 0; --n)
+            visit(cursor.next());
     }
     template <typename Visit> void forEach(Visit&& visit) const {
         forEach(0, m_count, std::forward<Visit>(visit));
@@ -90,41 +90,72 @@ public:
     /// Reads the rows one after the other from row `from` on, without a lookup per row.
     class Cursor {
     public:
-        explicit Cursor(const PackedTexts& texts, qsizetype from = 0)
-            : m_texts(texts), m_block(texts.blockOf(from)),
-              m_row(texts.m_blocks.empty() ? 0 : from - texts.m_starts[m_block]) {}
+        explicit Cursor(const PackedTexts& texts, qsizetype from = 0);
         /// The next row's bytes; empty past the end.
         QByteArrayView next() {
             while (m_block < m_texts.m_blocks.size()) {
                 const Block& block = *m_texts.m_blocks[m_block];
-                if (m_row < block.rows())
-                    return block.row(m_row++);
+                if (m_row < block.rows()) {
+                    ++m_row;
+                    return Block::rowAt(block.bytes.constData(), m_at);
+                }
                 ++m_block;
                 m_row = 0;
+                m_at = 0;
             }
             return {};
         }
 
     private:
         const PackedTexts& m_texts;
-        std::size_t m_block;
-        qsizetype m_row;
+        std::size_t m_block = 0;
+        qsizetype m_row = 0;
+        /// Where the next row begins in its block's bytes.
+        qsizetype m_at = 0;
     };
 
 private:
+    /// Rows one after the other, each its length (7 bits a byte, low bits first, the high bit
+    /// set in all bytes but the last) and then its bytes; every 16th row's place is marked.
     struct Block {
-        QByteArray bytes;
-        /// Where each row's bytes end.
-        std::vector<quint32> ends;
+        static constexpr qsizetype kMarkEvery = 16;
 
-        qsizetype rows() const { return qsizetype(ends.size()); }
-        QByteArrayView row(qsizetype i) const {
-            const quint32 begin = i == 0 ? 0 : ends[std::size_t(i - 1)];
-            return QByteArrayView(bytes.constData() + begin, ends[std::size_t(i)] - begin);
+        QByteArray bytes;
+        std::vector<quint32> marks;
+        qsizetype count = 0;
+
+        qsizetype rows() const { return count; }
+        /// The row beginning at `at`; `at` moves on to the next row.
+        static QByteArrayView rowAt(const char* data, qsizetype& at) {
+            quint32 length = 0;
+            for (int shift = 0;; shift += 7) {
+                const auto byte = static_cast<unsigned char>(data[at++]);
+                length |= quint32(byte & 0x7F) << shift;
+                if (byte < 0x80)
+                    break;
+            }
+            const QByteArrayView row(data + at, length);
+            at += length;
+            return row;
         }
+        /// Where row `i` begins.
+        qsizetype placeOf(qsizetype i) const {
+            qsizetype at = i == count ? bytes.size() : marks[std::size_t(i / kMarkEvery)];
+            for (qsizetype k = i < count ? i % kMarkEvery : 0; k > 0; --k)
+                rowAt(bytes.constData(), at);
+            return at;
+        }
+        QByteArrayView row(qsizetype i) const {
+            qsizetype at = placeOf(i);
+            return rowAt(bytes.constData(), at);
+        }
+        /// Makes room for a row of `length` bytes and returns where its bytes go.
+        char* addRow(qsizetype length);
         void add(QByteArrayView utf8) {
-            bytes.append(utf8);
-            ends.push_back(quint32(bytes.size()));
+            if (!utf8.isEmpty())
+                std::memcpy(addRow(utf8.size()), utf8.data(), std::size_t(utf8.size()));
+            else
+                addRow(0);
         }
         /// Appends rows first … first + n − 1 of another block.
         void addRows(const Block& other, qsizetype first, qsizetype n);

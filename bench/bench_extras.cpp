@@ -76,7 +76,7 @@ void renderSpeed() {
     }
     QList<MidiFile::Line> midi;
     for (const auto& l : lines)
-        midi.append({48 + l.freq1 % 36, l.freq2 ? 40 : MidiFile::kSilent, l.durationMs});
+        midi.append({qint16(48 + l.freq1 % 36), qint16(l.freq2 ? 40 : MidiFile::kSilent), l.durationMs});
     QElapsedTimer timer;
     timer.start();
     const QByteArray bytes = MidiFile::write(midi, {}, {1});

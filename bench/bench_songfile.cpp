@@ -25,6 +25,7 @@
 #include <cstdio>
 #include <ctime>
 #include <malloc.h>
+#include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -117,28 +118,82 @@ double residentMb() {
     return 0;
 }
 
-/// The peak resident memory in MB of the program run with `arguments`, in a process of its own,
-/// or −1 when it failed.
-double programPeakMb(const QStringList& arguments) {
-    std::vector<QByteArray> args{QByteArray(Z1RPW3RK_PROGRAM)};
-    for (const QString& argument : arguments)
-        args.push_back(argument.toLocal8Bit());
-    std::vector<char*> argv;
-    for (QByteArray& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        execv(argv[0], argv.data());
-        _exit(127);
+/// Runs the program in processes of its own and reports their peak resident memory. A child's
+/// peak counts the memory of the process it was forked from, so the children are started by a
+/// small process forked at the bench's start, before the bench itself grows.
+class PeakSpawner {
+public:
+    PeakSpawner() {
+        if (pipe(m_request) != 0 || pipe(m_answer) != 0)
+            return;
+        m_pid = fork();
+        if (m_pid == 0) {
+            close(m_request[1]);
+            close(m_answer[0]);
+            serve();
+            _exit(0);
+        }
+        close(m_request[0]);
+        close(m_answer[1]);
     }
-    int status = 0;
-    rusage usage{};
-    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0)
-        return -1;
-    return double(usage.ru_maxrss) / 1024;
-}
+    ~PeakSpawner() {
+        close(m_request[1]);
+        close(m_answer[0]);
+        if (m_pid > 0)
+            waitpid(m_pid, nullptr, 0);
+    }
+    PeakSpawner(const PeakSpawner&) = delete;
+    PeakSpawner& operator=(const PeakSpawner&) = delete;
+
+    /// The peak in MB of the program run with the arguments, or −1 when it failed.
+    double peakMb(const QStringList& arguments) {
+        const std::string line = arguments.join(QLatin1Char('\n')).toStdString() + '\0';
+        long kb = -1;
+        if (m_pid <= 0 || write(m_request[1], line.data(), line.size()) != ssize_t(line.size()) ||
+            read(m_answer[0], &kb, sizeof kb) != ssize_t(sizeof kb))
+            return -1;
+        return kb < 0 ? -1 : double(kb) / 1024;
+    }
+
+private:
+    void serve() {
+        std::string line;
+        char c = 0;
+        while (read(m_request[0], &c, 1) == 1) {
+            if (c != '\0') {
+                line += c;
+                continue;
+            }
+            std::vector<std::string> args{Z1RPW3RK_PROGRAM};
+            for (std::size_t from = 0, to; from <= line.size(); from = to + 1) {
+                to = std::min(line.find('\n', from), line.size());
+                args.push_back(line.substr(from, to - from));
+            }
+            line.clear();
+            std::vector<char*> argv;
+            for (std::string& arg : args)
+                argv.push_back(arg.data());
+            argv.push_back(nullptr);
+            long kb = -1;
+            const pid_t pid = fork();
+            if (pid == 0) {
+                execv(argv[0], argv.data());
+                _exit(127);
+            }
+            int status = 0;
+            rusage usage{};
+            if (pid > 0 && wait4(pid, &status, 0, &usage) == pid && WIFEXITED(status) &&
+                WEXITSTATUS(status) == 0)
+                kb = usage.ru_maxrss;
+            if (write(m_answer[1], &kb, sizeof kb) != ssize_t(sizeof kb))
+                return;
+        }
+    }
+
+    int m_request[2] = {-1, -1};
+    int m_answer[2] = {-1, -1};
+    pid_t m_pid = -1;
+};
 
 void print(const char* what, const std::vector<double>& ms) {
     std::printf("%-44s median %8.1f ms   min %8.1f ms   cpu %7.1f ms   (%zu runs)\n", what,
@@ -149,6 +204,7 @@ void print(const char* what, const std::vector<double>& ms) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    PeakSpawner spawner;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -284,9 +340,9 @@ int main(int argc, char* argv[]) {
     }
     for (const char* suffix : {"zwk", "mid", "png"}) {
         const QString out = dir.filePath(QStringLiteral("render.") + QLatin1String(suffix));
-        const double tiny = programPeakMb({QStringLiteral("--render"), tinyPath,
+        const double tiny = spawner.peakMb({QStringLiteral("--render"), tinyPath,
                                            QStringLiteral("-o"), out});
-        const double big = programPeakMb({QStringLiteral("--render"), bigPath,
+        const double big = spawner.peakMb({QStringLiteral("--render"), bigPath,
                                           QStringLiteral("-o"), out});
         std::printf("--render 1,000,000 lines to .%-4s peak %7.1f MB (one line: %.1f MB; goal <= "
                     "100 MB)\n",

@@ -30,10 +30,16 @@ void putVarLen(QByteArray& out, quint32 value) {
         out.append(bytes[--n]);
 }
 
-/// Events of one track in tick order; delta times are written as the ticks advance. Deltas
-/// beyond the 28 bits a delta can hold are split by empty text events.
+/// Events of one track in tick order, written as a chunk straight at the end of the file's
+/// bytes: a long song's track is never held twice. Delta times are written as the ticks
+/// advance; deltas beyond the 28 bits a delta can hold are split by empty text events.
 class TrackWriter {
 public:
+    explicit TrackWriter(QByteArray& file) : m_body(file) {
+        m_body.append("MTrk");
+        m_lengthAt = m_body.size();
+        putU32(m_body, 0); // the length, once it is known
+    }
     void at(qint64 tick) {
         qint64 delta = tick - m_tick;
         constexpr qint64 kMaxDelta = 0x0FFFFFFF;
@@ -61,15 +67,17 @@ public:
         putVarLen(m_body, quint32(data.size()));
         m_body.append(data);
     }
-    QByteArray chunk(qint64 endTick) {
+    /// Ends the track at `endTick` (or its last event) and writes the chunk's length.
+    void finish(qint64 endTick) {
         meta(std::max(endTick, m_tick), 0x2F, {});
-        QByteArray out("MTrk");
-        putU32(out, quint32(m_body.size()));
-        return out + m_body;
+        const quint32 length = quint32(m_body.size() - m_lengthAt - 4);
+        for (int i = 0; i < 4; ++i)
+            m_body[m_lengthAt + i] = char((length >> (24 - 8 * i)) & 0xFF);
     }
 
 private:
-    QByteArray m_body;
+    QByteArray& m_body;
+    qsizetype m_lengthAt = 0;
     qint64 m_tick = 0;
 };
 
@@ -96,7 +104,7 @@ void writeTrack(TrackWriter& track, const QList<Line>& lines, bool first, const 
         const qint64 end = tick + std::max(line.durationMs, 0);
         if (sounds(note)) {
             const int key = setup.drum ? setup.drumKey : note;
-            const int bend = std::clamp(first ? line.bend1 : line.bend2, -8192, 8191);
+            const int bend = std::clamp<int>(first ? line.bend1 : line.bend2, -8192, 8191);
             if (!setup.drum && bend != bendNow) {
                 track.channel(tick, 0xE0 | channel, (bend + 8192) & 0x7F, (bend + 8192) >> 7);
                 bendNow = bend;
@@ -135,7 +143,7 @@ QByteArray write(const QList<Line>& lines, const TrackSetup& track1, const Track
     putU16(out, 3);
     putU16(out, quarterMs);
 
-    TrackWriter tempo;
+    TrackWriter tempo(out);
     tempo.meta(0, 0x03, QByteArray(kWriterName));
     QByteArray tempoBytes;
     tempoBytes.append(char((tempoUs >> 16) & 0xFF));
@@ -153,11 +161,11 @@ QByteArray write(const QList<Line>& lines, const TrackSetup& track1, const Track
         tick += std::max(lines[i].durationMs, 0);
     }
     const qint64 endTick = tick;
-    out += tempo.chunk(endTick);
+    tempo.finish(endTick);
 
     const TrackSetup* setups[2] = {&track1, &track2};
     for (int t = 0; t < 2; ++t) {
-        TrackWriter track;
+        TrackWriter track(out);
         const QByteArray name = setups[t]->name;
         track.meta(0, 0x03, !name.isEmpty() ? name
                             : t == 0        ? QByteArrayLiteral("Spur 1")
@@ -165,7 +173,7 @@ QByteArray write(const QList<Line>& lines, const TrackSetup& track1, const Track
         // Programs as MIDI-Out sets them at Play: channel 1 and 2, whatever the mode.
         track.channel(0, 0xC0 | t, setups[t]->program);
         writeTrack(track, lines, t == 0, *setups[t]);
-        out += track.chunk(endTick);
+        track.finish(endTick);
     }
     return out;
 }

@@ -35,13 +35,14 @@ struct TrackSetup {
 };
 
 /// One song line as MIDI: the note of each track (kSilent for none), the pitch bend that
-/// tunes it (-8192 … 8191 around the centre, at kBendRange) and the line's length.
+/// tunes it (-8192 … 8191 around the centre, at kBendRange) and the line's length. Small
+/// fields: a long song's lines are all held while its file is written.
 struct Line {
-    int note1 = kSilent;
-    int note2 = kSilent;
+    qint16 note1 = kSilent;
+    qint16 note2 = kSilent;
     int durationMs = 0;
-    int bend1 = 0;
-    int bend2 = 0;
+    qint16 bend1 = 0;
+    qint16 bend2 = 0;
 };
 
 /// A frequency as the nearest MIDI note and the bend that reaches it within the bend range.

@@ -138,6 +138,7 @@ QByteArray MidiFileActions::exportBytes(QString* warning) const {
         *warning = outside > 0 ? outOfRangeText(firstOutside, outsideHertz, outside) : QString();
     // One tick is one millisecond; a quarter note lasts the beat of the best-fitting tempo.
     const int quarterMs = 60000 / Rtttl::fitTempo(durations).tempo;
+    durations = QList<PlayedTone>(); // a long song's file is written without them
     return MidiFile::write(lines, trackSetup(m_settings, 1), trackSetup(m_settings, 2),
                            quarterMs);
 }

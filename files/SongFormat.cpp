@@ -71,30 +71,37 @@ namespace SongFormat {
 
 QByteArray write(const SongTracks& song) {
     const qsizetype n = song.freq1.size();
-    // The lists keep UTF-8; the file is Latin-1. Plain ASCII, as numbers are, is the same in
-    // both and goes over as it is.
-    const auto field = [](QByteArray& bytes, QByteArrayView utf8) {
-        if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; }))
-            bytes.append(utf8);
-        else
-            bytes.append(PackedTexts::decoded(utf8).toLatin1());
-    };
-    qsizetype size = 6 * n;
+    // The lists keep UTF-8; the file is Latin-1, which takes no more bytes than UTF-8. The
+    // bytes go straight into a buffer of the largest size the file can have, cut to size at
+    // the end: plain ASCII, as numbers are, is the same in both and is copied as it is.
+    qsizetype largest = 6 * n;
     for (const PackedTexts* list : {&song.freq1, &song.dur1, &song.freq2, &song.dur2})
-        size += list->storedBytes();
-    QByteArray bytes;
-    bytes.reserve(size);
+        largest += list->textBytes();
+    QByteArray bytes(largest, Qt::Uninitialized);
+    char* out = bytes.data();
+    const auto field = [&out](QByteArrayView utf8) {
+        if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; })) {
+            std::memcpy(out, utf8.data(), std::size_t(utf8.size()));
+            out += utf8.size();
+        } else {
+            const QByteArray latin1 = PackedTexts::decoded(utf8).toLatin1();
+            std::memcpy(out, latin1.constData(), std::size_t(latin1.size()));
+            out += latin1.size();
+        }
+    };
     PackedTexts::Cursor f1(song.freq1), d1(song.dur1), f2(song.freq2), d2(song.dur2);
     for (qsizetype i = 0; i < n; ++i) {
-        field(bytes, f1.next());
-        bytes.append(kSeparator);
-        field(bytes, d1.next());
-        bytes.append(kSeparator);
-        field(bytes, f2.next());
-        bytes.append(kSeparator);
-        field(bytes, d2.next());
-        bytes.append("\r\n", 2);
+        field(f1.next());
+        *out++ = kSeparator;
+        field(d1.next());
+        *out++ = kSeparator;
+        field(f2.next());
+        *out++ = kSeparator;
+        field(d2.next());
+        *out++ = '\r';
+        *out++ = '\n';
     }
+    bytes.truncate(out - bytes.constData());
     return bytes;
 }
 

@@ -159,7 +159,7 @@ QString EditCommands::clipboardText(const Song& song, const QList<LineRange>& ra
     // in one pass, with no string per item.
     qsizetype size = 6 * n;
     for (const PackedTexts& track : tracks)
-        size += track.storedBytes();
+        size += track.textBytes();
     QByteArray out;
     out.reserve(size);
     PackedTexts::Cursor f1(tracks[0]), d1(tracks[1]), f2(tracks[2]), d2(tracks[3]);
