@@ -1,9 +1,8 @@
 #include "gui/AudioExportMenu.h"
 
 #include "base/Guard.h"
-#include "gui/Forms.h"
 #include "gui/MainWindow.h"
-#include "gui/NoteTableWindow.h"
+#include "song/NoteTable.h"
 
 #include <QAction>
 #include <QApplication>
@@ -49,8 +48,8 @@ void AudioExportMenu::connectItem(QAction* item, AudioExport& exporter) {
 }
 
 const NoteTable* AudioExportMenu::noteTable() const {
-    const TForm3* notes = forms().Form3;
-    return notes ? &notes->noteTable() : nullptr;
+    // The stored table, as the note table window shows it.
+    return &NoteTable::stored();
 }
 
 std::unique_ptr<ExportProgress> AudioExportMenu::exportProgress() {

@@ -21,15 +21,17 @@ EnglishText text(TextWindow window, const char* control, const char* english, in
     return {window, QString::fromUtf8(control), QString::fromUtf8(english), item};
 }
 
+/// The window of a text, or nullptr for one that is created on first use and not yet needed:
+/// it gets its texts when it is created.
 QWidget* windowOf(TextWindow window, QWidget& settingsDialog) {
     const Forms& all = forms();
     switch (window) {
     case TextWindow::Main:
         return all.Form1;
     case TextWindow::LineEditor:
-        return all.Form2;
+        return all.created<TForm2>();
     case TextWindow::HotKeyPad:
-        return all.Form4;
+        return all.created<TForm4>();
     case TextWindow::Settings:
         return &settingsDialog;
     }
@@ -63,6 +65,14 @@ bool setCaption(QObject* control, const QString& english, int item) {
     else
         return false;
     return true;
+}
+
+void setText(const EnglishText& entry, QWidget& window) {
+    QObject* control = findControl(&window, entry.control);
+    if (!control || !setCaption(control, entry.text, entry.item))
+        reportMissingControl(window.objectName(), entry.control);
+    else if (auto* widget = qobject_cast<QWidget*>(control))
+        UiLanguage::fitText(*widget);
 }
 
 } // namespace
@@ -175,12 +185,13 @@ const QList<EnglishText>& EnglishTexts::table() {
 }
 
 void EnglishTexts::apply(QWidget& settingsDialog) {
-    for (const EnglishText& entry : table()) {
-        QWidget* window = windowOf(entry.window, settingsDialog);
-        QObject* control = findControl(window, entry.control);
-        if (!control || !setCaption(control, entry.text, entry.item))
-            reportMissingControl(window ? window->objectName() : QString(), entry.control);
-        else if (auto* widget = qobject_cast<QWidget*>(control))
-            UiLanguage::fitText(*widget);
-    }
+    for (const EnglishText& entry : table())
+        if (QWidget* window = windowOf(entry.window, settingsDialog))
+            setText(entry, *window);
+}
+
+void EnglishTexts::apply(TextWindow window, QWidget& created) {
+    for (const EnglishText& entry : table())
+        if (entry.window == window)
+            setText(entry, created);
 }

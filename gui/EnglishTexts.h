@@ -18,12 +18,15 @@ struct EnglishText {
 };
 
 /// The English interface: the fixed texts set once, while the settings dialog is created, when
-/// the stored language is English. Messages and all other texts stay German.
+/// the stored language is English; a window created later gets its texts as it is created.
+/// Messages and all other texts stay German.
 class EnglishTexts {
 public:
     /// Every text, in the order in which it is set.
     static const QList<EnglishText>& table();
-    /// Sets every text on the program's windows; a control that cannot be found is reported.
-    /// The settings dialog runs it while it is created, before the program knows it.
+    /// Sets every text on the program's windows that exist; a control that cannot be found is
+    /// reported. The settings dialog runs it while it is created, before the program knows it.
     static void apply(QWidget& settingsDialog);
+    /// Sets the texts of one window, created after the settings dialog.
+    static void apply(TextWindow window, QWidget& created);
 };

@@ -1,5 +1,7 @@
 #include "gui/Forms.h"
 
+#include "base/Guard.h"
+#include "gui/EnglishTexts.h"
 #include "gui/SettingsDialog.h"
 #include "gui/MainWindow.h"
 #include "gui/SpeedPitchDialog.h"
@@ -9,45 +11,94 @@
 #include "gui/GraphWindow.h"
 #include "gui/KeyboardWindow.h"
 #include "gui/HelpMenu.h"
+#include "gui/UiLanguage.h"
 #include "settings/ConfigLocation.h"
+
+#include <QAction>
 
 namespace {
 Forms g_forms;
+
+/// The menu item opens its window through @p handler, creating the window at the first use.
+template <typename Window>
+void opensOnFirstUse(QAction* item, Window* (Forms::*window)(), void (Window::*handler)()) {
+    connectGuarded(item, &QAction::triggered, item, [window, handler] {
+        if (Window* w = (g_forms.*window)())
+            (w->*handler)();
+    });
 }
+} // namespace
 
 Forms& forms() { return g_forms; }
 
+// Each window is created as it would have been at start: owned by the main window, and with
+// the fixed English captions that the settings dialog sets at start when English is chosen.
+
+TForm2* Forms::Form2() {
+    if (!m_form2 && !m_ending && Form1) {
+        m_form2 = new TForm2(*Form1, Form1);
+        if (UiLanguage::isEnglish())
+            EnglishTexts::apply(TextWindow::LineEditor, *m_form2);
+    }
+    return m_form2;
+}
+
+TForm3* Forms::Form3() {
+    if (!m_form3 && !m_ending && Form1)
+        m_form3 = new TForm3(*Form1, Form1);
+    return m_form3;
+}
+
+TForm4* Forms::Form4() {
+    if (!m_form4 && !m_ending && Form1) {
+        m_form4 = new TForm4(*Form1, Form1);
+        if (UiLanguage::isEnglish())
+            EnglishTexts::apply(TextWindow::HotKeyPad, *m_form4);
+    }
+    return m_form4;
+}
+
+TForm8* Forms::Form8() {
+    if (!m_form8 && !m_ending && Form1)
+        m_form8 = new TForm8(*Form1, Form1);
+    return m_form8;
+}
+
 void createForms() {
-    // Start-up order: each window's creation may use the windows created before it.
+    // Start-up order: each window's creation may use the windows created before it. The
+    // windows of the first use depend only on windows of the start.
     g_forms.settings = Settings{};
+    g_forms.m_ending = false;
     forgetConfigFile();
     g_forms.Form1 = new TForm1;
-    g_forms.Form2 = new TForm2(*g_forms.Form1, g_forms.Form1);
-    g_forms.Form3 = new TForm3(*g_forms.Form1, g_forms.Form1);
-    g_forms.Form4 = new TForm4(*g_forms.Form1, g_forms.Form1);
-    g_forms.Form5 = new TForm5(*g_forms.Form1, g_forms.Form1);
-    g_forms.Form6 = new TForm6(g_forms.Form1);
-    g_forms.Form8 = new TForm8(*g_forms.Form1, g_forms.Form1);
-    g_forms.Form11 = new TForm11(g_forms.Form1);
+    TForm1& main = *g_forms.Form1;
+    opensOnFirstUse(main.ListeNotenFrequenzen1, &Forms::Form3, &TForm3::ListeNotenFrequenzen1Click);
+    opensOnFirstUse(main.HotKeyPad1, &Forms::Form4, &TForm4::HotKeyPad1Click);
+    g_forms.Form5 = new TForm5(main, &main);
+    g_forms.Form6 = new TForm6(&main);
+    opensOnFirstUse(main.Klaviatur1, &Forms::Form8, &TForm8::Klaviatur1Click);
+    g_forms.Form11 = new TForm11(&main);
     // Last in the menu bar, after every menu the windows added.
-    new HelpMenu(*g_forms.Form1);
+    new HelpMenu(main);
 }
 
 void destroyForms() {
+    // From here on nothing creates a window any more.
+    g_forms.m_ending = true;
     delete g_forms.Form11;
     g_forms.Form11 = nullptr;
-    delete g_forms.Form8;
-    g_forms.Form8 = nullptr;
+    delete g_forms.m_form8;
+    g_forms.m_form8 = nullptr;
     delete g_forms.Form6;
     g_forms.Form6 = nullptr;
     delete g_forms.Form5;
     g_forms.Form5 = nullptr;
-    delete g_forms.Form4;
-    g_forms.Form4 = nullptr;
-    delete g_forms.Form3;
-    g_forms.Form3 = nullptr;
-    delete g_forms.Form2;
-    g_forms.Form2 = nullptr;
+    delete g_forms.m_form4;
+    g_forms.m_form4 = nullptr;
+    delete g_forms.m_form3;
+    g_forms.m_form3 = nullptr;
+    delete g_forms.m_form2;
+    g_forms.m_form2 = nullptr;
     delete g_forms.Form1;
     g_forms.Form1 = nullptr;
     forgetConfigFile();

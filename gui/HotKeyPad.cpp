@@ -51,8 +51,6 @@ TForm4::TForm4(TForm1& main, QWidget* parent)
     createMenu();
     setClientHeight(kClientHeight);
     centerOnScreen(this);
-
-    connectGuarded(m_main.HotKeyPad1, &QAction::triggered, this, [this] { HotKeyPad1Click(); });
 }
 
 TForm4::~TForm4() = default;

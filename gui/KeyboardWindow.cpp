@@ -15,7 +15,6 @@
 #include "song/Song.h"
 #include "song/SongEntry.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -65,7 +64,6 @@ TForm8::TForm8(TForm1& main, QWidget* parent) : QWidget(parent, Qt::Window), m_m
     setFixedSize(kClientWidth, kClientHeight);
     centerOnScreen(this);
 
-    connectGuarded(m_main.Klaviatur1, &QAction::triggered, this, [this] { Klaviatur1Click(); });
     connectGuarded(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connectGuarded(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
 }

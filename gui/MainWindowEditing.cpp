@@ -35,7 +35,7 @@ void TForm1::Memo3DblClick() { openLineEditor(); }
 void TForm1::Memo4DblClick() { openLineEditor(); }
 
 void TForm1::openLineEditor() {
-    TForm2& editor = *forms().Form2;
+    TForm2& editor = *forms().Form2();
     editor.edZeile->setText(QString::number(Line->itemIndex() + 1));
     editor.edFreq1->setText(Memo1->item(Memo1->itemIndex()));
     editor.edDauer1->setText(Memo2->item(Memo2->itemIndex()));

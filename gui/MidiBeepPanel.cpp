@@ -5,7 +5,7 @@
 #include "gui/SettingsDialog.h"
 #include "gui/Forms.h"
 #include "gui/MainWindow.h"
-#include "gui/NoteTableWindow.h"
+#include "song/NoteTable.h"
 #include "gui/PanelCloseLabel.h"
 #include "gui/SidePanels.h"
 
@@ -53,8 +53,8 @@ void MidiBeepPanel::laXClick() {
 }
 
 const NoteTable* MidiBeepPanel::noteTable() const {
-    const TForm3* notes = forms().Form3;
-    return notes ? &notes->noteTable() : nullptr;
+    // The stored table, as the note table window shows it.
+    return &NoteTable::stored();
 }
 
 QString MidiBeepPanel::beepLength() const {

@@ -4,7 +4,6 @@
 #include "base/Guard.h"
 #include "gui/MainWindow.h"
 
-#include <QAction>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -45,8 +44,6 @@ TForm3::TForm3(TForm1& mainWindow, QWidget* parent)
     });
     connectGuarded(StringGrid1, &QTableWidget::itemSelectionChanged, this,
                    [this] { StringGrid1Click(); });
-    connectGuarded(m_main.ListeNotenFrequenzen1, &QAction::triggered, this,
-                   [this] { ListeNotenFrequenzen1Click(); });
 }
 
 void TForm3::FormCreate() {

@@ -8,8 +8,9 @@ class QTableWidget;
 class TForm1;
 
 /// The note table dialog "ZWK-Liste": shows the loaded note table in its grid; choosing a note
-/// puts its frequency into the active track's frequency field. Created at start whether or
-/// not it is ever shown, because the lookups of the whole program read its table.
+/// puts its frequency into the active track's frequency field. Created when it is first
+/// opened: the lookups of the rest of the program read the same stored table
+/// (NoteTable::stored()) without the window.
 class TForm3 final : public QDialog {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TForm3)

@@ -6,7 +6,7 @@
 #include "gui/Forms.h"
 #include "gui/ListBox.h"
 #include "gui/MainWindow.h"
-#include "gui/NoteTableWindow.h"
+#include "song/NoteTable.h"
 #include "gui/SettingsDialog.h"
 #include "gui/SettingsMidiPage.h"
 #include "net/MultiZ1rp.h"
@@ -176,8 +176,8 @@ void PlaybackControls::stopPeer() {
 }
 
 const NoteTable* PlaybackControls::noteTable() const {
-    const TForm3* notes = forms().Form3;
-    return notes ? &notes->noteTable() : nullptr;
+    // The stored table, as the note table window shows it.
+    return &NoteTable::stored();
 }
 
 void PlaybackControls::setPlaybackLock(bool playing) {

@@ -8,7 +8,7 @@
 #include "song/Rescale.h"
 #include "gui/MainWindow.h"
 #include "gui/SpeedPitchDialog.h"
-#include "gui/NoteTableWindow.h"
+#include "song/NoteTable.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -63,7 +63,7 @@ void SpeedPitchChange::changeByPercent(int percent, bool trackOne, bool trackTwo
 // Rather than leave an empty text or a half-moved song, the move is refused as a whole before
 // anything changes, and the user is told why.
 void SpeedPitchChange::changeByOctaves(int octaves, bool trackOne, bool trackTwo) {
-    const NoteTable& table = forms().Form3->noteTable();
+    const NoteTable& table = NoteTable::stored();
     QList<ListBox*> tracks;
     if (trackOne)
         tracks.append(m_main.Memo1);

@@ -82,8 +82,9 @@ void WindowEffects::loadWholeBackground() {
     const QImage picture = Pictures::loadOrReport(Pictures::kBackground);
     BildHALT->setContentsMargins(0, 0, 0, 0);
     BildHALT->setPixmap(picture.isNull() ? QPixmap() : QPixmap::fromImage(picture));
-    // The line editor shows the same picture from its top left corner.
-    if (TForm2* editor = forms().Form2)
+    // The line editor shows the same picture from its top left corner; created later, it
+    // takes the picture as it is created.
+    if (TForm2* editor = forms().created<TForm2>())
         editor->FormCreate();
 }
 

@@ -207,10 +207,10 @@ private slots:
         QFETCH(QString, window);
         QFETCH(int, language);
         AppFixture app(configWithLanguage(m_dir, language));
-        const Forms& f = forms();
+        Forms& f = forms();
         QWidget* shown = nullptr;
-        for (QWidget* candidate :
-             std::initializer_list<QWidget*>{f.Form2, f.Form3, f.Form4, f.Form5, f.Form8, f.Form11})
+        for (QWidget* candidate : std::initializer_list<QWidget*>{f.Form2(), f.Form3(), f.Form4(),
+                                                                  f.Form5, f.Form8(), f.Form11})
             if (candidate->objectName() == window)
                 shown = candidate;
         QVERIFY(shown != nullptr);

@@ -116,7 +116,7 @@ private slots:
             QSKIP("this system does not let the test make it");
         const mode_t before = kindOf(path(dir, "target"));
         AppFixture app;
-        TForm4& pad = *forms().Form4;
+        TForm4& pad = *forms().Form4();
         for (QLineEdit* edit : pad.edits)
             edit->setText(QStringLiteral("7"));
         app.prompts.fileAnswers = {dir.filePath(QStringLiteral("target"))};

@@ -48,10 +48,10 @@ void writeKind(AppFixture& app, const QString& kind, const QString& target) {
         return;
     }
     if (kind == QLatin1String("pad")) {
-        for (QLineEdit* edit : forms().Form4->edits)
+        for (QLineEdit* edit : forms().Form4()->edits)
             edit->setText(QStringLiteral("7"));
         app.prompts.fileAnswers = {target};
-        forms().Form4->EinstellungenSpeichern1->trigger();
+        forms().Form4()->EinstellungenSpeichern1->trigger();
         return;
     }
     // Under 16 KB as a sound: a buffered writer would meet a full disk only at its last flush.

@@ -24,9 +24,9 @@ QWidget* windowNamed(const QString& window) {
     if (window == "Form1")
         return forms().Form1;
     if (window == "Form2")
-        return forms().Form2;
+        return forms().Form2();
     if (window == "Form4")
-        return forms().Form4;
+        return forms().Form4();
     return forms().Form6;
 }
 

@@ -70,10 +70,10 @@ private slots:
 
     void lineEditorShowsTheBackground() {
         AppFixture app;
-        const QPixmap shown = forms().Form2->Image1->pixmap();
+        const QPixmap shown = forms().Form2()->Image1->pixmap();
         QCOMPARE(shown.size(), QSize(2560, 1600));
         QCOMPARE(shown.toImage().pixel(0, 0), Pictures::load(Pictures::kBackground).pixel(0, 0));
-        QCOMPARE(forms().Form2->Image1->alignment(), Qt::AlignLeft | Qt::AlignTop);
+        QCOMPARE(forms().Form2()->Image1->alignment(), Qt::AlignLeft | Qt::AlignTop);
     }
 
     void logoCycle_data() {
@@ -246,7 +246,7 @@ private slots:
         // when the main window is shown and resized.
         AppFixture app;
         TForm1& w = app.main();
-        QWidget* key = forms().Form8->findChild<QWidget*>(QStringLiteral("Memo6"));
+        QWidget* key = forms().Form8()->findChild<QWidget*>(QStringLiteral("Memo6"));
         QVERIFY(key);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));

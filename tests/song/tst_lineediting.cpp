@@ -137,7 +137,7 @@ private slots:
         w.btAendern->click();
         QCOMPARE(songRows(w), QStringList({"1 10 2 10", "880 200 110 200"}));
         QCOMPARE(selections(w), QList<int>({1, 1, 1, 1, 1}));
-        TForm2& editor = *forms().Form2;
+        TForm2& editor = *forms().Form2();
         QCOMPARE(editor.result(), int(QDialog::Accepted));
         for (QLineEdit* edit : {editor.edZeile, editor.edFreq1, editor.edDauer1, editor.edFreq2,
                                 editor.edDauer2})
@@ -153,7 +153,7 @@ private slots:
     void durationsMirror() {
         QFETCH(bool, typeIntoFirst);
         AppFixture app;
-        TForm2& editor = *forms().Form2;
+        TForm2& editor = *forms().Form2();
         QLineEdit* typed = typeIntoFirst ? editor.edDauer1 : editor.edDauer2;
         QLineEdit* other = typeIntoFirst ? editor.edDauer2 : editor.edDauer1;
         editor.show();
@@ -218,7 +218,7 @@ private slots:
             return dialog.result();
         };
         w.btAendern->click();
-        TForm2& editor = *forms().Form2;
+        TForm2& editor = *forms().Form2();
         QVERIFY(!editor.isVisible());
         QCOMPARE(songRows(w), QStringList({"440 100 0 100"}));
         QCOMPARE(editor.edFreq1->text(), QStringLiteral("1"));
@@ -402,7 +402,7 @@ private slots:
 
     void editorLayout() {
         AppFixture app;
-        TForm2& editor = *forms().Form2;
+        TForm2& editor = *forms().Form2();
         QCOMPARE(editor.windowTitle(), QStringLiteral("Z1rpW3rk 3 Editor"));
         QCOMPARE(editor.size(), QSize(280, 105));
         QCOMPARE(editor.btOk->text(), QStringLiteral("OK"));
@@ -448,7 +448,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, edit);
         AppFixture app;
-        TForm2& editor = *forms().Form2;
+        TForm2& editor = *forms().Form2();
         auto* caption = editor.findChild<QLabel*>(name);
         QVERIFY(caption);
         QCOMPARE(caption->text(), text);

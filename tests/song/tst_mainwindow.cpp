@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -87,6 +88,46 @@ private slots:
         QVERIFY(w.playback->PlayStopped);
         QVERIFY(!w.mirror->MirrorConnected);
         QCOMPARE(w.Memo3->geometry(), QRect(184, 16, 65, 330));
+    }
+
+    // Windows not shown at start come with their first use, once; until then the values they
+    // keep in Config.ini stay as stored.
+    void windowsOfFirstUse_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("menuItem"); // none: a double click on a line opens it
+        QTest::newRow("line editor") << "Form2" << "";
+        QTest::newRow("note table") << "Form3" << "ListeNotenFrequenzen1";
+        QTest::newRow("HotKeyPad") << "Form4" << "HotKeyPad1";
+        QTest::newRow("keyboard") << "Form8" << "Klaviatur1";
+        QTest::newRow("piano roll") << "PianoRollWindow" << "Notenrolle1";
+    }
+    void windowsOfFirstUse() {
+        QFETCH(QString, window);
+        QFETCH(QString, menuItem);
+        QTemporaryDir dir;
+        QFile config(dir.filePath(QStringLiteral("Config.ini")));
+        const QByteArray place = "[Notenrolle]\r\nLinks=50\r\nOben=60\r\nBreite=700\r\n";
+        QVERIFY(config.open(QIODevice::WriteOnly) && config.write(place) > 0);
+        config.close();
+        AppFixture app(config.fileName());
+        TForm1& w = app.main();
+        const auto opened = [&] {
+            return w.findChildren<QWidget*>(window, Qt::FindDirectChildrenOnly);
+        };
+        QVERIFY(opened().isEmpty());
+        w.FormClose();
+        QVERIFY(config.open(QIODevice::ReadOnly) && config.readAll().contains(place));
+        setSong(w, {"440 100 0 100"});
+        int modal = 0;
+        app.prompts.onModal = [&](QDialog&) { return ++modal, int(QDialog::Rejected); };
+        for (int time = 1; time <= 2; ++time) {
+            if (menuItem.isEmpty())
+                doubleClickItem(w.Memo1, 0);
+            else
+                w.findChild<QAction*>(menuItem)->trigger();
+            QCOMPARE(opened().size(), 1);
+            QVERIFY(opened().first()->isVisible() || modal == time);
+        }
     }
 
     void controlPlaces_data() {

@@ -71,7 +71,7 @@ void run(AppFixture& app, Command command, const QTemporaryDir& dir) {
         break;
     case Command::LineEditor:
         app.prompts.onModal = [](QDialog&) {
-            TForm2& editor = *forms().Form2;
+            TForm2& editor = *forms().Form2();
             editor.edFreq1->setText(QStringLiteral("1234"));
             editor.edDauer2->setText(QStringLiteral("77"));
             editor.btOk->click();

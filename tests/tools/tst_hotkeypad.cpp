@@ -20,7 +20,7 @@
 namespace {
 
 TForm4& pad() {
-    return *forms().Form4;
+    return *forms().Form4();
 }
 
 QStringList captions() {
@@ -113,7 +113,7 @@ private slots:
         QVERIFY(pad().isVisible());
         pad().close();
         QVERIFY(!pad().isVisible());
-        QCOMPARE(forms().Form4, &pad()); // only hidden
+        QCOMPARE(forms().Form4(), &pad()); // only hidden
     }
 
     void buttonsWriteIntoToneEntry_data() {

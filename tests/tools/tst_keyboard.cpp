@@ -30,7 +30,7 @@ struct BeepRecorder {
 };
 
 TForm8& keyboard() {
-    return *forms().Form8;
+    return *forms().Form8();
 }
 
 /// The key at a point of the window, whichever of its parts lies there.

@@ -282,7 +282,7 @@ private slots:
 
     void dialog() {
         AppFixture app;
-        TForm3* form = forms().Form3;
+        TForm3* form = forms().Form3();
         QVERIFY(form);
         QCOMPARE(form->windowTitle(), QStringLiteral("ZWK-Liste"));
         QCOMPARE(form->size(), QSize(264, 574));
@@ -306,7 +306,7 @@ private slots:
     void menuShowsDialog() {
         AppFixture app;
         app.main().ListeNotenFrequenzen1->trigger();
-        TForm3* form = forms().Form3;
+        TForm3* form = forms().Form3();
         QVERIFY(form->isVisible());
         QVERIFY(!form->isModal());
         app.main().ListeNotenFrequenzen1->trigger();
@@ -342,13 +342,13 @@ private slots:
             w.rgASpurItem1->setChecked(true);
         const int linesBefore = w.Memo1->count();
         w.ListeNotenFrequenzen1->trigger();
-        QTableWidget* grid = forms().Form3->StringGrid1;
+        QTableWidget* grid = forms().Form3()->StringGrid1;
         grid->scrollToItem(grid->item(row, column));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, gridCellCentre(grid, row, column));
         QCOMPARE(w.edFreq1->text(), freq1);
         QCOMPARE(w.edFreq2->text(), freq2);
         QCOMPARE(w.Memo1->count(), linesBefore);
-        QVERIFY(forms().Form3->isVisible());
+        QVERIFY(forms().Form3()->isVisible());
         QVERIFY(app.prompts.errors.isEmpty());
     }
 
@@ -356,7 +356,7 @@ private slots:
         AppFixture app;
         TForm1& w = app.main();
         w.ListeNotenFrequenzen1->trigger();
-        QTableWidget* grid = forms().Form3->StringGrid1;
+        QTableWidget* grid = forms().Form3()->StringGrid1;
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, gridCellCentre(grid, 3, 1));
         QCOMPARE(w.edFreq1->text(), QStringLiteral("18"));
         // The header row and the name column are fixed: choosing them keeps the chosen note.
@@ -382,7 +382,7 @@ private slots:
         AppFixture app;
         TForm1& w = app.main();
         w.ListeNotenFrequenzen1->trigger();
-        QTableWidget* grid = forms().Form3->StringGrid1;
+        QTableWidget* grid = forms().Form3()->StringGrid1;
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, gridCellCentre(grid, 3, 1));
         QCOMPARE(w.edFreq1->text(), QStringLiteral("18"));
         w.edFreq1->setText(QStringLiteral("999"));
@@ -404,7 +404,7 @@ private slots:
         AppFixture app;
         TForm1& w = app.main();
         w.ListeNotenFrequenzen1->trigger();
-        QTableWidget* grid = forms().Form3->StringGrid1;
+        QTableWidget* grid = forms().Form3()->StringGrid1;
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, gridCellCentre(grid, 1, 1));
         QCOMPARE(w.edFreq1->text(), QStringLiteral("16"));
         QTest::keyClick(grid, Qt::Key(key));
@@ -419,7 +419,7 @@ private slots:
         AppFixture app;
         TForm1& w = app.main();
         w.ListeNotenFrequenzen1->trigger();
-        QTableWidget* grid = forms().Form3->StringGrid1;
+        QTableWidget* grid = forms().Form3()->StringGrid1;
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, gridCellCentre(grid, 2, 1));
         QCOMPARE(w.edFreq1->text(), QStringLiteral("17"));
         QTest::keyClick(grid, Qt::Key_Down);
