@@ -12,6 +12,8 @@
 #include "gui/KeyboardWindow.h"
 #include "gui/HelpMenu.h"
 #include "gui/UiLanguage.h"
+#include "gui/Pictures.h"
+#include "gui/WindowEffects.h"
 #include "settings/ConfigLocation.h"
 
 #include <QAction>
@@ -70,6 +72,10 @@ void createForms() {
     g_forms.settings = Settings{};
     g_forms.m_ending = false;
     forgetConfigFile();
+    // The pictures of the start decode beside the windows' controls being made.
+    Pictures::decodeAhead(Pictures::kBackground, WindowEffects::backgroundPart());
+    Pictures::decodeAhead(Pictures::kPiano);
+    Pictures::decodeAhead(Pictures::kCredits);
     g_forms.Form1 = new TForm1;
     TForm1& main = *g_forms.Form1;
     opensOnFirstUse(main.ListeNotenFrequenzen1, &Forms::Form3, &TForm3::ListeNotenFrequenzen1Click);

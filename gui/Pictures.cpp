@@ -5,6 +5,10 @@
 
 #include <QFile>
 
+#include <future>
+#include <optional>
+#include <vector>
+
 namespace Pictures {
 
 namespace {
@@ -25,18 +29,55 @@ QImage toImage(const JpegImage& decoded) {
         .copy();
 }
 
-} // namespace
-
-QImage load(const QString& name) {
-    return toImage(decodeJpeg(resource(name)));
-}
-
-QImage loadRegion(const QString& name, const QRect& region) {
+QImage decodeRegion(const QString& name, const QRect& region) {
     try {
         return toImage(decodeJpegRegion(resource(name), region));
     } catch (const AppError&) {
         return {};
     }
+}
+
+/// Pictures decodeAhead() decodes, each taken by the first load of it; asked for and taken on
+/// the window's thread only. An empty region stands for the whole picture.
+struct Ahead {
+    QString name;
+    QRect region;
+    std::future<QImage> image;
+};
+std::vector<Ahead> g_ahead;
+
+/// The picture decoded ahead for `name` and `region`, if there is one: its decoder's error
+/// comes with it.
+std::optional<QImage> takeAhead(const QString& name, const QRect& region) {
+    for (auto it = g_ahead.begin(); it != g_ahead.end(); ++it) {
+        if (it->name == name && it->region == region) {
+            std::future<QImage> image = std::move(it->image);
+            g_ahead.erase(it);
+            return image.get();
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+QImage load(const QString& name) {
+    if (std::optional<QImage> ahead = takeAhead(name, QRect()))
+        return *ahead;
+    return toImage(decodeJpeg(resource(name)));
+}
+
+QImage loadRegion(const QString& name, const QRect& region) {
+    if (std::optional<QImage> ahead = takeAhead(name, region))
+        return *ahead;
+    return decodeRegion(name, region);
+}
+
+void decodeAhead(const QString& name, const QRect& region) {
+    g_ahead.push_back({name, region, std::async(std::launch::async, [name, region] {
+                           return region.isNull() ? toImage(decodeJpeg(resource(name)))
+                                                  : decodeRegion(name, region);
+                       })});
 }
 
 QImage loadOrReport(const QString& name) {

@@ -25,4 +25,9 @@ QImage loadOrReport(const QString& name);
 /// loaded with loadOrReport, reports it.
 QImage loadRegion(const QString& name, const QRect& region);
 
+/// Starts decoding that part of the picture (the whole picture for an empty region) on a worker
+/// thread while the window's start goes on; the next loadRegion() of the same part, or load()
+/// of the whole picture, takes it instead of decoding it again.
+void decodeAhead(const QString& name, const QRect& region = QRect());
+
 } // namespace Pictures

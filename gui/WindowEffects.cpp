@@ -62,15 +62,18 @@ WindowEffects::WindowEffects(TForm1& window) : m_window(window) {
 
 WindowEffects::~WindowEffects() = default;
 
+QRect WindowEffects::backgroundPart() {
+    return QRect(-kBackgroundOrigin, QSize(TForm1::kWideWidth, TForm1::kClientHeight + kSpareRows));
+}
+
 void WindowEffects::showBackgroundPart() {
     // Only the corner of the picture that the window shows at its largest: decoding the whole
     // 2560 × 1600 picture would hold up the first sight of the window several times over. The
     // label keeps its place and draws the part where the whole picture would have it.
-    const QPoint corner = -kBackgroundOrigin;
-    const QRect part(corner, QSize(TForm1::kWideWidth, TForm1::kClientHeight + kSpareRows));
-    const QImage picture = Pictures::loadRegion(Pictures::kBackground, part);
+    const QImage picture = Pictures::loadRegion(Pictures::kBackground, backgroundPart());
     if (picture.isNull())
         return;
+    const QPoint corner = -kBackgroundOrigin;
     BildHALT->setContentsMargins(corner.x(), corner.y(), 0, 0);
     BildHALT->setPixmap(QPixmap::fromImage(picture));
 }

@@ -23,6 +23,8 @@ public:
 
     /// The picture is 2560 × 1600; the window shows it from this corner onwards.
     static constexpr QPoint kBackgroundOrigin{-1504, -672};
+    /// The part of the background picture the window shows at its largest (picture pixels).
+    static QRect backgroundPart();
     /// Colour values of the logo: plain white, or 0x01000000 + i for entry i of the palette.
     static constexpr quint32 kWhite = 0x00FFFFFF;
     static constexpr quint32 kPaletteIndex = 0x01000000;
