@@ -155,7 +155,8 @@ ReadResult read(QByteArrayView data) {
 
     SongTracks& song = result.song;
     PackedTexts* lists[4] = {&song.freq1, &song.dur1, &song.freq2, &song.dur2};
-    QByteArray fields[4];
+    QByteArrayView fields[4];
+    QByteArray unquoted[4];
     while (p < end) {
         const char* lineEnd = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
         const char* next = lineEnd ? lineEnd + 1 : end;
@@ -164,12 +165,19 @@ ReadResult read(QByteArrayView data) {
         else if (lineEnd > p && lineEnd[-1] == '\r')
             --lineEnd;
 
-        // A line goes into the lists only whole: its fields wait until all four are read.
+        // A line goes into the lists only whole: its fields wait until all four are read. A
+        // plain field is read where it stands; a quoted one comes in the splitter's buffer,
+        // which the next quoted field reuses, and is kept aside.
         int filled = 0;
         splitFields(p, lineEnd, 4, [&](const char* text, qsizetype size) {
-            QByteArray& field = fields[filled++];
-            field.truncate(0); // keeps its buffer for the next line
-            field.append(text, size);
+            const int k = filled++;
+            if (text >= p && text <= lineEnd) {
+                fields[k] = QByteArrayView(text, size);
+                return;
+            }
+            unquoted[k].truncate(0); // keeps its buffer for the next line
+            unquoted[k].append(text, size);
+            fields[k] = unquoted[k];
         });
         if (filled < 4) {
             result.shortLineFields = filled;

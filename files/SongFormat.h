@@ -20,10 +20,10 @@ struct SongTracks {
 /// The `.zwk` song file: one text line per song line, "f1|d1|f2|d2" and CR LF, in Latin-1.
 namespace SongFormat {
 
-/// The largest song file, in bytes and in lines. The lists hold a line in about 80 bytes
-/// (about 240 when every field is a text of its own), and long fields take three bytes per
-/// file byte while they are read: within these limits a song needs at most about 0.8 GB, and
-/// a song of the most lines opens within a second.
+/// The largest song file, in bytes and in lines. The lists hold a line in its bytes and a few
+/// more (about 40 bytes for a typical line, 55 when every field is a long number), so within
+/// these limits a song needs at most about twice its file, and a song of the most lines opens
+/// within a second.
 constexpr qint64 kMaxFileSize = 256LL * 1024 * 1024;
 constexpr qsizetype kMaxLines = 2000000;
 
