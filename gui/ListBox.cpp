@@ -65,7 +65,7 @@ void ListBox::add(const QString& text) {
         m_items->add(text);
 }
 
-void ListBox::addAll(const QStringList& texts) {
+void ListBox::addAll(const PackedTexts& texts) {
     if (m_items)
         m_items->addAll(texts);
 }
@@ -87,7 +87,11 @@ QStringList ListBox::items() const {
     return m_items ? m_items->items() : QStringList();
 }
 
-void ListBox::setItems(const QStringList& texts) {
+PackedTexts ListBox::texts() const {
+    return m_items ? m_items->texts() : PackedTexts();
+}
+
+void ListBox::setItems(const PackedTexts& texts) {
     if (m_items)
         m_items->setItems(texts);
 }

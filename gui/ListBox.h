@@ -40,14 +40,15 @@ public:
     QString item(int index) const;
     void setItem(int index, const QString& text);
     void add(const QString& text);
-    void addAll(const QStringList& texts);
+    void addAll(const PackedTexts& texts);
     void insert(int index, const QString& text);
     void remove(int index);
-    /// All items. For a list of texts this shares the list's storage: no copy is made until
-    /// one side changes.
+    /// All items, each a string of its own.
     QStringList items() const;
+    /// All items packed: shares the list's storage, no copy is made until one side changes.
+    PackedTexts texts() const;
     /// Replaces all items at once; like emptying the list, this drops the selection.
-    void setItems(const QStringList& texts);
+    void setItems(const PackedTexts& texts);
     void clearItems();
     /// A list of numbers: renumbers it to "0" … "count − 1" (no selection afterwards).
     void setLineCount(int count);

@@ -20,7 +20,7 @@ void exchange(ListBox* first, ListBox* second) {
 }
 
 void copyInto(ListBox* source, ListBox* target) {
-    const QStringList texts = source->items();
+    const PackedTexts texts = source->texts();
     target->clearItems();
     target->addAll(texts);
 }
