@@ -21,7 +21,7 @@ struct SongTracks {
 namespace SongFormat {
 
 /// The largest song file, in bytes and in lines. The lists hold a line in its bytes and a few
-/// more (about 40 bytes for a typical line, 55 when every field is a long number), so within
+/// more (about 25 bytes for a typical line, 45 when every field has seven digits), so within
 /// these limits a song needs at most about twice its file, and a song of the most lines opens
 /// within a second.
 constexpr qint64 kMaxFileSize = 256LL * 1024 * 1024;
