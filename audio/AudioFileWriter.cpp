@@ -1,5 +1,6 @@
 #include "audio/AudioFileWriter.h"
 
+#include "audio/SharedLibrary.h"
 #include "base/Errors.h"
 #include "base/SafeFile.h"
 
@@ -11,6 +12,29 @@
 #include <vector>
 
 namespace {
+
+// The functions of the sound file library the program calls, typed by its header. The library
+// is loaded with the first export, not at the program's start.
+#define Z1RPW3RK_SNDFILE_FUNCTIONS(F)                                                         \
+    F(sf_open_virtual) F(sf_command) F(sf_write_short) F(sf_write_float) F(sf_close)          \
+    F(sf_strerror) F(sf_error_number)
+
+struct SndFile {
+    Z1RPW3RK_SNDFILE_FUNCTIONS(Z1RPW3RK_LIBRARY_FUNCTION)
+    SharedLibrary file{"libsndfile.so.1", "Z1RPW3RK_LIBSNDFILE", "libsndfile1"};
+
+    SndFile() {
+        Z1RPW3RK_SNDFILE_FUNCTIONS(Z1RPW3RK_LIBRARY_RESOLVE)
+    }
+};
+
+/// Loads the library once, at the first file written; raises when it is missing.
+const SndFile& sndFile() {
+    static const SndFile library;
+    if (!library.file.loaded())
+        throw AppError(library.file.missingText());
+    return library;
+}
 
 int formatFor(const QString& fileName) {
     const QString ext = QFileInfo(fileName).suffix().toLower();
@@ -60,6 +84,7 @@ sf_count_t vioTell(void* user) {
 struct AudioFileWriter::State {
     explicit State(const QString& fileName) : file(fileName) {}
     SafeFile file;
+    const SndFile* sf = nullptr;
     SNDFILE* sound = nullptr;
     bool wav = false;
     bool rf64 = false;
@@ -90,7 +115,9 @@ AudioFileWriter::AudioFileWriter(const QString& fileName, std::uint64_t expected
         throw AppError(QStringLiteral("Unbekanntes Audioformat \"%1\": möglich sind .wav, .flac, "
                                       ".ogg und .mp3.")
                            .arg(QFileInfo(fileName).suffix()));
+    const SndFile& library = sndFile();
     m_state = std::make_unique<State>(fileName);
+    m_state->sf = &library;
     m_state->wav = format == (SF_FORMAT_WAV | SF_FORMAT_PCM_16);
     // A WAV file counts its bytes in 32 bits; a longer sound goes into the 64-bit variant of
     // the format, which players of long recordings read.
@@ -102,14 +129,15 @@ AudioFileWriter::AudioFileWriter(const QString& fileName, std::uint64_t expected
     info.samplerate = 44100;
     info.channels = 1;
     info.format = format;
-    m_state->sound = sf_open_virtual(&m_state->io, SFM_WRITE, &info, &m_state->file);
+    m_state->sound = m_state->sf->sf_open_virtual(&m_state->io, SFM_WRITE, &info, &m_state->file);
     if (!m_state->sound) {
         m_state->file.check(); // a full disk says more than the library's text
-        fail(QString::fromLocal8Bit(sf_strerror(nullptr)));
+        fail(QString::fromLocal8Bit(m_state->sf->sf_strerror(nullptr)));
     }
     if (format == (SF_FORMAT_OGG | SF_FORMAT_VORBIS)) {
         double quality = 0.6;
-        sf_command(m_state->sound, SFC_SET_VBR_ENCODING_QUALITY, &quality, sizeof quality);
+        m_state->sf->sf_command(m_state->sound, SFC_SET_VBR_ENCODING_QUALITY, &quality,
+                                sizeof quality);
     }
     // Measured with full-scale square waves of 31 Hz to 21 kHz: decoded MP3 reaches 85 % of
     // full scale at half the level, Vorbis 87 % at 70 %.
@@ -122,7 +150,7 @@ AudioFileWriter::AudioFileWriter(const QString& fileName, std::uint64_t expected
 AudioFileWriter::~AudioFileWriter() {
     // Not finished: the temporary file goes with the safe file, an earlier file stays.
     if (m_state && m_state->sound)
-        sf_close(m_state->sound);
+        m_state->sf->sf_close(m_state->sound);
 }
 
 bool AudioFileWriter::isRf64() const {
@@ -142,22 +170,22 @@ void AudioFileWriter::write(const std::int16_t* samples, std::size_t count) {
         scaled.resize(count);
         for (std::size_t i = 0; i < count; ++i)
             scaled[i] = float(samples[i]) * (m_state->gain / 32768.0F);
-        done = sf_write_float(m_state->sound, scaled.data(), sf_count_t(count));
+        done = m_state->sf->sf_write_float(m_state->sound, scaled.data(), sf_count_t(count));
     } else {
-        done = sf_write_short(m_state->sound, samples, sf_count_t(count));
+        done = m_state->sf->sf_write_short(m_state->sound, samples, sf_count_t(count));
     }
     if (done != sf_count_t(count)) {
         // The file system's failure says more than the library's.
         m_state->file.check();
-        fail(QString::fromLocal8Bit(sf_strerror(m_state->sound)));
+        fail(QString::fromLocal8Bit(m_state->sf->sf_strerror(m_state->sound)));
     }
 }
 
 void AudioFileWriter::finish() {
-    const int closed = sf_close(m_state->sound);
+    const int closed = m_state->sf->sf_close(m_state->sound);
     m_state->sound = nullptr;
     if (closed != 0 && !m_state->file.failed())
-        fail(QString::fromLocal8Bit(sf_error_number(closed)));
+        fail(QString::fromLocal8Bit(m_state->sf->sf_error_number(closed)));
     // Raises the file system's failure, if any, and keeps the earlier file then.
     m_state->file.commit();
 }

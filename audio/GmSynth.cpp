@@ -1,5 +1,7 @@
 #include "audio/GmSynth.h"
 
+#include "audio/SharedLibrary.h"
+
 #include <fluidsynth.h>
 
 #include <QFileInfo>
@@ -25,6 +27,33 @@ std::atomic<int> g_volume{80};
 
 } // namespace
 
+// The functions of the synthesizer library the program calls, typed by its header. The
+// library (and the sound system libraries it brings) is loaded with the first synthesizer,
+// not at the program's start.
+#define Z1RPW3RK_FLUID_FUNCTIONS(F)                                                           \
+    F(fluid_set_log_function)                                                                 \
+    F(new_fluid_settings) F(delete_fluid_settings) F(fluid_settings_setnum)                   \
+    F(fluid_settings_setint) F(new_fluid_synth) F(delete_fluid_synth) F(fluid_synth_sfload)   \
+    F(fluid_synth_pin_preset) F(fluid_synth_noteon) F(fluid_synth_noteoff)                    \
+    F(fluid_synth_key_pressure) F(fluid_synth_cc) F(fluid_synth_program_change)               \
+    F(fluid_synth_channel_pressure) F(fluid_synth_pitch_bend) F(fluid_synth_write_float)      \
+    F(fluid_synth_get_active_voice_count)
+
+struct GmSynth::Library {
+    Z1RPW3RK_FLUID_FUNCTIONS(Z1RPW3RK_LIBRARY_FUNCTION)
+    SharedLibrary file{"libfluidsynth.so.3", "Z1RPW3RK_LIBFLUIDSYNTH", "libfluidsynth3"};
+
+    Library() {
+        Z1RPW3RK_FLUID_FUNCTIONS(Z1RPW3RK_LIBRARY_RESOLVE)
+    }
+    /// Loaded once, by the first synthesizer made (at Play or an export's start, never on
+    /// the audio thread).
+    static const Library& instance() {
+        static const Library library;
+        return library;
+    }
+};
+
 QString GmSynth::soundFontPath() {
     for (const char* path : kSoundFonts)
         if (QFileInfo(QString::fromLatin1(path)).isReadable())
@@ -32,29 +61,37 @@ QString GmSynth::soundFontPath() {
     return {};
 }
 
+QString GmSynth::missingLibraryText() {
+    const SharedLibrary& file = Library::instance().file;
+    return file.loaded() ? QString() : file.missingText();
+}
+
 GmSynth::GmSynth(const QString& soundFont) {
     m_events.reserve(4096);
-    fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
-    fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
-    fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
-    m_settings = new_fluid_settings();
+    if (!Library::instance().file.loaded())
+        return;
+    m_fluid = &Library::instance();
+    m_fluid->fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+    m_fluid->fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+    m_fluid->fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+    m_settings = m_fluid->new_fluid_settings();
     if (!m_settings)
         return;
-    fluid_settings_setnum(m_settings, "synth.sample-rate", 44100.0);
+    m_fluid->fluid_settings_setnum(m_settings, "synth.sample-rate", 44100.0);
     // Plain notes: no reverb or chorus tails to smear the lines of a song.
-    fluid_settings_setint(m_settings, "synth.reverb.active", 0);
-    fluid_settings_setint(m_settings, "synth.chorus.active", 0);
-    fluid_settings_setint(m_settings, "synth.polyphony", 64);
-    fluid_settings_setnum(m_settings, "synth.gain", 0.6);
+    m_fluid->fluid_settings_setint(m_settings, "synth.reverb.active", 0);
+    m_fluid->fluid_settings_setint(m_settings, "synth.chorus.active", 0);
+    m_fluid->fluid_settings_setint(m_settings, "synth.polyphony", 64);
+    m_fluid->fluid_settings_setnum(m_settings, "synth.gain", 0.6);
     // An instrument's samples are read from the file when it is first chosen, not all of them
     // at once: a song with two instruments holds two instruments' samples.
-    fluid_settings_setint(m_settings, "synth.dynamic-sample-loading", 1);
-    fluid_synth_t* synth = new_fluid_synth(m_settings);
+    m_fluid->fluid_settings_setint(m_settings, "synth.dynamic-sample-loading", 1);
+    fluid_synth_t* synth = m_fluid->new_fluid_synth(m_settings);
     if (!synth)
         return;
-    m_soundFont = fluid_synth_sfload(synth, soundFont.toLocal8Bit().constData(), 1);
+    m_soundFont = m_fluid->fluid_synth_sfload(synth, soundFont.toLocal8Bit().constData(), 1);
     if (m_soundFont == FLUID_FAILED) {
-        delete_fluid_synth(synth);
+        m_fluid->delete_fluid_synth(synth);
         return;
     }
     m_synth = synth;
@@ -74,15 +111,15 @@ void GmSynth::prepareProgram(int channel, int program) {
         return;
     // Reads the instrument's samples here, on the caller's thread, and keeps them: the
     // program change itself, applied while rendering, then finds them in memory.
-    fluid_synth_pin_preset(m_synth, m_soundFont, bank, program);
+    m_fluid->fluid_synth_pin_preset(m_synth, m_soundFont, bank, program);
     m_pinned.push_back(key);
 }
 
 GmSynth::~GmSynth() {
     if (m_synth)
-        delete_fluid_synth(m_synth);
+        m_fluid->delete_fluid_synth(m_synth);
     if (m_settings)
-        delete_fluid_settings(m_settings);
+        m_fluid->delete_fluid_settings(m_settings);
 }
 
 void GmSynth::post(std::uint32_t message, std::uint64_t sampleTime) {
@@ -125,28 +162,28 @@ void GmSynth::apply(std::uint32_t message) {
     const int data2 = int(message >> 16) & 0x7F;
     switch (status & 0xF0) {
     case 0x80:
-        fluid_synth_noteoff(m_synth, channel, data1);
+        m_fluid->fluid_synth_noteoff(m_synth, channel, data1);
         break;
     case 0x90:
         if (data2 == 0)
-            fluid_synth_noteoff(m_synth, channel, data1);
+            m_fluid->fluid_synth_noteoff(m_synth, channel, data1);
         else
-            fluid_synth_noteon(m_synth, channel, data1, data2);
+            m_fluid->fluid_synth_noteon(m_synth, channel, data1, data2);
         break;
     case 0xA0:
-        fluid_synth_key_pressure(m_synth, channel, data1, data2);
+        m_fluid->fluid_synth_key_pressure(m_synth, channel, data1, data2);
         break;
     case 0xB0:
-        fluid_synth_cc(m_synth, channel, data1, data2);
+        m_fluid->fluid_synth_cc(m_synth, channel, data1, data2);
         break;
     case 0xC0:
-        fluid_synth_program_change(m_synth, channel, data1);
+        m_fluid->fluid_synth_program_change(m_synth, channel, data1);
         break;
     case 0xD0:
-        fluid_synth_channel_pressure(m_synth, channel, data1);
+        m_fluid->fluid_synth_channel_pressure(m_synth, channel, data1);
         break;
     case 0xE0:
-        fluid_synth_pitch_bend(m_synth, channel, data1 | data2 << 7);
+        m_fluid->fluid_synth_pitch_bend(m_synth, channel, data1 | data2 << 7);
         break;
     default:
         break;
@@ -157,7 +194,7 @@ void GmSynth::renderInto(std::int32_t* mix, int frames) {
     const float scale = kScaleAtFullVolume * float(g_volume.load(std::memory_order_relaxed)) / 100.0f;
     while (frames > 0) {
         const int n = std::min(frames, kChunk);
-        fluid_synth_write_float(m_synth, n, m_left.data(), 0, 1, m_right.data(), 0, 1);
+        m_fluid->fluid_synth_write_float(m_synth, n, m_left.data(), 0, 1, m_right.data(), 0, 1);
         for (int i = 0; i < n; ++i)
             mix[i] += std::int32_t(std::lrint((m_left[i] + m_right[i]) * 0.5f * scale));
         mix += n;
@@ -198,7 +235,7 @@ void GmSynth::mixInto(std::int32_t* mix, int frames, std::uint64_t start) {
 
 bool GmSynth::active() const {
     return m_synth && (m_pending.load(std::memory_order_acquire) ||
-                       fluid_synth_get_active_voice_count(m_synth) > 0);
+                       m_fluid->fluid_synth_get_active_voice_count(m_synth) > 0);
 }
 
 void GmSynth::render(std::int16_t* out, int frames, std::uint64_t start) {

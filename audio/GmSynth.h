@@ -36,6 +36,9 @@ public:
     GmSynth& operator=(const GmSynth&) = delete;
 
     bool loaded() const { return m_synth != nullptr; }
+    /// Why a synthesizer cannot load when its library is missing (the library and its
+    /// package), else empty. Loads the library if no synthesizer has yet.
+    static QString missingLibraryText();
 
     /// A short message (status, data 1, data 2 in the low three bytes) taking effect at
     /// @p sampleTime. Messages with equal times keep their order. A program change loads its
@@ -58,6 +61,7 @@ public:
     void render(std::int16_t* out, int frames, std::uint64_t start);
 
 private:
+    struct Library;
     struct Event {
         std::uint64_t time;
         std::uint32_t message;
@@ -67,6 +71,7 @@ private:
     void prepareProgram(int channel, int program);
     void renderInto(std::int32_t* mix, int frames);
 
+    const Library* m_fluid = nullptr; ///< the library's functions, once it is loaded
     _fluid_hashtable_t* m_settings = nullptr;
     _fluid_synth_t* m_synth = nullptr;
     int m_soundFont = -1;

@@ -2,6 +2,7 @@
 
 #include "audio/GmSynth.h"
 #include "audio/MidiOutput.h"
+#include "audio/MidiTypes.h"
 #include "audio/PlayableLine.h"
 #include "audio/SoundDevice.h"
 #include "base/Guard.h"
@@ -82,7 +83,10 @@ bool MidiEngine::selected() const {
 void MidiEngine::reopenOutput() {
     MidiOutput->Close();
     MidiOutput->setDeviceID(m_settings.midiOutputDevice);
-    MidiOutput->Open();
+    // A device without its driver (the built-in synthesizer without its library) says so
+    // here; the first send would only call the handle invalid.
+    if (!MidiOutput->Open() && MidiOutput->lastError() == kMidiNoDriver)
+        throw EmidioutputError(midiErrorText(kMidiNoDriver, false));
 }
 
 void MidiEngine::MidiEngineStart() {

@@ -170,6 +170,8 @@ void OfflineRender::renderSynth(std::vector<std::int16_t>& out, std::uint64_t co
 bool OfflineRender::renderMidi(std::vector<std::int16_t>& out) {
     if (!m_synth) {
         m_synth = std::make_unique<GmSynth>(GmSynth::soundFontPath());
+        if (const QString missing = GmSynth::missingLibraryText(); !missing.isEmpty())
+            throw AppError(missing);
         if (!m_synth->loaded())
             throw AppError(QStringLiteral("Der eingebaute MIDI-Synthesizer hat keine SoundFont "
                                           "gefunden; MIDI-Out kann nicht exportiert werden."));

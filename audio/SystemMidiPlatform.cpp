@@ -39,6 +39,7 @@ GmSynth* SystemMidiPlatform::synth() {
         // Kept to the end of the program: the audio thread may mix it until the very last.
         auto* synth = new GmSynth(GmSynth::soundFontPath());
         if (!synth->loaded()) {
+            m_synthMissing = GmSynth::missingLibraryText();
             delete synth;
             return nullptr;
         }
@@ -61,6 +62,9 @@ std::uint64_t SystemMidiPlatform::synthNow() {
 }
 
 QString SystemMidiPlatform::errorText(int code, bool input) {
+    // The synthesizer's library is missing: the message names it and its package.
+    if (code == kMidiNoDriver && !input && !m_synthMissing.isEmpty())
+        return m_synthMissing;
     return ports().errorText(code, input);
 }
 

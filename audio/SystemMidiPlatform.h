@@ -56,6 +56,7 @@ private:
     std::unique_ptr<AlsaMidiPorts> m_ports;
     int m_hasSynth = -1; ///< −1 not yet known
     GmSynth* m_synth = nullptr;
+    QString m_synthMissing; ///< why the synthesizer's library did not load, once it failed
     std::map<MidiHandle, std::pair<MidiCallback, void*>> m_synthOpen;
     MidiHandle m_nextSynth = 1;
 };

@@ -38,6 +38,7 @@ QStringList expand(const QStringList& args, const QTemporaryDir& dir) {
 
 // The locale of the runs: their messages follow it.
 QString g_locale = QStringLiteral("de_DE.UTF-8");
+QString g_missingLibrary; // the variable that names a library the run cannot load
 
 /// Runs the program, or the peer; a run without windows loads no platform plugin, so
 /// @p platform may name one that does not exist.
@@ -56,6 +57,8 @@ QProcess* start(QStringList args, const QString& platform = {}) {
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     if (!platform.isEmpty())
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+    if (!g_missingLibrary.isEmpty())
+        env.insert(g_missingLibrary, QStringLiteral("libnone.so.1"));
     process->setProcessEnvironment(env);
     process->start(peer ? QStringLiteral(Z1RPW3RK_PEER) : QStringLiteral(Z1RPW3RK_PROGRAM), args);
     return process;
@@ -238,6 +241,37 @@ private slots:
         g_locale = QStringLiteral("de_DE.UTF-8");
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.endsWith(err.replace(QStringLiteral("{dir}"), dir.path())), qPrintable(r.err));
+        QVERIFY(!QFile::exists(dir.filePath("out.wav")));
+    }
+
+    void missingLibraryIsNamed_data() {
+        QTest::addColumn<QString>("variable");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("sound files") << "Z1RPW3RK_LIBSNDFILE" << "wave" << "de_DE.UTF-8"
+                                     << "Die Bibliothek libnone.so.1 konnte nicht geladen "
+                                        "werden; bitte das Paket libsndfile1 installieren.\n";
+        QTest::newRow("synthesizer, English")
+            << "Z1RPW3RK_LIBFLUIDSYNTH" << "midi" << "en_GB.UTF-8"
+            << "The library libnone.so.1 could not be loaded; please install the package "
+               "libfluidsynth3.\n";
+    }
+    void missingLibraryIsNamed() {
+        QFETCH(QString, variable);
+        QFETCH(QString, output);
+        QFETCH(QString, locale);
+        QFETCH(QString, err);
+        QTemporaryDir dir;
+        writeFile(dir.filePath(QStringLiteral("song.zwk")), kSong);
+        g_missingLibrary = variable;
+        g_locale = locale;
+        const Run r = run({"--render", dir.filePath("song.zwk"), "-o", dir.filePath("out.wav"),
+                           "--output", output});
+        g_missingLibrary.clear();
+        g_locale = QStringLiteral("de_DE.UTF-8");
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.endsWith(err), qPrintable(r.err));
         QVERIFY(!QFile::exists(dir.filePath("out.wav")));
     }
 
