@@ -3,6 +3,7 @@
 // Shared by the benchmarks: busy processes beside the program, and CPU clocks.
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <vector>
@@ -49,6 +50,20 @@ inline double mainThreadCpuSeconds() {
     timespec ts{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
     return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+
+/// The process's resident memory in MB (VmRSS), 0 where it cannot be read.
+inline double residentMb() {
+    FILE* status = std::fopen("/proc/self/status", "r");
+    if (!status)
+        return 0;
+    char line[256];
+    double kb = 0;
+    while (std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "VmRSS: %lf", &kb) == 1)
+            break;
+    std::fclose(status);
+    return kb / 1024;
 }
 
 /// The machine's load average over the last minute, as the benchmarks report it.

@@ -211,6 +211,40 @@ void songTiming(int lines, int durationMs, int program, bool busy) {
                 loadAverage());
 }
 
+/// The window's resident memory before and after a Play on MIDI-Out with two instruments:
+/// the sound font's samples load for the instruments chosen, not the whole font.
+void residentAfterPlay() {
+    SoundDevice::shutdown();
+    qputenv("SDL_AUDIODRIVER", "dummy");
+    SoundDevice::instance();
+    createForms();
+    TForm1& w = *forms().Form1;
+    SettingsMidiPage& page = *forms().Form6->midiPage;
+    if (page.combMidiG->itemText(0) != QLatin1String(GmSynth::kDeviceName)) {
+        destroyForms();
+        return;
+    }
+    constexpr int kLines = 20;
+    w.Memo1->addAll(QStringList(kLines, QStringLiteral("523")));
+    w.Memo2->addAll(QStringList(kLines, QStringLiteral("50")));
+    w.Memo3->addAll(QStringList(kLines, QStringLiteral("330")));
+    w.Memo4->addAll(QStringList(kLines, QStringLiteral("50")));
+    page.cbMidiNote1->setCurrentIndex(0);
+    page.cbMidiNote2->setCurrentIndex(40);
+    page.cbMIDI->setChecked(true);
+    w.show();
+    spin(300);
+    const double before = residentMb();
+    w.btplay->click();
+    waitUntil([&] { return w.playback->PlayStopped; }, 60 * 1000);
+    spin(300);
+    std::printf("resident memory: window %.1f MB, after a MIDI-Out Play with two instruments "
+                "%.1f MB (sound font %s)\n",
+                before, residentMb(), qPrintable(GmSynth::soundFontPath()));
+    destroyForms();
+    SoundDevice::shutdown();
+}
+
 void renderCost() {
     GmSynth synth(GmSynth::soundFontPath());
     if (!synth.loaded())
@@ -333,6 +367,7 @@ int main(int argc, char* argv[]) {
     const int lines = args.size() > 1 ? args[1].toInt() : 200;
     const int duration = args.size() > 2 ? args[2].toInt() : 50;
     const int program = args.size() > 3 ? args[3].toInt() : 115;
+    residentAfterPlay();
     {
         std::optional<BusyProcesses> busy;
         if (load)

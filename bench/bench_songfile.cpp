@@ -4,6 +4,8 @@
 // command line's peak memory rendering it, and opens the largest song file the program accepts.
 // Prints figures; it checks nothing.
 
+#include "BenchLoad.h"
+
 #include "gui/ListBox.h"
 #include "base/Prompts.h"
 #include "base/FileAccess.h"
@@ -19,7 +21,6 @@
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QThreadPool>
 
 #include <algorithm>
 #include <cstdio>
@@ -104,18 +105,10 @@ template <typename Fn> std::vector<double> timeRuns(int runs, Fn&& fn) {
     return ms;
 }
 
-/// The process's resident memory in MB, once released lists are gone and freed memory is
-/// given back to the system.
-double residentMb() {
-    QThreadPool::globalInstance()->waitForDone();
+/// The process's resident memory in MB, once freed memory is given back to the system.
+double trimmedResidentMb() {
     malloc_trim(0);
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
-    return 0;
+    return residentMb();
 }
 
 /// Runs the program in processes of its own and reports their peak resident memory. A child's
@@ -301,7 +294,7 @@ int main(int argc, char* argv[]) {
             return 1;
         std::printf("song: %d lines, %.2f MB\n", kBigLines, big.size() / 1e6);
     }
-    const double idle = residentMb();
+    const double idle = trimmedResidentMb();
     prompts.fileName = bigPath;
     std::vector<double> bigOpenRuns;
     std::vector<double> bigOpenCpu;
@@ -316,7 +309,7 @@ int main(int argc, char* argv[]) {
         bigOpenRuns.push_back(once[0]);
         bigOpenCpu.push_back(g_cpu[0]);
         if (run == 0)
-            opened = residentMb();
+            opened = trimmedResidentMb();
     }
     g_cpu = bigOpenCpu;
     if (window.Memo1->count() != kBigLines || window.Line->count() != kBigLines)
@@ -388,13 +381,13 @@ int main(int argc, char* argv[]) {
     window.Neu1->trigger();
     QApplication::processEvents();
     prompts.fileName = distinctPath;
-    const double beforeDistinct = residentMb();
+    const double beforeDistinct = trimmedResidentMb();
     print("open 1,000,000 lines of distinct texts", timeRuns(1, [&] {
               window.Oeffnen1->trigger();
               QApplication::processEvents();
           }));
     std::printf("%-44s %8.0f bytes a line\n", "memory, every field a text of its own",
-                (residentMb() - beforeDistinct) * 1024 * 1024 / kBigLines);
+                (trimmedResidentMb() - beforeDistinct) * 1024 * 1024 / kBigLines);
 
     // The largest file the program accepts: the most lines of the shortest kind ("|||").
     const QString largestPath = dir.filePath(QStringLiteral("largest.zwk"));
@@ -407,7 +400,7 @@ int main(int argc, char* argv[]) {
     prompts.fileName = largestPath;
     window.Neu1->trigger();
     QApplication::processEvents();
-    const double beforeLargest = residentMb();
+    const double beforeLargest = trimmedResidentMb();
     const auto largestRuns = timeRuns(3, [&] {
         window.Neu1->trigger();
         QApplication::processEvents();
@@ -417,7 +410,7 @@ int main(int argc, char* argv[]) {
     if (window.Memo1->count() != SongFormat::kMaxLines)
         std::fprintf(stderr, "largest file loaded %d lines\n", window.Memo1->count());
     std::printf("largest accepted file: %lld lines of \"|||\", %.1f MB above idle\n",
-                qlonglong(SongFormat::kMaxLines), residentMb() - beforeLargest);
+                qlonglong(SongFormat::kMaxLines), trimmedResidentMb() - beforeLargest);
     print("open the largest accepted file", largestRuns);
 
     destroyForms();

@@ -35,35 +35,30 @@ Forms& forms() { return g_forms; }
 
 // Each window is created as it would have been at start: owned by the main window, and with
 // the fixed English captions that the settings dialog sets at start when English is chosen.
+template <typename Window>
+Window* Forms::onFirstUse(Window*& window, std::optional<TextWindow> englishTexts) {
+    if (!window && !m_ending && Form1) {
+        window = new Window(*Form1, Form1);
+        if (englishTexts && UiLanguage::isEnglish())
+            EnglishTexts::apply(*englishTexts, *window);
+    }
+    return window;
+}
 
 TForm2* Forms::Form2() {
-    if (!m_form2 && !m_ending && Form1) {
-        m_form2 = new TForm2(*Form1, Form1);
-        if (UiLanguage::isEnglish())
-            EnglishTexts::apply(TextWindow::LineEditor, *m_form2);
-    }
-    return m_form2;
+    return onFirstUse(m_form2, TextWindow::LineEditor);
 }
 
 TForm3* Forms::Form3() {
-    if (!m_form3 && !m_ending && Form1)
-        m_form3 = new TForm3(*Form1, Form1);
-    return m_form3;
+    return onFirstUse(m_form3);
 }
 
 TForm4* Forms::Form4() {
-    if (!m_form4 && !m_ending && Form1) {
-        m_form4 = new TForm4(*Form1, Form1);
-        if (UiLanguage::isEnglish())
-            EnglishTexts::apply(TextWindow::HotKeyPad, *m_form4);
-    }
-    return m_form4;
+    return onFirstUse(m_form4, TextWindow::HotKeyPad);
 }
 
 TForm8* Forms::Form8() {
-    if (!m_form8 && !m_ending && Form1)
-        m_form8 = new TForm8(*Form1, Form1);
-    return m_form8;
+    return onFirstUse(m_form8);
 }
 
 void createForms() {
@@ -91,21 +86,18 @@ void createForms() {
 void destroyForms() {
     // From here on nothing creates a window any more.
     g_forms.m_ending = true;
-    delete g_forms.Form11;
-    g_forms.Form11 = nullptr;
-    delete g_forms.m_form8;
-    g_forms.m_form8 = nullptr;
-    delete g_forms.Form6;
-    g_forms.Form6 = nullptr;
-    delete g_forms.Form5;
-    g_forms.Form5 = nullptr;
-    delete g_forms.m_form4;
-    g_forms.m_form4 = nullptr;
-    delete g_forms.m_form3;
-    g_forms.m_form3 = nullptr;
-    delete g_forms.m_form2;
-    g_forms.m_form2 = nullptr;
-    delete g_forms.Form1;
-    g_forms.Form1 = nullptr;
+    // A window being deleted still finds itself here, as while it lived.
+    const auto release = [](auto*& window) {
+        delete window;
+        window = nullptr;
+    };
+    release(g_forms.Form11);
+    release(g_forms.m_form8);
+    release(g_forms.Form6);
+    release(g_forms.Form5);
+    release(g_forms.m_form4);
+    release(g_forms.m_form3);
+    release(g_forms.m_form2);
+    release(g_forms.Form1);
     forgetConfigFile();
 }

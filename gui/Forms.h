@@ -2,6 +2,8 @@
 
 #include "settings/Settings.h"
 
+#include <optional>
+
 class TForm1;
 class TForm2;
 class TForm3;
@@ -10,6 +12,7 @@ class TForm5;
 class TForm6;
 class TForm8;
 class TForm11;
+enum class TextWindow;
 
 /// The program's windows; windows reach each other through here. The main window, the graph
 /// window, the settings dialog and the speed/octave dialog are created at start, in a fixed
@@ -39,6 +42,11 @@ public:
 private:
     friend void createForms();
     friend void destroyForms();
+
+    /// The window, created at the first call with the English captions of `englishTexts`
+    /// when English is chosen.
+    template <typename Window>
+    Window* onFirstUse(Window*& window, std::optional<TextWindow> englishTexts = std::nullopt);
 
     TForm2* m_form2 = nullptr;
     TForm3* m_form3 = nullptr;
