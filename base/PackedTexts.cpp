@@ -1,6 +1,7 @@
 #include "base/PackedTexts.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -113,7 +114,14 @@ PackedTexts::Block& PackedTexts::openEnd() {
 }
 
 void PackedTexts::appendUtf8(QByteArrayView bytes) {
-    openEnd().add(bytes);
+    Block& block = openEnd();
+    // A row of this very block moves when the block grows: it is copied out first.
+    const std::less<const char*> before;
+    if (!before(bytes.data(), block.bytes.constData()) &&
+        before(bytes.data(), block.bytes.constData() + block.bytes.size()))
+        block.add(bytes.toByteArray());
+    else
+        block.add(bytes);
     ++m_count;
 }
 

@@ -79,8 +79,15 @@ private slots:
                 break;
             }
             default:
-                plain.append(someText(random));
-                packed.append(plain.last());
+                if (!plain.isEmpty() && random.bounded(4) == 0) {
+                    // A row of the list itself, whose bytes move as the list grows.
+                    const qsizetype k = random.bounded(plain.size());
+                    plain.append(plain[k]);
+                    packed.appendUtf8(packed.utf8(k));
+                } else {
+                    plain.append(someText(random));
+                    packed.append(plain.last());
+                }
                 if (random.bounded(10) == 0)
                     kept.append({plain, packed});
             }
