@@ -174,6 +174,8 @@ constexpr Entry kEntries[] = {
      "The built-in MIDI synthesizer found no SoundFont; MIDI-Out cannot be exported."},
     {"Die Bibliothek %1 konnte nicht geladen werden; bitte das Paket %2 installieren.",
      "The library %1 could not be loaded; please install the package %2."},
+    {"Die Audiodatei konnte nicht geschrieben werden: %1",
+     "The audio file could not be written: %1"},
     {"Unter \"Optionen\" ist keine Ausgabe gewählt: \"Beeper\", \"FM-Synthese\" oder "
      "\"MIDI-Out\".",
      "No output is chosen under \"Options\": \"Beeper\", \"FM-Synthesizer\" or \"MIDI-Out\"."},
