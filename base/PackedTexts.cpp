@@ -8,10 +8,6 @@ namespace {
 /// Rows a block takes when rows are appended; an edit may leave a block up to twice this.
 constexpr qsizetype kBlockRows = 2048;
 
-bool isAscii(QByteArrayView bytes) {
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
-}
-
 } // namespace
 
 char* PackedTexts::Block::addRow(qsizetype length) {
@@ -68,6 +64,10 @@ QString PackedTexts::decoded(QByteArrayView utf8) {
     if (utf8.startsWith("\xEF\xBB\xBF"))
         return QChar(0xFEFF) + decoded(utf8.sliced(3));
     return QString::fromUtf8(utf8);
+}
+
+bool PackedTexts::isAscii(QByteArrayView bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
 }
 
 QString PackedTexts::value(qsizetype row) const {

@@ -76,6 +76,8 @@ public:
     /// A row's bytes as text, a leading byte order mark included (a row is a text of its own,
     /// not the start of a file, and keeps every character it was given).
     static QString decoded(QByteArrayView utf8);
+    /// True when every byte is below 128: such bytes are the same in UTF-8 and Latin-1.
+    static bool isAscii(QByteArrayView bytes);
 
     /// Calls `visit(QByteArrayView utf8)` for rows from … from + n − 1 in order, block by block:
     /// the way to go through a long list without a lookup per row.

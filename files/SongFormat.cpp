@@ -69,40 +69,56 @@ template <typename Add> int splitFields(const char* p, const char* end, int maxF
 
 namespace SongFormat {
 
-QByteArray write(const SongTracks& song) {
+namespace {
+
+/// The song's lines "f1|d1|f2|d2" and CR LF, each field put at `out` by `field`, which may
+/// write fewer bytes than the field's UTF-8 but never more. The bytes go straight into a
+/// buffer of the largest size the text can have, cut to size at the end.
+template <typename Field> QByteArray joinedLines(const SongTracks& song, Field&& field) {
     const qsizetype n = song.freq1.size();
-    // The lists keep UTF-8; the file is Latin-1, which takes no more bytes than UTF-8. The
-    // bytes go straight into a buffer of the largest size the file can have, cut to size at
-    // the end: plain ASCII, as numbers are, is the same in both and is copied as it is.
     qsizetype largest = 6 * n;
     for (const PackedTexts* list : {&song.freq1, &song.dur1, &song.freq2, &song.dur2})
         largest += list->textBytes();
     QByteArray bytes(largest, Qt::Uninitialized);
     char* out = bytes.data();
-    const auto field = [&out](QByteArrayView utf8) {
-        if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; })) {
-            std::memcpy(out, utf8.data(), std::size_t(utf8.size()));
-            out += utf8.size();
-        } else {
-            const QByteArray latin1 = PackedTexts::decoded(utf8).toLatin1();
-            std::memcpy(out, latin1.constData(), std::size_t(latin1.size()));
-            out += latin1.size();
-        }
-    };
     PackedTexts::Cursor f1(song.freq1), d1(song.dur1), f2(song.freq2), d2(song.dur2);
     for (qsizetype i = 0; i < n; ++i) {
-        field(f1.next());
+        field(out, f1.next());
         *out++ = kSeparator;
-        field(d1.next());
+        field(out, d1.next());
         *out++ = kSeparator;
-        field(f2.next());
+        field(out, f2.next());
         *out++ = kSeparator;
-        field(d2.next());
+        field(out, d2.next());
         *out++ = '\r';
         *out++ = '\n';
     }
     bytes.truncate(out - bytes.constData());
     return bytes;
+}
+
+void put(char*& out, QByteArrayView bytes) {
+    if (bytes.isEmpty())
+        return;
+    std::memcpy(out, bytes.data(), std::size_t(bytes.size()));
+    out += bytes.size();
+}
+
+} // namespace
+
+QByteArray write(const SongTracks& song) {
+    // The lists keep UTF-8; the file is Latin-1, which takes no more bytes. Plain ASCII, as
+    // numbers are, is the same in both and is copied as it is.
+    return joinedLines(song, [](char*& out, QByteArrayView utf8) {
+        if (PackedTexts::isAscii(utf8))
+            put(out, utf8);
+        else
+            put(out, PackedTexts::decoded(utf8).toLatin1());
+    });
+}
+
+QByteArray writeUtf8(const SongTracks& song) {
+    return joinedLines(song, put);
 }
 
 QStringList splitLine(QByteArrayView line, int maxFields) {

@@ -38,6 +38,8 @@ qsizetype lineCount(QByteArrayView data);
 /// The file's bytes for a song whose four lists have equal length. Items are written as they
 /// stand, neither quoted nor escaped; characters outside Latin-1 become "?".
 QByteArray write(const SongTracks& song);
+/// The same lines as UTF-8 text, every character kept: the lines on the clipboard.
+QByteArray writeUtf8(const SongTracks& song);
 
 /// The fields of one line (without its line end): blanks and control characters around
 /// fields vanish, "|" separates, a blank inside a field splits it, a field in double quotes

@@ -29,6 +29,10 @@ QImage toImage(const JpegImage& decoded) {
         .copy();
 }
 
+QImage decodeWhole(const QString& name) {
+    return toImage(decodeJpeg(resource(name)));
+}
+
 QImage decodeRegion(const QString& name, const QRect& region) {
     try {
         return toImage(decodeJpegRegion(resource(name), region));
@@ -64,7 +68,7 @@ std::optional<QImage> takeAhead(const QString& name, const QRect& region) {
 QImage load(const QString& name) {
     if (std::optional<QImage> ahead = takeAhead(name, QRect()))
         return *ahead;
-    return toImage(decodeJpeg(resource(name)));
+    return decodeWhole(name);
 }
 
 QImage loadRegion(const QString& name, const QRect& region) {
@@ -75,8 +79,7 @@ QImage loadRegion(const QString& name, const QRect& region) {
 
 void decodeAhead(const QString& name, const QRect& region) {
     g_ahead.push_back({name, region, std::async(std::launch::async, [name, region] {
-                           return region.isNull() ? toImage(decodeJpeg(resource(name)))
-                                                  : decodeRegion(name, region);
+                           return region.isNull() ? decodeWhole(name) : decodeRegion(name, region);
                        })});
 }
 
